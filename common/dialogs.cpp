@@ -1,0 +1,135 @@
+#include "common/dialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace {
+
+DialogBackend* installedBackend = nullptr;
+
+QtDialogBackend& qtBackend() {
+  static QtDialogBackend backend;
+  return backend;
+}
+
+// Qt's filters are "description (patterns)"; pick the one the request names.
+QString selectedQtFilter(const FileDialogRequest& request) {
+  const QStringList filters = toQtFilter(request.filter).split(QStringLiteral(";;"));
+  const int index = request.filterIndex - 1;
+  return index >= 0 && index < filters.size() ? filters[index] : QString();
+}
+
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                     QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, request.title, request.initialDir);
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                     : QFileDialog::AnyFile);
+  if (!request.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!request.filter.isEmpty()) {
+    dialog.setNameFilter(toQtFilter(request.filter));
+    const QString selected = selectedQtFilter(request);
+    if (!selected.isEmpty()) dialog.selectNameFilter(selected);
+  }
+  if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
+  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+std::optional<QString> QtDialogBackend::openFileName(QWidget* parent,
+                                                     const FileDialogRequest& request) {
+  return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogBackend::saveFileName(QWidget* parent,
+                                                     const FileDialogRequest& request) {
+  return runFileDialog(parent, request, QFileDialog::AcceptSave);
+}
+
+std::optional<QColor> QtDialogBackend::colour(QWidget* parent, const QColor& initial) {
+  const QColor chosen =
+      QColorDialog::getColor(initial, parent, QString(), QColorDialog::DontUseNativeDialog);
+  if (!chosen.isValid()) return std::nullopt;
+  return chosen;
+}
+
+void QtDialogBackend::message(QWidget* parent, const MessageRequest& request) {
+  QMessageBox box(parent);
+  box.setWindowTitle(request.title);
+  box.setText(request.text);
+  switch (request.icon) {
+    case MessageRequest::Icon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MessageRequest::Icon::Warning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MessageRequest::Icon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case MessageRequest::Icon::None:
+      break;
+  }
+  box.exec();
+}
+
+DialogBackend& dialogBackend() {
+  return installedBackend != nullptr ? *installedBackend : qtBackend();
+}
+
+void installDialogBackend(DialogBackend* backend) { installedBackend = backend; }
+
+QString toQtFilter(const QString& toolkitFilter) {
+  const QStringList parts = toolkitFilter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(' ');
+    filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+FileDialogRequest CommonDialog::request() const {
+  FileDialogRequest r;
+  r.title = DialogTitle;
+  r.filter = Filter;
+  r.filterIndex = FilterIndex;
+  r.fileName = FileName;
+  r.initialDir = InitDir;
+  r.defaultExt = DefaultExt;
+  r.overwritePrompt = OverwritePrompt;
+  return r;
+}
+
+bool CommonDialog::ShowOpen(QWidget* parent) {
+  const std::optional<QString> chosen = dialogBackend().openFileName(parent, request());
+  if (!chosen) return false;
+  FileName = *chosen;
+  return true;
+}
+
+bool CommonDialog::ShowSave(QWidget* parent) {
+  const std::optional<QString> chosen = dialogBackend().saveFileName(parent, request());
+  if (!chosen) return false;
+  FileName = *chosen;
+  return true;
+}
+
+bool CommonDialog::ShowColor(QWidget* parent) {
+  const std::optional<QColor> chosen = dialogBackend().colour(parent, colour::toQColor(Color));
+  if (!chosen) return false;
+  Color = colour::fromQColor(*chosen);
+  return true;
+}
+
+namespace MessageBox {
+void show(QWidget* parent, const QString& text, const QString& title, MessageRequest::Icon icon) {
+  dialogBackend().message(parent, MessageRequest{text, title, icon});
+}
+}  // namespace MessageBox

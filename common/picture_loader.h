@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// A picture loaded from a file, or the reason it could not be.
+struct LoadedPicture {
+  QImage image;
+  QString error;  // empty when the picture loaded
+  bool ok() const { return error.isEmpty(); }
+};
+
+// Loads BMP, DIB, GIF, JPEG, PNG, ICO and CUR files, recognised by their
+// content rather than their name. Files that are empty, truncated, not a
+// picture, or too large to hold in memory come back with an error text meant
+// for the user, and no image. Windows metafiles are not supported on this
+// platform and are reported as such.
+LoadedPicture loadPicture(const QString& path);
+
+// The largest picture we agree to decode, in bytes of 32-bit pixels. It is
+// well above a 4K screen and keeps a hostile header from taking all memory.
+inline constexpr qint64 kMaxPictureBytes = qint64(1) << 30;

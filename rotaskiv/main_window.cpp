@@ -1,0 +1,330 @@
+#include "rotaskiv/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QUrl>
+
+#include "common/face_button.h"
+#include "common/picture_box.h"
+#include "common/picture_loader.h"
+#include "rotaskiv/capture_form.h"
+#include "rotaskiv/rotate_library.h"
+
+namespace {
+
+constexpr int kClientWidth = 753;
+constexpr int kClientHeight = 702;
+constexpr ColourRef kPanelColour = 0x00F5A038;
+constexpr ColourRef kButtonColour = 0x00F5BC7C;
+constexpr ColourRef kStartMask = 0x00FFFFFF;
+
+const char* const kPictureFilter =
+    "所支持的图片|*.bmp;*.dib;*.gif;*.jpg;*.wmf;*.emf;*.ico;*.cur|Bitmaps|*.bmp;*.dib|"
+    "JPEG Images|*.jpg|Metafiles|*.wmf;*.emf|Icons|*.ico;*.cur";
+
+// Slider reset values, in the order reset applies them.
+constexpr int kHueReset = 0, kSaturationReset = 100, kThresholdReset = 100;
+constexpr int kAngleReset = 0, kTransparencyReset = 100, kZoomReset = 200;
+
+QScrollBar* makeBar(QWidget* parent, const QString& name, int left, int top, int min, int max,
+                    int value) {
+  auto* bar = new QScrollBar(Qt::Horizontal, parent);
+  bar->setObjectName(name);
+  bar->setGeometry(left, top, 193, 18);
+  bar->setRange(min, max);
+  bar->setSingleStep(1);
+  bar->setPageStep(1);
+  bar->setValue(value);
+  return bar;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+FaceButton* makeButton(QWidget* parent, const QString& name, const QString& caption, int left,
+                       int top) {
+  auto* button = new FaceButton(caption, parent);
+  button->setObjectName(name);
+  button->setGeometry(left, top, 67, 23);
+  button->setBackColor(kButtonColour);
+  return button;
+}
+
+// The drop test looks at the last three characters only, as users of the
+// tool know it: "x.jpeg" is refused, "picturebmp" is taken.
+bool droppableName(const QString& path) {
+  static const QStringList kEndings = {"bmp", "dib", "gif", "jpg", "wmf", "emf", "ico", "cur"};
+  return kEndings.contains(path.right(3).toLower());
+}
+
+}  // namespace
+
+Form1::Form1(std::unique_ptr<RotateLibrary> rotator, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      rotator_(rotator ? std::move(rotator) : std::make_unique<RotateLibrary>()) {
+  setObjectName("Form1");
+  setWindowTitle("Rotaskiv2.0");
+  setFixedSize(kClientWidth, kClientHeight);
+  setAutoFillBackground(true);
+  QPalette windowPalette = palette();
+  windowPalette.setColor(QPalette::Window, colour::toQColor(kPanelColour));
+  setPalette(windowPalette);
+
+  buildControls();
+  connectHandlers();
+
+  // Load: show the sample picture on the built-in background.
+  Draw();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls() {
+  S = new PictureBox(this);
+  S->setObjectName("S");
+  S->setBorder(PictureBox::Border::None);
+  S->setScaleMode(PictureBox::ScaleMode::Pixels);
+  S->setAutoSize(true);
+  S->setPicture(QImage(":/assets/sample.png").convertToFormat(QImage::Format_RGB32));
+  S->hide();
+
+  Picture2 = new PictureBox(this);
+  Picture2->setObjectName("Picture2");
+  Picture2->setScaleMode(PictureBox::ScaleMode::Pixels);
+  Picture2->setGeometry(0, 98, 753, 605);
+  Picture2->setBackColor(colour::kButtonFace);
+  Picture2->setPicture(QImage(":/assets/background.png").convertToFormat(QImage::Format_RGB32));
+
+  Frame1 = new QFrame(this);
+  Frame1->setObjectName("Frame1");
+  Frame1->setGeometry(0, 2, 753, 95);
+  Frame1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+
+  vScroll1 = makeBar(Frame1, "vScroll1", 62, 10, 0, 360, kAngleReset);
+  HScroll1 = makeBar(Frame1, "HScroll1", 62, 30, 0, 100, kTransparencyReset);
+  HScroll2 = makeBar(Frame1, "HScroll2", 62, 50, 20, 400, kZoomReset);
+  Label4 = makeLabel(Frame1, "Label4", "角度", 12, 16);
+  Label5 = makeLabel(Frame1, "Label5", "透明度", 12, 36);
+  Label6 = makeLabel(Frame1, "Label6", "缩放", 12, 52);
+
+  const int maxima[3] = {360, 200, 200};
+  const int resets[3] = {kHueReset, kSaturationReset, kThresholdReset};
+  for (int i = 0; i < 3; ++i) {
+    HScroll3[i] = makeBar(Frame1, QStringLiteral("HScroll3(%1)").arg(i), 308, 10 + 20 * i, 0,
+                          maxima[i], resets[i]);
+    Label2[i] = new QLabel(Frame1);
+    Label2[i]->setObjectName(QStringLiteral("Label2(%1)").arg(i));
+    Label2[i]->setGeometry(510, i == 0 ? 12 : 10 + 20 * i, 25, 16);
+  }
+  Label7 = makeLabel(Frame1, "Label7", "色度", 270, 14);
+  Label8 = makeLabel(Frame1, "Label8", "饱和度", 270, 34);
+  Label9 = makeLabel(Frame1, "Label9", "阀值", 270, 52);
+
+  Label1 = new QLabel("图片地址", Frame1);
+  Label1->setObjectName("Label1");
+  Label1->setGeometry(12, 72, 51, 19);
+  Text1 = new QLineEdit(Frame1);
+  Text1->setObjectName("Text1");
+  Text1->setGeometry(62, 70, 473, 21);
+  Text1->setAcceptDrops(true);
+  Text1->installEventFilter(this);
+
+  Command3 = makeButton(Frame1, "Command3", "复位", 542, 14);
+  Command2 = makeButton(Frame1, "Command2", "屏蔽色", 542, 40);
+  Command2->setBackColor(kStartMask);
+  Command1 = makeButton(Frame1, "Command1", "导入图片", 542, 68);
+  Command5 = makeButton(Frame1, "Command5", "背景色", 612, 14);
+  Command4 = makeButton(Frame1, "Command4", "剪裁保存", 612, 68);
+  Command6 = makeButton(Frame1, "Command6", "背景图片", 682, 14);
+  Command7 = makeButton(Frame1, "Command7", "清 除", 682, 68);
+}
+
+void Form1::connectHandlers() {
+  // Each bar redraws on every change of value: a click, a key, the program,
+  // or the thumb being dragged.
+  for (QScrollBar* bar : {vScroll1, HScroll1, HScroll2})
+    connect(bar, &QScrollBar::valueChanged, this, [this] { Draw(); });
+  for (int i = 0; i < 3; ++i)
+    connect(HScroll3[i], &QScrollBar::valueChanged, this, [this, i] { HScroll3_Change(i); });
+
+  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+  connect(Command2, &FaceButton::mouseUp, this,
+          [this](Qt::MouseButton button) { Command2_MouseUp(button); });
+  connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+  connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+  connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+  connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+  connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+  connect(Picture2, &PictureBox::mouseDown, this,
+          [this](Qt::MouseButton, Qt::KeyboardModifiers, double x, double y) {
+            Picture2_MouseDown(x, y);
+          });
+}
+
+void Form1::Draw() {
+  Picture2->Cls();
+  DrawInputs in;
+  in.mask = Command2->BackColor();
+  in.angle = vScroll1->value();
+  in.displayWidth = static_cast<float>(Picture2->width());
+  in.displayHeight = static_cast<float>(Picture2->height());
+  in.sourceWidth = static_cast<float>(S->width());
+  in.sourceHeight = static_cast<float>(S->height());
+  in.zoom = HScroll2->value();
+  in.transparency = HScroll1->value();
+  in.hue = HScroll3[0]->value();
+  in.saturation = HScroll3[1]->value();
+  in.threshold = HScroll3[2]->value();
+
+  if (!rotator_->rotate(Picture2->hDC(), S->hDC(), computeRotateArguments(in)) &&
+      !rotatorFailureReported_) {
+    // Say it once; the display keeps showing its background.
+    rotatorFailureReported_ = true;
+    MessageBox::show(
+        this, tr("找不到图像旋转库 rotate，图片无法显示，只显示背景。\n%1").arg(rotator_->error()),
+        windowTitle(), MessageRequest::Icon::Warning);
+  }
+  Picture2->Refresh();
+  // While a thumb is dragged the next scroll event is handled straight away.
+  QCoreApplication::processEvents();
+}
+
+QImage Form1::loadOrReport(const QString& path) {
+  LoadedPicture loaded = loadPicture(path);
+  if (!loaded.ok()) {
+    MessageBox::show(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error), windowTitle(),
+                     MessageRequest::Icon::Warning);
+    return QImage();
+  }
+  return loaded.image;
+}
+
+QImage Form1::choosePicture() {
+  CommonDialog1.Filter = QString::fromUtf8(kPictureFilter);
+  // A cancelled dialog changes nothing: not the path box, not the pictures.
+  if (!CommonDialog1.ShowOpen(this)) return QImage();
+  Text1->setText(CommonDialog1.FileName);
+  const QFileInfo file(Text1->text());
+  if (Text1->text().isEmpty() || !file.exists() || file.isDir()) return QImage();
+  return loadOrReport(Text1->text());
+}
+
+void Form1::Command1_Click() {
+  const QImage picture = choosePicture();
+  if (picture.isNull()) return;
+  S->setPicture(picture);
+  Draw();
+}
+
+void Form1::Command6_Click() {
+  const QImage picture = choosePicture();
+  if (picture.isNull()) return;
+  Picture2->setPicture(picture);
+  Draw();
+}
+
+void Form1::Command5_Click() {
+  if (!CommonDialog1.ShowColor(this)) return;
+  // Empties the drawn layer; the picture comes back with the next Draw.
+  Picture2->setBackColor(CommonDialog1.Color);
+}
+
+void Form1::Command7_Click() { Picture2->setPicture(QImage()); }
+
+void Form1::Command2_MouseUp(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) {
+    if (!CommonDialog1.ShowColor(this)) return;
+    Command2->setBackColor(CommonDialog1.Color);
+  } else {
+    Command2->setBackColor(colour::kButtonFace);  // no mask colour
+  }
+  Draw();
+}
+
+void Form1::Picture2_MouseDown(double x, double y) {
+  const ColourRef picked = Picture2->Point(x, y);
+  if (picked == colour::kInvalid) return;  // on the border, outside the image
+  Command2->setBackColor(picked);
+  Draw();
+}
+
+void Form1::Command3_Click() {
+  // setValue raises a change only for a bar that moves, so this redraws once
+  // per bar that was away from its reset value.
+  HScroll3[0]->setValue(kHueReset);
+  HScroll3[1]->setValue(kSaturationReset);
+  HScroll3[2]->setValue(kThresholdReset);
+  vScroll1->setValue(kAngleReset);
+  HScroll1->setValue(kTransparencyReset);
+  HScroll2->setValue(kZoomReset);
+}
+
+void Form1::HScroll3_Change(int index) {
+  Draw();
+  Label2[index]->setText(QString::number(HScroll3[index]->value()));
+}
+
+void Form1::Command4_Click() {
+  auto* form = new CaptureForm(this);
+  captureForm_ = form;
+  form->Show();
+}
+
+bool Form1::Text1_Drop(const QString& path) {
+  if (!droppableName(path)) return false;
+  Text1->setText(path);
+  const QImage picture = loadOrReport(path);
+  if (picture.isNull()) return true;
+  S->setPicture(picture);
+  Draw();
+  return true;
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Text1) return QWidget::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDropEvent*>(event);
+      if (!drag->mimeData()->hasUrls()) return false;  // text drops as usual
+      drag->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QList<QUrl> urls = drop->mimeData()->urls();
+      if (urls.isEmpty()) return false;
+      const QUrl first = urls.constFirst();
+      const QString path = first.isLocalFile() ? first.toLocalFile() : first.toString();
+      if (Text1_Drop(path))
+        drop->acceptProposedAction();
+      else
+        drop->ignore();
+      return true;
+    }
+    default:
+      return QWidget::eventFilter(watched, event);
+  }
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // Closing the main window ends the program: its other windows go with it.
+  for (QObject* child : children()) {
+    auto* widget = qobject_cast<QWidget*>(child);
+    if (widget != nullptr && widget->isWindow()) widget->close();
+  }
+  event->accept();
+}

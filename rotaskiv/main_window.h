@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "common/dialogs.h"
+#include "rotaskiv/capture_form.h"
+#include "rotaskiv/rotate_library.h"
+
+class FaceButton;
+class PictureBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QScrollBar;
+
+// Rotaskiv's main window: one source picture, turned, zoomed, masked and
+// recoloured by six sliders onto the display. Every change ends in Draw,
+// which repaints the display whole.
+class Form1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `rotator` paints the picture; by default the rotate library found beside
+  // the program.
+  explicit Form1(std::unique_ptr<RotateLibrary> rotator = nullptr, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // Repaints the display from the source box and the controls.
+  void Draw();
+
+  // The window's controls, named as users and tests know them.
+  QFrame* Frame1 = nullptr;
+  PictureBox* S = nullptr;                // hidden source box
+  PictureBox* Picture2 = nullptr;         // the display
+  QScrollBar* vScroll1 = nullptr;         // angle (a horizontal bar, whatever its name says)
+  QScrollBar* HScroll1 = nullptr;         // transparency
+  QScrollBar* HScroll2 = nullptr;         // zoom
+  std::array<QScrollBar*, 3> HScroll3{};  // hue, saturation, threshold
+  std::array<QLabel*, 3> Label2{};        // their readouts
+  QLabel *Label1 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr,
+         *Label7 = nullptr, *Label8 = nullptr, *Label9 = nullptr;
+  QLineEdit* Text1 = nullptr;
+  FaceButton *Command1 = nullptr, *Command2 = nullptr, *Command3 = nullptr, *Command4 = nullptr,
+             *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr;
+  CommonDialog CommonDialog1;
+
+  // The capture window last opened, while it is open.
+  CaptureForm* captureForm() const { return captureForm_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls();
+  void connectHandlers();
+
+  void Command1_Click();
+  void Command2_MouseUp(Qt::MouseButton button);
+  void Command3_Click();
+  void Command4_Click();
+  void Command5_Click();
+  void Command6_Click();
+  void Command7_Click();
+  void Picture2_MouseDown(double x, double y);
+  void HScroll3_Change(int index);
+  bool Text1_Drop(const QString& path);
+
+  // Asks for a picture file with the shared dialog; the chosen name goes to
+  // Text1. Returns the loaded picture, or a null image when nothing is to change.
+  QImage choosePicture();
+  QImage loadOrReport(const QString& path);
+
+  std::unique_ptr<RotateLibrary> rotator_;
+  bool rotatorFailureReported_ = false;
+  QPointer<CaptureForm> captureForm_;
+};

@@ -1,0 +1,109 @@
+/*
+ * rotatedc: paints a rectangle of one 32-bit surface onto another, turned,
+ * zoomed, with one colour keyed out, blended and recoloured.
+ *
+ * Plain C, no Qt: Rotaskiv loads librotate by name at run time and any other
+ * caller can do the same.
+ *
+ * Surfaces
+ *   A surface is a pointer to `Surface`: 32-bit pixels 0xAARRGGBB in native
+ *   byte order (the layout of QImage::Format_RGB32), `stride` in bytes
+ *   between rows. The alpha byte of the source is ignored; every pixel
+ *   written to the destination gets alpha 0xFF.
+ *
+ * Geometry
+ *   The source rectangle (sx, sy, sw, sh) is scaled by `zoom` and its centre
+ *   is placed on (cx, cy) of the destination, in pixel corner coordinates:
+ *   with zoom 1 and no turn, source pixel (sx + i, sy + j) lands on
+ *   destination pixel (cx - sw/2 + i, cy - sh/2 + j). A growing `angle`
+ *   (radians) turns the picture counter-clockwise on screen. Angles within
+ *   1e-4 rad of a whole number of turns count as that whole number of turns,
+ *   so a caller's four-decimal approximation of 2*pi shows the picture pixel
+ *   for pixel. Parts of the rectangle outside the source surface are treated
+ *   as not there.
+ *
+ * Sampling
+ *   Bilinear. A source pixel whose red, green and blue equal the mask colour
+ *   is left out: it gets no weight in its neighbours' samples, so no fringe
+ *   of the mask colour appears. The weight that falls on pixels that are
+ *   there gives the coverage of a destination pixel, which antialiases the
+ *   picture's edges and the edges of masked areas. Destination pixels with
+ *   no coverage are not touched.
+ *
+ * Mask colour
+ *   0x00BBGGRR (red in the low byte). Any value with the top bit set (the
+ *   caller passes 0x8000000F, "button face") keys out nothing.
+ *
+ * Factors, applied to each sample in this order
+ *   hue        turn of the hue by this fraction of a full circle (0 and 1
+ *              leave it), as the CSS/SVG hue-rotate() colour matrix.
+ *   saturation multiplies the saturation: 0 grey, 1 unchanged, 2 doubled
+ *              (values are clipped to 0..255), as CSS/SVG saturate().
+ *   threshold  1 leaves the picture unchanged. Below 1, tones whose
+ *              luminance (0.2126 R + 0.7152 G + 0.0722 B) is under
+ *              (1 - t) * 255 go black; above 1, tones whose luminance is
+ *              over (2 - t) * 255 go white.
+ *   alpha      opacity of the picture over the destination: 1 opaque,
+ *              0 invisible (values outside 0..1 are clipped).
+ *
+ * Safety
+ *   Any argument is safe: null surfaces, zoom 0, negative, infinite or NaN
+ *   values, sizes larger than the source surface and rectangles outside
+ *   either surface draw nothing or only what lies inside both surfaces;
+ *   nothing outside the destination is ever written.
+ *
+ * Result
+ *   0 when the call was understood (even if nothing was covered), -1 when
+ *   an argument made it draw nothing (null surface, zoom <= 0, a non-finite
+ *   value, negative size).
+ *
+ * Implementation
+ *   A plain reference implementation and a SIMD one with run-time dispatch;
+ *   setting the environment variable ROTATEDC_REFERENCE to 1 forces the
+ *   reference implementation (read once, at the first call).
+ */
+#ifndef ROTATEDC_H
+#define ROTATEDC_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(_WIN32)
+#  if defined(ROTATE_BUILDING_LIBRARY)
+#    define ROTATEDC_API __declspec(dllexport)
+#  else
+#    define ROTATEDC_API __declspec(dllimport)
+#  endif
+#  define ROTATEDC_CALL __stdcall
+#else
+#  define ROTATEDC_API __attribute__((visibility("default")))
+#  define ROTATEDC_CALL
+#endif
+
+typedef struct Surface {
+  uint32_t* bits;
+  int32_t width;
+  int32_t height;
+  int32_t stride; /* bytes from one row to the next */
+} Surface;
+
+/* The mask value that keys out nothing (the system colour "button face"). */
+#define ROTATEDC_NO_MASK 0x8000000Fu
+
+ROTATEDC_API int ROTATEDC_CALL rotatedc(Surface* dst, float angle, int32_t cx, int32_t cy,
+                                        int32_t sw, int32_t sh, Surface* src, int32_t sx,
+                                        int32_t sy, float zoom, uint32_t mask, float alpha,
+                                        float hue, float saturation, float threshold);
+
+typedef int(ROTATEDC_CALL* RotatedcFunction)(Surface*, float, int32_t, int32_t, int32_t, int32_t,
+                                             Surface*, int32_t, int32_t, float, uint32_t, float,
+                                             float, float, float);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ROTATEDC_H */

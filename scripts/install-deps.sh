@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the three programs, their tests and the
+# screenshots need. Safe to run again.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+packages=(
+  build-essential cmake ninja-build ccache pkg-config
+  qt6-base-dev qt6-image-formats-plugins libgl-dev
+  libgif-dev libhwy-dev
+  fonts-noto-cjk
+  xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
