@@ -1,0 +1,5 @@
+#pragma once
+
+// Each test class of the Rotaskiv suite, run one after the other by main.cpp.
+int runRotateArgumentTests(int argc, char** argv);
+int runMainWindowTests(int argc, char** argv);
