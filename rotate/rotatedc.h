@@ -8,8 +8,9 @@
  * Surfaces
  *   A surface is a pointer to `Surface`: 32-bit pixels 0xAARRGGBB in native
  *   byte order (the layout of QImage::Format_RGB32), `stride` in bytes
- *   between rows. The alpha byte of the source is ignored; every pixel
- *   written to the destination gets alpha 0xFF.
+ *   between rows (a multiple of 4, at least 4 * width). The alpha byte of
+ *   the source is ignored; every pixel written to the destination gets
+ *   alpha 0xFF.
  *
  * Geometry
  *   The source rectangle (sx, sy, sw, sh) is scaled by `zoom` and its centre
@@ -54,8 +55,9 @@
  *
  * Result
  *   0 when the call was understood (even if nothing was covered), -1 when
- *   an argument made it draw nothing (null surface, zoom <= 0, a non-finite
- *   value, negative size).
+ *   an argument made it draw nothing (null surface or pixels, a width,
+ *   height or stride that does not describe a surface, zoom <= 0, a
+ *   non-finite value, negative size).
  *
  * Implementation
  *   A plain reference implementation and a SIMD one with run-time dispatch;

@@ -1,0 +1,396 @@
+// The SIMD renderer, compiled once per Highway target and chosen at run time.
+// Each vector of destination pixels does exactly the float operations of the
+// reference renderer (rotate_reference.cpp), lane by lane and in the same
+// order, with no fused multiply-add, so both give the same pixels.
+//
+// Each row's span is cut into vectors. Vectors whose samples all lie well
+// inside the rectangle (the span's inner part) take the quick way: one
+// 64-bit gather fetches a pixel and its right-hand neighbour, and no edge
+// tests are needed. The others take the general way, which checks every
+// neighbour against the rectangle's edges.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "rotate/rotate_fast.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+// Must come after foreach_target.h.
+#include <hwy/highway.h>
+
+#include "rotate/rotate_internal.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace rotate_internal {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+using DF = hn::ScalableTag<float>;
+using DI = hn::RebindToSigned<DF>;
+using DU = hn::RebindToUnsigned<DF>;
+using VF = hn::Vec<DF>;
+using VI = hn::Vec<DI>;
+using VU = hn::Vec<DU>;
+using MF = hn::Mask<DF>;
+
+enum Threshold { kNoThreshold, kBlack, kWhite };
+
+template <int kShift>
+HWY_INLINE VF Channel(VU pixel) {
+  const DF df;
+  const DU du;
+  const DI di;
+  const VU bits = kShift == 0 ? pixel : hn::ShiftRight<kShift>(pixel);
+  return hn::ConvertTo(df, hn::BitCast(di, hn::And(bits, hn::Set(du, 0xFFu))));
+}
+
+HWY_INLINE VF Clamp255(VF v) {
+  const DF df;
+  return hn::Min(hn::Max(v, hn::Zero(df)), hn::Set(df, 255.0f));
+}
+
+// v + 0.5 truncated; v is within [0, 255] up to rounding, so the result is
+// a byte.
+HWY_INLINE VU ToByte(VF v) {
+  const DF df;
+  const DI di;
+  const DU du;
+  return hn::BitCast(du, hn::ConvertTo(di, hn::Add(v, hn::Set(df, 0.5f))));
+}
+
+HWY_INLINE VU Pack(VF r, VF g, VF b) {
+  const DU du;
+  return hn::Or(hn::Or(hn::Set(du, 0xFF000000u), hn::ShiftLeft<16>(ToByte(r))),
+                hn::Or(hn::ShiftLeft<8>(ToByte(g)), ToByte(b)));
+}
+
+struct Samples {
+  VU p00, p10, p01, p11;  // neighbours: top-left, top-right, bottom-left, bottom-right
+  VF w00, w10, w01, w11;  // their weights, zero where not there
+  MF allThere;            // all four neighbours there
+};
+
+// The colour of the samples, recoloured, blended over `out`: the common
+// second half of both ways through a vector.
+template <bool kMatrix, Threshold kThreshold>
+HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
+                      uint32_t* HWY_RESTRICT out) {
+  const DF df;
+  const DU du;
+  const VF one = hn::Set(df, 1.0f);
+
+  auto weighted = [&](VF a00, VF a10, VF a01, VF a11) {
+    return hn::Add(hn::Add(hn::Add(hn::Mul(s.w00, a00), hn::Mul(s.w10, a10)), hn::Mul(s.w01, a01)),
+                   hn::Mul(s.w11, a11));
+  };
+  VF r = weighted(Channel<16>(s.p00), Channel<16>(s.p10), Channel<16>(s.p01), Channel<16>(s.p11));
+  VF g = weighted(Channel<8>(s.p00), Channel<8>(s.p10), Channel<8>(s.p01), Channel<8>(s.p11));
+  VF b = weighted(Channel<0>(s.p00), Channel<0>(s.p10), Channel<0>(s.p01), Channel<0>(s.p11));
+
+  // With all four neighbours there the coverage is exactly one and the
+  // weighted sum is the colour; otherwise divide by the coverage.
+  VF coverage = one;
+  MF covered = hn::Eq(one, one);
+  if (maybeMissing) {
+    const VF sum = hn::Add(hn::Add(hn::Add(s.w00, s.w10), s.w01), s.w11);
+    coverage = hn::IfThenElse(s.allThere, one, sum);
+    covered = hn::Gt(coverage, hn::Zero(df));
+    if (hn::AllFalse(df, covered)) return;
+    // Uncovered lanes divide by one instead of zero; they are not written.
+    const VF inverse =
+        hn::IfThenElse(s.allThere, one, hn::Div(one, hn::IfThenElse(covered, coverage, one)));
+    r = hn::Mul(r, inverse);
+    g = hn::Mul(g, inverse);
+    b = hn::Mul(b, inverse);
+  }
+
+  if (kMatrix) {
+    const float* m = p.matrix;
+    auto row3 = [&](int i) {
+      return hn::Add(hn::Add(hn::Mul(hn::Set(df, m[i]), r), hn::Mul(hn::Set(df, m[i + 1]), g)),
+                     hn::Mul(hn::Set(df, m[i + 2]), b));
+    };
+    const VF nr = row3(0);
+    const VF ng = row3(3);
+    const VF nb = row3(6);
+    r = nr;
+    g = ng;
+    b = nb;
+  }
+  r = Clamp255(r);
+  g = Clamp255(g);
+  b = Clamp255(b);
+
+  if (kThreshold != kNoThreshold) {
+    const VF luminance =
+        hn::Add(hn::Add(hn::Mul(hn::Set(df, 0.2126f), r), hn::Mul(hn::Set(df, 0.7152f), g)),
+                hn::Mul(hn::Set(df, 0.0722f), b));
+    if (kThreshold == kBlack) {
+      const MF black = hn::Lt(luminance, hn::Set(df, p.blackBelow));
+      r = hn::IfThenZeroElse(black, r);
+      g = hn::IfThenZeroElse(black, g);
+      b = hn::IfThenZeroElse(black, b);
+    } else {
+      const MF white = hn::Gt(luminance, hn::Set(df, p.whiteAbove));
+      const VF full = hn::Set(df, 255.0f);
+      r = hn::IfThenElse(white, full, r);
+      g = hn::IfThenElse(white, full, g);
+      b = hn::IfThenElse(white, full, b);
+    }
+  }
+
+  if (!maybeMissing && p.alpha >= 1.0f) {
+    // Opaque and fully covered: the colour replaces the destination.
+    hn::StoreU(Pack(r, g, b), du, out);
+    return;
+  }
+  const VF a = hn::Min(hn::Mul(coverage, hn::Set(df, p.alpha)), one);
+  const MF opaque = hn::Ge(a, one);
+  const VU d = hn::LoadU(du, out);
+  const VF dr = Channel<16>(d);
+  const VF dg = Channel<8>(d);
+  const VF db = Channel<0>(d);
+  const VF outR = hn::IfThenElse(opaque, r, hn::Add(dr, hn::Mul(hn::Sub(r, dr), a)));
+  const VF outG = hn::IfThenElse(opaque, g, hn::Add(dg, hn::Mul(hn::Sub(g, dg), a)));
+  const VF outB = hn::IfThenElse(opaque, b, hn::Add(db, hn::Mul(hn::Sub(b, db), a)));
+  hn::StoreU(hn::IfThenElse(hn::RebindMask(du, covered), Pack(outR, outG, outB), d), du, out);
+}
+
+// Neighbour weights from the sample position's fractions.
+HWY_INLINE void Weights(VF fx, VF fy, Samples* s) {
+  const DF df;
+  const VF one = hn::Set(df, 1.0f);
+  const VF gx = hn::Sub(one, fx);
+  const VF gy = hn::Sub(one, fy);
+  s->w00 = hn::Mul(gx, gy);
+  s->w10 = hn::Mul(fx, gy);
+  s->w01 = hn::Mul(gx, fy);
+  s->w11 = hn::Mul(fx, fy);
+}
+
+// The general way: any sample position, neighbours checked against the
+// rectangle's edges.
+template <bool kMatrix, Threshold kThreshold>
+HWY_NOINLINE void RenderGeneral(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRICT out) {
+  const DF df;
+  const DI di;
+  const DU du;
+
+  u = hn::Min(hn::Max(u, hn::Set(df, -1.0f)), hn::Set(df, static_cast<float>(p.rectWidth)));
+  v = hn::Min(hn::Max(v, hn::Set(df, -1.0f)), hn::Set(df, static_cast<float>(p.rectHeight)));
+  const VF floorU = hn::Floor(u);
+  const VF floorV = hn::Floor(v);
+  const VI col = hn::ConvertTo(di, floorU);
+  const VI row = hn::ConvertTo(di, floorV);
+  Samples s;
+  Weights(hn::Sub(u, floorU), hn::Sub(v, floorV), &s);
+
+  // col and row lie in [-1, size]; neighbour 0 is readable from 0 to
+  // size - 1, neighbour 1 (one further) up to size - 2.
+  const VI minusOne = hn::Set(di, -1);
+  const VI lastCol = hn::Set(di, p.rectWidth - 1);
+  const VI lastRow = hn::Set(di, p.rectHeight - 1);
+  const auto col0In = hn::And(hn::Gt(col, minusOne), hn::Lt(col, hn::Set(di, p.rectWidth)));
+  const auto col1In = hn::Lt(col, lastCol);
+  const auto row0In = hn::And(hn::Gt(row, minusOne), hn::Lt(row, hn::Set(di, p.rectHeight)));
+  const auto row1In = hn::Lt(row, lastRow);
+
+  // Indices clamped into the rectangle so that every gather reads memory
+  // that belongs to the source; lanes that are not readable get no weight.
+  const VI zero = hn::Zero(di);
+  const VI c0 = hn::Min(hn::Max(col, zero), lastCol);
+  const VI c1 = hn::Min(hn::Add(col, hn::Set(di, 1)), lastCol);
+  const VI r0 = hn::Min(hn::Max(row, zero), lastRow);
+  const VI r1 = hn::Min(hn::Add(row, hn::Set(di, 1)), lastRow);
+  const VI stride = hn::Set(di, static_cast<int32_t>(p.srcStride));
+  const VI o0 = hn::Mul(r0, stride);
+  const VI o1 = hn::Mul(r1, stride);
+  s.p00 = hn::GatherIndex(du, p.src, hn::Add(o0, c0));
+  s.p10 = hn::GatherIndex(du, p.src, hn::Add(o0, c1));
+  s.p01 = hn::GatherIndex(du, p.src, hn::Add(o1, c0));
+  s.p11 = hn::GatherIndex(du, p.src, hn::Add(o1, c1));
+
+  const VU rgb = hn::Set(du, 0x00FFFFFFu);
+  const VU key = hn::Set(du, p.key);
+  auto there = [&](VU pixel, auto colIn, auto rowIn) {
+    const auto kept = hn::RebindMask(di, hn::Ne(hn::And(pixel, rgb), key));
+    return hn::RebindMask(df, hn::And(hn::And(colIn, rowIn), kept));
+  };
+  const MF t00 = there(s.p00, col0In, row0In);
+  const MF t10 = there(s.p10, col1In, row0In);
+  const MF t01 = there(s.p01, col0In, row1In);
+  const MF t11 = there(s.p11, col1In, row1In);
+  s.w00 = hn::IfThenElseZero(t00, s.w00);
+  s.w10 = hn::IfThenElseZero(t10, s.w10);
+  s.w01 = hn::IfThenElseZero(t01, s.w01);
+  s.w11 = hn::IfThenElseZero(t11, s.w11);
+  s.allThere = hn::And(hn::And(t00, t10), hn::And(t01, t11));
+  Shade<kMatrix, kThreshold>(p, s, true, out);
+}
+
+#if HWY_TARGET != HWY_SCALAR
+// The quick way, for sample positions with 0 <= u < width - 1 and
+// 0 <= v < height - 1: all four neighbours lie inside the rectangle.
+template <bool kKey, bool kMatrix, Threshold kThreshold>
+HWY_INLINE void RenderInner(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRICT out) {
+  const DF df;
+  const DI di;
+  const DU du;
+  const hn::Repartition<uint64_t, DU> d64;
+  const hn::Repartition<int64_t, DI> di64;
+  const hn::Half<DI> dh;
+
+  const VF floorU = hn::Floor(u);
+  const VF floorV = hn::Floor(v);
+  // The clamps never bite for positions in the inner part; they only make
+  // sure that no read can leave the rectangle.
+  const VI col =
+      hn::Min(hn::Max(hn::ConvertTo(di, floorU), hn::Zero(di)), hn::Set(di, p.rectWidth - 2));
+  const VI row =
+      hn::Min(hn::Max(hn::ConvertTo(di, floorV), hn::Zero(di)), hn::Set(di, p.rectHeight - 2));
+  Samples s;
+  Weights(hn::Sub(u, floorU), hn::Sub(v, floorV), &s);
+  s.allThere = hn::Eq(floorU, floorU);
+
+  // Byte offsets of the top-left neighbours; each 64-bit gather brings the
+  // right-hand neighbour along.
+  const VI top =
+      hn::ShiftLeft<2>(hn::Add(hn::Mul(row, hn::Set(di, static_cast<int32_t>(p.srcStride))), col));
+  const auto lowTop = hn::PromoteTo(di64, hn::LowerHalf(dh, top));
+  const auto highTop = hn::PromoteTo(di64, hn::UpperHalf(dh, top));
+  const auto down = hn::Set(di64, p.srcStride * 4);
+  const auto* base = reinterpret_cast<const uint64_t*>(p.src);
+  const VU topLow = hn::BitCast(du, hn::GatherOffset(d64, base, lowTop));
+  const VU topHigh = hn::BitCast(du, hn::GatherOffset(d64, base, highTop));
+  const VU bottomLow = hn::BitCast(du, hn::GatherOffset(d64, base, hn::Add(lowTop, down)));
+  const VU bottomHigh = hn::BitCast(du, hn::GatherOffset(d64, base, hn::Add(highTop, down)));
+  s.p00 = hn::ConcatEven(du, topHigh, topLow);
+  s.p10 = hn::ConcatOdd(du, topHigh, topLow);
+  s.p01 = hn::ConcatEven(du, bottomHigh, bottomLow);
+  s.p11 = hn::ConcatOdd(du, bottomHigh, bottomLow);
+
+  bool maybeMissing = false;
+  if (kKey) {
+    const VU rgb = hn::Set(du, 0x00FFFFFFu);
+    const VU key = hn::Set(du, p.key);
+    auto there = [&](VU pixel) { return hn::RebindMask(df, hn::Ne(hn::And(pixel, rgb), key)); };
+    const MF t00 = there(s.p00);
+    const MF t10 = there(s.p10);
+    const MF t01 = there(s.p01);
+    const MF t11 = there(s.p11);
+    s.allThere = hn::And(hn::And(t00, t10), hn::And(t01, t11));
+    if (!hn::AllTrue(df, s.allThere)) {
+      maybeMissing = true;
+      s.w00 = hn::IfThenElseZero(t00, s.w00);
+      s.w10 = hn::IfThenElseZero(t10, s.w10);
+      s.w01 = hn::IfThenElseZero(t01, s.w01);
+      s.w11 = hn::IfThenElseZero(t11, s.w11);
+    }
+  }
+  Shade<kMatrix, kThreshold>(p, s, maybeMissing, out);
+}
+#endif
+
+template <bool kKey, bool kMatrix, Threshold kThreshold>
+void RenderRowsT(const Prepared& p) {
+  const DF df;
+  const DI di;
+  const int32_t lanes = static_cast<int32_t>(hn::Lanes(df));
+  const VF iota = hn::ConvertTo(df, hn::Iota(di, 0));
+  const VF stepU = hn::Set(df, p.stepU);
+  const VF stepV = hn::Set(df, p.stepV);
+  for (int32_t y = p.rowBegin; y < p.rowEnd; ++y) {
+    Span span;
+    if (!rowSpan(p, y, &span)) continue;
+    uint32_t* line = p.dst + y * p.dstStride + span.begin;
+    const int32_t count = span.end - span.begin;
+    const int32_t innerBegin = span.innerBegin - span.begin;
+    const int32_t innerEnd = span.innerEnd - span.begin;
+    const VF u0 = hn::Set(df, span.u);
+    const VF v0 = hn::Set(df, span.v);
+    int32_t k = 0;
+    for (; k + lanes <= count; k += lanes) {
+      // Pixel offsets are exact in float: k + lane is far below 2^24.
+      const VF kf = hn::Add(iota, hn::Set(df, static_cast<float>(k)));
+      const VF u = hn::Add(u0, hn::Mul(stepU, kf));
+      const VF v = hn::Add(v0, hn::Mul(stepV, kf));
+#if HWY_TARGET != HWY_SCALAR
+      if (k >= innerBegin && k + lanes <= innerEnd) {
+        RenderInner<kKey, kMatrix, kThreshold>(p, u, v, line + k);
+        continue;
+      }
+#else
+      (void)innerBegin;
+      (void)innerEnd;
+#endif
+      RenderGeneral<kMatrix, kThreshold>(p, u, v, line + k);
+    }
+    if (k < count) {
+      // The last few pixels go through a buffer so that no vector access
+      // reaches past the span.
+      HWY_ALIGN uint32_t buffer[HWY_MAX_BYTES / sizeof(uint32_t)] = {};
+      const int32_t rest = count - k;
+      for (int32_t i = 0; i < rest; ++i) buffer[i] = line[k + i];
+      const VF kf = hn::Add(iota, hn::Set(df, static_cast<float>(k)));
+      RenderGeneral<kMatrix, kThreshold>(p, hn::Add(u0, hn::Mul(stepU, kf)),
+                                         hn::Add(v0, hn::Mul(stepV, kf)), buffer);
+      for (int32_t i = 0; i < rest; ++i) line[k + i] = buffer[i];
+    }
+  }
+}
+
+template <bool kKey, bool kMatrix>
+void RenderRowsThreshold(const Prepared& p) {
+  if (!p.thresholdActive) {
+    RenderRowsT<kKey, kMatrix, kNoThreshold>(p);
+  } else if (p.blackBelow >= 0.0f) {
+    RenderRowsT<kKey, kMatrix, kBlack>(p);
+  } else {
+    RenderRowsT<kKey, kMatrix, kWhite>(p);
+  }
+}
+
+void RenderRows(const Prepared& p) {
+  const bool key = p.key <= 0x00FFFFFFu;
+  if (key) {
+    p.identityMatrix ? RenderRowsThreshold<true, false>(p) : RenderRowsThreshold<true, true>(p);
+  } else {
+    p.identityMatrix ? RenderRowsThreshold<false, false>(p) : RenderRowsThreshold<false, true>(p);
+  }
+}
+
+int64_t Target() { return HWY_TARGET; }
+
+// NOLINTNEXTLINE(google-readability-namespace-comments)
+}  // namespace HWY_NAMESPACE
+}  // namespace rotate_internal
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace rotate_internal {
+
+HWY_EXPORT(RenderRows);
+HWY_EXPORT(Target);
+
+void renderFast(const Prepared& p) {
+  if (!p.smallSource) {
+    // Offsets would not fit the 32-bit gather offsets.
+    renderReference(p);
+    return;
+  }
+  HWY_DYNAMIC_DISPATCH(RenderRows)(p);
+}
+
+std::vector<int64_t> fastTargets() {
+  std::vector<int64_t> targets = hwy::SupportedAndGeneratedTargets();
+  std::sort(targets.begin(), targets.end());  // lower bits are better targets
+  return targets;
+}
+
+const char* targetName(int64_t target) { return hwy::TargetName(target); }
+
+const char* fastTargetName() { return targetName(HWY_DYNAMIC_DISPATCH(Target)()); }
+
+void forceFastTarget(int64_t target) {
+  hwy::SetSupportedTargetsForTest(target);
+  hwy::GetChosenTarget().Update(hwy::SupportedTargets());
+}
+
+}  // namespace rotate_internal
+#endif  // HWY_ONCE
