@@ -5,6 +5,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = 0;
-  for (auto run : {runRotateArgumentTests, runMainWindowTests}) failures += run(argc, argv);
+  for (auto run : {runRotateArgumentTests, runMainWindowTests, runCaptureGeometryTests})
+    failures += run(argc, argv);
   return failures == 0 ? 0 : 1;
 }

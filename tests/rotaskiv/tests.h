@@ -3,3 +3,4 @@
 // Each test class of the Rotaskiv suite, run one after the other by main.cpp.
 int runRotateArgumentTests(int argc, char** argv);
 int runMainWindowTests(int argc, char** argv);
+int runCaptureGeometryTests(int argc, char** argv);
