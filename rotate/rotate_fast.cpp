@@ -12,6 +12,7 @@
 #define HWY_TARGET_INCLUDE "rotate/rotate_fast.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 // Must come after foreach_target.h.
+#include <hwy/cache_control.h>
 #include <hwy/highway.h>
 
 #include "rotate/rotate_internal.h"
@@ -29,15 +30,28 @@ using VI = hn::Vec<DI>;
 using VU = hn::Vec<DU>;
 using MF = hn::Mask<DF>;
 
-enum Threshold { kNoThreshold, kBlack, kWhite };
-
-template <int kShift>
+// Byte `kByte` of each pixel (2 red, 1 green, 0 blue) as a float.
+template <int kByte>
 HWY_INLINE VF Channel(VU pixel) {
   const DF df;
   const DU du;
   const DI di;
-  const VU bits = kShift == 0 ? pixel : hn::ShiftRight<kShift>(pixel);
-  return hn::ConvertTo(df, hn::BitCast(di, hn::And(bits, hn::Set(du, 0xFFu))));
+  if (kByte == 0) return hn::ConvertTo(df, hn::BitCast(di, hn::And(pixel, hn::Set(du, 0xFFu))));
+  // A byte shuffle moves the byte to the bottom of its lane and clears the
+  // rest: one instruction instead of a shift and a mask.
+  const VU lane = hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u)));
+  const VU from = hn::Or(lane, hn::Set(du, 0x80808000u | kByte));
+  return hn::ConvertTo(df, hn::BitCast(di, hn::TableLookupBytesOr0(pixel, from)));
+}
+
+// Whole-number floats of magnitude below 2^22 to int32 without the range
+// fix-ups of a general conversion: the bits of 1.5 * 2^23 + x are those of
+// 1.5 * 2^23 plus x.
+HWY_INLINE VI WholeToInt(VF whole) {
+  const DF df;
+  const DI di;
+  const VF magic = hn::Set(df, 12582912.0f);
+  return hn::Sub(hn::BitCast(di, hn::Add(whole, magic)), hn::BitCast(di, magic));
 }
 
 HWY_INLINE VF Clamp255(VF v) {
@@ -45,19 +59,20 @@ HWY_INLINE VF Clamp255(VF v) {
   return hn::Min(hn::Max(v, hn::Zero(df)), hn::Set(df, 255.0f));
 }
 
-// v + 0.5 truncated; v is within [0, 255] up to rounding, so the result is
-// a byte.
-HWY_INLINE VU ToByte(VF v) {
+// floor(v + 0.5), which is v + 0.5 truncated as v is within [0, 255] up to
+// rounding: the low byte of the bits of 2^23 + that whole number.
+HWY_INLINE VU ToByteBits(VF v) {
   const DF df;
-  const DI di;
   const DU du;
-  return hn::BitCast(du, hn::ConvertTo(di, hn::Add(v, hn::Set(df, 0.5f))));
+  return hn::BitCast(du,
+                     hn::Add(hn::Floor(hn::Add(v, hn::Set(df, 0.5f))), hn::Set(df, 8388608.0f)));
 }
 
 HWY_INLINE VU Pack(VF r, VF g, VF b) {
   const DU du;
-  return hn::Or(hn::Or(hn::Set(du, 0xFF000000u), hn::ShiftLeft<16>(ToByte(r))),
-                hn::Or(hn::ShiftLeft<8>(ToByte(g)), ToByte(b)));
+  // Shifting the red and green bits left pushes the exponent out.
+  return hn::Or3(hn::ShiftLeft<16>(ToByteBits(r)), hn::ShiftLeft<8>(ToByteBits(g)),
+                 hn::Or(hn::And(ToByteBits(b), hn::Set(du, 0xFFu)), hn::Set(du, 0xFF000000u)));
 }
 
 struct Samples {
@@ -68,7 +83,6 @@ struct Samples {
 
 // The colour of the samples, recoloured, blended over `out`: the common
 // second half of both ways through a vector.
-template <bool kMatrix, Threshold kThreshold>
 HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
                       uint32_t* HWY_RESTRICT out) {
   const DF df;
@@ -79,8 +93,8 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
     return hn::Add(hn::Add(hn::Add(hn::Mul(s.w00, a00), hn::Mul(s.w10, a10)), hn::Mul(s.w01, a01)),
                    hn::Mul(s.w11, a11));
   };
-  VF r = weighted(Channel<16>(s.p00), Channel<16>(s.p10), Channel<16>(s.p01), Channel<16>(s.p11));
-  VF g = weighted(Channel<8>(s.p00), Channel<8>(s.p10), Channel<8>(s.p01), Channel<8>(s.p11));
+  VF r = weighted(Channel<2>(s.p00), Channel<2>(s.p10), Channel<2>(s.p01), Channel<2>(s.p11));
+  VF g = weighted(Channel<1>(s.p00), Channel<1>(s.p10), Channel<1>(s.p01), Channel<1>(s.p11));
   VF b = weighted(Channel<0>(s.p00), Channel<0>(s.p10), Channel<0>(s.p01), Channel<0>(s.p11));
 
   // With all four neighbours there the coverage is exactly one and the
@@ -100,7 +114,7 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
     b = hn::Mul(b, inverse);
   }
 
-  if (kMatrix) {
+  if (!p.identityMatrix) {
     const float* m = p.matrix;
     auto row3 = [&](int i) {
       return hn::Add(hn::Add(hn::Mul(hn::Set(df, m[i]), r), hn::Mul(hn::Set(df, m[i + 1]), g)),
@@ -117,11 +131,11 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
   g = Clamp255(g);
   b = Clamp255(b);
 
-  if (kThreshold != kNoThreshold) {
+  if (p.thresholdActive) {
     const VF luminance =
         hn::Add(hn::Add(hn::Mul(hn::Set(df, 0.2126f), r), hn::Mul(hn::Set(df, 0.7152f), g)),
                 hn::Mul(hn::Set(df, 0.0722f), b));
-    if (kThreshold == kBlack) {
+    if (p.blackBelow >= 0.0f) {
       const MF black = hn::Lt(luminance, hn::Set(df, p.blackBelow));
       r = hn::IfThenZeroElse(black, r);
       g = hn::IfThenZeroElse(black, g);
@@ -140,15 +154,23 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
     hn::StoreU(Pack(r, g, b), du, out);
     return;
   }
-  const VF a = hn::Min(hn::Mul(coverage, hn::Set(df, p.alpha)), one);
-  const MF opaque = hn::Ge(a, one);
   const VU d = hn::LoadU(du, out);
-  const VF dr = Channel<16>(d);
-  const VF dg = Channel<8>(d);
+  const VF dr = Channel<2>(d);
+  const VF dg = Channel<1>(d);
   const VF db = Channel<0>(d);
-  const VF outR = hn::IfThenElse(opaque, r, hn::Add(dr, hn::Mul(hn::Sub(r, dr), a)));
-  const VF outG = hn::IfThenElse(opaque, g, hn::Add(dg, hn::Mul(hn::Sub(g, dg), a)));
-  const VF outB = hn::IfThenElse(opaque, b, hn::Add(db, hn::Mul(hn::Sub(b, db), a)));
+  const VF a =
+      maybeMissing ? hn::Min(hn::Mul(coverage, hn::Set(df, p.alpha)), one) : hn::Set(df, p.alpha);
+  VF outR = hn::Add(dr, hn::Mul(hn::Sub(r, dr), a));
+  VF outG = hn::Add(dg, hn::Mul(hn::Sub(g, dg), a));
+  VF outB = hn::Add(db, hn::Mul(hn::Sub(b, db), a));
+  if (p.alpha >= 1.0f || maybeMissing) {
+    // Where coverage * alpha reaches one the colour replaces the
+    // destination.
+    const MF opaque = hn::Ge(a, one);
+    outR = hn::IfThenElse(opaque, r, outR);
+    outG = hn::IfThenElse(opaque, g, outG);
+    outB = hn::IfThenElse(opaque, b, outB);
+  }
   hn::StoreU(hn::IfThenElse(hn::RebindMask(du, covered), Pack(outR, outG, outB), d), du, out);
 }
 
@@ -166,7 +188,6 @@ HWY_INLINE void Weights(VF fx, VF fy, Samples* s) {
 
 // The general way: any sample position, neighbours checked against the
 // rectangle's edges.
-template <bool kMatrix, Threshold kThreshold>
 HWY_NOINLINE void RenderGeneral(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRICT out) {
   const DF df;
   const DI di;
@@ -176,8 +197,8 @@ HWY_NOINLINE void RenderGeneral(const Prepared& p, VF u, VF v, uint32_t* HWY_RES
   v = hn::Min(hn::Max(v, hn::Set(df, -1.0f)), hn::Set(df, static_cast<float>(p.rectHeight)));
   const VF floorU = hn::Floor(u);
   const VF floorV = hn::Floor(v);
-  const VI col = hn::ConvertTo(di, floorU);
-  const VI row = hn::ConvertTo(di, floorV);
+  const VI col = WholeToInt(floorU);
+  const VI row = WholeToInt(floorV);
   Samples s;
   Weights(hn::Sub(u, floorU), hn::Sub(v, floorV), &s);
 
@@ -221,13 +242,12 @@ HWY_NOINLINE void RenderGeneral(const Prepared& p, VF u, VF v, uint32_t* HWY_RES
   s.w01 = hn::IfThenElseZero(t01, s.w01);
   s.w11 = hn::IfThenElseZero(t11, s.w11);
   s.allThere = hn::And(hn::And(t00, t10), hn::And(t01, t11));
-  Shade<kMatrix, kThreshold>(p, s, true, out);
+  Shade(p, s, true, out);
 }
 
 #if HWY_TARGET != HWY_SCALAR
 // The quick way, for sample positions with 0 <= u < width - 1 and
 // 0 <= v < height - 1: all four neighbours lie inside the rectangle.
-template <bool kKey, bool kMatrix, Threshold kThreshold>
 HWY_INLINE void RenderInner(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRICT out) {
   const DF df;
   const DI di;
@@ -240,10 +260,8 @@ HWY_INLINE void RenderInner(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRIC
   const VF floorV = hn::Floor(v);
   // The clamps never bite for positions in the inner part; they only make
   // sure that no read can leave the rectangle.
-  const VI col =
-      hn::Min(hn::Max(hn::ConvertTo(di, floorU), hn::Zero(di)), hn::Set(di, p.rectWidth - 2));
-  const VI row =
-      hn::Min(hn::Max(hn::ConvertTo(di, floorV), hn::Zero(di)), hn::Set(di, p.rectHeight - 2));
+  const VI col = hn::Min(hn::Max(WholeToInt(floorU), hn::Zero(di)), hn::Set(di, p.rectWidth - 2));
+  const VI row = hn::Min(hn::Max(WholeToInt(floorV), hn::Zero(di)), hn::Set(di, p.rectHeight - 2));
   Samples s;
   Weights(hn::Sub(u, floorU), hn::Sub(v, floorV), &s);
   s.allThere = hn::Eq(floorU, floorU);
@@ -266,7 +284,7 @@ HWY_INLINE void RenderInner(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRIC
   s.p11 = hn::ConcatOdd(du, bottomHigh, bottomLow);
 
   bool maybeMissing = false;
-  if (kKey) {
+  if (p.key <= 0x00FFFFFFu) {
     const VU rgb = hn::Set(du, 0x00FFFFFFu);
     const VU key = hn::Set(du, p.key);
     auto there = [&](VU pixel) { return hn::RebindMask(df, hn::Ne(hn::And(pixel, rgb), key)); };
@@ -283,75 +301,99 @@ HWY_INLINE void RenderInner(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRIC
       s.w11 = hn::IfThenElseZero(t11, s.w11);
     }
   }
-  Shade<kMatrix, kThreshold>(p, s, maybeMissing, out);
+  Shade(p, s, maybeMissing, out);
 }
 #endif
 
-template <bool kKey, bool kMatrix, Threshold kThreshold>
-void RenderRowsT(const Prepared& p) {
+// Asks for the source lines that the pixels two rows further down will read,
+// so that they arrive while this row is drawn. Along a row of a turned
+// picture the reads cross many source rows, which the hardware prefetchers
+// do not foresee; this matters when the picture is too large for the cache.
+HWY_INLINE void PrefetchAhead(const Prepared& p, VF u, VF v) {
   const DF df;
   const DI di;
+  constexpr int32_t kRowsAhead = 2;
+  const VF aheadU = hn::Sub(u, hn::Set(df, static_cast<float>(kRowsAhead * p.b)));
+  const VF aheadV = hn::Add(v, hn::Set(df, static_cast<float>(kRowsAhead * p.a)));
+  const VI col =
+      hn::Min(hn::Max(WholeToInt(hn::Floor(aheadU)), hn::Zero(di)), hn::Set(di, p.rectWidth - 1));
+  const VI row =
+      hn::Min(hn::Max(WholeToInt(hn::Floor(aheadV)), hn::Zero(di)), hn::Set(di, p.rectHeight - 2));
+  HWY_ALIGN int32_t offsets[HWY_MAX_BYTES / sizeof(int32_t)];
+  hn::Store(hn::Add(hn::Mul(row, hn::Set(di, static_cast<int32_t>(p.srcStride))), col), di,
+            offsets);
+  for (size_t i = 0; i < hn::Lanes(di); ++i) {
+    hwy::Prefetch(p.src + offsets[i]);
+    hwy::Prefetch(p.src + offsets[i] + p.srcStride);
+  }
+}
+
+// Pixels [from, to) of a row's span; `from` is a multiple of the lane count.
+HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_t from,
+                          int32_t to) {
+  const DF df;
   const int32_t lanes = static_cast<int32_t>(hn::Lanes(df));
-  const VF iota = hn::ConvertTo(df, hn::Iota(di, 0));
+  const VF iota = hn::Iota(df, 0.0f);
   const VF stepU = hn::Set(df, p.stepU);
   const VF stepV = hn::Set(df, p.stepV);
-  for (int32_t y = p.rowBegin; y < p.rowEnd; ++y) {
-    Span span;
-    if (!rowSpan(p, y, &span)) continue;
-    uint32_t* line = p.dst + y * p.dstStride + span.begin;
-    const int32_t count = span.end - span.begin;
-    const int32_t innerBegin = span.innerBegin - span.begin;
-    const int32_t innerEnd = span.innerEnd - span.begin;
-    const VF u0 = hn::Set(df, span.u);
-    const VF v0 = hn::Set(df, span.v);
-    int32_t k = 0;
-    for (; k + lanes <= count; k += lanes) {
-      // Pixel offsets are exact in float: k + lane is far below 2^24.
-      const VF kf = hn::Add(iota, hn::Set(df, static_cast<float>(k)));
-      const VF u = hn::Add(u0, hn::Mul(stepU, kf));
-      const VF v = hn::Add(v0, hn::Mul(stepV, kf));
+  const VF u0 = hn::Set(df, span.u);
+  const VF v0 = hn::Set(df, span.v);
+  uint32_t* line = p.dst + y * p.dstStride + span.begin;
+  const int32_t innerBegin = span.innerBegin - span.begin;
+  const int32_t innerEnd = span.innerEnd - span.begin;
+  int32_t k = from;
+  for (; k + lanes <= to; k += lanes) {
+    // Pixel offsets are exact in float: k + lane is far below 2^24.
+    const VF kf = hn::Add(iota, hn::Set(df, static_cast<float>(k)));
+    const VF u = hn::Add(u0, hn::Mul(stepU, kf));
+    const VF v = hn::Add(v0, hn::Mul(stepV, kf));
 #if HWY_TARGET != HWY_SCALAR
-      if (k >= innerBegin && k + lanes <= innerEnd) {
-        RenderInner<kKey, kMatrix, kThreshold>(p, u, v, line + k);
-        continue;
-      }
+    if (k >= innerBegin && k + lanes <= innerEnd) {
+      if (p.prefetch) PrefetchAhead(p, u, v);
+      RenderInner(p, u, v, line + k);
+      continue;
+    }
 #else
-      (void)innerBegin;
-      (void)innerEnd;
+    (void)innerBegin;
+    (void)innerEnd;
 #endif
-      RenderGeneral<kMatrix, kThreshold>(p, u, v, line + k);
-    }
-    if (k < count) {
-      // The last few pixels go through a buffer so that no vector access
-      // reaches past the span.
-      HWY_ALIGN uint32_t buffer[HWY_MAX_BYTES / sizeof(uint32_t)] = {};
-      const int32_t rest = count - k;
-      for (int32_t i = 0; i < rest; ++i) buffer[i] = line[k + i];
-      const VF kf = hn::Add(iota, hn::Set(df, static_cast<float>(k)));
-      RenderGeneral<kMatrix, kThreshold>(p, hn::Add(u0, hn::Mul(stepU, kf)),
-                                         hn::Add(v0, hn::Mul(stepV, kf)), buffer);
-      for (int32_t i = 0; i < rest; ++i) line[k + i] = buffer[i];
-    }
+    RenderGeneral(p, u, v, line + k);
+  }
+  if (k < to) {
+    // The last few pixels of the span go through a buffer so that no vector
+    // access reaches past it.
+    HWY_ALIGN uint32_t buffer[HWY_MAX_BYTES / sizeof(uint32_t)] = {};
+    const int32_t rest = to - k;
+    for (int32_t i = 0; i < rest; ++i) buffer[i] = line[k + i];
+    const VF kf = hn::Add(iota, hn::Set(df, static_cast<float>(k)));
+    RenderGeneral(p, hn::Add(u0, hn::Mul(stepU, kf)), hn::Add(v0, hn::Mul(stepV, kf)), buffer);
+    for (int32_t i = 0; i < rest; ++i) line[k + i] = buffer[i];
   }
 }
 
-template <bool kKey, bool kMatrix>
-void RenderRowsThreshold(const Prepared& p) {
-  if (!p.thresholdActive) {
-    RenderRowsT<kKey, kMatrix, kNoThreshold>(p);
-  } else if (p.blackBelow >= 0.0f) {
-    RenderRowsT<kKey, kMatrix, kBlack>(p);
-  } else {
-    RenderRowsT<kKey, kMatrix, kWhite>(p);
-  }
-}
+// Rows are taken in bands and each band in strips of its spans, so that the
+// source pixels one strip reads stay in the cache from one row to the next
+// (along a row, a turned picture is read across many source rows).
+constexpr int32_t kBandRows = 32;
+constexpr int32_t kStripPixels = 128;  // a multiple of every lane count
+static_assert(kStripPixels % (HWY_MAX_BYTES / sizeof(uint32_t)) == 0, "strips of whole vectors");
 
 void RenderRows(const Prepared& p) {
-  const bool key = p.key <= 0x00FFFFFFu;
-  if (key) {
-    p.identityMatrix ? RenderRowsThreshold<true, false>(p) : RenderRowsThreshold<true, true>(p);
-  } else {
-    p.identityMatrix ? RenderRowsThreshold<false, false>(p) : RenderRowsThreshold<false, true>(p);
+  Span spans[kBandRows];
+  for (int32_t top = p.rowBegin; top < p.rowEnd; top += kBandRows) {
+    const int32_t rows = std::min(kBandRows, p.rowEnd - top);
+    int32_t longest = 0;
+    for (int32_t i = 0; i < rows; ++i) {
+      if (!rowSpan(p, top + i, &spans[i])) spans[i].end = spans[i].begin;
+      longest = std::max(longest, spans[i].end - spans[i].begin);
+    }
+    for (int32_t strip = 0; strip < longest; strip += kStripPixels) {
+      for (int32_t i = 0; i < rows; ++i) {
+        const int32_t count = spans[i].end - spans[i].begin;
+        if (strip >= count) continue;
+        RenderRun(p, spans[i], top + i, strip, std::min(count, strip + kStripPixels));
+      }
+    }
   }
 }
 

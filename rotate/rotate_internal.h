@@ -40,6 +40,8 @@ struct Prepared {
   double v0 = 0.0;
   double centreX = 0.0;
   double centreY = 0.0;
+  double inverseA = 0.0;  // 1 / a and 1 / b where they are not zero
+  double inverseB = 0.0;
   // Per-pixel steps along a row, as used by both renderers.
   float stepU = 0.0f;
   float stepV = 0.0f;
@@ -64,8 +66,11 @@ struct Prepared {
 
   float alpha = 1.0f;  // clipped to (0, 1]
 
-  // Source offsets fit in 32-bit gather indices.
+  // Source offsets fit the SIMD renderer's 32-bit gathers.
   bool smallSource = true;
+  // The source rectangle is too large for the cache: the SIMD renderer
+  // prefetches.
+  bool prefetch = false;
 };
 
 // A run of destination pixels on one row that may be covered, with the
@@ -91,13 +96,15 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
 namespace detail {
 
 // Narrows the open interval (lo, hi) of X to where lower < c + k * X < upper.
-inline void limit(double c, double k, double lower, double upper, double* lo, double* hi) {
+// `inverse` is 1 / k.
+inline void limit(double c, double k, double inverse, double lower, double upper, double* lo,
+                  double* hi) {
   if (k == 0.0) {
     if (!(c > lower && c < upper)) *hi = -HUGE_VAL;
     return;
   }
-  const double t1 = (lower - c) / k;
-  const double t2 = (upper - c) / k;
+  const double t1 = (lower - c) * inverse;
+  const double t2 = (upper - c) * inverse;
   *lo = std::max(*lo, std::min(t1, t2));
   *hi = std::min(*hi, std::max(t1, t2));
 }
@@ -125,8 +132,8 @@ inline bool rowSpan(const Prepared& p, int32_t y, Span* span) {
   const double height = p.rectHeight;
   double lo = -HUGE_VAL;
   double hi = HUGE_VAL;
-  detail::limit(cu, p.a, -1.0, width, &lo, &hi);
-  detail::limit(cv, p.b, -1.0, height, &lo, &hi);
+  detail::limit(cu, p.a, p.inverseA, -1.0, width, &lo, &hi);
+  detail::limit(cv, p.b, p.inverseB, -1.0, height, &lo, &hi);
   double first = 0.0;
   double last = 0.0;
   if (!detail::columns(lo, hi, p.centreX, p.dstWidth, &first, &last)) return false;
@@ -144,8 +151,8 @@ inline bool rowSpan(const Prepared& p, int32_t y, Span* span) {
   const double margin = 1e-6 * (width + height) + 1e-4;
   double innerLo = -HUGE_VAL;
   double innerHi = HUGE_VAL;
-  detail::limit(cu, p.a, margin, width - 1.0 - margin, &innerLo, &innerHi);
-  detail::limit(cv, p.b, margin, height - 1.0 - margin, &innerLo, &innerHi);
+  detail::limit(cu, p.a, p.inverseA, margin, width - 1.0 - margin, &innerLo, &innerHi);
+  detail::limit(cv, p.b, p.inverseB, margin, height - 1.0 - margin, &innerLo, &innerHi);
   if (detail::columns(innerLo, innerHi, p.centreX, p.dstWidth, &first, &last)) {
     span->innerBegin = std::clamp(static_cast<int32_t>(first), span->begin, span->end);
     span->innerEnd = std::clamp(static_cast<int32_t>(last), span->innerBegin, span->end);

@@ -84,8 +84,11 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   p->src = src->bits + top * p->srcStride + left;
   p->rectWidth = static_cast<int32_t>(right - left);
   p->rectHeight = static_cast<int32_t>(bottom - top);
-  // Byte offsets within the rectangle fit the SIMD renderer's 32-bit gathers.
-  p->smallSource = (p->rectHeight - 1) * p->srcStride + p->rectWidth < (int64_t{1} << 29);
+  // Byte offsets within the rectangle fit the SIMD renderer's 32-bit gather
+  // offsets, and sample positions its float-to-int shortcut.
+  p->smallSource = (p->rectHeight - 1) * p->srcStride + p->rectWidth < (int64_t{1} << 29) &&
+                   p->rectWidth < (1 << 21) && p->rectHeight < (1 << 21);
+  p->prefetch = int64_t{4} * p->rectWidth * p->rectHeight > (int64_t{1} << 20);
 
   // Geometry. The rectangle's centre (sx + sw/2, sy + sh/2), whole pixels so
   // that an unturned, unzoomed copy lands on whole pixels, sits on (cx, cy).
@@ -97,6 +100,8 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   const double scale = 1.0 / static_cast<double>(zoom);
   p->a = cosT * scale;
   p->b = sinT * scale;
+  p->inverseA = p->a != 0.0 ? 1.0 / p->a : 0.0;
+  p->inverseB = p->b != 0.0 ? 1.0 / p->b : 0.0;
   p->centreX = cx;
   p->centreY = cy;
   const double rectCentreX = static_cast<double>(int64_t{sx} + sw / 2);

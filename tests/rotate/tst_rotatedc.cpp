@@ -703,6 +703,10 @@ struct RandomCase {
   Call call;
 };
 
+// Every kLargeEvery-th case has a source too large for the cache, which the
+// SIMD renderer reads differently.
+constexpr uint32_t kLargeEvery = 150;
+
 RandomCase randomCase(uint32_t seed) {
   std::mt19937 rng(seed);
   auto uniform = [&](double lo, double hi) {
@@ -712,8 +716,9 @@ RandomCase randomCase(uint32_t seed) {
   auto chance = [&](double p) { return uniform(0.0, 1.0) < p; };
 
   RandomCase r;
-  const int sw = integer(1, 64);
-  const int sh = integer(1, 64);
+  const bool large = seed % kLargeEvery == 0;
+  const int sw = large ? integer(600, 700) : integer(1, 64);
+  const int sh = large ? integer(450, 500) : integer(1, 64);
   const int dw = chance(0.1) ? integer(1, 4) : integer(5, 96);
   const int dh = chance(0.1) ? integer(1, 4) : integer(5, 96);
 
@@ -761,6 +766,14 @@ RandomCase randomCase(uint32_t seed) {
   c.sy = integer(-8, sh / 2);
   c.sw = chance(0.02) ? 0 : integer(1, sw + 16);
   c.sh = chance(0.02) ? 0 : integer(1, sh + 16);
+  if (large) {
+    // The whole picture, shrunk to about the destination's size.
+    c.sx = integer(-2, 0);
+    c.sy = integer(-2, 0);
+    c.sw = sw + 2;
+    c.sh = sh + 2;
+    c.zoom = static_cast<float>(uniform(0.05, 0.4));
+  }
 
   const double maskPick = uniform(0.0, 1.0);
   if (maskPick < 0.5) {
