@@ -1,5 +1,6 @@
 #include "common/numbers.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -8,7 +9,7 @@ namespace numbers {
 
 std::int64_t roundHalfEven(double value) {
   if (std::isnan(value)) return 0;
-  constexpr double kMax = 9.2233720368547748e18;  // 2^63, the first value that no longer fits
+  constexpr double kMax = 0x1p63;  // the first value that no longer fits
   if (value >= kMax) return std::numeric_limits<std::int64_t>::max();
   if (value < -kMax) return std::numeric_limits<std::int64_t>::min();
   // nearbyint follows the current rounding mode, which is to-nearest-even
@@ -57,9 +58,13 @@ double leadingNumber(const QString& text) {
     negative = *begin == '-';
     ++begin;
   }
+  // Only digits may follow: from_chars would also take a second sign and
+  // the words "inf" and "nan", none of which is a number to the toolkit.
+  if (begin == end || !(std::isdigit(static_cast<unsigned char>(*begin)) || *begin == '.'))
+    return 0;
   double value = 0;
   const auto result = std::from_chars(begin, end, value, std::chars_format::fixed);
-  if (result.ec != std::errc() || std::isnan(value)) return 0;
+  if (result.ec != std::errc()) return 0;
   return negative ? -value : value;
 }
 

@@ -9,6 +9,8 @@
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
   setBorder(Border::FixedSingle);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Moves are reported with no button held, too.
+  setMouseTracking(true);
   recompose();
 }
 
@@ -21,7 +23,6 @@ void PictureBox::setBorder(Border border) {
     setLineWidth(2);
   }
   if (autoSize_) fitToPicture();
-  recompose();
 }
 
 void PictureBox::setAutoSize(bool on) {
@@ -62,13 +63,12 @@ void PictureBox::setPicture(const QImage& picture) {
 }
 
 void PictureBox::fitToPicture() {
-  const QMargins m =
-      contentsMargins() + QMargins(frameWidth(), frameWidth(), frameWidth(), frameWidth());
+  // QFrame keeps its frame in the contents margins.
   const QSize inner = picture_.isNull() ? QSize(0, 0) : picture_.size();
-  resize(inner.width() + m.left() + m.right(), inner.height() + m.top() + m.bottom());
+  resize(inner.grownBy(contentsMargins()));
 }
 
-void PictureBox::recompose() {
+void PictureBox::recompose() const {
   const QSize size = contentsRect().size().expandedTo(QSize(1, 1));
   if (image_.size() != size) image_ = QImage(size, QImage::Format_RGB32);
   image_.fill(colour::toQColor(backColour_, palette()));
@@ -79,6 +79,29 @@ void PictureBox::recompose() {
   surface_ = surface::of(image_);
 }
 
+void PictureBox::fitImage() const {
+  if (image_.size() == contentsRect().size().expandedTo(QSize(1, 1))) return;
+  const QImage old = image_;
+  recompose();
+  if (!old.isNull()) {
+    QPainter painter(&image_);
+    painter.drawImage(0, 0, old);
+  }
+}
+
+QImage& PictureBox::canvas() {
+  fitImage();
+  // A caller's copy of Image() shares the pixels; painting would detach the
+  // image and leave the Surface on the caller's copy.
+  surface_ = surface::of(image_);
+  return image_;
+}
+
+const QImage& PictureBox::Image() const {
+  fitImage();
+  return image_;
+}
+
 void PictureBox::Cls() {
   recompose();
   CurrentX = CurrentY = 0;
@@ -87,7 +110,7 @@ void PictureBox::Cls() {
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, ColourRef c, bool box,
                       bool filled) {
-  QPainter painter(&image_);
+  QPainter painter(&canvas());
   const QColor colour = penColour(c);
   const QPointF a(toPixels(x1), toPixels(y1)), b(toPixels(x2), toPixels(y2));
   painter.setPen(QPen(colour, drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
@@ -106,6 +129,7 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, ColourRef c, b
 }
 
 void PictureBox::PSet(double x, double y, ColourRef c) {
+  canvas();
   surface::setPixel(surface_, static_cast<int>(numbers::roundHalfEven(toPixels(x))),
                     static_cast<int>(numbers::roundHalfEven(toPixels(y))),
                     colour::fromQColor(penColour(c)));
@@ -115,12 +139,13 @@ void PictureBox::PSet(double x, double y, ColourRef c) {
 }
 
 ColourRef PictureBox::Point(double x, double y) const {
+  fitImage();
   return surface::getPixel(surface_, static_cast<int>(numbers::roundHalfEven(toPixels(x))),
                            static_cast<int>(numbers::roundHalfEven(toPixels(y))));
 }
 
 void PictureBox::Print(const QString& text) {
-  QPainter painter(&image_);
+  QPainter painter(&canvas());
   painter.setFont(font());
   painter.setPen(penColour(foreColour_));
   const QFontMetricsF metrics(font(), &image_);
@@ -133,7 +158,7 @@ void PictureBox::Print(const QString& text) {
 
 void PictureBox::PaintPicture(const QImage& picture, double x, double y, double w, double h) {
   if (picture.isNull()) return;
-  QPainter painter(&image_);
+  QPainter painter(&canvas());
   const QPointF at(toPixels(x), toPixels(y));
   if (w > 0 && h > 0)
     painter.drawImage(QRectF(at, QSizeF(toPixels(w), toPixels(h))), picture);
@@ -142,12 +167,16 @@ void PictureBox::PaintPicture(const QImage& picture, double x, double y, double 
   update();
 }
 
-Surface* PictureBox::hDC() { return &surface_; }
+Surface* PictureBox::hDC() {
+  canvas();
+  return &surface_;
+}
 
 void PictureBox::Refresh() { update(); }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
+  fitImage();
   QPainter painter(this);
   const QRect inner = contentsRect();
   painter.setClipRect(inner);
@@ -158,12 +187,7 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 void PictureBox::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
   // Keep what was drawn: the persistent image grows with the box.
-  const QImage old = image_;
-  recompose();
-  if (!old.isNull()) {
-    QPainter painter(&image_);
-    painter.drawImage(0, 0, old);
-  }
+  fitImage();
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event) {

@@ -59,10 +59,11 @@ class PictureBox : public QFrame {
   void PaintPicture(const QImage& picture, double x, double y, double w = -1, double h = -1);
 
   // The device context: a Surface over the persistent image. It stays valid
-  // until the box is resized or its picture changes size.
+  // until the box is resized, its picture changes size or a copy of Image()
+  // is taken (ask again then, so that writes do not reach the copy).
   Surface* hDC();
   // The persistent image as it now stands.
-  const QImage& Image() const { return image_; }
+  const QImage& Image() const;
   // Shows the persistent image on screen.
   void Refresh();
 
@@ -87,7 +88,12 @@ class PictureBox : public QFrame {
   QPointF toScale(const QPointF& pixels) const;
   QColor penColour(ColourRef colour) const;
   // Refills the image with the background colour and picture.
-  void recompose();
+  void recompose() const;
+  // Brings the image to the size of the client area, keeping what was drawn.
+  void fitImage() const;
+  // The image, ready to be drawn on: fitted, not shared with any copy a
+  // caller keeps, and with the Surface pointing at its pixels.
+  QImage& canvas();
   void fitToPicture();
 
   Border border_ = Border::FixedSingle;
@@ -97,6 +103,9 @@ class PictureBox : public QFrame {
   ColourRef foreColour_ = colour::kWindowText;
   int drawWidth_ = 1;
   QImage picture_;
-  QImage image_;
-  Surface surface_{nullptr, 0, 0, 0};
+  // A hidden widget gets no resize event until it is shown, yet programs
+  // draw into a box before its window appears: the image follows the box's
+  // size on its next use, which may be a const one.
+  mutable QImage image_;
+  mutable Surface surface_{nullptr, 0, 0, 0};
 };

@@ -20,15 +20,16 @@ bool looksLikeMetafile(const QByteArray& head) {
          head.mid(40, 4) == " EMF";
 }
 
-// libjpeg quietly fills a truncated file with grey; a complete JPEG ends with
-// the end-of-image marker (possibly followed by padding).
-bool jpegLooksComplete(const QString& path) {
+// libjpeg quietly fills a truncated file with grey, and libpng reports one on
+// the console; a complete file ends with its end marker (possibly followed by
+// padding): FFD9 for JPEG, the IEND chunk for PNG.
+bool looksComplete(const QString& path, const QByteArray& endMarker) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return false;
   const qint64 size = file.size();
   const qint64 tail = qMin<qint64>(size, 4096);
   file.seek(size - tail);
-  return file.read(tail).contains(QByteArray::fromHex("ffd9"));
+  return file.read(tail).contains(endMarker);
 }
 
 }  // namespace
@@ -72,7 +73,8 @@ LoadedPicture loadPicture(const QString& path) {
         tr("图片太大（%1 × %2 像素），内存容纳不下。").arg(size.width()).arg(size.height());
     return result;
   }
-  if (format == "jpeg" && !jpegLooksComplete(path)) {
+  if ((format == "jpeg" && !looksComplete(path, QByteArray::fromHex("ffd9"))) ||
+      (format == "png" && !looksComplete(path, "IEND"))) {
     result.error = tr("图片文件不完整或已损坏。");
     return result;
   }

@@ -9,7 +9,8 @@
 // The device-context analogue: a plain struct over a 32-bit image (declared
 // in rotate/rotatedc.h so that C callers share it), and the blits the
 // programs use on it. Every blit clips to both surfaces; a rectangle that
-// lies outside either does nothing.
+// lies outside either does nothing. Source and destination may share memory:
+// the result is that of blitting from a snapshot of the source.
 namespace surface {
 
 // A Surface over the pixels of `image`, which is converted to RGB32 first if
@@ -33,6 +34,7 @@ void stretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
                 int sw, int sh);
 
 // TransparentBlt: like stretchBlt, leaving out source pixels of the key colour.
+// A system colour key leaves out nothing.
 void transparentBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
                     int sw, int sh, ColourRef key);
 
