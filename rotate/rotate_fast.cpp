@@ -12,8 +12,9 @@
 #define HWY_TARGET_INCLUDE "rotate/rotate_fast.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 // Must come after foreach_target.h.
-#include <hwy/cache_control.h>
 #include <hwy/highway.h>
+
+#include <hwy/cache_control.h>
 
 #include "rotate/rotate_internal.h"
 
@@ -89,14 +90,6 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
   const DU du;
   const VF one = hn::Set(df, 1.0f);
 
-  auto weighted = [&](VF a00, VF a10, VF a01, VF a11) {
-    return hn::Add(hn::Add(hn::Add(hn::Mul(s.w00, a00), hn::Mul(s.w10, a10)), hn::Mul(s.w01, a01)),
-                   hn::Mul(s.w11, a11));
-  };
-  VF r = weighted(Channel<2>(s.p00), Channel<2>(s.p10), Channel<2>(s.p01), Channel<2>(s.p11));
-  VF g = weighted(Channel<1>(s.p00), Channel<1>(s.p10), Channel<1>(s.p01), Channel<1>(s.p11));
-  VF b = weighted(Channel<0>(s.p00), Channel<0>(s.p10), Channel<0>(s.p01), Channel<0>(s.p11));
-
   // With all four neighbours there the coverage is exactly one and the
   // weighted sum is the colour; otherwise divide by the coverage.
   VF coverage = one;
@@ -106,6 +99,16 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
     coverage = hn::IfThenElse(s.allThere, one, sum);
     covered = hn::Gt(coverage, hn::Zero(df));
     if (hn::AllFalse(df, covered)) return;
+  }
+
+  auto weighted = [&](VF a00, VF a10, VF a01, VF a11) {
+    return hn::Add(hn::Add(hn::Add(hn::Mul(s.w00, a00), hn::Mul(s.w10, a10)), hn::Mul(s.w01, a01)),
+                   hn::Mul(s.w11, a11));
+  };
+  VF r = weighted(Channel<2>(s.p00), Channel<2>(s.p10), Channel<2>(s.p01), Channel<2>(s.p11));
+  VF g = weighted(Channel<1>(s.p00), Channel<1>(s.p10), Channel<1>(s.p01), Channel<1>(s.p11));
+  VF b = weighted(Channel<0>(s.p00), Channel<0>(s.p10), Channel<0>(s.p01), Channel<0>(s.p11));
+  if (maybeMissing) {
     // Uncovered lanes divide by one instead of zero; they are not written.
     const VF inverse =
         hn::IfThenElse(s.allThere, one, hn::Div(one, hn::IfThenElse(covered, coverage, one)));
@@ -127,9 +130,14 @@ HWY_INLINE void Shade(const Prepared& p, const Samples& s, bool maybeMissing,
     g = ng;
     b = nb;
   }
-  r = Clamp255(r);
-  g = Clamp255(g);
-  b = Clamp255(b);
+  if (!p.identityMatrix || p.thresholdActive) {
+    // Unrecoloured, the weighted mean stays within [0, 255] but for rounding
+    // that the conversion to bytes absorbs, so only the threshold, which
+    // looks at the exact tones, needs the clamp.
+    r = Clamp255(r);
+    g = Clamp255(g);
+    b = Clamp255(b);
+  }
 
   if (p.thresholdActive) {
     const VF luminance =
@@ -186,6 +194,24 @@ HWY_INLINE void Weights(VF fx, VF fy, Samples* s) {
   s->w11 = hn::Mul(fx, fy);
 }
 
+#if HWY_TARGET != HWY_SCALAR
+// The pixels at byte offsets `offsets` into the rectangle and the ones to
+// their right, with 64-bit gathers.
+HWY_INLINE void GatherPairs(const Prepared& p, VI offsets, VU* first, VU* second) {
+  const DU du;
+  const hn::Repartition<uint64_t, DU> d64;
+  const hn::Repartition<int64_t, DI> di64;
+  const hn::Half<DI> dh;
+  const auto* base = reinterpret_cast<const uint64_t*>(p.src);
+  const VU low =
+      hn::BitCast(du, hn::GatherOffset(d64, base, hn::PromoteTo(di64, hn::LowerHalf(dh, offsets))));
+  const VU high =
+      hn::BitCast(du, hn::GatherOffset(d64, base, hn::PromoteTo(di64, hn::UpperHalf(dh, offsets))));
+  *first = hn::ConcatEven(du, high, low);
+  *second = hn::ConcatOdd(du, high, low);
+}
+#endif
+
 // The general way: any sample position, neighbours checked against the
 // rectangle's edges.
 HWY_NOINLINE void RenderGeneral(const Prepared& p, VF u, VF v, uint32_t* HWY_RESTRICT out) {
@@ -222,10 +248,29 @@ HWY_NOINLINE void RenderGeneral(const Prepared& p, VF u, VF v, uint32_t* HWY_RES
   const VI stride = hn::Set(di, static_cast<int32_t>(p.srcStride));
   const VI o0 = hn::Mul(r0, stride);
   const VI o1 = hn::Mul(r1, stride);
-  s.p00 = hn::GatherIndex(du, p.src, hn::Add(o0, c0));
-  s.p10 = hn::GatherIndex(du, p.src, hn::Add(o0, c1));
-  s.p01 = hn::GatherIndex(du, p.src, hn::Add(o1, c0));
-  s.p11 = hn::GatherIndex(du, p.src, hn::Add(o1, c1));
+#if HWY_TARGET != HWY_SCALAR
+  if (p.rectWidth >= 2) {
+    // Pairs of pixels (pair, pair + 1) with pair clamped to [0, width - 2]:
+    // the left neighbour is the first of the pair unless col is the last
+    // column, the right one is the second unless col is -1.
+    const VI pair = hn::Min(hn::Max(col, zero), hn::Set(di, p.rectWidth - 2));
+    const auto leftFirst = hn::RebindMask(du, hn::Eq(col, pair));
+    const auto rightFirst = hn::RebindMask(du, hn::Lt(col, zero));
+    VU top0, top1, bottom0, bottom1;
+    GatherPairs(p, hn::ShiftLeft<2>(hn::Add(o0, pair)), &top0, &top1);
+    GatherPairs(p, hn::ShiftLeft<2>(hn::Add(o1, pair)), &bottom0, &bottom1);
+    s.p00 = hn::IfThenElse(leftFirst, top0, top1);
+    s.p10 = hn::IfThenElse(rightFirst, top0, top1);
+    s.p01 = hn::IfThenElse(leftFirst, bottom0, bottom1);
+    s.p11 = hn::IfThenElse(rightFirst, bottom0, bottom1);
+  } else
+#endif
+  {
+    s.p00 = hn::GatherIndex(du, p.src, hn::Add(o0, c0));
+    s.p10 = hn::GatherIndex(du, p.src, hn::Add(o0, c1));
+    s.p01 = hn::GatherIndex(du, p.src, hn::Add(o1, c0));
+    s.p11 = hn::GatherIndex(du, p.src, hn::Add(o1, c1));
+  }
 
   const VU rgb = hn::Set(du, 0x00FFFFFFu);
   const VU key = hn::Set(du, p.key);
