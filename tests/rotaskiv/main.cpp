@@ -5,7 +5,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = 0;
-  for (auto run : {runRotateArgumentTests, runMainWindowTests, runCaptureGeometryTests})
+  for (auto run : {runRotateArgumentTests, runMainWindowTests, runCaptureGeometryTests,
+                   runPictureSaverTests, runExcelPropertyBagTests})
     failures += run(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -4,3 +4,5 @@
 int runRotateArgumentTests(int argc, char** argv);
 int runMainWindowTests(int argc, char** argv);
 int runCaptureGeometryTests(int argc, char** argv);
+int runPictureSaverTests(int argc, char** argv);
+int runExcelPropertyBagTests(int argc, char** argv);

@@ -1,0 +1,109 @@
+#include "rotaskiv/excel_property_bag.h"
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QList>
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+#include "common/picture_loader.h"
+
+namespace {
+
+constexpr quint32 kMagic = 0x45504247;  // "EPBG"
+constexpr quint16 kVersion = 1;
+constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
+constexpr int kCompressionLevel = 1;
+constexpr quint32 kMaxColours = 256;
+
+QString key() { return QStringLiteral("pic"); }
+
+// Bytes of one row without the padding QImage adds, or -1 for a format we
+// cannot store.
+qint64 packedRowBytes(int width, QImage::Format format) {
+  if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats) return -1;
+  const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+  if (depth <= 0) return -1;
+  return (qint64(width) * depth + 7) / 8;
+}
+
+QByteArray compressPixels(const QImage& picture) {
+  const qint64 rowBytes = packedRowBytes(picture.width(), picture.format());
+  const qint64 total = rowBytes * picture.height();
+  // 32-bit pictures have no row padding: compress them in place.
+  if (picture.bytesPerLine() == rowBytes)
+    return qCompress(picture.constBits(), total, kCompressionLevel);
+  QByteArray packed(total, Qt::Uninitialized);
+  for (int y = 0; y < picture.height(); ++y)
+    std::memcpy(packed.data() + y * rowBytes, picture.constScanLine(y), size_t(rowBytes));
+  return qCompress(packed, kCompressionLevel);
+}
+
+}  // namespace
+
+QByteArray ExcelPropertyBag::WriteP(const QImage& picture) const {
+  const bool empty = picture.isNull() || packedRowBytes(picture.width(), picture.format()) < 0;
+  const QByteArray pixels = empty ? QByteArray() : compressPixels(picture);
+  const QList<QRgb> colours = empty ? QList<QRgb>() : picture.colorTable();
+
+  QByteArray blob;
+  blob.reserve(pixels.size() + colours.size() * 4 + 64);
+  {
+    QDataStream out(&blob, QIODevice::WriteOnly);
+    out.setVersion(kStreamVersion);
+    out << kMagic << kVersion << key();
+    out << qint32(empty ? 0 : picture.width()) << qint32(empty ? 0 : picture.height())
+        << (empty ? 1.0 : picture.devicePixelRatio())
+        << qint32(empty ? QImage::Format_Invalid : picture.format());
+    out << quint32(colours.size());
+    for (QRgb c : colours) out << quint32(c);
+    out << pixels;
+  }
+  // The undo history holds many of these: keep no spare capacity.
+  blob.squeeze();
+  return blob;
+}
+
+QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
+  QDataStream in(blob);
+  in.setVersion(kStreamVersion);
+  quint32 magic = 0;
+  quint16 version = 0;
+  in >> magic >> version;
+  if (in.status() != QDataStream::Ok || magic != kMagic || version != kVersion) return {};
+  QString storedKey;
+  qint32 width = 0, height = 0, format = 0;
+  double ratio = 0;
+  quint32 colourCount = 0;
+  in >> storedKey >> width >> height >> ratio >> format >> colourCount;
+  if (in.status() != QDataStream::Ok || storedKey != key()) return {};
+  if (width <= 0 || height <= 0 || !std::isfinite(ratio) || ratio <= 0 || colourCount > kMaxColours)
+    return {};
+  const auto imageFormat = static_cast<QImage::Format>(format);
+  const qint64 rowBytes = packedRowBytes(width, imageFormat);
+  if (rowBytes <= 0 || rowBytes * height > kMaxPictureBytes) return {};
+  const qint64 total = rowBytes * height;
+
+  QList<QRgb> colours(colourCount);
+  for (QRgb& c : colours) {
+    quint32 value = 0;
+    in >> value;
+    c = value;
+  }
+  QByteArray compressed;
+  in >> compressed;
+  if (in.status() != QDataStream::Ok || !in.atEnd()) return {};
+  // qCompress leads with the size it packed; a mismatch is not ours.
+  if (compressed.size() < 4 || qFromBigEndian<quint32>(compressed.constData()) != total) return {};
+  const QByteArray packed = qUncompress(compressed);
+  if (packed.size() != total) return {};
+
+  QImage picture(width, height, imageFormat);
+  if (picture.isNull()) return {};
+  for (int y = 0; y < height; ++y)
+    std::memcpy(picture.scanLine(y), packed.constData() + y * rowBytes, size_t(rowBytes));
+  if (!colours.isEmpty()) picture.setColorTable(colours);
+  picture.setDevicePixelRatio(ratio);
+  return picture;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+class QWidget;
+
+// Writes pictures to image files, the format chosen by an extension.
+namespace ModSavePic {
+
+// The error numbers shown in the "错误" message box. They are part of what
+// users see and may quote back to us, so they never change meaning.
+enum class SaveError {
+  // The extension is none of jpg, png, gif, tiff, bmp (after lower-casing);
+  // the text names the extension.
+  UnsupportedExtension = 1,
+  // The picture is null or has no pixels.
+  EmptyPicture = 2,
+  // The file could not be created, written or renamed over the target; the
+  // text names the file and gives the system's reason.
+  CannotWrite = 3,
+  // The encoder could not turn the picture into the format (a GIF wider or
+  // taller than 65535 pixels, a missing image-format plugin, ...).
+  EncoderFailed = 4,
+  // JPEG quality outside 0..100, or TIFF settings other than 24 bits per
+  // pixel without compression.
+  UnsupportedSettings = 5,
+};
+
+// Writes `picture` to `fileName` in the format of `extension` (compared in
+// lower case; the file name's own suffix is not looked at):
+//   "jpg"  JPEG at `quality` (0..100)
+//   "png"  PNG, alpha kept
+//   "gif"  GIF with a dithered 256-colour palette (exact for pictures of 256
+//          colours or fewer), opaque
+//   "tiff" uncompressed 24-bit RGB; `colourDepth` must be 24 and
+//          `compression` 6, the encoder value for "none"
+//   "bmp"  24-bit Windows bitmap
+// The file is written to a temporary file beside the target and renamed over
+// it only when complete: a failed save leaves no partial file and keeps the
+// file it would have replaced. Any failure is shown in the "错误" message box
+// with the numbers above; the hourglass cursor shows while it works, and the
+// cursor override is removed on every way out. True when the file was written.
+bool SavePicToFile(const QImage& picture, const QString& fileName, const QString& extension,
+                   int quality, int colourDepth, int compression, QWidget* parent = nullptr);
+
+}  // namespace ModSavePic
