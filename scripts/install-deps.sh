@@ -10,6 +10,7 @@ packages=(
   libgif-dev libhwy-dev
   fonts-noto-cjk
   xvfb xauth
+  dbus-daemon
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -6,7 +6,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = 0;
   for (auto run : {runRotateArgumentTests, runMainWindowTests, runCaptureGeometryTests,
-                   runPictureSaverTests, runExcelPropertyBagTests})
+                   runScreenSourceTests, runPictureSaverTests, runExcelPropertyBagTests})
     failures += run(argc, argv);
   return failures == 0 ? 0 : 1;
 }

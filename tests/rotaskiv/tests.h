@@ -4,5 +4,6 @@
 int runRotateArgumentTests(int argc, char** argv);
 int runMainWindowTests(int argc, char** argv);
 int runCaptureGeometryTests(int argc, char** argv);
+int runScreenSourceTests(int argc, char** argv);
 int runPictureSaverTests(int argc, char** argv);
 int runExcelPropertyBagTests(int argc, char** argv);
