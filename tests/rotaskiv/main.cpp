@@ -5,8 +5,9 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = 0;
-  for (auto run : {runRotateArgumentTests, runMainWindowTests, runCaptureGeometryTests,
-                   runScreenSourceTests, runPictureSaverTests, runExcelPropertyBagTests})
+  for (auto run :
+       {runRotateArgumentTests, runMainWindowTests, runCaptureFormTests, runCaptureGeometryTests,
+        runScreenSourceTests, runPictureSaverTests, runExcelPropertyBagTests})
     failures += run(argc, argv);
   return failures == 0 ? 0 : 1;
 }

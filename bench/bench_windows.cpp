@@ -1,0 +1,156 @@
+// Whole-window timings a user waits for, measured on an optimised build:
+//  - one Draw of Rotaskiv's main window (clear, kernel, refresh) at the
+//    start-up scene, the repaint that runs on every scroll event;
+//  - opening the capture window: from the click on "剪裁保存" to the frozen
+//    screen on view (run under a real X server of the size to measure, e.g.
+//    xvfb-run -s "-screen 0 1920x1080x24");
+//  - the resident memory of the capture window's undo history after 100
+//    strokes on a 3840 x 2160 screen.
+// Usage: bench_windows [draw|open|history]...   (all three by default)
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPainter>
+#include <QScreen>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "common/face_button.h"
+#include "rotaskiv/capture_form.h"
+#include "rotaskiv/capture_parts.h"
+#include "rotaskiv/capture_toolbar.h"
+#include "rotaskiv/main_window.h"
+#include "rotaskiv/screen_source.h"
+
+namespace {
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+long residentKiB() {
+  QFile status("/proc/self/status");
+  if (!status.open(QIODevice::ReadOnly)) return -1;
+  for (const QByteArray& line : status.readAll().split('\n'))
+    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+  return -1;
+}
+
+// A desktop-like picture: panels, text-like stripes and a photo-like gradient,
+// so that compression sees something close to a real screen.
+QImage desktopLike(QSize size) {
+  QImage image(size, QImage::Format_RGB32);
+  QPainter p(&image);
+  p.fillRect(image.rect(), QColor(238, 240, 244));
+  QLinearGradient photo(0, 0, size.width() / 2.0, size.height() / 2.0);
+  photo.setColorAt(0, QColor(40, 90, 160));
+  photo.setColorAt(0.5, QColor(220, 160, 60));
+  photo.setColorAt(1, QColor(30, 120, 70));
+  p.fillRect(QRect(size.width() / 2, 80, size.width() / 2 - 40, size.height() / 2), photo);
+  p.setPen(QColor(40, 40, 40));
+  for (int y = 100; y < size.height() - 40; y += 22)
+    for (int x = 40; x < size.width() / 2 - 40; x += 90)
+      p.drawLine(x, y, x + 20 + (x * 7 + y) % 60, y);
+  p.fillRect(QRect(0, 0, size.width(), 40), QColor(50, 55, 65));
+  return image;
+}
+
+class FixedScreen : public ScreenSource {
+ public:
+  explicit FixedScreen(QImage image) : image_(std::move(image)) {}
+  ScreenGrab grab() override { return ScreenGrab{image_, QString()}; }
+
+ private:
+  QImage image_;
+};
+
+void benchDraw() {
+  Form1 form;
+  form.show();
+  QTest::qWaitForWindowExposed(&form);
+  std::vector<double> ms;
+  for (int i = 0; i < 400; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    form.Draw();
+    ms.push_back(timer.nsecsElapsed() / 1e6);
+  }
+  std::printf("Draw of the main window (753 x 605, sample 320 x 240, reset): median %.3f ms\n",
+              median(ms));
+}
+
+void benchOpen() {
+  const QSize screen = QGuiApplication::primaryScreen()->size();
+  std::vector<double> ms;
+  for (int i = 0; i < 15; ++i) {
+    Form1 form;
+    form.show();
+    QTest::qWaitForWindowExposed(&form);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(form.Command4, Qt::LeftButton);
+    CaptureForm* capture = form.captureForm();
+    if (capture == nullptr || !QTest::qWaitForWindowExposed(capture)) {
+      std::printf("the capture window did not open\n");
+      return;
+    }
+    capture->repaint();
+    ms.push_back(timer.nsecsElapsed() / 1e6);
+    capture->close();
+    QCoreApplication::processEvents();
+  }
+  std::printf("Open the capture window on a %d x %d screen (%s): median %.1f ms\n", screen.width(),
+              screen.height(), qPrintable(QGuiApplication::platformName()), median(ms));
+}
+
+void benchHistory() {
+  const QSize size(3840, 2160);
+  FixedScreen screen(desktopLike(size));
+  installScreenSource(&screen);
+  const long before = residentKiB();
+  QWidget owner;
+  auto* capture = new CaptureForm(&owner);
+  capture->Show();
+  QCoreApplication::processEvents();
+  // One big selection, then 100 rectangles inside it.
+  const QPoint from(100, 100), to(capture->width() - 100, capture->height() - 100);
+  QTest::mousePress(capture, Qt::LeftButton, {}, from);
+  QTest::mouseMove(capture, to);
+  QTest::mouseRelease(capture, Qt::LeftButton, {}, to);
+  QTest::mouseClick(capture->Picture1->Image2[kRectangleTool], Qt::LeftButton);
+  QElapsedTimer timer;
+  timer.start();
+  std::vector<double> strokeMs;
+  for (int i = 0; i < 100; ++i) {
+    const QPoint a(150 + (i * 37) % 1000, 150 + (i * 53) % 600);
+    QElapsedTimer stroke;
+    stroke.start();
+    QTest::mousePress(capture, Qt::LeftButton, {}, a);
+    QTest::mouseMove(capture, a + QPoint(200, 120));
+    QTest::mouseRelease(capture, Qt::LeftButton, {}, a + QPoint(200, 120));
+    strokeMs.push_back(stroke.nsecsElapsed() / 1e6);
+  }
+  const long after = residentKiB();
+  std::printf(
+      "Capture history on a %d x %d screen (offscreen window %d x %d): %d snapshots, %.1f MB of "
+      "blobs, resident %.1f MB (%.1f MB before opening), stroke commit median %.1f ms\n",
+      size.width(), size.height(), capture->width(), capture->height(), capture->history().count(),
+      capture->history().bytes() / 1e6, after / 1024.0, before / 1024.0, median(strokeMs));
+  capture->close();
+  installScreenSource(nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QStringList which = QCoreApplication::arguments().mid(1);
+  if (which.isEmpty()) which = {"draw", "open", "history"};
+  if (which.contains("draw")) benchDraw();
+  if (which.contains("open")) benchOpen();
+  if (which.contains("history")) benchHistory();
+  return 0;
+}

@@ -1,0 +1,242 @@
+#include "rotaskiv/capture_toolbar.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "common/cursor_override.h"
+#include "common/numbers.h"
+#include "rotaskiv/capture_parts.h"
+#include "rotaskiv/toolbar_icons.h"
+
+namespace {
+
+const QColor kStripColour(222, 238, 255);
+const QColor kStripBorder(128, 128, 255);
+constexpr ColourRef kHoverFill = colour::rgb(148, 217, 255);
+constexpr ColourRef kHoverBorder = colour::rgb(36, 143, 251);
+
+// Toolbar: 3620 x 390 twips. Buttons are 20 x 20 hover cells, 25 apart, with
+// a separator after the tools and after undo/redo/save.
+constexpr int kToolbarWidth = 241;
+constexpr int kToolbarHeight = 26;
+constexpr int kCell = 20;
+constexpr int kCellTop = 3;
+// Left to right: rectangle, ellipse, text, arrow | undo, redo, save | exit, copy and exit.
+constexpr std::array<int, kToolbarButtonCount> kOrder = {
+    kRectangleTool, kEllipseTool, kTextTool,    kArrowTool,  kUndo,
+    kRedo,          kSave,        kExitCapture, kCopyAndExit};
+constexpr std::array<int, kToolbarButtonCount> kCellLeft = {5, 30, 55, 80, 109, 134, 159, 188, 213};
+constexpr int kLine1Left = 104, kLine2Left = 183;
+
+// Option panel: 3620 x 560 twips.
+constexpr int kPanelHeight = 37;
+constexpr QRect kFontGroup(4, 8, 73, 25);
+constexpr int kColourGroupLeft = 79;  // 1180 twips
+constexpr int kColourGroupTop = 4;
+constexpr int kCurrentSwatch = 28;
+constexpr int kSwatch = 13;                        // 200 twips
+constexpr int kSwatchLeft = 32, kSwatchStep = 16;  // 480 and 240 twips
+constexpr int kSwatchRowTop[2] = {0, 15};          // 0 and 220 twips
+constexpr double kDefaultFontSize = 11;
+
+constexpr std::array<ColourRef, 16> kPalette = {
+    colour::rgb(0, 0, 0),       colour::rgb(128, 128, 128), colour::rgb(192, 0, 0),
+    colour::rgb(192, 192, 0),   colour::rgb(0, 128, 0),     colour::rgb(0, 0, 128),
+    colour::rgb(128, 0, 128),   colour::rgb(0, 128, 128),   colour::rgb(255, 255, 255),
+    colour::rgb(192, 192, 192), colour::rgb(255, 0, 0),     colour::rgb(255, 255, 0),
+    colour::rgb(0, 255, 0),     colour::rgb(0, 0, 255),     colour::rgb(255, 0, 255),
+    colour::rgb(0, 255, 255)};
+
+void paintStrip(QWidget* widget) {
+  QPainter painter(widget);
+  painter.fillRect(widget->rect(), kStripColour);
+  painter.setPen(kStripBorder);
+  painter.drawRect(widget->rect().adjusted(0, 0, -1, -1));
+}
+
+QFrame* separator(QWidget* parent, const char* name, int left) {
+  auto* line = new QFrame(parent);
+  line->setObjectName(name);
+  line->setFrameShape(QFrame::VLine);
+  line->setFrameShadow(QFrame::Sunken);
+  line->setGeometry(left, 4, 2, kToolbarHeight - 8);
+  return line;
+}
+
+}  // namespace
+
+CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
+  setObjectName("Picture1");
+  setFixedSize(kToolbarWidth, kToolbarHeight);
+  setMouseTracking(true);
+  const qreal dpr = devicePixelRatioF();
+  for (int position = 0; position < kToolbarButtonCount; ++position) {
+    const int i = kOrder[position];
+    const QRect cell(kCellLeft[position], kCellTop, kCell, kCell);
+    Shape3[i] = new ColourBox(kHoverFill, this);
+    Shape3[i]->setObjectName(QStringLiteral("Shape3(%1)").arg(i));
+    Shape3[i]->setBorderColour(kHoverBorder);
+    Shape3[i]->setGeometry(cell);
+    Shape3[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
+    Shape3[i]->hide();
+    Image2[i] = new PictureButton(this);
+    Image2[i]->setObjectName(QStringLiteral("Image2(%1)").arg(i));
+    Image2[i]->setGeometry(cell);
+    Image2[i]->setPixmap(toolbarIcon(i, dpr));
+    Image2[i]->setToolTip(tooltip(i));
+    connect(Image2[i], &PictureButton::hovered, this, [this, i] {
+      showHoverFrame(i);
+      cursor_override::set(Qt::ArrowCursor);
+    });
+    connect(Image2[i], &PictureButton::clicked, this, [this, i] { emit buttonClicked(i); });
+  }
+  Line1 = separator(this, "Line1", kLine1Left);
+  Line2 = separator(this, "Line2", kLine2Left);
+}
+
+QString CaptureToolbar::tooltip(int index) {
+  switch (index) {
+    case kUndo:
+      return QStringLiteral("撤销");
+    case kCopyAndExit:
+      return QStringLiteral("复制退出");
+    case kSave:
+      return QStringLiteral("保存");
+    case kExitCapture:
+      return QStringLiteral("退出截屏");
+    case kArrowTool:
+      return QStringLiteral("添加箭头");
+    case kTextTool:
+      return QStringLiteral("添加文字");
+    case kEllipseTool:
+      return QStringLiteral("添加椎圆");
+    case kRectangleTool:
+      return QStringLiteral("添加矩形");
+    case kRedo:
+      return QStringLiteral("重做");
+    default:
+      return QString();
+  }
+}
+
+void CaptureToolbar::showHoverFrame(int index) {
+  for (int i = 0; i < kToolbarButtonCount; ++i) Shape3[i]->setVisible(i == index);
+}
+
+void CaptureToolbar::paintEvent(QPaintEvent*) { paintStrip(this); }
+
+void CaptureToolbar::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  showHoverFrame(-1);
+  cursor_override::set(Qt::ArrowCursor);
+}
+
+ToolOptionPanel::ToolOptionPanel(QWidget* parent) : QWidget(parent) {
+  setObjectName("Picture2");
+  setMouseTracking(true);
+  resize(kToolbarWidth, kPanelHeight);
+
+  PicFont = new QWidget(this);
+  PicFont->setObjectName("PicFont");
+  PicFont->setGeometry(kFontGroup);
+  PicFont->setMouseTracking(true);
+  PicFont->installEventFilter(this);
+  Combo1 = new QComboBox(PicFont);
+  Combo1->setObjectName("Combo1");
+  Combo1->addItems({"6", "8", "9", "10", "11", "12", "14", "18", "20"});
+  Combo1->setCurrentText("11");
+  Combo1->setGeometry(0, 2, kFontGroup.width(), 21);
+  Text1 = new QLineEdit("11", PicFont);
+  Text1->setObjectName("Text1");
+  Text1->setGeometry(0, 2, kFontGroup.width() - 17, 21);
+  PicCombox = new PictureButton(PicFont);
+  PicCombox->setObjectName("PicCombox");
+  PicCombox->setGeometry(kFontGroup.width() - 17, 2, 17, 21);
+  setComboLook(0);
+  connect(PicCombox, &PictureButton::hovered, this, [this] { setComboLook(1); });
+  connect(PicCombox, &PictureButton::pressed, this, [this] {
+    setComboLook(2);
+    OpenCombo();
+  });
+  connect(Combo1, &QComboBox::activated, this,
+          [this](int index) { Text1->setText(Combo1->itemText(index)); });
+
+  PicColor = new QWidget(this);
+  PicColor->setObjectName("PicColor");
+  PicColor->setMouseTracking(true);
+  PicColor->installEventFilter(this);
+  PicColor->setGeometry(kColourGroupLeft, kColourGroupTop, kSwatchLeft + 7 * kSwatchStep + kSwatch,
+                        kCurrentSwatch);
+  for (int i = 0; i <= 16; ++i) {
+    const bool current = i == 16;
+    Pcolor[i] = new ColourBox(current ? colour::rgb(255, 0, 0) : kPalette[i], PicColor);
+    Pcolor[i]->setObjectName(QStringLiteral("Pcolor(%1)").arg(i));
+    if (current)
+      Pcolor[i]->setGeometry(0, 0, kCurrentSwatch, kCurrentSwatch);
+    else
+      Pcolor[i]->setGeometry(kSwatchLeft + (i % 8) * kSwatchStep, kSwatchRowTop[i / 8], kSwatch,
+                             kSwatch);
+    connect(Pcolor[i], &ColourBox::hovered, this, [this, i, current] {
+      cursor_override::set(Qt::ArrowCursor);
+      if (current)
+        clearSwatchBorders();
+      else
+        Pcolor[i]->setBorderColour(kHoverBorder);
+    });
+    connect(Pcolor[i], &ColourBox::released, this,
+            [this, i] { Pcolor[16]->setBackColor(Pcolor[i]->BackColor()); });
+  }
+  arrangeFor(true);
+}
+
+void ToolOptionPanel::arrangeFor(bool textTool) {
+  PicFont->setVisible(textTool);
+  PicColor->move(textTool ? kColourGroupLeft : kFontGroup.left(), kColourGroupTop);
+  resize(textTool ? kToolbarWidth : kToolbarWidth - kFontGroup.width() - 2, kPanelHeight);
+}
+
+ColourRef ToolOptionPanel::currentColour() const { return Pcolor[16]->BackColor(); }
+
+double ToolOptionPanel::fontSize() {
+  const double size = numbers::leadingNumber(Text1->text());
+  if (size >= 1 && size <= 500) return size;
+  Text1->setText(QString::number(kDefaultFontSize));
+  return kDefaultFontSize;
+}
+
+void ToolOptionPanel::OpenCombo() {
+  const bool dropped = Combo1->view() != nullptr && Combo1->view()->window()->isVisible();
+  if (dropped)
+    Combo1->hidePopup();
+  else
+    Combo1->showPopup();
+}
+
+void ToolOptionPanel::setComboLook(int look) {
+  PicCombox->setPixmap(comboButtonPicture(look, PicCombox->size(), devicePixelRatioF()));
+}
+
+void ToolOptionPanel::clearSwatchBorders() {
+  for (int i = 0; i < 16; ++i) Pcolor[i]->setBorderColour(std::nullopt);
+}
+
+void ToolOptionPanel::paintEvent(QPaintEvent*) { paintStrip(this); }
+
+void ToolOptionPanel::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  cursor_override::set(Qt::ArrowCursor);
+}
+
+bool ToolOptionPanel::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseMove) {
+    cursor_override::set(Qt::ArrowCursor);
+    if (watched == PicColor) clearSwatchBorders();
+    if (watched == PicFont) setComboLook(0);
+  }
+  return QWidget::eventFilter(watched, event);
+}

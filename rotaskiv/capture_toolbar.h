@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "common/colour.h"
+
+class ColourBox;
+class PictureButton;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+
+// Indexes of the toolbar's buttons Image2(i).
+enum ToolbarButton : int {
+  kUndo = 0,
+  kCopyAndExit = 1,
+  kSave = 2,
+  kExitCapture = 3,
+  kArrowTool = 4,
+  kTextTool = 5,
+  kEllipseTool = 6,
+  kRectangleTool = 7,
+  kRedo = 8,
+};
+inline constexpr int kToolbarButtonCount = 9;
+
+// The toolbar strip Picture1: nine picture buttons with hover frames behind
+// them, two separators and a border frame.
+class CaptureToolbar : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit CaptureToolbar(QWidget* parent);
+
+  // The tooltip of button i, which is also the name of a tool.
+  static QString tooltip(int index);
+
+  std::array<PictureButton*, kToolbarButtonCount> Image2{};
+  std::array<ColourBox*, kToolbarButtonCount> Shape3{};  // hover frames
+  QFrame* Line1 = nullptr;
+  QFrame* Line2 = nullptr;
+
+ signals:
+  void buttonClicked(int index);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+
+ private:
+  void showHoverFrame(int index);  // -1 hides them all
+};
+
+// The tool option panel Picture2: the font-size group (text tool only) and the
+// colour group with the current colour and the sixteen-colour palette.
+class ToolOptionPanel : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ToolOptionPanel(QWidget* parent);
+
+  // Lays the panel out for a tool: with the font-size group for the text
+  // tool, without it (and narrower) for the others.
+  void arrangeFor(bool textTool);
+
+  ColourRef currentColour() const;
+  // The font size the user asked for; falls back to 11 (and shows it) when
+  // the box holds no usable number.
+  double fontSize();
+
+  QWidget* PicFont = nullptr;
+  QLineEdit* Text1 = nullptr;
+  QComboBox* Combo1 = nullptr;
+  PictureButton* PicCombox = nullptr;
+  QWidget* PicColor = nullptr;
+  std::array<ColourBox*, 17> Pcolor{};  // 0..15 palette, 16 current colour
+
+  // Shows the size list if it is closed, closes it if it is open.
+  void OpenCombo();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void setComboLook(int look);
+  void clearSwatchBorders();
+};
