@@ -25,6 +25,8 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& r
                                      QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent, request.title, request.initialDir);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  // Our filter labels already name their patterns; do not show them twice.
+  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                      : QFileDialog::AnyFile);
