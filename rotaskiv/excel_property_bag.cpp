@@ -1,9 +1,9 @@
 #include "rotaskiv/excel_property_bag.h"
 
+#include <zstd.h>
 #include <QDataStream>
 #include <QIODevice>
 #include <QList>
-#include <QtEndian>
 #include <cmath>
 #include <cstring>
 
@@ -12,8 +12,10 @@
 namespace {
 
 constexpr quint32 kMagic = 0x45504247;  // "EPBG"
-constexpr quint16 kVersion = 1;
+constexpr quint16 kVersion = 2;
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_0;
+// zstd's fastest level: a 4K screen packs in milliseconds, where zlib took
+// a quarter of a second after every stroke, and the blobs come out smaller.
 constexpr int kCompressionLevel = 1;
 constexpr quint32 kMaxColours = 256;
 
@@ -28,16 +30,25 @@ qint64 packedRowBytes(int width, QImage::Format format) {
   return (qint64(width) * depth + 7) / 8;
 }
 
+QByteArray compress(const char* data, qint64 size) {
+  QByteArray packed(qsizetype(ZSTD_compressBound(size_t(size))), Qt::Uninitialized);
+  const size_t written =
+      ZSTD_compress(packed.data(), size_t(packed.size()), data, size_t(size), kCompressionLevel);
+  if (ZSTD_isError(written)) return QByteArray();
+  packed.resize(qsizetype(written));
+  return packed;
+}
+
 QByteArray compressPixels(const QImage& picture) {
   const qint64 rowBytes = packedRowBytes(picture.width(), picture.format());
   const qint64 total = rowBytes * picture.height();
   // 32-bit pictures have no row padding: compress them in place.
   if (picture.bytesPerLine() == rowBytes)
-    return qCompress(picture.constBits(), total, kCompressionLevel);
+    return compress(reinterpret_cast<const char*>(picture.constBits()), total);
   QByteArray packed(total, Qt::Uninitialized);
   for (int y = 0; y < picture.height(); ++y)
     std::memcpy(packed.data() + y * rowBytes, picture.constScanLine(y), size_t(rowBytes));
-  return qCompress(packed, kCompressionLevel);
+  return compress(packed.constData(), total);
 }
 
 }  // namespace
@@ -94,15 +105,23 @@ QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
   QByteArray compressed;
   in >> compressed;
   if (in.status() != QDataStream::Ok || !in.atEnd()) return {};
-  // qCompress leads with the size it packed; a mismatch is not ours.
-  if (compressed.size() < 4 || qFromBigEndian<quint32>(compressed.constData()) != total) return {};
-  const QByteArray packed = qUncompress(compressed);
-  if (packed.size() != total) return {};
+  // The frame records the size it packed; a mismatch is not ours.
+  if (ZSTD_getFrameContentSize(compressed.constData(), size_t(compressed.size())) !=
+      static_cast<unsigned long long>(total))
+    return {};
 
   QImage picture(width, height, imageFormat);
   if (picture.isNull()) return {};
-  for (int y = 0; y < height; ++y)
-    std::memcpy(picture.scanLine(y), packed.constData() + y * rowBytes, size_t(rowBytes));
+  const bool unpadded = picture.bytesPerLine() == rowBytes;
+  QByteArray packed;
+  if (!unpadded) packed.resize(total);
+  char* target = unpadded ? reinterpret_cast<char*>(picture.bits()) : packed.data();
+  const size_t read =
+      ZSTD_decompress(target, size_t(total), compressed.constData(), size_t(compressed.size()));
+  if (ZSTD_isError(read) || read != size_t(total)) return {};
+  if (!unpadded)
+    for (int y = 0; y < height; ++y)
+      std::memcpy(picture.scanLine(y), packed.constData() + y * rowBytes, size_t(rowBytes));
   if (!colours.isEmpty()) picture.setColorTable(colours);
   picture.setDevicePixelRatio(ratio);
   return picture;

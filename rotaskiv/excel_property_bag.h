@@ -9,10 +9,10 @@
 // fraction, so a long undo history fits in memory.
 //
 // The blob is a QDataStream (Qt 6.0 encoding, big-endian):
-//   quint32 magic 'EPBG', quint16 version 1, QString key "pic",
+//   quint32 magic 'EPBG', quint16 version 2, QString key "pic",
 //   qint32 width, qint32 height, double device pixel ratio,
 //   qint32 QImage::Format, quint32 colour count + that many QRgb,
-//   QByteArray qCompress(level 1) of the rows, packed without padding.
+//   QByteArray: one zstd frame (level 1) of the rows, packed without padding.
 // The pixels are kept in the picture's own format, so every pixel comes back
 // exactly; level 1 because WriteP runs after every stroke (see bench/).
 class ExcelPropertyBag {

@@ -7,7 +7,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
-  libgif-dev libhwy-dev
+  libgif-dev libhwy-dev libzstd-dev
   fonts-noto-cjk
   xvfb xauth
   dbus-daemon
