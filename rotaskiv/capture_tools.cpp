@@ -13,6 +13,8 @@ namespace {
 
 constexpr float kArrowHeadSize = 10;
 constexpr int kTextEditStartWidth = 25;
+// The arrow head reaches this far beyond the line from start to end.
+constexpr int kPreviewMargin = int(kArrowHeadSize) + 2;
 
 // The surface's font at `points`, in pixels so that the box the user types
 // into and the picture it is written on agree on the size.
@@ -80,8 +82,17 @@ bool CaptureForm::toolDown(QPointF p) {
 void CaptureForm::toolMove(QPointF p) {
   if (!strokeInProgress_) return;
   if (currentTool_ == CaptureToolbar::tooltip(kTextTool)) return;  // no preview for text
-  previewEnd_ = capture::clampedToSelection(p, selection_);
-  update();
+  const QPointF end = capture::clampedToSelection(p, selection_);
+  // Repaint only where the old and the new preview lie: a whole 4K screen
+  // per mouse move would lag behind the pointer.
+  const auto area = [this](QPointF to) {
+    return QRectF(strokeStart_, to)
+        .normalized()
+        .toAlignedRect()
+        .adjusted(-kPreviewMargin, -kPreviewMargin, kPreviewMargin, kPreviewMargin);
+  };
+  update(previewEnd_ ? area(*previewEnd_).united(area(end)) : area(end));
+  previewEnd_ = end;
 }
 
 void CaptureForm::toolUp(QPointF p) {

@@ -49,6 +49,7 @@ class TestCaptureForm : public QObject {
   void doubleClickCopiesAndCloses();
   void strokesAreClampedCommittedAndUndoable_data();
   void strokesAreClampedCommittedAndUndoable();
+  void previewShowsWhileDraggingButIsNotKept();
   void newStrokeAfterUndoDiscardsRedo();
   void undoPastTheFirstSnapshotCancelsTheSelection();
   void toolButtonTogglesThePanelButKeepsTheTool();
@@ -305,6 +306,24 @@ void TestCaptureForm::strokesAreClampedCommittedAndUndoable() {
   click(kRedo);
   QCOMPARE(imageDifference(form_->committedPicture(), annotated), QString());
   click(kRedo);  // at the limit: nothing
+  QCOMPARE(form_->history().count(), 2);
+}
+
+void TestCaptureForm::previewShowsWhileDraggingButIsNotKept() {
+  open();
+  select(QRect(100, 100, 200, 120));
+  click(kRectangleTool);
+  QTest::mousePress(form_, Qt::LeftButton, {}, QPoint(120, 130));
+  QTest::mouseMove(form_, QPoint(250, 200));
+  QTest::mouseMove(form_, QPoint(200, 180));
+  // On screen: the rectangle to the pointer, and nothing left of the longer one.
+  const QImage shown = form_->grab().toImage();
+  QCOMPARE(shown.pixel(200, 150), kRed);
+  QVERIFY(shown.pixel(250, 150) != kRed);
+  QVERIFY(form_->committedPicture().pixel(200, 150) != kRed);
+  QCOMPARE(form_->history().count(), 1);
+  QTest::mouseRelease(form_, Qt::LeftButton, {}, QPoint(200, 180));
+  QCOMPARE(form_->committedPicture().pixel(200, 150), kRed);
   QCOMPARE(form_->history().count(), 2);
 }
 
