@@ -115,14 +115,6 @@ Surface of(QImage& image) {
                  static_cast<std::int32_t>(image.bytesPerLine())};
 }
 
-QImage toImage(const Surface& s) {
-  if (!valid(s)) return QImage();
-  QImage image(s.width, s.height, QImage::Format_RGB32);
-  for (int y = 0; y < s.height; ++y)
-    std::memcpy(image.scanLine(y), row(s, y), static_cast<std::size_t>(s.width) * 4);
-  return image;
-}
-
 void bitBlt(Surface& dst, int x, int y, int w, int h, const Surface& source, int sx, int sy,
             RasterOp op) {
   if (!clipCopy(dst, x, y, w, h, source, sx, sy)) return;

@@ -18,9 +18,6 @@ namespace surface {
 // reallocated.
 Surface of(QImage& image);
 
-// A deep copy of the Surface's pixels.
-QImage toImage(const Surface& s);
-
 enum class RasterOp { SrcCopy, SrcPaint };
 
 // BitBlt: copies (or ORs, SRCPAINT) w x h pixels from src (sx, sy) to dst (x, y).

@@ -46,7 +46,8 @@ class CaptureForm : public QWidget {
   capture::Selection selection() const { return selection_; }
   const SnapshotHistory& history() const { return history_; }
   bool toolActive() const { return toolActive_; }
-  QString currentTool() const { return currentTool_; }
+  // The tooltip of the tool chosen last, empty before any.
+  QString currentTool() const;
   // The frozen screen with the committed annotations, in device pixels.
   const QImage& committedPicture() const { return committed_; }
 
@@ -86,7 +87,7 @@ class CaptureForm : public QWidget {
   // Tools and history (capture_tools.cpp).
   void toolbarClicked(int index);
   void chooseTool(int index);
-  bool toolDown(QPointF p);
+  void toolDown(QPointF p);
   void toolMove(QPointF p);
   void toolUp(QPointF p);
   void drawStroke(QPainter& painter, QPointF start, QPointF end) const;
@@ -118,7 +119,7 @@ class CaptureForm : public QWidget {
   bool keepOpenOnOtherRelease_ = false;
 
   bool toolActive_ = false;
-  QString currentTool_;
+  int currentTool_ = -1;  // toolbar index of the chosen tool
   int lastButton_ = 0;
   bool strokeInProgress_ = false;
   QPointF strokeStart_;

@@ -56,6 +56,10 @@ void CaptureForm::toolbarClicked(int index) {
   lastButton_ = index;
 }
 
+QString CaptureForm::currentTool() const {
+  return currentTool_ < 0 ? QString() : CaptureToolbar::tooltip(currentTool_);
+}
+
 void CaptureForm::chooseTool(int index) {
   Picture2->arrangeFor(index == kTextTool);
   const QPointF at =
@@ -69,19 +73,18 @@ void CaptureForm::chooseTool(int index) {
     Picture2->hide();  // the tool stays chosen
   }
   toolActive_ = true;
-  currentTool_ = CaptureToolbar::tooltip(index);
+  currentTool_ = index;
 }
 
-bool CaptureForm::toolDown(QPointF p) {
-  if (!capture::strictlyInside(p, selection_)) return false;
+void CaptureForm::toolDown(QPointF p) {
+  if (!capture::strictlyInside(p, selection_)) return;
   strokeInProgress_ = true;
   strokeStart_ = p;
-  return true;
 }
 
 void CaptureForm::toolMove(QPointF p) {
   if (!strokeInProgress_) return;
-  if (currentTool_ == CaptureToolbar::tooltip(kTextTool)) return;  // no preview for text
+  if (currentTool_ == kTextTool) return;  // no preview for text
   const QPointF end = capture::clampedToSelection(p, selection_);
   // Repaint only where the old and the new preview lie: a whole 4K screen
   // per mouse move would lag behind the pointer.
@@ -98,7 +101,7 @@ void CaptureForm::toolMove(QPointF p) {
 void CaptureForm::toolUp(QPointF p) {
   if (!strokeInProgress_) return;
   previewEnd_.reset();
-  if (currentTool_ == CaptureToolbar::tooltip(kTextTool)) {
+  if (currentTool_ == kTextTool) {
     const QColor colour = colour::toQColor(Picture2->currentColour());
     const QFont font = surfaceFont(Picture2->fontSize(), this);
     QPalette palette = TextEdit->palette();
@@ -133,20 +136,20 @@ void CaptureForm::drawStroke(QPainter& painter, QPointF start, QPointF end) cons
   const QColor colour = colour::toQColor(Picture2->currentColour());
   painter.setPen(QPen(colour, 1));
   painter.setBrush(Qt::NoBrush);
-  if (currentTool_ == CaptureToolbar::tooltip(kArrowTool)) {
+  if (currentTool_ == kArrowTool) {
     const auto head = capture::arrowHead(start, end, kArrowHeadSize);
     if (!head) return;
     // Each line starts at the tip: the two barbs, then the shaft.
     painter.drawLine(end, head->a);
     painter.drawLine(end, head->b);
     painter.drawLine(end, start);
-  } else if (currentTool_ == CaptureToolbar::tooltip(kEllipseTool)) {
+  } else if (currentTool_ == kEllipseTool) {
     // The bounding box in whole pixels, right and bottom exclusive.
     const int left = qRound(qMin(start.x(), end.x())), right = qRound(qMax(start.x(), end.x()));
     const int top = qRound(qMin(start.y(), end.y())), bottom = qRound(qMax(start.y(), end.y()));
     if (right - left >= 2 && bottom - top >= 2)
       painter.drawEllipse(QRectF(left, top, right - left - 1, bottom - top - 1));
-  } else if (currentTool_ == CaptureToolbar::tooltip(kRectangleTool)) {
+  } else if (currentTool_ == kRectangleTool) {
     painter.drawRect(QRectF(start, end).normalized());
   }
 }
