@@ -61,7 +61,7 @@ std::optional<QColor> QtDialogBackend::colour(QWidget* parent, const QColor& ini
   return chosen;
 }
 
-void QtDialogBackend::message(QWidget* parent, const MessageRequest& request) {
+MsgBoxResult QtDialogBackend::message(QWidget* parent, const MessageRequest& request) {
   QMessageBox box(parent);
   box.setWindowTitle(request.title);
   box.setText(request.text);
@@ -78,7 +78,31 @@ void QtDialogBackend::message(QWidget* parent, const MessageRequest& request) {
     case MessageRequest::Icon::None:
       break;
   }
+  switch (request.buttons) {
+    case MessageRequest::Buttons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case MessageRequest::Buttons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case MessageRequest::Buttons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+  }
   box.exec();
+  switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+      return MsgBoxResult::Ok;
+    case QMessageBox::Yes:
+      return MsgBoxResult::Yes;
+    case QMessageBox::No:
+      return MsgBoxResult::No;
+    default:
+      // Closed by Esc or the title bar: the cautious answer.
+      return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::No
+             : request.buttons == MessageRequest::Buttons::Ok  ? MsgBoxResult::Ok
+                                                               : MsgBoxResult::Cancel;
+  }
 }
 
 DialogBackend& dialogBackend() {
@@ -130,8 +154,7 @@ bool CommonDialog::ShowColor(QWidget* parent) {
   return true;
 }
 
-namespace MessageBox {
-void show(QWidget* parent, const QString& text, const QString& title, MessageRequest::Icon icon) {
-  dialogBackend().message(parent, MessageRequest{text, title, icon});
+MsgBoxResult MsgBox(QWidget* parent, const QString& text, const QString& title,
+                    MessageRequest::Icon icon, MessageRequest::Buttons buttons) {
+  return dialogBackend().message(parent, MessageRequest{text, title, icon, buttons});
 }
-}  // namespace MessageBox

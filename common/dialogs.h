@@ -22,10 +22,15 @@ struct FileDialogRequest {
 
 struct MessageRequest {
   enum class Icon { None, Information, Warning, Critical };
+  enum class Buttons { Ok, OkCancel, YesNo };
   QString text;
   QString title;
   Icon icon = Icon::None;
+  Buttons buttons = Buttons::Ok;
 };
+
+// The button that closed a message box.
+enum class MsgBoxResult { Ok, Cancel, Yes, No };
 
 // The modal dialogs of the platform. The programs never open a dialog
 // directly: they go through the installed backend, which tests replace with
@@ -39,7 +44,8 @@ class DialogBackend {
   virtual std::optional<QString> saveFileName(QWidget* parent,
                                               const FileDialogRequest& request) = 0;
   virtual std::optional<QColor> colour(QWidget* parent, const QColor& initial) = 0;
-  virtual void message(QWidget* parent, const MessageRequest& request) = 0;
+  // Closing the box without a button counts as Cancel (or No).
+  virtual MsgBoxResult message(QWidget* parent, const MessageRequest& request) = 0;
 };
 
 // Qt's own widget dialogs (never the native ones, so that a skin can paint them).
@@ -48,7 +54,7 @@ class QtDialogBackend final : public DialogBackend {
   std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
-  void message(QWidget* parent, const MessageRequest& request) override;
+  MsgBoxResult message(QWidget* parent, const MessageRequest& request) override;
 };
 
 // The backend in use; Qt's unless another was installed.
@@ -81,8 +87,8 @@ class CommonDialog {
   FileDialogRequest request() const;
 };
 
-// Message boxes, through the same backend.
-namespace MessageBox {
-void show(QWidget* parent, const QString& text, const QString& title,
-          MessageRequest::Icon icon = MessageRequest::Icon::None);
-}
+// A message box, through the same backend, as the toolkit's MsgBox: shows
+// `text` under `title` and returns the button the user pressed.
+MsgBoxResult MsgBox(QWidget* parent, const QString& text, const QString& title,
+                    MessageRequest::Icon icon = MessageRequest::Icon::None,
+                    MessageRequest::Buttons buttons = MessageRequest::Buttons::Ok);

@@ -4,7 +4,7 @@
 #include <QImage>
 
 #include "common/colour.h"
-#include "rotate/rotatedc.h"
+#include "rotate/surface.h"
 
 // A drawing surface with a persistent image, as the classic picture box with
 // AutoRedraw on: what is drawn stays in an off-screen image that repaints the

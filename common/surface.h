@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "common/colour.h"
-#include "rotate/rotatedc.h"
+#include "rotate/surface.h"
 
 // The device-context analogue: a plain struct over a 32-bit image (declared
 // in rotate/rotatedc.h so that C callers share it), and the blits the

@@ -10,6 +10,7 @@
 
 #include "common/cursor_override.h"
 #include "common/dialogs.h"
+#include "common/fonts.h"
 #include "rotaskiv/capture_parts.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/screen_source.h"
@@ -24,10 +25,7 @@ QLabel* makeLabel(QWidget* parent, const char* name) {
   label->setObjectName(name);
   label->setAttribute(Qt::WA_TransparentForMouseEvents);
   label->setAttribute(Qt::WA_TranslucentBackground);
-  QFont font = label->font();
-  font.setFamilies({"SimSun", "Noto Serif CJK SC", "Noto Sans CJK SC", "WenQuanYi Micro Hei"});
-  font.setPointSizeF(10.5);
-  label->setFont(font);
+  label->setFont(fonts::cjkFont(QStringLiteral("SimSun"), 10.5));
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, kLabelBlue);
   label->setPalette(palette);
@@ -92,8 +90,8 @@ void CaptureForm::Show() {
   if (!grab.ok()) {
     // Never a black picture: say why, and do not open.
     cursor_override::reset();
-    MessageBox::show(parentWidget(), grab.error, QStringLiteral("Rotaskiv2.0"),
-                     MessageRequest::Icon::Warning);
+    MsgBox(parentWidget(), grab.error, QStringLiteral("Rotaskiv2.0"),
+           MessageRequest::Icon::Warning);
     close();
     return;
   }

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "common/fonts.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_parts.h"
 #include "rotaskiv/capture_toolbar.h"
@@ -20,7 +21,7 @@ constexpr int kPreviewMargin = int(kArrowHeadSize) + 2;
 // into and the picture it is written on agree on the size.
 QFont surfaceFont(double points, const QWidget* widget) {
   QFont font;
-  font.setFamilies({"Noto Sans CJK SC", "Noto Sans CJK", "WenQuanYi Micro Hei", "SimSun"});
+  font.setFamilies(fonts::withCjkFallback(QString()));
   font.setPixelSize(qMax(1, qRound(points * widget->logicalDpiY() / 72.0)));
   return font;
 }

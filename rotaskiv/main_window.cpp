@@ -193,9 +193,9 @@ void Form1::Draw() {
       !rotatorFailureReported_) {
     // Say it once; the display keeps showing its background.
     rotatorFailureReported_ = true;
-    MessageBox::show(
-        this, tr("找不到图像旋转库 rotate，图片无法显示，只显示背景。\n%1").arg(rotator_->error()),
-        windowTitle(), MessageRequest::Icon::Warning);
+    MsgBox(this,
+           tr("找不到图像旋转库 rotate，图片无法显示，只显示背景。\n%1").arg(rotator_->error()),
+           windowTitle(), MessageRequest::Icon::Warning);
   }
   Picture2->Refresh();
   // While a thumb is dragged the next scroll event is handled straight away.
@@ -205,8 +205,8 @@ void Form1::Draw() {
 QImage Form1::loadOrReport(const QString& path) {
   LoadedPicture loaded = loadPicture(path);
   if (!loaded.ok()) {
-    MessageBox::show(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error), windowTitle(),
-                     MessageRequest::Icon::Warning);
+    MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error), windowTitle(),
+           MessageRequest::Icon::Warning);
     return QImage();
   }
   return loaded.image;

@@ -197,11 +197,10 @@ bool SavePicToFile(const QImage& picture, const QString& fileName, const QString
       save(picture, fileName, extension, quality, colourDepth, compression);
   cursor_override::reset();
   if (!failure) return true;
-  MessageBox::show(
-      parent,
-      QStringLiteral("在保存图片的过程中发生错误:\r\n\r\n错误号: %1\r\n错误描述: %2")
-          .arg(QString::number(static_cast<int>(failure->number)), failure->description),
-      QStringLiteral("错误"), MessageRequest::Icon::Information);
+  MsgBox(parent,
+         QStringLiteral("在保存图片的过程中发生错误:\r\n\r\n错误号: %1\r\n错误描述: %2")
+             .arg(QString::number(static_cast<int>(failure->number)), failure->description),
+         QStringLiteral("错误"), MessageRequest::Icon::Information);
   return false;
 }
 

@@ -9,7 +9,7 @@
 // tests are needed. The others take the general way, which checks every
 // neighbour against the rectangle's edges.
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "rotate/rotate_fast.cpp"
+#define HWY_TARGET_INCLUDE "rotate_fast.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
 // Must come after foreach_target.h.
 #include <hwy/highway.h>

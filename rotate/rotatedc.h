@@ -69,6 +69,8 @@
 
 #include <stdint.h>
 
+#include "rotate/surface.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -84,13 +86,6 @@ extern "C" {
 #  define ROTATEDC_API __attribute__((visibility("default")))
 #  define ROTATEDC_CALL
 #endif
-
-typedef struct Surface {
-  uint32_t* bits;
-  int32_t width;
-  int32_t height;
-  int32_t stride; /* bytes from one row to the next */
-} Surface;
 
 /* The mask value that keys out nothing (the system colour "button face"). */
 #define ROTATEDC_NO_MASK 0x8000000Fu

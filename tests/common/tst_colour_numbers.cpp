@@ -7,7 +7,7 @@
 
 #include "common/colour.h"
 #include "common/numbers.h"
-#include "tests/common/test_suites.h"
+#include "tests/support/test_helpers.h"
 
 class TstColourNumbers : public QObject {
   Q_OBJECT
@@ -156,9 +156,6 @@ class TstColourNumbers : public QObject {
   }
 };
 
-int runColourNumbersTests(int argc, char** argv) {
-  TstColourNumbers tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+QTEST_MAIN(TstColourNumbers)
 
 #include "tst_colour_numbers.moc"

@@ -4,7 +4,7 @@
 
 #include "common/cursor_override.h"
 #include "common/dialogs.h"
-#include "tests/common/test_suites.h"
+#include "tests/support/test_helpers.h"
 #include "tests/support/scripted_dialogs.h"
 
 // The application-wide services: dialogs, message boxes and the cursor.
@@ -109,7 +109,7 @@ class TstDialogs : public QObject {
 
   void messageBox() {
     ScriptedDialogs dialogs;
-    MessageBox::show(nullptr, QStringLiteral("文件已保存。"), QStringLiteral("Rotaskiv"),
+    MsgBox(nullptr, QStringLiteral("文件已保存。"), QStringLiteral("Rotaskiv"),
                      MessageRequest::Icon::Warning);
     QCOMPARE(dialogs.messages().size(), 1);
     QCOMPARE(dialogs.messages()[0].text, QStringLiteral("文件已保存。"));
@@ -138,9 +138,6 @@ class TstDialogs : public QObject {
   }
 };
 
-int runDialogsTests(int argc, char** argv) {
-  TstDialogs tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+QTEST_MAIN(TstDialogs)
 
 #include "tst_dialogs.moc"

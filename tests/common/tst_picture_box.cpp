@@ -4,7 +4,7 @@
 #include "common/numbers.h"
 #include "common/picture_box.h"
 #include "common/surface.h"
-#include "tests/common/test_suites.h"
+#include "tests/support/test_helpers.h"
 #include "tests/support/image_compare.h"
 
 namespace {
@@ -241,9 +241,6 @@ class TstPictureBox : public QObject {
   }
 };
 
-int runPictureBoxTests(int argc, char** argv) {
-  TstPictureBox tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+QTEST_MAIN(TstPictureBox)
 
 #include "tst_picture_box.moc"

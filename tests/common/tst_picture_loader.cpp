@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "common/picture_loader.h"
-#include "tests/common/test_suites.h"
+#include "tests/support/test_helpers.h"
 #include "tests/support/image_compare.h"
 
 namespace {
@@ -125,9 +125,6 @@ class TstPictureLoader : public QObject {
   QTemporaryDir dir_;
 };
 
-int runPictureLoaderTests(int argc, char** argv) {
-  TstPictureLoader tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+QTEST_MAIN(TstPictureLoader)
 
 #include "tst_picture_loader.moc"

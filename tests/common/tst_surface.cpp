@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "common/surface.h"
-#include "tests/common/test_suites.h"
+#include "tests/support/test_helpers.h"
 #include "tests/support/image_compare.h"
 
 namespace {
@@ -191,9 +191,6 @@ class TstSurface : public QObject {
   }
 };
 
-int runSurfaceTests(int argc, char** argv) {
-  TstSurface tests;
-  return QTest::qExec(&tests, argc, argv);
-}
+QTEST_MAIN(TstSurface)
 
 #include "tst_surface.moc"

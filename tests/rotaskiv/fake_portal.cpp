@@ -1,4 +1,4 @@
-#include "tests/rotaskiv/fake_portal.h"
+#include "fake_portal.h"
 
 #include <QDBusMessage>
 #include <QDir>

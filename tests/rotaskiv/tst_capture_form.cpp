@@ -13,7 +13,6 @@
 #include "rotaskiv/capture_parts.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/screen_source.h"
-#include "tests/rotaskiv/tests.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -550,9 +549,6 @@ void TestCaptureForm::handlesAreLockedWhileAnnotating() {
 
 }  // namespace
 
-int runCaptureFormTests(int argc, char** argv) {
-  TestCaptureForm test;
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestCaptureForm)
 
 #include "tst_capture_form.moc"

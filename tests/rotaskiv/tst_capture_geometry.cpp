@@ -6,7 +6,6 @@
 #include "rotaskiv/capture_geometry.h"
 #include "rotaskiv/snapshot_history.h"
 #include "rotaskiv/toolbar_icons.h"
-#include "tests/rotaskiv/tests.h"
 
 namespace capture {
 // Found by QCOMPARE through argument-dependent lookup; static so that no other
@@ -431,9 +430,6 @@ void TestCaptureGeometry::comboButtonLooks() {
 
 }  // namespace
 
-int runCaptureGeometryTests(int argc, char** argv) {
-  TestCaptureGeometry test;
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestCaptureGeometry)
 
 #include "tst_capture_geometry.moc"

@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "rotaskiv/excel_property_bag.h"
-#include "tests/rotaskiv/tests.h"
 #include "tests/support/image_compare.h"
 
 namespace {
@@ -198,9 +197,6 @@ void TestExcelPropertyBag::screenshotBlobIsSmall() {
 
 }  // namespace
 
-int runExcelPropertyBagTests(int argc, char** argv) {
-  TestExcelPropertyBag test;
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestExcelPropertyBag)
 
 #include "tst_excel_property_bag.moc"

@@ -10,7 +10,6 @@
 #include "common/face_button.h"
 #include "common/picture_box.h"
 #include "rotaskiv/main_window.h"
-#include "tests/rotaskiv/tests.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -458,9 +457,6 @@ void TestMainWindow::cropAndSaveOpensCaptureWindowClosedWithMain() {
 
 }  // namespace
 
-int runMainWindowTests(int argc, char** argv) {
-  TestMainWindow test;
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestMainWindow)
 
 #include "tst_main_window.moc"

@@ -6,7 +6,6 @@
 
 #include "common/cursor_override.h"
 #include "rotaskiv/picture_saver.h"
-#include "tests/rotaskiv/tests.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -422,9 +421,6 @@ void TestPictureSaver::failedSaveKeepsTheFileItWouldReplace() {
 
 }  // namespace
 
-int runPictureSaverTests(int argc, char** argv) {
-  TestPictureSaver test;
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestPictureSaver)
 
 #include "tst_picture_saver.moc"

@@ -1,7 +1,6 @@
 #include <QtTest>
 
 #include "rotaskiv/rotate_arguments.h"
-#include "tests/rotaskiv/tests.h"
 
 namespace {
 
@@ -131,9 +130,6 @@ void TestRotateArguments::resetValuesGiveTheLoadedPicture() {
 
 }  // namespace
 
-int runRotateArgumentTests(int argc, char** argv) {
-  TestRotateArguments test;
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestRotateArguments)
 
 #include "tst_rotate_arguments.moc"

@@ -35,4 +35,12 @@ std::optional<QColor> ScriptedDialogs::colour(QWidget*, const QColor& initial) {
   return next(colourAnswers_, unexpected_, QStringLiteral("colour dialog"));
 }
 
-void ScriptedDialogs::message(QWidget*, const MessageRequest& request) { messages_ << request; }
+MsgBoxResult ScriptedDialogs::message(QWidget*, const MessageRequest& request) {
+  messages_ << request;
+  if (!messageAnswers_.empty()) {
+    const MsgBoxResult answer = messageAnswers_.front();
+    messageAnswers_.pop_front();
+    return answer;
+  }
+  return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::Ok;
+}

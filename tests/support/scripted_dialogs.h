@@ -11,7 +11,7 @@
 
 // A dialog backend for tests: every file or colour dialog takes the next
 // scripted answer (nothing = the user cancelled); message boxes are recorded
-// and answered at once. A dialog that comes without a scripted answer is
+// and answered at once, with the next scripted button or else their first. A dialog that comes without a scripted answer is
 // recorded as unexpected and cancelled, so a test can fail on it instead of
 // hanging on a real modal dialog. Installs itself while it lives.
 class ScriptedDialogs final : public DialogBackend {
@@ -24,6 +24,7 @@ class ScriptedDialogs final : public DialogBackend {
   void answerOpen(std::optional<QString> fileName) { openAnswers_.push_back(std::move(fileName)); }
   void answerSave(std::optional<QString> fileName) { saveAnswers_.push_back(std::move(fileName)); }
   void answerColour(std::optional<QColor> colour) { colourAnswers_.push_back(std::move(colour)); }
+  void answerMessage(MsgBoxResult button) { messageAnswers_.push_back(button); }
 
   // What the program asked for, oldest first.
   const QList<FileDialogRequest>& fileRequests() const { return fileRequests_; }
@@ -32,17 +33,19 @@ class ScriptedDialogs final : public DialogBackend {
   const QStringList& unexpected() const { return unexpected_; }
   // Answers scripted but never asked for.
   int unusedAnswers() const {
-    return int(openAnswers_.size() + saveAnswers_.size() + colourAnswers_.size());
+    return int(openAnswers_.size() + saveAnswers_.size() + colourAnswers_.size() +
+               messageAnswers_.size());
   }
 
   std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
-  void message(QWidget* parent, const MessageRequest& request) override;
+  MsgBoxResult message(QWidget* parent, const MessageRequest& request) override;
 
  private:
   std::deque<std::optional<QString>> openAnswers_, saveAnswers_;
   std::deque<std::optional<QColor>> colourAnswers_;
+  std::deque<MsgBoxResult> messageAnswers_;
   QList<FileDialogRequest> fileRequests_;
   QList<QColor> colourRequests_;
   QList<MessageRequest> messages_;

@@ -6,12 +6,7 @@
 #include <QTest>
 #include <QWidget>
 
-// Each test class of tst_common runs through one of these (see main.cpp).
-int runColourNumbersTests(int argc, char** argv);
-int runSurfaceTests(int argc, char** argv);
-int runPictureBoxTests(int argc, char** argv);
-int runPictureLoaderTests(int argc, char** argv);
-int runDialogsTests(int argc, char** argv);
+// Small helpers shared by the widget tests.
 
 inline QImage filled(int width, int height, QRgb pixel) {
   QImage image(width, height, QImage::Format_RGB32);
