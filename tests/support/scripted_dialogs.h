@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QColor>
-#include <QList>
 #include <QStringList>
 #include <deque>
 #include <optional>
