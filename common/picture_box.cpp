@@ -236,7 +236,10 @@ void PictureBox::PaintPicture(const QImage& picture, double x, double y, std::op
 }
 
 void PictureBox::setOverlayLine(int index, const OverlayLine& line) {
-  if (index < 0) return;
+  // A handful of guides; an index beyond any sensible number is refused
+  // rather than allocated.
+  constexpr int kMaxOverlayLines = 64;
+  if (index < 0 || index >= kMaxOverlayLines) return;
   if (index >= overlay_.size()) overlay_.resize(index + 1, OverlayLine{{}, 0, false});
   overlay_[index] = line;
   update();

@@ -114,7 +114,8 @@ class PictureBox : public QFrame {
   void PaintPicture(const QImage& picture, double x, double y, std::optional<double> w = {},
                     std::optional<double> h = {});
 
-  // The lines over the box; setting one past the end adds it.
+  // The lines over the box, at most 64; setting one past the end adds it
+  // (and hidden ones before it).
   void setOverlayLine(int index, const OverlayLine& line);
   const QList<OverlayLine>& overlayLines() const { return overlay_; }
 
