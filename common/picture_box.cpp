@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <utility>
 
 #include "common/numbers.h"
@@ -197,10 +198,17 @@ ColourRef PictureBox::Point(double x, double y) const {
 }
 
 double PictureBox::TextWidth(const QString& text) const {
-  return fromPixels(QFontMetrics(font(), &image_).horizontalAdvance(text));
+  const QFontMetrics metrics(font(), &image_);
+  int widest = 0;
+  for (const QString& line : text.split(QLatin1Char('\n')))
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  return fromPixels(widest);
 }
 
-double PictureBox::TextHeight() const { return fromPixels(QFontMetrics(font(), &image_).height()); }
+double PictureBox::TextHeight(const QString& text) const {
+  const qsizetype lines = text.count(QLatin1Char('\n')) + 1;
+  return fromPixels(double(lines) * QFontMetrics(font(), &image_).height());
+}
 
 void PictureBox::Print(const QString& text) {
   QPainter painter(&canvas());

@@ -105,9 +105,10 @@ class PictureBox : public QFrame {
   // line box at the current point; afterwards CurrentX is 0 and CurrentY the
   // next line. A '\n' starts a new line at the left edge.
   void Print(const QString& text);
-  // The advance of `text` and the height of a line, in the scale unit.
+  // In the scale unit: the advance of the widest line of `text`, and the
+  // height of its lines (one line for a text without '\n').
   double TextWidth(const QString& text) const;
-  double TextHeight() const;
+  double TextHeight(const QString& text = QString()) const;
   // Draws a picture with its top-left at (x, y), scaled to w x h (nearest
   // pixel, as a stretching blit) when they are given; nothing when a given
   // size comes to less than a pixel.
