@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <cmath>
 
 namespace colour {
 
@@ -37,6 +38,18 @@ QColor toQColor(ColourRef c, const QPalette& palette) {
 ColourRef fromQColor(const QColor& c) {
   const QColor rgbColour = c.toRgb();
   return rgb(rgbColour.red(), rgbColour.green(), rgbColour.blue());
+}
+
+QColor readableOn(const QColor& background) {
+  // The text with the higher contrast ratio: relative luminance above 0.179
+  // contrasts more with black than with white.
+  const auto linear = [](double channel) {
+    return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+  };
+  const QColor rgb = background.toRgb();
+  const double luminance =
+      0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) + 0.0722 * linear(rgb.blueF());
+  return luminance > 0.179 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 QString rgbText(ColourRef c) {

@@ -44,6 +44,9 @@ QColor toQColor(ColourRef c);
 QColor toQColor(ColourRef c, const QPalette& palette);
 ColourRef fromQColor(const QColor& c);
 
+// Black or white, whichever reads better on `background`.
+QColor readableOn(const QColor& background);
+
 // The readout text "RGB(r,g,b)".
 QString rgbText(ColourRef c);
 

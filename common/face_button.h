@@ -5,9 +5,11 @@
 #include "common/colour.h"
 
 // A push button whose face is painted in a colour of its own (a "graphical"
-// button of the classic toolkit). A system colour face follows the palette.
-// Besides clicked() it reports the release of any mouse button, so a handler
-// can tell a left release from a right one.
+// button of the classic toolkit). The colour goes into the button's palette
+// (Button, with a ButtonText that reads on it) and the style paints the
+// button from there, so a proxy style can still reach it. A system colour
+// face follows the palette. Besides clicked() it reports the release of any
+// mouse button, so a handler can tell a left release from a right one.
 class FaceButton : public QPushButton {
   Q_OBJECT
 
@@ -21,7 +23,6 @@ class FaceButton : public QPushButton {
   void mouseUp(Qt::MouseButton button);
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
 

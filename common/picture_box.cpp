@@ -1,10 +1,48 @@
 #include "common/picture_box.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
+#include <utility>
 
 #include "common/numbers.h"
 #include "common/surface.h"
+
+DeviceContext::DeviceContext(PictureBox* box, quint64 generation)
+    : box_(box), generation_(generation) {
+  ++box->openContexts_;
+}
+
+DeviceContext::DeviceContext(DeviceContext&& other) noexcept
+    : box_(std::exchange(other.box_, nullptr)), generation_(other.generation_) {}
+
+DeviceContext& DeviceContext::operator=(DeviceContext&& other) noexcept {
+  if (this != &other) {
+    release();
+    box_ = std::exchange(other.box_, nullptr);
+    generation_ = other.generation_;
+  }
+  return *this;
+}
+
+DeviceContext::~DeviceContext() { release(); }
+
+void DeviceContext::release() {
+  if (box_) {
+    --box_->openContexts_;
+    box_->update();
+  }
+  box_ = nullptr;
+}
+
+Surface* DeviceContext::get() {
+  // A hidden box learns of a new size only on its image's next use.
+  if (box_) box_->fitImage();
+  const bool current = box_ && box_->generation_ == generation_;
+  surface_ = current ? box_->surface_ : Surface{nullptr, 0, 0, 0};
+  return &surface_;
+}
 
 PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
   setBorder(Border::FixedSingle);
@@ -38,6 +76,10 @@ double PictureBox::fromPixels(double v) const {
   return scaleMode_ == ScaleMode::Twips ? numbers::pixelsToTwips(v) : v;
 }
 
+int PictureBox::pixel(double v) const { return numbers::roundHalfEven32(toPixels(v)); }
+
+QPoint PictureBox::pixelAt(double x, double y) const { return {pixel(x), pixel(y)}; }
+
 QPointF PictureBox::toScale(const QPointF& pixels) const {
   return {fromPixels(pixels.x()), fromPixels(pixels.y())};
 }
@@ -57,6 +99,9 @@ void PictureBox::setBackColor(ColourRef c) {
 
 void PictureBox::setPicture(const QImage& picture) {
   picture_ = picture;
+  // A device context taken before shows the old picture's world: retire it
+  // even when the image keeps its buffer.
+  ++generation_;
   if (autoSize_) fitToPicture();
   recompose();
   update();
@@ -70,7 +115,11 @@ void PictureBox::fitToPicture() {
 
 void PictureBox::recompose() const {
   const QSize size = contentsRect().size().expandedTo(QSize(1, 1));
-  if (image_.size() != size) image_ = QImage(size, QImage::Format_RGB32);
+  // A buffer a caller's copy still shares is left to that copy.
+  if (image_.size() != size || !image_.isDetached()) {
+    image_ = QImage(size, QImage::Format_RGB32);
+    ++generation_;
+  }
   image_.fill(colour::toQColor(backColour_, palette()));
   if (!picture_.isNull()) {
     QPainter painter(&image_);
@@ -83,23 +132,26 @@ void PictureBox::fitImage() const {
   if (image_.size() == contentsRect().size().expandedTo(QSize(1, 1))) return;
   const QImage old = image_;
   recompose();
-  if (!old.isNull()) {
-    QPainter painter(&image_);
-    painter.drawImage(0, 0, old);
-  }
+  QPainter painter(&image_);
+  painter.drawImage(0, 0, old);
 }
 
 QImage& PictureBox::canvas() {
   fitImage();
-  // A caller's copy of Image() shares the pixels; painting would detach the
-  // image and leave the Surface on the caller's copy.
-  surface_ = surface::of(image_);
+  // A caller's copy of Image() shares the pixels: drawing gets a buffer of
+  // its own, which no device context handed out before knows.
+  if (!image_.isDetached()) {
+    image_ = image_.copy();
+    ++generation_;
+    surface_ = surface::of(image_);
+  }
   return image_;
 }
 
-const QImage& PictureBox::Image() const {
+QImage PictureBox::Image() const {
   fitImage();
-  return image_;
+  // While device contexts are out, their writes must not reach the copy.
+  return openContexts_ > 0 ? image_.copy() : image_;
 }
 
 void PictureBox::Cls() {
@@ -112,7 +164,9 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, ColourRef c, b
                       bool filled) {
   QPainter painter(&canvas());
   const QColor colour = penColour(c);
-  const QPointF a(toPixels(x1), toPixels(y1)), b(toPixels(x2), toPixels(y2));
+  const QPointF a = pixelAt(x1, y1), b = pixelAt(x2, y2);
+  // Square ends reach the end pixels, and wide rules that meet at a corner
+  // close it.
   painter.setPen(QPen(colour, drawWidth_, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   if (box) {
     const QRectF rect = QRectF(a, b).normalized();
@@ -130,9 +184,8 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, ColourRef c, b
 
 void PictureBox::PSet(double x, double y, ColourRef c) {
   canvas();
-  surface::setPixel(surface_, static_cast<int>(numbers::roundHalfEven(toPixels(x))),
-                    static_cast<int>(numbers::roundHalfEven(toPixels(y))),
-                    colour::fromQColor(penColour(c)));
+  const QPoint at = pixelAt(x, y);
+  surface::setPixel(surface_, at.x(), at.y(), colour::fromQColor(penColour(c)));
   CurrentX = x;
   CurrentY = y;
   update();
@@ -140,36 +193,69 @@ void PictureBox::PSet(double x, double y, ColourRef c) {
 
 ColourRef PictureBox::Point(double x, double y) const {
   fitImage();
-  return surface::getPixel(surface_, static_cast<int>(numbers::roundHalfEven(toPixels(x))),
-                           static_cast<int>(numbers::roundHalfEven(toPixels(y))));
+  const QPoint at = pixelAt(x, y);
+  return surface::getPixel(surface_, at.x(), at.y());
+}
+
+double PictureBox::TextWidth(const QString& text) const {
+  const QFontMetrics metrics(font(), &image_);
+  int widest = 0;
+  for (const QString& line : text.split(QLatin1Char('\n')))
+    widest = std::max(widest, metrics.horizontalAdvance(line));
+  return fromPixels(widest);
+}
+
+double PictureBox::TextHeight(const QString& text) const {
+  const qsizetype lines = text.count(QLatin1Char('\n')) + 1;
+  return fromPixels(double(lines) * QFontMetrics(font(), &image_).height());
 }
 
 void PictureBox::Print(const QString& text) {
   QPainter painter(&canvas());
   painter.setFont(font());
   painter.setPen(penColour(foreColour_));
-  const QFontMetricsF metrics(font(), &image_);
-  const QPointF origin(toPixels(CurrentX), toPixels(CurrentY));
-  painter.drawText(origin + QPointF(0, metrics.ascent()), text);
+  const QFontMetrics metrics(font(), &image_);
+  const QStringList lines = text.split(QLatin1Char('\n'));
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    if (i > 0) {
+      CurrentX = 0;
+      CurrentY += TextHeight();
+    }
+    QString line = lines[i];
+    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+    const QPoint at = pixelAt(CurrentX, CurrentY);
+    if (!fontTransparent_)
+      painter.fillRect(QRect(at, QSize(metrics.horizontalAdvance(line), metrics.height())),
+                       colour::toQColor(backColour_, palette()));
+    painter.drawText(at + QPoint(0, metrics.ascent()), line);
+  }
   CurrentX = 0;
-  CurrentY = fromPixels(origin.y() + metrics.height());
+  CurrentY += TextHeight();
   update();
 }
 
-void PictureBox::PaintPicture(const QImage& picture, double x, double y, double w, double h) {
-  if (picture.isNull()) return;
-  QPainter painter(&canvas());
-  const QPointF at(toPixels(x), toPixels(y));
-  if (w > 0 && h > 0)
-    painter.drawImage(QRectF(at, QSizeF(toPixels(w), toPixels(h))), picture);
-  else
-    painter.drawImage(at, picture);
+void PictureBox::PaintPicture(const QImage& picture, double x, double y, std::optional<double> w,
+                              std::optional<double> h) {
+  const QSize size(w ? pixel(*w) : picture.width(), h ? pixel(*h) : picture.height());
+  if (picture.isNull() || size.width() <= 0 || size.height() <= 0) return;
+  // Without smoothing QPainter scales to the nearest pixel, as StretchBlt does.
+  QPainter(&canvas()).drawImage(QRect(pixelAt(x, y), size), picture);
   update();
 }
 
-Surface* PictureBox::hDC() {
+void PictureBox::setOverlayLine(int index, const OverlayLine& line) {
+  // A handful of guides; an index beyond any sensible number is refused
+  // rather than allocated.
+  constexpr int kMaxOverlayLines = 64;
+  if (index < 0 || index >= kMaxOverlayLines) return;
+  if (index >= overlay_.size()) overlay_.resize(index + 1, OverlayLine{{}, 0, false});
+  overlay_[index] = line;
+  update();
+}
+
+DeviceContext PictureBox::hDC() {
   canvas();
-  return &surface_;
+  return DeviceContext(this, generation_);
 }
 
 void PictureBox::Refresh() { update(); }
@@ -182,6 +268,12 @@ void PictureBox::paintEvent(QPaintEvent* event) {
   painter.setClipRect(inner);
   painter.fillRect(inner, colour::toQColor(backColour_, palette()));
   painter.drawImage(inner.topLeft(), image_);
+  for (const OverlayLine& overlay : overlay_) {
+    if (!overlay.visible) continue;
+    painter.setPen(QPen(colour::toQColor(overlay.colour, palette()), 1));
+    painter.drawLine(inner.topLeft() + pixelAt(overlay.line.x1(), overlay.line.y1()),
+                     inner.topLeft() + pixelAt(overlay.line.x2(), overlay.line.y2()));
+  }
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event) {

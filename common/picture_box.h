@@ -2,22 +2,67 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QLineF>
+#include <QList>
+#include <QPointer>
+#include <optional>
 
 #include "common/colour.h"
 #include "rotate/surface.h"
 
+class PictureBox;
+
+// A handle on a picture box's device context: the Surface over its persistent
+// image, for the blits and the rotation kernel. It cannot outlive what it
+// points at: once the box is gone, resized or given a new picture, the handle
+// yields an empty surface, which every blit treats as nothing. Releasing it
+// (for a temporary, at the end of the statement) repaints the box, so what
+// was blitted shows on screen.
+class DeviceContext {
+ public:
+  DeviceContext() = default;
+  DeviceContext(DeviceContext&& other) noexcept;
+  DeviceContext& operator=(DeviceContext&& other) noexcept;
+  ~DeviceContext();
+
+  // Valid until the handle is released or its box's image changes as above.
+  Surface* get();
+  operator Surface*() { return get(); }
+  Surface& operator*() { return *get(); }
+  Surface* operator->() { return get(); }
+
+ private:
+  friend class PictureBox;
+  DeviceContext(PictureBox* box, quint64 generation);
+  void release();
+
+  QPointer<PictureBox> box_;
+  quint64 generation_ = 0;
+  Surface surface_{nullptr, 0, 0, 0};
+};
+
 // A drawing surface with a persistent image, as the classic picture box with
 // AutoRedraw on: what is drawn stays in an off-screen image that repaints the
-// widget. The image has three layers, bottom to top: the background colour,
-// the background picture (at the top-left, at its own size) and the drawn
-// layer. Setting the background colour or the picture empties the drawn
-// layer. Positions are in the current scale unit (pixels or twips).
+// widget, and is what copies and saving read. The image has three layers,
+// bottom to top: the background colour, the background picture (at the
+// top-left, at its own size) and the drawn layer. Setting the background
+// colour or the picture empties the drawn layer. Positions are in the scale
+// unit (pixels or twips) and land on the nearest pixel, a half going to the
+// even one.
 class PictureBox : public QFrame {
   Q_OBJECT
 
  public:
   enum class Border { None, FixedSingle };
   enum class ScaleMode { Pixels, Twips };
+
+  // A line shown over the box on screen (a crosshair guide): painted above
+  // the persistent image and never part of it. Ends in the scale unit.
+  struct OverlayLine {
+    QLineF line;
+    ColourRef colour = 0;
+    bool visible = true;
+  };
 
   explicit PictureBox(QWidget* parent = nullptr);
 
@@ -36,39 +81,54 @@ class PictureBox : public QFrame {
   void setForeColor(ColourRef colour) { foreColour_ = colour; }
   int DrawWidth() const { return drawWidth_; }
   void setDrawWidth(int width) { drawWidth_ = width < 1 ? 1 : width; }
+  // Off, printed text stands on a box of the background colour.
+  bool FontTransparent() const { return fontTransparent_; }
+  void setFontTransparent(bool on) { fontTransparent_ = on; }
   double CurrentX = 0;
   double CurrentY = 0;
 
-  // Client size in the current scale unit.
+  // Client size in the scale unit.
   double ScaleWidth() const;
   double ScaleHeight() const;
 
   // Empties the drawn layer and moves the current point to the origin.
   void Cls();
-  // A line from (x1, y1) to (x2, y2) in `colour` (the fore colour when it is
-  // a system colour); with `box` a rectangle outline, with `filled` a filled one.
+  // A line from (x1, y1) to (x2, y2), both ends included, DrawWidth pixels
+  // wide, in `colour` (the fore colour when it is a system colour); with
+  // `box` a rectangle outline, with `filled` a filled one.
   void Line(double x1, double y1, double x2, double y2, ColourRef colour, bool box = false,
             bool filled = false);
   void PSet(double x, double y, ColourRef colour);
   // The colour of the persistent image at (x, y), colour::kInvalid outside.
   ColourRef Point(double x, double y) const;
-  // Writes text at the current point in the box's font and fore colour; the
-  // current point moves to the start of the next line.
+  // Writes text in the box's font and fore colour with the top-left of its
+  // line box at the current point; afterwards CurrentX is 0 and CurrentY the
+  // next line. A '\n' starts a new line at the left edge.
   void Print(const QString& text);
-  // Draws a picture at (x, y), scaled to w x h when those are positive.
-  void PaintPicture(const QImage& picture, double x, double y, double w = -1, double h = -1);
+  // In the scale unit: the advance of the widest line of `text`, and the
+  // height of its lines (one line for a text without '\n').
+  double TextWidth(const QString& text) const;
+  double TextHeight(const QString& text = QString()) const;
+  // Draws a picture with its top-left at (x, y), scaled to w x h (nearest
+  // pixel, as a stretching blit) when they are given; nothing when a given
+  // size comes to less than a pixel.
+  void PaintPicture(const QImage& picture, double x, double y, std::optional<double> w = {},
+                    std::optional<double> h = {});
 
-  // The device context: a Surface over the persistent image. It stays valid
-  // until the box is resized, its picture changes size or a copy of Image()
-  // is taken (ask again then, so that writes do not reach the copy).
-  Surface* hDC();
-  // The persistent image as it now stands.
-  const QImage& Image() const;
+  // The lines over the box, at most 64; setting one past the end adds it
+  // (and hidden ones before it).
+  void setOverlayLine(int index, const OverlayLine& line);
+  const QList<OverlayLine>& overlayLines() const { return overlay_; }
+
+  // The device context of the persistent image.
+  DeviceContext hDC();
+  // The persistent image as it now stands; later drawing never changes it.
+  QImage Image() const;
   // Shows the persistent image on screen.
   void Refresh();
 
  signals:
-  // Positions in the current scale unit.
+  // Positions in the scale unit.
   void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, double x, double y);
   void mouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, double x, double y);
   void mouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, double x, double y);
@@ -83,8 +143,12 @@ class PictureBox : public QFrame {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
+  friend class DeviceContext;
+
   double toPixels(double v) const;
   double fromPixels(double v) const;
+  int pixel(double v) const;
+  QPoint pixelAt(double x, double y) const;
   QPointF toScale(const QPointF& pixels) const;
   QColor penColour(ColourRef colour) const;
   // Refills the image with the background colour and picture.
@@ -102,10 +166,17 @@ class PictureBox : public QFrame {
   ColourRef backColour_ = colour::kButtonFace;
   ColourRef foreColour_ = colour::kWindowText;
   int drawWidth_ = 1;
+  bool fontTransparent_ = true;
   QImage picture_;
+  QList<OverlayLine> overlay_;
   // A hidden widget gets no resize event until it is shown, yet programs
   // draw into a box before its window appears: the image follows the box's
   // size on its next use, which may be a const one.
   mutable QImage image_;
   mutable Surface surface_{nullptr, 0, 0, 0};
+  // Counts the image's buffers: a device context is good only for the one it
+  // was made on.
+  mutable quint64 generation_ = 0;
+  // Device contexts handed out and not yet released.
+  int openContexts_ = 0;
 };

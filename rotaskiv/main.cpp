@@ -1,13 +1,13 @@
 #include <QApplication>
 
-#include "common/fonts.h"
+#include "common/application.h"
 #include "rotaskiv/main_window.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Rotaskiv");
-  // Every caption is Chinese: prefer a CJK face so nothing renders as boxes.
-  fonts::applyCaptionFont();
+  // Chinese captions in a CJK face, and Qt's own dialogs in the user's language.
+  application::prepare();
 
   Form1 window;
   window.show();

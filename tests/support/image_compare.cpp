@@ -1,31 +1,24 @@
 #include "tests/support/image_compare.h"
 
-#include <cstdlib>
+#include <QDebug>
+#include <algorithm>
 
 QString imageDifference(const QImage& actualIn, const QImage& expectedIn, int tolerance) {
-  if (actualIn.size() != expectedIn.size())
-    return QStringLiteral("size %1x%2, expected %3x%4")
-        .arg(actualIn.width())
-        .arg(actualIn.height())
-        .arg(expectedIn.width())
-        .arg(expectedIn.height());
   const QImage actual = actualIn.convertToFormat(QImage::Format_RGB32);
   const QImage expected = expectedIn.convertToFormat(QImage::Format_RGB32);
-  for (int y = 0; y < actual.height(); ++y) {
-    const auto* a = reinterpret_cast<const QRgb*>(actual.constScanLine(y));
-    const auto* e = reinterpret_cast<const QRgb*>(expected.constScanLine(y));
-    for (int x = 0; x < actual.width(); ++x) {
-      if (std::abs(qRed(a[x]) - qRed(e[x])) > tolerance ||
-          std::abs(qGreen(a[x]) - qGreen(e[x])) > tolerance ||
-          std::abs(qBlue(a[x]) - qBlue(e[x])) > tolerance)
-        return QStringLiteral("pixel (%1,%2) is #%3, expected #%4")
-            .arg(x)
-            .arg(y)
-            .arg(a[x] & 0xFFFFFF, 6, 16, QLatin1Char('0'))
-            .arg(e[x] & 0xFFFFFF, 6, 16, QLatin1Char('0'));
-    }
+  QString difference;
+  if (actual.size() != expected.size())
+    QDebug(&difference).nospace() << "size " << actual.size() << ", expected " << expected.size();
+  for (int i = 0; difference.isEmpty() && i < actual.width() * actual.height(); ++i) {
+    const QPoint at(i % actual.width(), i / actual.width());
+    const QRgb a = actual.pixel(at), e = expected.pixel(at);
+    const int off =
+        std::max({qAbs(qRed(a) - qRed(e)), qAbs(qGreen(a) - qGreen(e)), qAbs(qBlue(a) - qBlue(e))});
+    if (off > tolerance)
+      QDebug(&difference).nospace() << "pixel " << at << " is #" << Qt::hex << (a & 0xFFFFFF)
+                                    << ", expected #" << (e & 0xFFFFFF);
   }
-  return QString();
+  return difference;
 }
 
 QImage patternImage(int width, int height) {

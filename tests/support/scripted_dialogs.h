@@ -1,30 +1,24 @@
 #pragma once
 
-#include <QColor>
-#include <QList>
-#include <QString>
 #include <QStringList>
 #include <deque>
 #include <optional>
 
 #include "common/dialogs.h"
 
-// A dialog backend for tests: every file or colour dialog takes the next
-// scripted answer (nothing = the user cancelled); message boxes are recorded
-// and answered at once, with the next scripted button or else their first. A dialog that comes without a scripted answer is
-// recorded as unexpected and cancelled, so a test can fail on it instead of
-// hanging on a real modal dialog. Installs itself while it lives.
+// A dialog backend for tests, installed while it lives: every file or colour
+// dialog takes the next scripted answer (nothing = the user cancelled), and
+// one without a scripted answer is recorded as unexpected and cancelled, so a
+// test fails on it instead of hanging. Message boxes are recorded and
+// answered with their first button.
 class ScriptedDialogs final : public DialogBackend {
  public:
-  ScriptedDialogs();
-  ~ScriptedDialogs() override;
-  ScriptedDialogs(const ScriptedDialogs&) = delete;
-  ScriptedDialogs& operator=(const ScriptedDialogs&) = delete;
+  ScriptedDialogs() { installDialogBackend(this); }
+  ~ScriptedDialogs() override { installDialogBackend(nullptr); }
 
-  void answerOpen(std::optional<QString> fileName) { openAnswers_.push_back(std::move(fileName)); }
-  void answerSave(std::optional<QString> fileName) { saveAnswers_.push_back(std::move(fileName)); }
-  void answerColour(std::optional<QColor> colour) { colourAnswers_.push_back(std::move(colour)); }
-  void answerMessage(MsgBoxResult button) { messageAnswers_.push_back(button); }
+  void answerOpen(std::optional<QString> fileName) { open_.push_back(std::move(fileName)); }
+  void answerSave(std::optional<QString> fileName) { save_.push_back(std::move(fileName)); }
+  void answerColour(std::optional<QColor> colour) { colour_.push_back(std::move(colour)); }
 
   // What the program asked for, oldest first.
   const QList<FileDialogRequest>& fileRequests() const { return fileRequests_; }
@@ -32,20 +26,36 @@ class ScriptedDialogs final : public DialogBackend {
   const QList<MessageRequest>& messages() const { return messages_; }
   const QStringList& unexpected() const { return unexpected_; }
   // Answers scripted but never asked for.
-  int unusedAnswers() const {
-    return int(openAnswers_.size() + saveAnswers_.size() + colourAnswers_.size() +
-               messageAnswers_.size());
+  int unusedAnswers() const { return int(open_.size() + save_.size() + colour_.size()); }
+
+  std::optional<QString> openFileName(QWidget*, const FileDialogRequest& request) override {
+    return next(open_, fileRequests_, request, "open dialog");
+  }
+  std::optional<QString> saveFileName(QWidget*, const FileDialogRequest& request) override {
+    return next(save_, fileRequests_, request, "save dialog");
+  }
+  std::optional<QColor> colour(QWidget*, const QColor& initial) override {
+    return next(colour_, colourRequests_, initial, "colour dialog");
+  }
+  MsgBoxResult message(QWidget*, const MessageRequest& request) override {
+    messages_ << request;
+    return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::Ok;
   }
 
-  std::optional<QString> openFileName(QWidget* parent, const FileDialogRequest& request) override;
-  std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
-  std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
-  MsgBoxResult message(QWidget* parent, const MessageRequest& request) override;
-
  private:
-  std::deque<std::optional<QString>> openAnswers_, saveAnswers_;
-  std::deque<std::optional<QColor>> colourAnswers_;
-  std::deque<MsgBoxResult> messageAnswers_;
+  template <typename Answer, typename Request>
+  std::optional<Answer> next(std::deque<std::optional<Answer>>& answers, QList<Request>& requests,
+                             const Request& request, const char* what) {
+    requests << request;
+    if (answers.empty()) unexpected_ << QString::fromLatin1(what);
+    if (answers.empty()) return std::nullopt;
+    std::optional<Answer> answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+  }
+
+  std::deque<std::optional<QString>> open_, save_;
+  std::deque<std::optional<QColor>> colour_;
   QList<FileDialogRequest> fileRequests_;
   QList<QColor> colourRequests_;
   QList<MessageRequest> messages_;

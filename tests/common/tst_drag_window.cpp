@@ -1,0 +1,53 @@
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include "common/drag_window.h"
+
+using Points = QList<QPoint>;
+
+class TstDragWindow : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // The pointer goes down at (20, 20) over a child at (10, 10), unless the
+  // button is already up; a script moves it and lets go while DragWindow runs.
+  void followsThePointerUntilReleased_data() {
+    QTest::addColumn<bool>("pressed");
+    QTest::addColumn<Points>("moves");
+    QTest::addColumn<bool>("deleted");  // the child goes while it is dragged
+    QTest::newRow("click") << true << Points{} << false;
+    QTest::newRow("drag") << true << Points{{30, 25}, {100, 40}, {5, 2}} << false;
+    QTest::newRow("deleted while dragged") << true << Points{{30, 25}} << true;
+    QTest::newRow("button already up") << false << Points{{30, 25}} << false;
+  }
+  void followsThePointerUntilReleased() {
+    QFETCH(bool, pressed);
+    QFETCH(Points, moves);
+    QFETCH(bool, deleted);
+    QWidget window;
+    QPointer<QWidget> child = new QWidget(&window);
+    child->move(10, 10);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWindow* handle = window.windowHandle();
+    QCursor::setPos(handle->mapToGlobal(QPoint(20, 20)));
+    QCoreApplication::processEvents();  // the move that placing the pointer makes
+    if (pressed) QTest::mousePress(handle, Qt::LeftButton, {}, {20, 20});
+    Points seen, expected;  // where the child is after each move
+    QObject script;         // the script's call goes with this function
+    QTimer::singleShot(0, &script, [&] {
+      for (QPoint at : moves) QTest::mouseMove(handle, at), seen << child->pos();
+      if (deleted) delete child;
+      QTest::mouseRelease(handle, Qt::LeftButton, {}, {20, 20});
+    });
+    DragWindow(child);
+    for (QPoint at : moves) expected << at - QPoint(10, 10);
+    QCOMPARE(seen, pressed ? expected : Points());  // returned only once the script ran
+  }
+};
+
+QTEST_MAIN(TstDragWindow)
+
+#include "tst_drag_window.moc"

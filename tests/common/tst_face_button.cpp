@@ -1,0 +1,48 @@
+#include <QPainter>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
+#include <QTest>
+
+#include "common/face_button.h"
+
+namespace {
+
+// What a skin does: a proxy that paints the panel of a button itself (here
+// flat, in the inverse of the palette's button colour) and leaves the rest to
+// Fusion.
+struct InvertedPanelStyle : QProxyStyle {
+  InvertedPanelStyle() : QProxyStyle(QStyleFactory::create("Fusion")) {}
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element != PE_PanelButtonCommand)
+      return QProxyStyle::drawPrimitive(element, option, painter, widget);
+    painter->fillRect(option->rect, QColor(~option->palette.button().color().rgb()));
+  }
+};
+
+}  // namespace
+
+class TstFaceButton : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void paintsItsFaceThroughTheStyle_data() {
+    QTest::addColumn<ColourRef>("face");
+    for (ColourRef face : {0x00F5BC7Cu, 0x00400000u, colour::kButtonFace})
+      QTest::addRow("%08x", face) << face;
+  }
+  void paintsItsFaceThroughTheStyle() {
+    QFETCH(ColourRef, face);
+    InvertedPanelStyle style;
+    FaceButton button(QStringLiteral("复位"));
+    button.setStyle(&style);
+    button.setBackColor(face);  // a system colour: the palette's
+    const QColor inverse(~colour::toQColor(face).rgb());
+    QCOMPARE(button.grab().toImage().pixelColor(6, 12), inverse);
+  }
+};
+
+QTEST_MAIN(TstFaceButton)
+
+#include "tst_face_button.moc"

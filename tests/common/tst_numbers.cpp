@@ -1,0 +1,56 @@
+#include <QTest>
+#include <climits>
+#include <cmath>
+
+#include "common/numbers.h"
+
+using Int16 = std::optional<std::int16_t>;
+
+class TstNumbers : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void roundHalfEven_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<qint64>("expected");
+    for (int whole = -4; whole <= 3; ++whole)  // a half goes to the even neighbour
+      QTest::addRow("%d.5", whole) << whole + 0.5 << qint64(whole % 2 == 0 ? whole : whole + 1);
+    QTest::newRow("just above 2.5") << 2.5000000000000004 << qint64(3);
+    QTest::newRow("2^31 - 0.5") << 2147483647.5 << qint64(2147483648);
+    QTest::newRow("nan") << std::nan("") << qint64(0);
+  }
+  void roundHalfEven() {
+    QFETCH(double, value);
+    QFETCH(qint64, expected);
+    QCOMPARE(qint64(numbers::roundHalfEven(value)), expected);
+    QCOMPARE(numbers::roundHalfEven32(value), int(std::clamp<qint64>(expected, INT_MIN, INT_MAX)));
+  }
+
+  void shortestFloatText_data() {
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("120.4") << 120.4f << "120.4";
+    QTest::newRow("320") << 320.f << "320";
+  }
+  void shortestFloatText() {
+    QFETCH(float, value);
+    QTEST(numbers::shortestFloatText(value), "text");
+  }
+
+  void fieldInteger16_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<Int16>("expected");
+    QTest::newRow("blanks around") << " -32768 " << Int16(-32768);
+    QTest::newRow("highest") << "+32767" << Int16(32767);
+    QTest::newRow("one too high") << "32768" << Int16();
+    QTest::newRow("trailing letter") << "12a" << Int16();
+  }
+  void fieldInteger16() {
+    QFETCH(QString, text);
+    QTEST(numbers::fieldInteger16(text), "expected");
+  }
+};
+
+QTEST_MAIN(TstNumbers)
+
+#include "tst_numbers.moc"
