@@ -7,6 +7,13 @@ using capture::AnnotationSession;
 namespace {
 
 const QRgb kRed = qRgb(255, 0, 0);
+// The tools in the order of their button numbers, Image2(4) to Image2(7).
+const QString kTools = "ATER";
+const QStringList kToolNames{"arrow", "text", "ellipse", "rectangle"};
+
+QString text(QRect r) {
+  return QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
+}
 
 // The bounding box of the red pixels: what the strokes drew.
 QString ink(const QImage& picture) {
@@ -14,25 +21,7 @@ QString ink(const QImage& picture) {
   for (int y = 0; y < picture.height(); ++y)
     for (int x = 0; x < picture.width(); ++x)
       if (picture.pixel(x, y) == kRed) box |= QRect(x, y, 1, 1);
-  return box.isEmpty() ? "no ink"
-                       : QStringLiteral("ink %1,%2 %3x%4")
-                             .arg(box.x())
-                             .arg(box.y())
-                             .arg(box.width())
-                             .arg(box.height());
-}
-
-QString toolName(ToolbarButton tool) {
-  switch (tool) {
-    case ToolbarButton::Arrow:
-      return "arrow";
-    case ToolbarButton::Text:
-      return "text";
-    case ToolbarButton::Ellipse:
-      return "ellipse";
-    default:
-      return "rectangle";
-  }
+  return box.isEmpty() ? "no ink" : "ink " + text(box);
 }
 
 // Plays a script on a white 400 x 300 picture with the selection (100, 100,
@@ -53,22 +42,14 @@ QString play(const QString& script) {
     const QStringList xy = event.section('@', 1).split(',');
     const QPointF p(xy.value(0).toDouble(), xy.value(1).toDouble());
     if (event.startsWith('t')) {
-      const ToolbarButton tool = event == "tA"   ? ToolbarButton::Arrow
-                                 : event == "tE" ? ToolbarButton::Ellipse
-                                 : event == "tT" ? ToolbarButton::Text
-                                                 : ToolbarButton::Rectangle;
+      const auto tool = ToolbarButton(4 + kTools.indexOf(event[1]));
       panel = session.chooseTool(tool, panel);
       session.noteButton(tool);
     }
     if (event.startsWith('d')) session.press(p, selection);
     if (event.startsWith('m')) {
       const QRect area = session.move(p, selection);
-      if (!area.isEmpty())
-        happened << QStringLiteral("repaint %1,%2 %3x%4")
-                        .arg(area.x())
-                        .arg(area.y())
-                        .arg(area.width())
-                        .arg(area.height());
+      if (!area.isEmpty()) happened << "repaint " + text(area);
     }
     if (event.startsWith('u')) {
       const auto release = session.release(p, selection, Qt::red);
@@ -97,7 +78,7 @@ QString play(const QString& script) {
   }
   QStringList words = {
       QStringLiteral("%1/%2").arg(session.history().count()).arg(session.history().redoLimit()),
-      session.toolActive() ? toolName(*session.tool()) : "no tool"};
+      session.toolActive() ? kToolNames[buttonIndex(*session.tool()) - 4] : "no tool"};
   if (panel) words << "panel";
   if (session.textPending()) words << "pending";
   return (words + happened + QStringList{ink(session.picture())}).join(' ');

@@ -10,17 +10,9 @@ namespace {
 const QString kSelect = QStringLiteral("dL@100,80 mL@300,200 uL@300,200");
 
 QString cursorName(std::optional<Qt::CursorShape> shape) {
-  if (!shape) return "none";
-  switch (*shape) {
-    case Qt::CrossCursor:
-      return "cross";
-    case Qt::SizeAllCursor:
-      return "sizeall";
-    case Qt::SizeFDiagCursor:
-      return "fdiag";
-    default:
-      return QString::number(*shape);
-  }
+  static const QMap<int, QString> names{
+      {Qt::CrossCursor, "cross"}, {Qt::SizeAllCursor, "sizeall"}, {Qt::SizeFDiagCursor, "fdiag"}};
+  return shape ? names.value(*shape, QString::number(*shape)) : "none";
 }
 
 // Plays a script of events and describes the machine afterwards:
@@ -29,8 +21,12 @@ QString cursorName(std::optional<Qt::CursorShape> shape) {
 // Events: dL/dR press, m/mL move (no button, left held), uL/uR release, dc
 // double-click, hdI / hDI press on handle I (free / locked by a tool), hmI
 // move over it, huI release on it, x cancel everything; "@x,y" the point.
-QString play(const QString& script) {
-  SelectionMachine machine(QRectF(0, 0, 800, 600), QSizeF(3620 / 15.0, 26), QSizeF(4, 4));
+// A script may begin with "right", for a screen of 800 x 600 right of one
+// at the origin.
+QString play(QString script) {
+  const bool right = script.startsWith("right");
+  SelectionMachine machine(QRectF(right ? 800 : 0, 0, 800, 600), QSizeF(3620 / 15.0, 26),
+                           QSizeF(4, 4));
   QStringList asked;
   for (const QString& event : script.split(' ', Qt::SkipEmptyParts)) {
     const QString op = event.section('@', 0, 0);
@@ -82,6 +78,12 @@ void TestSelectionMachine::scripts_data() {
       << kSelect << "move 100,80 200x120 FLHT@59,204 cross 200x120";
   QTest::newRow("drawn up and to the left") << "dL@300,200 mL@100,80 uL@100,80"
                                             << "move 100,80 200x120 FLHT@59,204 cross 200x120";
+  QTest::newRow("level to the left: a line, not a negative width")
+      << "dL@100,100 mL@70,100 uL@70,100"
+      << "move 70,100 30x0 FLHT@0,104 cross 30x0";
+  QTest::newRow("straight below: a line, not a negative height")
+      << "dL@100,100 mL@100,150 uL@100,150"
+      << "move 100,100 0x50 FLHT@0,154 cross 0x50";
   QTest::newRow("a click without a drag: zero size, no handles")
       << "dL@200,150 uL@200,150"
       << "move 200,150 0x0 F--T@0,154 cross";
@@ -98,6 +100,15 @@ void TestSelectionMachine::scripts_data() {
   QTest::newRow("a move stops flush with the screen's edge")
       << kSelect + " dL@150,150 mL@-500,-500 uL@-500,-500"
       << "move 0,0 200x120 FLHT@0,124 sizeall 200x120";
+  QTest::newRow("on a screen right of the first, moves stop at its left edge")
+      << "right dL@900,80 mL@1100,200 uL@1100,200 dL@950,150 mL@0,150 uL@0,150"
+      << "move 800,80 200x120 FLHT@800,204 sizeall 200x120";
+  QTest::newRow("a press at 99.5 hits the left edge, rounded to 100")
+      << kSelect + " dL@99.5,150 uL@99.5,150"
+      << "move 100,80 200x120 FLHT@59,204 cross 200x120";
+  QTest::newRow("a press at 299.5 misses the right edge, rounded to 300")
+      << kSelect + " dL@299.5,150"
+      << "draw 299.5,150 0x0 ---- none 200x120";
   QTest::newRow("a left press outside cancels it") << kSelect + " dL@500,400"
                                                    << "draw 500,400 0x0 ---- none 200x120";
   QTest::newRow("and the next drag draws a new one")
@@ -122,6 +133,9 @@ void TestSelectionMachine::scripts_data() {
   QTest::newRow("the bottom-right handle resizes")
       << kSelect + " hd6 hm6@340,250 hu6"
       << "move 100,80 240x170 FLHT@99,254 fdiag 240x170 drag";
+  QTest::newRow("the top-left handle keeps the far edges half a handle out")
+      << kSelect + " hd0 hm0@120,100 hu0"
+      << "move 122,102 180x100 FLHT@61,206 fdiag 180x100 drag";
   QTest::newRow("a handle drag past the opposite edge is refused")
       << kSelect + " hd0 hm0@400,100"
       << "move 100,80 200x120 FLH- fdiag 200x120 resizing drag";
