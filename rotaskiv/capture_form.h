@@ -42,7 +42,6 @@ class CaptureForm : public QWidget {
   // Asks for a file name and saves the clipboard's picture to it.
   void CutdSave();
 
-  const capture::SelectionMachine& selectionState() const { return *machine_; }
   const capture::AnnotationSession& session() const { return session_; }
 
   QFrame* Shape1 = nullptr;

@@ -20,14 +20,13 @@ QString play(const QString& script) {
   AnnotationSession session;
   session.open(picture);
   const capture::Selection selection{100, 100, 200, 120};
-  const QString tools = "ATER";  // Image2(4) to Image2(7)
   bool panel = false;
   QStringList happened;
   for (const QString& event : script.split(' ')) {
     const QStringList xy = event.section('@', 1).split(',');
     const QPointF p(xy.value(0).toDouble(), xy.value(1).toDouble());
     if (event.startsWith('t')) {
-      const auto tool = ToolbarButton(4 + tools.indexOf(event[1]));
+      const auto tool = ToolbarButton(4 + QString("ATER").indexOf(event[1]));  // Image2(4) to (7)
       panel = session.chooseTool(tool, panel);
       session.noteButton(tool);
     }

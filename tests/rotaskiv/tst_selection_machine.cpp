@@ -34,9 +34,8 @@ QString play(const QString& script) {
       step = machine.handlePress(handle, op[1] == 'D');
     if (op.startsWith("hm")) step = machine.handleMove(handle, p);
     if (op.startsWith("hu")) step = machine.handleRelease(handle);
-    if (step.close) asked << "close";
-    if (step.copyAndClose) asked << "copy";
-    if (step.handleDragStarted) asked << "drag";
+    asked << QString(step.close ? "close " : "") + (step.copyAndClose ? "copy " : "") +
+                 (step.handleDragStarted ? "drag" : "");
   }
   const capture::SelectionView& v = machine.view();
   QString shown = QString(v.frameShown ? "F" : "-") + (v.labelsShown ? "L" : "-") +
