@@ -105,9 +105,7 @@ CaptureForm::CaptureForm(QWidget* owner)
 CaptureForm::~CaptureForm() = default;
 
 void CaptureForm::Show() {
-  machine_ = std::make_unique<capture::SelectionMachine>(screenInWindow(), QSizeF(Picture1->size()),
-                                                         kHandleSize);
-  apply({});
+  apply({});  // the toolbar parked above the window, everything else hidden
   cursor_override::set(Qt::CrossCursor);
 
   const ScreenGrab grab = screenSource().grab();
