@@ -19,7 +19,6 @@
 
 #include "common/face_button.h"
 #include "rotaskiv/capture_form.h"
-#include "rotaskiv/capture_parts.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/main_window.h"
 #include "rotaskiv/screen_source.h"
@@ -154,7 +153,8 @@ void benchHistory() {
   QTest::mousePress(capture, Qt::LeftButton, {}, from);
   QTest::mouseMove(capture, to);
   QTest::mouseRelease(capture, Qt::LeftButton, {}, to);
-  QTest::mouseClick(capture->Picture1->Image2[kRectangleTool], Qt::LeftButton);
+  QTest::mouseClick(capture->Picture1->Image2[buttonIndex(ToolbarButton::Rectangle)],
+                    Qt::LeftButton);
   QElapsedTimer timer;
   timer.start();
   std::vector<double> strokeMs;
@@ -169,10 +169,12 @@ void benchHistory() {
   }
   const long after = residentKiB();
   std::printf(
-      "Capture history on a %d x %d screen (offscreen window %d x %d): %d snapshots, %.1f MB of "
+      "Capture history on a %d x %d picture (%s window %d x %d): %d snapshots, %.1f MB of "
       "blobs, resident %.1f MB (%.1f MB before opening), stroke commit median %.1f ms\n",
-      size.width(), size.height(), capture->width(), capture->height(), capture->history().count(),
-      capture->history().bytes() / 1e6, after / 1024.0, before / 1024.0, median(strokeMs));
+      size.width(), size.height(), qPrintable(QGuiApplication::platformName()), capture->width(),
+      capture->height(), capture->session().history().count(),
+      capture->session().history().bytes() / 1e6, after / 1024.0, before / 1024.0,
+      median(strokeMs));
   capture->close();
   installScreenSource(nullptr);
 }

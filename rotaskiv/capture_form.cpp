@@ -14,20 +14,21 @@
 #include "rotaskiv/capture_parts.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/screen_source.h"
+#include "rotaskiv/style_constants.h"
 
 namespace {
 
-const QSizeF kHandleSize(4, 4);
-const QColor kLabelBlue(0, 122, 236);
+constexpr QSizeF kHandleSize(4, 4);
+constexpr int kTextEditStartWidth = 25;
 
 QLabel* makeLabel(QWidget* parent, const char* name) {
-  auto* label = new QLabel(QStringLiteral("宽X高"), parent);
+  auto* label = new QLabel(CaptureForm::tr("宽X高"), parent);
   label->setObjectName(name);
   label->setAttribute(Qt::WA_TransparentForMouseEvents);
   label->setAttribute(Qt::WA_TranslucentBackground);
   label->setFont(fonts::cjkFont(QStringLiteral("SimSun"), 10.5));
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, kLabelBlue);
+  palette.setColor(QPalette::WindowText, colour::toQColor(style_constants::kSelectionBlue));
   label->setPalette(palette);
   label->adjustSize();
   label->hide();
@@ -35,6 +36,22 @@ QLabel* makeLabel(QWidget* parent, const char* name) {
 }
 
 QPoint rounded(QPointF p) { return QPoint(qRound(p.x()), qRound(p.y())); }
+
+// The surface's font at `points`, in pixels so that the box the user types
+// into and the picture it is written on agree on the size.
+QFont surfaceFont(double points, const QWidget* widget) {
+  QFont font;
+  font.setFamilies(fonts::withCjkFallback(QString()));
+  font.setPixelSize(qMax(1, qRound(points * widget->logicalDpiY() / 72.0)));
+  return font;
+}
+
+// The window covers the primary screen, so in its own coordinates the screen
+// starts at the origin.
+QRectF screenInWindow() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return QRectF(QPointF(0, 0), screen != nullptr ? QSizeF(screen->geometry().size()) : QSizeF());
+}
 
 }  // namespace
 
@@ -46,16 +63,25 @@ CaptureForm::CaptureForm(QWidget* owner)
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
 
-  Shape1 = new SelectionFrame(this);
+  // Made bottom to top: the frame, the handles over it, the labels over
+  // those, then the text box, the toolbar and the option panel.
+  Shape1 = new QFrame(this);
   Shape1->setObjectName("Shape1");
+  makeFlatBox(Shape1, std::nullopt, style_constants::kSelectionBlue);
+  Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
   Shape1->hide();
   for (int i = 0; i < capture::kHandleCount; ++i) {
     Image1[i] = new ResizeHandle(i, this);
     Image1[i]->setObjectName(QStringLiteral("Image1(%1)").arg(i));
     Image1[i]->hide();
-    connect(Image1[i], &ResizeHandle::pressed, this, &CaptureForm::handleDown);
-    connect(Image1[i], &ResizeHandle::moved, this, &CaptureForm::handleMove);
-    connect(Image1[i], &ResizeHandle::released, this, &CaptureForm::handleUp);
+    connect(Image1[i], &ResizeHandle::pressed, this, [this](int index) {
+      apply(machine_->handlePress(index, session_.toolLocksSelection()));
+    });
+    connect(Image1[i], &ResizeHandle::moved, this, [this](int index, QPointF global) {
+      apply(machine_->handleMove(index, mapFromGlobal(global)));
+    });
+    connect(Image1[i], &ResizeHandle::released, this,
+            [this](int index) { apply(machine_->handleRelease(index)); });
   }
   LblPos = makeLabel(this, "LblPos");
   lblInfo = makeLabel(this, "lblInfo");
@@ -72,134 +98,110 @@ CaptureForm::CaptureForm(QWidget* owner)
   connect(Picture1, &CaptureToolbar::buttonClicked, this, &CaptureForm::toolbarClicked);
   Picture2 = new ToolOptionPanel(this);
   Picture2->hide();
+  machine_ = std::make_unique<capture::SelectionMachine>(screenInWindow(), QSizeF(Picture1->size()),
+                                                         kHandleSize);
 }
 
 CaptureForm::~CaptureForm() = default;
 
-QSizeF CaptureForm::screenSize() const {
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  return screen != nullptr ? QSizeF(screen->geometry().size()) : QSizeF(size());
-}
-
 void CaptureForm::Show() {
-  Picture1->move(0, -Picture1->height());
-  Picture1->hide();
+  apply({});  // the toolbar parked above the window, everything else hidden
   cursor_override::set(Qt::CrossCursor);
 
   const ScreenGrab grab = screenSource().grab();
   if (!grab.ok()) {
     // Never a black picture: say why, and do not open.
     cursor_override::reset();
-    MsgBox(parentWidget(), grab.error, QStringLiteral("Rotaskiv2.0"),
+    MsgBox(parentWidget(), grab.error, QString::fromLatin1(style_constants::kProgramCaption),
            MessageRequest::Icon::Warning);
     close();
     return;
   }
-  committed_ = grab.image.convertToFormat(QImage::Format_RGB32);
-  committed_.setDevicePixelRatio(grab.image.devicePixelRatio());
+  QImage frozen = grab.image.convertToFormat(QImage::Format_RGB32);
+  frozen.setDevicePixelRatio(grab.image.devicePixelRatio());
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
   showFullScreen();
-  history_.clear();
-  history_.push(bag_.WriteP(committed_));
-  mode_ = Mode::Draw;
-  toolActive_ = false;
+  session_.open(std::move(frozen));
   activateWindow();
   setFocus();
 }
 
+void CaptureForm::apply(const capture::SelectionStep& step) {
+  const capture::SelectionView& view = machine_->view();
+  const capture::Selection& s = view.frame;
+  Shape1->setGeometry(qRound(s.left), qRound(s.top), qRound(s.width), qRound(s.height));
+  Shape1->setVisible(view.frameShown);
+  if (!view.sizeText.isEmpty() && LblPos->text() != view.sizeText) {
+    LblPos->setText(view.sizeText);
+    LblPos->adjustSize();
+  }
+  LblPos->move(rounded(QPointF(s.left + 2, s.top + 2)));
+  lblInfo->move(rounded(QPointF(s.left + 2, LblPos->y() + LblPos->height() + 2)));
+  LblPos->setVisible(view.labelsShown);
+  lblInfo->setVisible(view.labelsShown);
+  if (view.handlesShown) ImageMove();
+  for (ResizeHandle* handle : Image1) handle->setVisible(view.handlesShown);
+  Picture1->move(rounded(view.toolbarAt));
+  Picture1->setVisible(view.toolbarShown);
+
+  if (step.cursorChanged) {
+    if (const auto shape = machine_->cursor())
+      cursor_override::set(*shape);
+    else
+      cursor_override::reset();
+  }
+  if (step.handleDragStarted) {
+    Picture2->hide();
+    session_.resetToFirstSnapshot();
+  }
+  if (step.copyAndClose) {
+    copySelection();
+    close();
+  } else if (step.close) {
+    close();
+  }
+}
+
+void CaptureForm::ImageMove() {
+  const auto positions = capture::handlePositions(machine_->selection(), kHandleSize);
+  for (int i = 0; i < capture::kHandleCount; ++i) {
+    Image1[i]->move(rounded(positions[i]));
+    Image1[i]->show();
+  }
+}
+
 void CaptureForm::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawImage(QPointF(0, 0), committed_);
-  if (previewEnd_) drawStroke(painter, strokeStart_, *previewEnd_);
+  session_.paint(painter, currentColour());
 }
+
+QColor CaptureForm::currentColour() const { return colour::toQColor(Picture2->currentColour()); }
 
 // --- The mouse on the surface ------------------------------------------------
 
 void CaptureForm::mousePressEvent(QMouseEvent* event) {
-  if (toolActive_)
-    toolDown(event->position());
+  if (session_.toolActive())
+    session_.press(event->position(), machine_->selection());
   else
-    surfaceDown(event->button(), event->position());
+    apply(machine_->press(event->button(), event->position()));
 }
 
 void CaptureForm::mouseMoveEvent(QMouseEvent* event) {
   const QPointF p = event->position();
-  // The colour under the pointer, whatever else is going on.
-  const qreal dpr = committed_.devicePixelRatio();
-  const QPoint device(qFloor(qRound(p.x()) * dpr), qFloor(qRound(p.y()) * dpr));
-  if (committed_.valid(device)) {
-    lblInfo->setText(colour::rgbText(colour::fromPixel(committed_.pixel(device))));
-    lblInfo->adjustSize();
-  }
-  if (toolActive_)
-    toolMove(p);
+  showColourUnder(p);  // whatever else is going on
+  if (session_.toolActive())
+    update(session_.move(p, machine_->selection()));
   else
-    surfaceMove(event->buttons(), p);
+    apply(machine_->move(event->buttons(), p));
 }
 
 void CaptureForm::mouseReleaseEvent(QMouseEvent* event) {
-  if (toolActive_) toolUp(event->position());
-  surfaceUp(event->button(), event->position());
+  if (session_.toolActive()) finishStroke(event->position());
+  apply(machine_->release(event->button(), event->position()));
 }
 
-void CaptureForm::surfaceDown(Qt::MouseButton button, QPointF p) {
-  Picture1->hide();
-  if (mode_ == Mode::Draw) {
-    Shape1->show();
-    anchor_ = p;
-    setSelection({float(p.x()), float(p.y()), 0, 0});
-    if (button == Qt::RightButton) keepOpenOnOtherRelease_ = false;
-    return;
-  }
-  cursor_override::set(Qt::CrossCursor);
-  hitRect_ = selection_;
-  if (capture::hitTest(p, hitRect_)) {
-    pressPoint_ = p;
-    if (button == Qt::RightButton) cancelSelection(p);
-  } else {
-    cancelSelection(p);
-  }
-}
-
-void CaptureForm::surfaceMove(Qt::MouseButtons buttons, QPointF p) {
-  cursor_override::set(capture::strictlyInside(p, selection_) ? Qt::SizeAllCursor
-                                                              : Qt::CrossCursor);
-  if (!(buttons & Qt::LeftButton)) return;
-  setSelectionLabelsVisible(false);
-  if (mode_ == Mode::Draw) {
-    setSelection(capture::drawnSelection(anchor_, p));
-    setSizeLabel();
-    placeLabels();
-    cursor_override::set(Qt::CrossCursor);
-  } else {
-    cursor_override::set(Qt::SizeAllCursor);
-    setSelection(capture::movedSelection(anchor_, pressPoint_, p, selection_, screenSize()));
-    placeLabels();
-  }
-  ImageMove();
-  setSelectionLabelsVisible(true);
-}
-
-void CaptureForm::surfaceUp(Qt::MouseButton button, QPointF) {
-  if (button != Qt::LeftButton) {
-    if (!keepOpenOnOtherRelease_) close();
-    return;
-  }
-  if (mode_ == Mode::Draw) mode_ = Mode::Move;
-  anchor_ = QPointF(selection_.left, selection_.top);
-  placeToolbar();
-}
-
-void CaptureForm::mouseDoubleClickEvent(QMouseEvent*) {
-  if (!capture::hitTest(pressPoint_, hitRect_)) return;
-  Picture1->hide();
-  QCoreApplication::processEvents();
-  Shape1->hide();
-  const QRect r = selectionPixels();
-  ScrnCap(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
-  close();
-}
+void CaptureForm::mouseDoubleClickEvent(QMouseEvent*) { apply(machine_->doubleClick()); }
 
 void CaptureForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape)
@@ -214,83 +216,102 @@ void CaptureForm::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-void CaptureForm::cancelSelection(QPointF p) {
-  anchor_ = p;
-  setSelection({float(p.x()), float(p.y()), 0, 0});
-  setSelectionLabelsVisible(false);
-  for (ResizeHandle* handle : Image1) handle->hide();
-  cursor_override::reset();
-  mode_ = Mode::Draw;
-  keepOpenOnOtherRelease_ = true;
+void CaptureForm::showColourUnder(QPointF p) {
+  const QImage& picture = session_.picture();
+  const qreal dpr = picture.devicePixelRatio();
+  const QPoint device(qFloor(qRound(p.x()) * dpr), qFloor(qRound(p.y()) * dpr));
+  if (!picture.valid(device)) return;
+  lblInfo->setText(colour::rgbText(colour::fromPixel(picture.pixel(device))));
+  lblInfo->adjustSize();
 }
 
-void CaptureForm::setSelection(const capture::Selection& s) {
-  selection_ = s;
-  Shape1->setGeometry(qRound(s.left), qRound(s.top), qRound(s.width), qRound(s.height));
-}
+// --- Tools and history -------------------------------------------------------
 
-void CaptureForm::setSelectionLabelsVisible(bool visible) {
-  Shape1->setVisible(visible);
-  LblPos->setVisible(visible);
-  lblInfo->setVisible(visible);
-  if (visible) {
-    LblPos->raise();
-    lblInfo->raise();
+void CaptureForm::toolbarClicked(ToolbarButton button) {
+  switch (button) {
+    case ToolbarButton::Arrow:
+    case ToolbarButton::Text:
+    case ToolbarButton::Ellipse:
+    case ToolbarButton::Rectangle:
+      chooseTool(button);
+      break;
+    case ToolbarButton::Undo:
+      undo();
+      break;
+    case ToolbarButton::Redo:
+      session_.redo();
+      update();
+      break;
+    case ToolbarButton::Save:
+      save();
+      break;
+    case ToolbarButton::CopyAndExit:
+      copyAndExit();
+      break;
+    case ToolbarButton::ExitCapture:
+      close();
+      break;
   }
+  session_.noteButton(button);
 }
 
-void CaptureForm::setSizeLabel() {
-  LblPos->setText(capture::sizeLabelText(selection_.width, selection_.height));
-  LblPos->adjustSize();
+void CaptureForm::chooseTool(ToolbarButton tool) {
+  Picture2->arrangeFor(tool == ToolbarButton::Text);
+  Picture2->move(
+      rounded(capture::optionPanelPosition(QPointF(Picture1->pos()), QSizeF(Picture1->size()),
+                                           float(Picture2->height()), machine_->screen())));
+  Picture2->setVisible(session_.chooseTool(tool, Picture2->isVisible()));
 }
 
-void CaptureForm::placeLabels() {
-  LblPos->move(rounded(QPointF(selection_.left + 2, selection_.top + 2)));
-  lblInfo->move(rounded(QPointF(selection_.left + 2, LblPos->y() + LblPos->height() + 2)));
-}
-
-void CaptureForm::ImageMove() {
-  const auto positions = capture::handlePositions(selection_, kHandleSize);
-  for (int i = 0; i < capture::kHandleCount; ++i) {
-    Image1[i]->move(rounded(positions[i]));
-    Image1[i]->show();
-    Image1[i]->raise();
+void CaptureForm::finishStroke(QPointF p) {
+  using Release = capture::AnnotationSession::Release;
+  const Release release = session_.release(p, machine_->selection(), currentColour());
+  if (release == Release::PlaceText || release == Release::WriteText) prepareTextBox();
+  if (release == Release::PlaceText) {
+    // The box goes where the user clicked; the next release writes its text.
+    TextEdit->setGeometry(
+        QRect(session_.textAt(), QSize(kTextEditStartWidth, TextEdit->fontMetrics().height() + 4)));
+    TextEdit->show();
+    TextEdit->raise();
+    TextEdit->setFocus();
+  } else if (release == Release::WriteText) {
+    writeText();
   }
+  update();
 }
 
-void CaptureForm::placeToolbar() {
-  Picture1->move(rounded(capture::toolbarPosition(selection_, QSizeF(Picture1->size()),
-                                                  float(screenSize().height()))));
-  Picture1->show();
-  Picture1->raise();
+// The box and the picture take the current colour and size at every click.
+void CaptureForm::prepareTextBox() {
+  QPalette palette = TextEdit->palette();
+  palette.setColor(QPalette::Text, currentColour());
+  TextEdit->setPalette(palette);
+  TextEdit->setFont(surfaceFont(Picture2->fontSize(), this));
 }
 
-// --- Resizing with the handles -----------------------------------------------
+void CaptureForm::writeText() {
+  session_.writeText(TextEdit->text(), TextEdit->font(), currentColour());
+  TextEdit->hide();
+  TextEdit->clear();
+  update();
+}
 
-void CaptureForm::handleDown(int) {
-  if (history_.count() == 1) toolActive_ = false;
-  if (toolActive_ || mode_ != Mode::Move) return;
-  handleDrag_ = HandleDrag::Start;
-  handlePressEdges_ = {selection_.left, selection_.top, selection_.right(), selection_.bottom()};
-  Picture1->hide();
+void CaptureForm::widenTextEdit() {
+  const int wanted = TextEdit->fontMetrics().horizontalAdvance(TextEdit->text()) + 6;
+  if (wanted > TextEdit->width()) TextEdit->resize(wanted, TextEdit->height());
+}
+
+void CaptureForm::undo() {
+  if (session_.undo()) {
+    update();
+    return;
+  }
+  // Nothing to undo: everything is cancelled, and a new selection can be
+  // drawn on the unannotated capture.
+  session_.cancel();
+  machine_->cancelAll();
+  apply({});
   Picture2->hide();
-  history_.resetToFirst();
-}
-
-void CaptureForm::handleMove(int index, QPointF globalPosition) {
-  cursor_override::set(capture::handleCursor(index));
-  if (handleDrag_ != HandleDrag::Start) return;
-  const QPointF cursor = mapFromGlobal(globalPosition);
-  // A drag past the opposite edge is refused; handles and labels still follow.
-  if (const auto resized = capture::resizedSelection(index, cursor, handlePressEdges_, kHandleSize))
-    setSelection(*resized);
-  ImageMove();
-  setSizeLabel();
-  placeLabels();
-  anchor_ = QPointF(selection_.left, selection_.top);
-}
-
-void CaptureForm::handleUp(int) {
-  handleDrag_ = HandleDrag::Stop;
-  placeToolbar();
+  TextEdit->hide();
+  TextEdit->clear();
+  update();
 }

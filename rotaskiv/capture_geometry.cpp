@@ -33,18 +33,18 @@ Selection drawnSelection(QPointF anchor, QPointF current) {
 }
 
 Selection movedSelection(QPointF origin, QPointF press, QPointF current, Selection selection,
-                         QSizeF screen) {
+                         QRectF screen) {
   Selection moved = selection;
   moved.left = single(origin.x() - (press.x() - current.x()));
   moved.top = single(origin.y() - (press.y() - current.y()));
   // Left and top first, so a selection larger than the screen ends up
   // flush with the right and bottom edges rather than the left and top.
-  if (moved.left < 0) moved.left = 0;
-  if (moved.top < 0) moved.top = 0;
-  if (double(moved.left) + moved.width > screen.width())
-    moved.left = single(screen.width() - moved.width);
-  if (double(moved.top) + moved.height > screen.height())
-    moved.top = single(screen.height() - moved.height);
+  if (moved.left < screen.left()) moved.left = single(screen.left());
+  if (moved.top < screen.top()) moved.top = single(screen.top());
+  if (double(moved.left) + moved.width > screen.right())
+    moved.left = single(screen.right() - moved.width);
+  if (double(moved.top) + moved.height > screen.bottom())
+    moved.top = single(screen.bottom() - moved.height);
   return moved;
 }
 
@@ -155,20 +155,20 @@ QPointF clampedToSelection(QPointF point, Selection s) {
   return {x, y};
 }
 
-QPointF toolbarPosition(Selection s, QSizeF toolbar, float screenHeight) {
+QPointF toolbarPosition(Selection s, QSizeF toolbar, QRectF screen) {
   const double bottom = double(s.top) + s.height;
   const double top =
-      screenHeight < bottom + 4 + toolbar.height() ? bottom - toolbar.height() - 4 : bottom + 4;
+      screen.bottom() < bottom + 4 + toolbar.height() ? bottom - toolbar.height() - 4 : bottom + 4;
   double left = double(s.left) + s.width - toolbar.width();
-  if (left < 0) left = 0;
+  if (left < screen.left()) left = screen.left();
   return {single(left), single(top)};
 }
 
 QPointF optionPanelPosition(QPointF toolbarTopLeft, QSizeF toolbar, float panelHeight,
-                            float screenHeight) {
+                            QRectF screen) {
   const double below = toolbarTopLeft.y() + toolbar.height() + 3;
   const double top =
-      screenHeight < below + panelHeight ? toolbarTopLeft.y() - panelHeight - 3 : below;
+      screen.bottom() < below + panelHeight ? toolbarTopLeft.y() - panelHeight - 3 : below;
   return {toolbarTopLeft.x(), single(top)};
 }
 

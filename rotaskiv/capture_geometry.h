@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 #include <Qt>
@@ -46,7 +47,7 @@ Selection drawnSelection(QPointF anchor, QPointF current);
 // Moving: left = origin.x - (press.x - current.x), top likewise, then
 // confined to the screen (left and top first, then right and bottom edges).
 Selection movedSelection(QPointF origin, QPointF press, QPointF current, Selection selection,
-                         QSizeF screen);
+                         QRectF screen);
 
 // The top-left of each of the eight handles (0 top-left, 1 top middle,
 // 2 top-right, 3 left middle, 4 bottom-left, 5 bottom middle, 6 bottom-right,
@@ -76,13 +77,13 @@ QPointF clampedToSelection(QPointF point, Selection selection);
 
 // The toolbar's top-left after a release: just below the selection (4 pixels
 // gap), or inside its bottom edge when it would not fit on the screen;
-// right-aligned with the selection, but never left of 0.
-QPointF toolbarPosition(Selection selection, QSizeF toolbar, float screenHeight);
+// right-aligned with the selection, but never left of the screen.
+QPointF toolbarPosition(Selection selection, QSizeF toolbar, QRectF screen);
 
 // The tool option panel's top-left: left-aligned with the toolbar, 3 pixels
 // below it, or above it when it would not fit on the screen.
 QPointF optionPanelPosition(QPointF toolbarTopLeft, QSizeF toolbar, float panelHeight,
-                            float screenHeight);
+                            QRectF screen);
 
 // The two barbs of an arrow from `tail` to `tip` with head size `size`:
 // A = tip + s (u + perp/2), B = tip + s (u - perp/2) with u = (ux, uy) the

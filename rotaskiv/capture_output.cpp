@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QStandardPaths>
 
@@ -17,9 +18,6 @@
 
 namespace {
 
-const char* const kSaveFilter =
-    "PNG文件(*.PNG)|*.PNG|JPEG文件(*.jpg;*.jpeg)|*.jpg|位图文件(*.bmp)|*.bmp|GIF文件(*.gif)|*.gif|"
-    "TIFF文件(*.TIFF)|*.tiff|所有文件(*.*)|*.*";
 constexpr int kJpegQuality = 80;
 constexpr int kTiffColourDepth = 24;
 constexpr int kTiffNoCompression = 6;
@@ -37,28 +35,36 @@ QString saveFolder() {
 }  // namespace
 
 QRect CaptureForm::selectionPixels() const {
-  const int left = numbers::roundHalfEven32(selection_.left);
-  const int top = numbers::roundHalfEven32(selection_.top);
-  const int right = numbers::roundHalfEven32(selection_.left + selection_.width);
-  const int bottom = numbers::roundHalfEven32(selection_.top + selection_.height);
+  const capture::Selection s = machine_->selection();
+  const int left = numbers::roundHalfEven32(s.left);
+  const int top = numbers::roundHalfEven32(s.top);
+  const int right = numbers::roundHalfEven32(s.left + s.width);
+  const int bottom = numbers::roundHalfEven32(s.top + s.height);
   return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
 bool CaptureForm::ScrnCap(int x1, int y1, int x2, int y2) {
+  return ScrnCap(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
+}
+
+bool CaptureForm::ScrnCap(const QRect& rectangle) {
   Shape1->hide();
   LblPos->hide();
   lblInfo->hide();
   for (ResizeHandle* handle : Image1) handle->hide();
-  QCoreApplication::processEvents();
-  if (x2 <= x1 || y2 <= y1) return false;  // an empty selection copies nothing
+  if (rectangle.isEmpty()) return false;  // an empty selection copies nothing
 
-  // The frozen screen with its annotations, at the screen's full resolution.
-  const qreal dpr = committed_.devicePixelRatio();
-  const QRect device = QRect(QPoint(qRound(x1 * dpr), qRound(y1 * dpr)),
-                             QSize(qRound((x2 - x1) * dpr), qRound((y2 - y1) * dpr)))
-                           .intersected(committed_.rect());
+  // The frozen screen with its annotations, at the screen's full resolution:
+  // nothing that covers the selection on screen (toolbar, panel, frame) can
+  // get into the copy, so there is nothing to hide first and wait for.
+  const QImage& committed = session_.picture();
+  const qreal dpr = committed.devicePixelRatio();
+  const QRect device =
+      QRect(QPoint(qRound(rectangle.left() * dpr), qRound(rectangle.top() * dpr)),
+            QSize(qRound(rectangle.width() * dpr), qRound(rectangle.height() * dpr)))
+          .intersected(committed.rect());
   if (device.isEmpty()) return false;
-  QImage picture = committed_.copy(device);
+  QImage picture = committed.copy(device);
   picture.setDevicePixelRatio(1);
 
   // As an image and as explicit PNG data, so X11 and Wayland clients alike
@@ -73,27 +79,33 @@ bool CaptureForm::ScrnCap(int x1, int y1, int x2, int y2) {
   return true;
 }
 
-void CaptureForm::hideForCopy() {
-  Picture1->hide();
-  Picture2->hide();
-  QCoreApplication::processEvents();
-  Shape1->hide();
+// Text typed into the box but not yet placed by a second click is part of
+// what the user sees: it goes into the picture first, exactly as that click
+// would have written it.
+bool CaptureForm::copySelection() {
+  if (session_.textPending()) {
+    prepareTextBox();
+    writeText();
+  }
+  return ScrnCap(selectionPixels());
 }
 
 void CaptureForm::copyAndExit() {
-  hideForCopy();
-  const QRect r = selectionPixels();
-  ScrnCap(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+  Picture1->hide();
+  Picture2->hide();
+  Shape1->hide();
+  copySelection();
   close();
 }
 
 void CaptureForm::save() {
   const bool panelWasShowing = Picture2->isVisible();
-  hideForCopy();
-  const QRect r = selectionPixels();
-  const bool copied = ScrnCap(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+  Picture1->hide();
+  Picture2->hide();
+  Shape1->hide();
+  const bool copied = copySelection();
   Picture1->show();
-  if (panelWasShowing) Picture2->show();
+  Picture2->setVisible(panelWasShowing);
   Shape1->show();
   if (copied) CutdSave();  // an empty selection has nothing to save
   close();
@@ -101,8 +113,11 @@ void CaptureForm::save() {
 
 void CaptureForm::CutdSave() {
   CommonDialog dialog;
-  dialog.DialogTitle = QStringLiteral("保存为");
-  dialog.Filter = QString::fromUtf8(kSaveFilter);
+  dialog.DialogTitle = tr("保存为");
+  dialog.Filter =
+      tr("PNG文件(*.PNG)|*.PNG|JPEG文件(*.jpg;*.jpeg)|*.jpg|位图文件(*.bmp)|*.bmp|GIF文件(*.gif)|*."
+         "gif|"
+         "TIFF文件(*.TIFF)|*.tiff|所有文件(*.*)|*.*");
   dialog.FilterIndex = 1;
   dialog.DefaultExt = QStringLiteral("PNG");
   dialog.InitDir = saveFolder();

@@ -2,31 +2,54 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
-namespace {
+#include "rotaskiv/style_constants.h"
 
-const QColor kSelectionBlue(0, 122, 236);
-
-}  // namespace
-
-SelectionFrame::SelectionFrame(QWidget* parent) : QWidget(parent) {
-  setAttribute(Qt::WA_TransparentForMouseEvents);
-  setAttribute(Qt::WA_NoSystemBackground);
+void makeFlatBox(QFrame* frame, std::optional<ColourRef> fill, std::optional<ColourRef> border) {
+  QPalette palette = frame->palette();
+  if (fill) palette.setColor(QPalette::Window, colour::toQColor(*fill));
+  // A plain box frame is drawn in the palette's foreground colour.
+  if (border) palette.setColor(QPalette::WindowText, colour::toQColor(*border));
+  frame->setPalette(palette);
+  frame->setAutoFillBackground(fill.has_value());
+  frame->setFrameStyle(border ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
+  frame->setLineWidth(1);
 }
 
-void SelectionFrame::paintEvent(QPaintEvent*) {
-  if (width() < 1 || height() < 1) return;
-  QPainter painter(this);
-  painter.setPen(kSelectionBlue);
-  painter.drawRect(0, 0, width() - 1, height() - 1);
-}
-
-ResizeHandle::ResizeHandle(int index, QWidget* parent) : QWidget(parent), index_(index) {
+ColourBox::ColourBox(ColourRef fill, QWidget* parent) : QFrame(parent), fill_(fill) {
   setMouseTracking(true);
+  makeFlatBox(this, fill_, border_);
+}
+
+void ColourBox::setBackColor(ColourRef fill) {
+  fill_ = fill;
+  makeFlatBox(this, fill_, border_);
+}
+
+void ColourBox::setBorderColour(std::optional<ColourRef> border) {
+  if (border_ == border) return;
+  border_ = border;
+  makeFlatBox(this, fill_, border_);
+}
+
+void ColourBox::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  emit hovered();
+}
+
+void ColourBox::mousePressEvent(QMouseEvent* event) { event->accept(); }
+
+void ColourBox::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  if (rect().contains(event->position().toPoint())) emit released();
+}
+
+ResizeHandle::ResizeHandle(int index, QWidget* parent) : QFrame(parent), index_(index) {
+  setMouseTracking(true);
+  makeFlatBox(this, style_constants::kSelectionBlue, std::nullopt);
   resize(4, 4);
 }
-
-void ResizeHandle::paintEvent(QPaintEvent*) { QPainter(this).fillRect(rect(), kSelectionBlue); }
 
 void ResizeHandle::mousePressEvent(QMouseEvent* event) {
   event->accept();
@@ -43,42 +66,6 @@ void ResizeHandle::mouseReleaseEvent(QMouseEvent* event) {
   emit released(index_);
 }
 
-ColourBox::ColourBox(ColourRef fill, QWidget* parent) : QWidget(parent), fill_(fill) {
-  setMouseTracking(true);
-}
-
-void ColourBox::setBackColor(ColourRef fill) {
-  fill_ = fill;
-  update();
-}
-
-void ColourBox::setBorderColour(std::optional<ColourRef> border) {
-  if (border_ == border) return;
-  border_ = border;
-  update();
-}
-
-void ColourBox::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.fillRect(rect(), colour::toQColor(fill_));
-  if (border_) {
-    painter.setPen(colour::toQColor(*border_));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-  }
-}
-
-void ColourBox::mouseMoveEvent(QMouseEvent* event) {
-  event->accept();
-  emit hovered();
-}
-
-void ColourBox::mousePressEvent(QMouseEvent* event) { event->accept(); }
-
-void ColourBox::mouseReleaseEvent(QMouseEvent* event) {
-  event->accept();
-  if (rect().contains(event->position().toPoint())) emit released();
-}
-
 PictureButton::PictureButton(QWidget* parent) : QWidget(parent) { setMouseTracking(true); }
 
 void PictureButton::setPixmap(const QPixmap& pixmap) {
@@ -89,9 +76,7 @@ void PictureButton::setPixmap(const QPixmap& pixmap) {
 void PictureButton::paintEvent(QPaintEvent*) {
   if (pixmap_.isNull()) return;
   QPainter painter(this);
-  const QSizeF logical = pixmap_.deviceIndependentSize();
-  painter.drawPixmap(QPointF((width() - logical.width()) / 2, (height() - logical.height()) / 2),
-                     pixmap_);
+  style()->drawItemPixmap(&painter, rect(), Qt::AlignCenter, pixmap_);
 }
 
 void PictureButton::mouseMoveEvent(QMouseEvent* event) {
@@ -112,3 +97,14 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
   leftDown_ = false;
   if (click) emit clicked();
 }
+
+Strip::Strip(QWidget* parent) : QFrame(parent) {
+  setMouseTracking(true);
+  makeFlatBox(this, style_constants::kStripBackground, style_constants::kStripBorder);
+}
+
+// Presses on the strip's margin, its separators and the panel's groups end
+// here: they belong to the strip, not to the selection or the picture below.
+void Strip::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void Strip::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void Strip::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }

@@ -1,52 +1,24 @@
 #pragma once
 
+#include <QFrame>
+#include <QPixmap>
 #include <QWidget>
 #include <optional>
 
 #include "common/colour.h"
 
 // Small widgets of the capture window that only paint and report the mouse.
+// They paint through the style (frame, background and item pixmap), so that
+// a proxy style reaches them too.
 
-// The selection frame: a one-pixel rectangle outline that lets the mouse
-// through to the surface below.
-class SelectionFrame : public QWidget {
-  Q_OBJECT
+// Makes `frame` a flat box filled with `fill` (nothing: see-through) inside a
+// one-pixel `border` (nothing: none): the selection frame, the handles, the
+// swatches, the hover frames and the strips.
+void makeFlatBox(QFrame* frame, std::optional<ColourRef> fill, std::optional<ColourRef> border);
 
- public:
-  explicit SelectionFrame(QWidget* parent);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-};
-
-// One of the eight square resize handles. It reports presses, moves (with or
-// without a button held) and releases with the pointer's global position.
-class ResizeHandle : public QWidget {
-  Q_OBJECT
-
- public:
-  ResizeHandle(int index, QWidget* parent);
-  int index() const { return index_; }
-
- signals:
-  void pressed(int index);
-  void moved(int index, QPointF globalPosition);
-  void released(int index);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  int index_;
-};
-
-// A flat box filled with one colour and an optional border, used for the
-// palette swatches and the toolbar's hover frames. It reports the mouse
-// moving over it and any button released on it.
-class ColourBox : public QWidget {
+// A swatch or hover frame: a flat box that reports the mouse moving over it
+// and any button released on it.
+class ColourBox : public QFrame {
   Q_OBJECT
 
  public:
@@ -61,7 +33,6 @@ class ColourBox : public QWidget {
   void released();
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -69,6 +40,28 @@ class ColourBox : public QWidget {
  private:
   ColourRef fill_;
   std::optional<ColourRef> border_;
+};
+
+// One of the eight square resize handles. It reports presses, moves (with or
+// without a button held) and releases with the pointer's global position.
+class ResizeHandle : public QFrame {
+  Q_OBJECT
+
+ public:
+  ResizeHandle(int index, QWidget* parent);
+
+ signals:
+  void pressed(int index);
+  void moved(int index, QPointF globalPosition);
+  void released(int index);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  int index_;
 };
 
 // A picture that acts as a button: reports hover, press and click (a left
@@ -94,4 +87,19 @@ class PictureButton : public QWidget {
  private:
   QPixmap pixmap_;
   bool leftDown_ = false;
+};
+
+// The toolbar strip and the option panel: a flat box in the strip colours
+// that keeps every click on it to itself, so that a click between two
+// buttons never reaches the capture surface below.
+class Strip : public QFrame {
+  Q_OBJECT
+
+ public:
+  explicit Strip(QWidget* parent);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 };

@@ -6,19 +6,13 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPainter>
 
 #include "common/cursor_override.h"
 #include "common/numbers.h"
-#include "rotaskiv/capture_parts.h"
+#include "rotaskiv/style_constants.h"
 #include "rotaskiv/toolbar_icons.h"
 
 namespace {
-
-const QColor kStripColour(222, 238, 255);
-const QColor kStripBorder(128, 128, 255);
-constexpr ColourRef kHoverFill = colour::rgb(148, 217, 255);
-constexpr ColourRef kHoverBorder = colour::rgb(36, 143, 251);
 
 // Toolbar: 3620 x 390 twips. Buttons are 20 x 20 hover cells, 25 apart, with
 // a separator after the tools and after undo/redo/save.
@@ -26,10 +20,7 @@ constexpr int kToolbarWidth = 241;
 constexpr int kToolbarHeight = 26;
 constexpr int kCell = 20;
 constexpr int kCellTop = 3;
-// Left to right: rectangle, ellipse, text, arrow | undo, redo, save | exit, copy and exit.
-constexpr std::array<int, kToolbarButtonCount> kOrder = {
-    kRectangleTool, kEllipseTool, kTextTool,    kArrowTool,  kUndo,
-    kRedo,          kSave,        kExitCapture, kCopyAndExit};
+// The left edge of each cell, in the toolbar's left-to-right order.
 constexpr std::array<int, kToolbarButtonCount> kCellLeft = {5, 30, 55, 80, 109, 134, 159, 188, 213};
 constexpr int kLine1Left = 104, kLine2Left = 183;
 
@@ -43,6 +34,7 @@ constexpr int kSwatch = 13;                        // 200 twips
 constexpr int kSwatchLeft = 32, kSwatchStep = 16;  // 480 and 240 twips
 constexpr int kSwatchRowTop[2] = {0, 15};          // 0 and 220 twips
 constexpr double kDefaultFontSize = 11;
+constexpr ColourRef kStartColour = colour::rgb(255, 0, 0);
 
 constexpr std::array<ColourRef, 16> kPalette = {
     colour::rgb(0, 0, 0),       colour::rgb(128, 128, 128), colour::rgb(192, 0, 0),
@@ -51,13 +43,6 @@ constexpr std::array<ColourRef, 16> kPalette = {
     colour::rgb(192, 192, 192), colour::rgb(255, 0, 0),     colour::rgb(255, 255, 0),
     colour::rgb(0, 255, 0),     colour::rgb(0, 0, 255),     colour::rgb(255, 0, 255),
     colour::rgb(0, 255, 255)};
-
-void paintStrip(QWidget* widget) {
-  QPainter painter(widget);
-  painter.fillRect(widget->rect(), kStripColour);
-  painter.setPen(kStripBorder);
-  painter.drawRect(widget->rect().adjusted(0, 0, -1, -1));
-}
 
 QFrame* separator(QWidget* parent, const char* name, int left) {
   auto* line = new QFrame(parent);
@@ -70,65 +55,63 @@ QFrame* separator(QWidget* parent, const char* name, int left) {
 
 }  // namespace
 
-CaptureToolbar::CaptureToolbar(QWidget* parent) : QWidget(parent) {
+CaptureToolbar::CaptureToolbar(QWidget* parent) : Strip(parent) {
   setObjectName("Picture1");
   setFixedSize(kToolbarWidth, kToolbarHeight);
-  setMouseTracking(true);
   const qreal dpr = devicePixelRatioF();
   for (int position = 0; position < kToolbarButtonCount; ++position) {
-    const int i = kOrder[position];
+    const ToolbarButton button = kToolbarOrder[position];
+    const int i = buttonIndex(button);
     const QRect cell(kCellLeft[position], kCellTop, kCell, kCell);
-    Shape3[i] = new ColourBox(kHoverFill, this);
+    Shape3[i] = new ColourBox(style_constants::kHoverFill, this);
     Shape3[i]->setObjectName(QStringLiteral("Shape3(%1)").arg(i));
-    Shape3[i]->setBorderColour(kHoverBorder);
+    Shape3[i]->setBorderColour(style_constants::kHoverBorder);
     Shape3[i]->setGeometry(cell);
     Shape3[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
     Shape3[i]->hide();
     Image2[i] = new PictureButton(this);
     Image2[i]->setObjectName(QStringLiteral("Image2(%1)").arg(i));
     Image2[i]->setGeometry(cell);
-    Image2[i]->setPixmap(toolbarIcon(i, dpr));
-    Image2[i]->setToolTip(tooltip(i));
+    Image2[i]->setPixmap(toolbarIcon(button, dpr));
+    Image2[i]->setToolTip(tooltip(button));
     connect(Image2[i], &PictureButton::hovered, this, [this, i] {
       showHoverFrame(i);
       cursor_override::set(Qt::ArrowCursor);
     });
-    connect(Image2[i], &PictureButton::clicked, this, [this, i] { emit buttonClicked(i); });
+    connect(Image2[i], &PictureButton::clicked, this,
+            [this, button] { emit buttonClicked(button); });
   }
   Line1 = separator(this, "Line1", kLine1Left);
   Line2 = separator(this, "Line2", kLine2Left);
 }
 
-QString CaptureToolbar::tooltip(int index) {
-  switch (index) {
-    case kUndo:
-      return QStringLiteral("撤销");
-    case kCopyAndExit:
-      return QStringLiteral("复制退出");
-    case kSave:
-      return QStringLiteral("保存");
-    case kExitCapture:
-      return QStringLiteral("退出截屏");
-    case kArrowTool:
-      return QStringLiteral("添加箭头");
-    case kTextTool:
-      return QStringLiteral("添加文字");
-    case kEllipseTool:
-      return QStringLiteral("添加椎圆");
-    case kRectangleTool:
-      return QStringLiteral("添加矩形");
-    case kRedo:
-      return QStringLiteral("重做");
-    default:
-      return QString();
+QString CaptureToolbar::tooltip(ToolbarButton button) {
+  switch (button) {
+    case ToolbarButton::Undo:
+      return tr("撤销");
+    case ToolbarButton::CopyAndExit:
+      return tr("复制退出");
+    case ToolbarButton::Save:
+      return tr("保存");
+    case ToolbarButton::ExitCapture:
+      return tr("退出截屏");
+    case ToolbarButton::Arrow:
+      return tr("添加箭头");
+    case ToolbarButton::Text:
+      return tr("添加文字");
+    case ToolbarButton::Ellipse:
+      return tr("添加椎圆");
+    case ToolbarButton::Rectangle:
+      return tr("添加矩形");
+    case ToolbarButton::Redo:
+      return tr("重做");
   }
+  return QString();
 }
 
 void CaptureToolbar::showHoverFrame(int index) {
   for (int i = 0; i < kToolbarButtonCount; ++i) Shape3[i]->setVisible(i == index);
 }
-
-void CaptureToolbar::paintEvent(QPaintEvent*) { paintStrip(this); }
 
 void CaptureToolbar::mouseMoveEvent(QMouseEvent* event) {
   event->accept();
@@ -136,9 +119,8 @@ void CaptureToolbar::mouseMoveEvent(QMouseEvent* event) {
   cursor_override::set(Qt::ArrowCursor);
 }
 
-ToolOptionPanel::ToolOptionPanel(QWidget* parent) : QWidget(parent) {
+ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
   setObjectName("Picture2");
-  setMouseTracking(true);
   resize(kToolbarWidth, kPanelHeight);
 
   PicFont = new QWidget(this);
@@ -174,7 +156,7 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : QWidget(parent) {
                         kCurrentSwatch);
   for (int i = 0; i <= 16; ++i) {
     const bool current = i == 16;
-    Pcolor[i] = new ColourBox(current ? colour::rgb(255, 0, 0) : kPalette[i], PicColor);
+    Pcolor[i] = new ColourBox(current ? kStartColour : kPalette[i], PicColor);
     Pcolor[i]->setObjectName(QStringLiteral("Pcolor(%1)").arg(i));
     if (current)
       Pcolor[i]->setGeometry(0, 0, kCurrentSwatch, kCurrentSwatch);
@@ -186,7 +168,7 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : QWidget(parent) {
       if (current)
         clearSwatchBorders();
       else
-        Pcolor[i]->setBorderColour(kHoverBorder);
+        Pcolor[i]->setBorderColour(style_constants::kHoverBorder);
     });
     connect(Pcolor[i], &ColourBox::released, this,
             [this, i] { Pcolor[16]->setBackColor(Pcolor[i]->BackColor()); });
@@ -224,8 +206,6 @@ void ToolOptionPanel::setComboLook(int look) {
 void ToolOptionPanel::clearSwatchBorders() {
   for (int i = 0; i < 16; ++i) Pcolor[i]->setBorderColour(std::nullopt);
 }
-
-void ToolOptionPanel::paintEvent(QPaintEvent*) { paintStrip(this); }
 
 void ToolOptionPanel::mouseMoveEvent(QMouseEvent* event) {
   event->accept();

@@ -4,48 +4,34 @@
 #include <array>
 
 #include "common/colour.h"
+#include "rotaskiv/capture_parts.h"
+#include "rotaskiv/toolbar_button.h"
 
-class ColourBox;
-class PictureButton;
 class QComboBox;
 class QFrame;
 class QLineEdit;
 
-// Indexes of the toolbar's buttons Image2(i).
-enum ToolbarButton : int {
-  kUndo = 0,
-  kCopyAndExit = 1,
-  kSave = 2,
-  kExitCapture = 3,
-  kArrowTool = 4,
-  kTextTool = 5,
-  kEllipseTool = 6,
-  kRectangleTool = 7,
-  kRedo = 8,
-};
-inline constexpr int kToolbarButtonCount = 9;
-
 // The toolbar strip Picture1: nine picture buttons with hover frames behind
 // them, two separators and a border frame.
-class CaptureToolbar : public QWidget {
+class CaptureToolbar : public Strip {
   Q_OBJECT
 
  public:
   explicit CaptureToolbar(QWidget* parent);
 
-  // The tooltip of button i, which is also the name of a tool.
-  static QString tooltip(int index);
+  // The tooltip of a button, which is also the name of a tool.
+  static QString tooltip(ToolbarButton button);
 
+  // Indexed by the button's number, Image2(i).
   std::array<PictureButton*, kToolbarButtonCount> Image2{};
   std::array<ColourBox*, kToolbarButtonCount> Shape3{};  // hover frames
   QFrame* Line1 = nullptr;
   QFrame* Line2 = nullptr;
 
  signals:
-  void buttonClicked(int index);
+  void buttonClicked(ToolbarButton button);
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
@@ -54,7 +40,7 @@ class CaptureToolbar : public QWidget {
 
 // The tool option panel Picture2: the font-size group (text tool only) and the
 // colour group with the current colour and the sixteen-colour palette.
-class ToolOptionPanel : public QWidget {
+class ToolOptionPanel : public Strip {
   Q_OBJECT
 
  public:
@@ -80,7 +66,6 @@ class ToolOptionPanel : public QWidget {
   void OpenCombo();
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -10,12 +10,14 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QUrl>
+#include <optional>
 
 #include "common/face_button.h"
 #include "common/picture_box.h"
 #include "common/picture_loader.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/rotate_library.h"
+#include "rotaskiv/style_constants.h"
 
 namespace {
 
@@ -24,10 +26,6 @@ constexpr int kClientHeight = 702;
 constexpr ColourRef kPanelColour = 0x00F5A038;
 constexpr ColourRef kButtonColour = 0x00F5BC7C;
 constexpr ColourRef kStartMask = 0x00FFFFFF;
-
-const char* const kPictureFilter =
-    "所支持的图片|*.bmp;*.dib;*.gif;*.jpg;*.wmf;*.emf;*.ico;*.cur|Bitmaps|*.bmp;*.dib|"
-    "JPEG Images|*.jpg|Metafiles|*.wmf;*.emf|Icons|*.ico;*.cur";
 
 // Slider reset values, in the order reset applies them.
 constexpr int kHueReset = 0, kSaturationReset = 100, kThresholdReset = 100;
@@ -69,6 +67,14 @@ bool droppableName(const QString& path) {
   return kEndings.contains(path.right(3).toLower());
 }
 
+// The first local file of a drag. Web addresses and plain text are not
+// pictures on this machine, and they never end up typed into the path box.
+std::optional<QString> firstLocalFile(const QMimeData* data) {
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return std::nullopt;
+}
+
 }  // namespace
 
 Form1::Form1(std::unique_ptr<RotateLibrary> rotator, QWidget* parent)
@@ -76,7 +82,7 @@ Form1::Form1(std::unique_ptr<RotateLibrary> rotator, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       rotator_(rotator ? std::move(rotator) : std::make_unique<RotateLibrary>()) {
   setObjectName("Form1");
-  setWindowTitle("Rotaskiv2.0");
+  setWindowTitle(QString::fromLatin1(style_constants::kProgramCaption));
   setFixedSize(kClientWidth, kClientHeight);
   setAutoFillBackground(true);
   QPalette windowPalette = palette();
@@ -86,8 +92,9 @@ Form1::Form1(std::unique_ptr<RotateLibrary> rotator, QWidget* parent)
   buildControls();
   connectHandlers();
 
-  // Load: show the sample picture on the built-in background.
-  Draw();
+  // Load: show the sample picture on the built-in background. Nothing else
+  // can be waiting yet, so there are no events to let through.
+  paintDisplay();
 }
 
 Form1::~Form1() = default;
@@ -116,9 +123,9 @@ void Form1::buildControls() {
   vScroll1 = makeBar(Frame1, "vScroll1", 62, 10, 0, 360, kAngleReset);
   HScroll1 = makeBar(Frame1, "HScroll1", 62, 30, 0, 100, kTransparencyReset);
   HScroll2 = makeBar(Frame1, "HScroll2", 62, 50, 20, 400, kZoomReset);
-  Label4 = makeLabel(Frame1, "Label4", "角度", 12, 16);
-  Label5 = makeLabel(Frame1, "Label5", "透明度", 12, 36);
-  Label6 = makeLabel(Frame1, "Label6", "缩放", 12, 52);
+  Label4 = makeLabel(Frame1, "Label4", tr("角度"), 12, 16);
+  Label5 = makeLabel(Frame1, "Label5", tr("透明度"), 12, 36);
+  Label6 = makeLabel(Frame1, "Label6", tr("缩放"), 12, 52);
 
   const int maxima[3] = {360, 200, 200};
   const int resets[3] = {kHueReset, kSaturationReset, kThresholdReset};
@@ -129,11 +136,11 @@ void Form1::buildControls() {
     Label2[i]->setObjectName(QStringLiteral("Label2(%1)").arg(i));
     Label2[i]->setGeometry(510, i == 0 ? 12 : 10 + 20 * i, 25, 16);
   }
-  Label7 = makeLabel(Frame1, "Label7", "色度", 270, 14);
-  Label8 = makeLabel(Frame1, "Label8", "饱和度", 270, 34);
-  Label9 = makeLabel(Frame1, "Label9", "阀值", 270, 52);
+  Label7 = makeLabel(Frame1, "Label7", tr("色度"), 270, 14);
+  Label8 = makeLabel(Frame1, "Label8", tr("饱和度"), 270, 34);
+  Label9 = makeLabel(Frame1, "Label9", tr("阀值"), 270, 52);
 
-  Label1 = new QLabel("图片地址", Frame1);
+  Label1 = new QLabel(tr("图片地址"), Frame1);
   Label1->setObjectName("Label1");
   Label1->setGeometry(12, 72, 51, 19);
   Text1 = new QLineEdit(Frame1);
@@ -142,14 +149,14 @@ void Form1::buildControls() {
   Text1->setAcceptDrops(true);
   Text1->installEventFilter(this);
 
-  Command3 = makeButton(Frame1, "Command3", "复位", 542, 14);
-  Command2 = makeButton(Frame1, "Command2", "屏蔽色", 542, 40);
+  Command3 = makeButton(Frame1, "Command3", tr("复位"), 542, 14);
+  Command2 = makeButton(Frame1, "Command2", tr("屏蔽色"), 542, 40);
   Command2->setBackColor(kStartMask);
-  Command1 = makeButton(Frame1, "Command1", "导入图片", 542, 68);
-  Command5 = makeButton(Frame1, "Command5", "背景色", 612, 14);
-  Command4 = makeButton(Frame1, "Command4", "剪裁保存", 612, 68);
-  Command6 = makeButton(Frame1, "Command6", "背景图片", 682, 14);
-  Command7 = makeButton(Frame1, "Command7", "清 除", 682, 68);
+  Command1 = makeButton(Frame1, "Command1", tr("导入图片"), 542, 68);
+  Command5 = makeButton(Frame1, "Command5", tr("背景色"), 612, 14);
+  Command4 = makeButton(Frame1, "Command4", tr("剪裁保存"), 612, 68);
+  Command6 = makeButton(Frame1, "Command6", tr("背景图片"), 682, 14);
+  Command7 = makeButton(Frame1, "Command7", tr("清 除"), 682, 68);
 }
 
 void Form1::connectHandlers() {
@@ -175,6 +182,12 @@ void Form1::connectHandlers() {
 }
 
 void Form1::Draw() {
+  paintDisplay();
+  // While a thumb is dragged the next scroll event is handled straight away.
+  QCoreApplication::processEvents();
+}
+
+void Form1::paintDisplay() {
   Picture2->Cls();
   DrawInputs in;
   in.mask = Command2->BackColor();
@@ -198,8 +211,6 @@ void Form1::Draw() {
            windowTitle(), MessageRequest::Icon::Warning);
   }
   Picture2->Refresh();
-  // While a thumb is dragged the next scroll event is handled straight away.
-  QCoreApplication::processEvents();
 }
 
 QImage Form1::loadOrReport(const QString& path) {
@@ -213,7 +224,9 @@ QImage Form1::loadOrReport(const QString& path) {
 }
 
 QImage Form1::choosePicture() {
-  CommonDialog1.Filter = QString::fromUtf8(kPictureFilter);
+  CommonDialog1.Filter =
+      tr("所支持的图片|*.bmp;*.dib;*.gif;*.jpg;*.wmf;*.emf;*.ico;*.cur|Bitmaps|*.bmp;*.dib|"
+         "JPEG Images|*.jpg|Metafiles|*.wmf;*.emf|Icons|*.ico;*.cur");
   // A cancelled dialog changes nothing: not the path box, not the pictures.
   if (!CommonDialog1.ShowOpen(this)) return QImage();
   Text1->setText(CommonDialog1.FileName);
@@ -299,17 +312,16 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
       auto* drag = static_cast<QDropEvent*>(event);
-      if (!drag->mimeData()->hasUrls()) return false;  // text drops as usual
-      drag->acceptProposedAction();
-      return true;
+      if (firstLocalFile(drag->mimeData()))
+        drag->acceptProposedAction();
+      else
+        drag->ignore();
+      return true;  // never the line edit's own text drop
     }
     case QEvent::Drop: {
       auto* drop = static_cast<QDropEvent*>(event);
-      const QList<QUrl> urls = drop->mimeData()->urls();
-      if (urls.isEmpty()) return false;
-      const QUrl first = urls.constFirst();
-      const QString path = first.isLocalFile() ? first.toLocalFile() : first.toString();
-      if (Text1_Drop(path))
+      const std::optional<QString> path = firstLocalFile(drop->mimeData());
+      if (path && Text1_Drop(*path))
         drop->acceptProposedAction();
       else
         drop->ignore();

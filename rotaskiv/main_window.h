@@ -57,6 +57,8 @@ class Form1 : public QWidget {
  private:
   void buildControls();
   void connectHandlers();
+  // Draw without letting events through: the repaint itself.
+  void paintDisplay();
 
   void Command1_Click();
   void Command2_MouseUp(Qt::MouseButton button);

@@ -3,6 +3,7 @@
 #include <gif_lib.h>
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <memory>
@@ -17,10 +18,9 @@ namespace {
 
 enum class Format { Jpeg, Png, Gif, Tiff, Bmp };
 
-struct Failure {
-  SaveError number;
-  QString description;
-};
+using Failure = SaveFailure;
+
+QString tr(const char* text) { return QCoreApplication::translate("ModSavePic", text); }
 
 // TIFF settings in the encoder's terms: the only ones we write.
 constexpr int kTiffColourDepth = 24;
@@ -41,13 +41,13 @@ std::optional<Format> formatFor(const QString& extension) {
 std::optional<Failure> checkSettings(Format format, int quality, int colourDepth, int compression) {
   if (format == Format::Jpeg && (quality < 0 || quality > 100))
     return Failure{SaveError::UnsupportedSettings,
-                   QStringLiteral("JPEG 质量 %1 不在 0 到 100 之间").arg(quality)};
+                   tr("JPEG 质量 %1 不在 0 到 100 之间").arg(quality)};
   if (format == Format::Tiff && colourDepth != kTiffColourDepth)
     return Failure{SaveError::UnsupportedSettings,
-                   QStringLiteral("不支持 %1 位的 TIFF，只能保存 24 位").arg(colourDepth)};
+                   tr("不支持 %1 位的 TIFF，只能保存 24 位").arg(colourDepth)};
   if (format == Format::Tiff && compression != kTiffCompressionNone)
     return Failure{SaveError::UnsupportedSettings,
-                   QStringLiteral("不支持 TIFF 压缩方式 %1，只能不压缩 (6)").arg(compression)};
+                   tr("不支持 TIFF 压缩方式 %1，只能不压缩 (6)").arg(compression)};
   return std::nullopt;
 }
 
@@ -84,7 +84,7 @@ std::optional<Failure> encodeWithQt(const QImage& picture, Format format, int qu
   }
   if (!writer.write(image))
     return Failure{SaveError::EncoderFailed,
-                   QStringLiteral("无法编码为 %1 格式：%2")
+                   tr("无法编码为 %1 格式：%2")
                        .arg(QString::fromLatin1(writer.format()).toUpper(), writer.errorString())};
   return std::nullopt;
 }
@@ -97,7 +97,7 @@ int appendToBuffer(GifFileType* gif, const GifByteType* data, int length) {
 Failure gifFailure(int gifError) {
   const char* reason = GifErrorString(gifError);
   return {SaveError::EncoderFailed,
-          QStringLiteral("无法编码为 GIF 格式：%1")
+          tr("无法编码为 GIF 格式：%1")
               .arg(reason != nullptr ? QString::fromLatin1(reason) : QString::number(gifError))};
 }
 
@@ -114,13 +114,13 @@ struct MapFreer {
 std::optional<Failure> encodeGif(const QImage& picture, QByteArray* out) {
   if (picture.width() > kGifMaxSide || picture.height() > kGifMaxSide)
     return Failure{SaveError::EncoderFailed,
-                   QStringLiteral("GIF 图片的宽和高不能超过 %1 像素").arg(kGifMaxSide)};
+                   tr("GIF 图片的宽和高不能超过 %1 像素").arg(kGifMaxSide)};
   const QImage indexed = picture.convertToFormat(QImage::Format_RGB32)
                              .convertToFormat(QImage::Format_Indexed8,
                                               Qt::AutoColor | Qt::DiffuseDither | Qt::AutoDither);
   const QList<QRgb> colours = indexed.colorTable();
   if (indexed.isNull() || colours.isEmpty() || colours.size() > 256)
-    return Failure{SaveError::EncoderFailed, QStringLiteral("无法为 GIF 生成 256 色调色板")};
+    return Failure{SaveError::EncoderFailed, tr("无法为 GIF 生成 256 色调色板")};
 
   int mapSize = 2;  // giflib wants a power of two, at least 2
   while (mapSize < colours.size()) mapSize *= 2;
@@ -152,7 +152,7 @@ std::optional<Failure> encodeGif(const QImage& picture, QByteArray* out) {
 }
 
 Failure cannotWrite(const QString& fileName, const QString& reason) {
-  return {SaveError::CannotWrite, QStringLiteral("无法写入文件“%1”：%2").arg(fileName, reason)};
+  return {SaveError::CannotWrite, tr("无法写入文件“%1”：%2").arg(fileName, reason)};
 }
 
 std::optional<Failure> writeFile(const QString& fileName, const QByteArray& bytes) {
@@ -167,16 +167,16 @@ std::optional<Failure> writeFile(const QString& fileName, const QByteArray& byte
   return std::nullopt;
 }
 
-std::optional<Failure> save(const QImage& picture, const QString& fileName,
-                            const QString& extension, int quality, int colourDepth,
-                            int compression) {
-  if (picture.isNull())
-    return Failure{SaveError::EmptyPicture, QStringLiteral("图片是空的，没有可保存的内容")};
+}  // namespace
+
+std::optional<SaveFailure> writePicture(const QImage& picture, const QString& fileName,
+                                        const QString& extension, int quality, int colourDepth,
+                                        int compression) {
+  if (picture.isNull()) return Failure{SaveError::EmptyPicture, tr("图片是空的，没有可保存的内容")};
   const std::optional<Format> format = formatFor(extension);
   if (!format)
-    return Failure{
-        SaveError::UnsupportedExtension,
-        QStringLiteral("不支持扩展名“%1”，只能保存为 jpg、png、gif、tiff 或 bmp").arg(extension)};
+    return Failure{SaveError::UnsupportedExtension,
+                   tr("不支持扩展名“%1”，只能保存为 jpg、png、gif、tiff 或 bmp").arg(extension)};
   if (auto failure = checkSettings(*format, quality, colourDepth, compression)) return failure;
 
   // Encode first, then write: an encoder failure never touches the disk.
@@ -188,19 +188,19 @@ std::optional<Failure> save(const QImage& picture, const QString& fileName,
   return writeFile(fileName, bytes);
 }
 
-}  // namespace
+QString errorReportText(const SaveFailure& failure) {
+  return tr("在保存图片的过程中发生错误:\r\n\r\n错误号: %1\r\n错误描述: %2")
+      .arg(QString::number(static_cast<int>(failure.number)), failure.description);
+}
 
 bool SavePicToFile(const QImage& picture, const QString& fileName, const QString& extension,
                    int quality, int colourDepth, int compression, QWidget* parent) {
   cursor_override::set(Qt::WaitCursor);
-  const std::optional<Failure> failure =
-      save(picture, fileName, extension, quality, colourDepth, compression);
+  const std::optional<SaveFailure> failure =
+      writePicture(picture, fileName, extension, quality, colourDepth, compression);
   cursor_override::reset();
   if (!failure) return true;
-  MsgBox(parent,
-         QStringLiteral("在保存图片的过程中发生错误:\r\n\r\n错误号: %1\r\n错误描述: %2")
-             .arg(QString::number(static_cast<int>(failure->number)), failure->description),
-         QStringLiteral("错误"), MessageRequest::Icon::Information);
+  MsgBox(parent, errorReportText(*failure), tr("错误"), MessageRequest::Icon::Information);
   return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -27,6 +28,13 @@ enum class SaveError {
   UnsupportedSettings = 5,
 };
 
+// Why a picture could not be saved: the number and the description the
+// "错误" message box shows.
+struct SaveFailure {
+  SaveError number;
+  QString description;
+};
+
 // Writes `picture` to `fileName` in the format of `extension` (compared in
 // lower case; the file name's own suffix is not looked at):
 //   "jpg"  JPEG at `quality` (0..100)
@@ -38,9 +46,18 @@ enum class SaveError {
 //   "bmp"  24-bit Windows bitmap
 // The file is written to a temporary file beside the target and renamed over
 // it only when complete: a failed save leaves no partial file and keeps the
-// file it would have replaced. Any failure is shown in the "错误" message box
-// with the numbers above; the hourglass cursor shows while it works, and the
-// cursor override is removed on every way out. True when the file was written.
+// file it would have replaced. Nothing is shown to the user: the failure, if
+// any, is returned.
+std::optional<SaveFailure> writePicture(const QImage& picture, const QString& fileName,
+                                        const QString& extension, int quality, int colourDepth,
+                                        int compression);
+
+// The text of the "错误" message box for a failure.
+QString errorReportText(const SaveFailure& failure);
+
+// writePicture with the hourglass cursor while it works (removed on every way
+// out) and any failure shown in the "错误" message box. True when the file was
+// written.
 bool SavePicToFile(const QImage& picture, const QString& fileName, const QString& extension,
                    int quality, int colourDepth, int compression, QWidget* parent = nullptr);
 

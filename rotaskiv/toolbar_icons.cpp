@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "rotaskiv/style_constants.h"
+
 namespace {
 
 constexpr int kIconSize = 16;
@@ -16,8 +18,8 @@ const QColor kAccent(0x1e, 0x7b, 0xe0);
 // The button faces the drop-down button shares with the toolbar's hover frames.
 const QColor kNormalFill(246, 250, 255);
 const QColor kNormalBorder(170, 190, 218);
-const QColor kHoverFill(148, 217, 255);
-const QColor kHoverBorder(36, 143, 251);
+const QColor kHoverFill = colour::toQColor(style_constants::kHoverFill);
+const QColor kHoverBorder = colour::toQColor(style_constants::kHoverBorder);
 const QColor kPressedFill(104, 184, 240);
 const QColor kPressedBorder(22, 106, 200);
 
@@ -198,35 +200,34 @@ void drawRectangle(IconPainter& g) {
   g.painter().drawRect(QRectF(g.at(2.5, 3.5), g.at(13.5, 12.5)));
 }
 
-QImage iconImage(int index, qreal dpr) {
+QImage iconImage(ToolbarButton button, qreal dpr) {
   QImage image = transparentImage(QSize(kIconSize, kIconSize), dpr);
   IconPainter g(image, dpr);
-  switch (index) {
-    case 0:
+  switch (button) {
+    case ToolbarButton::Undo:
+    case ToolbarButton::Redo:
       drawUndo(g);
       break;
-    case 1:
+    case ToolbarButton::CopyAndExit:
       drawCopyAndExit(g);
       break;
-    case 2:
+    case ToolbarButton::Save:
       drawSave(g);
       break;
-    case 3:
+    case ToolbarButton::ExitCapture:
       drawExit(g);
       break;
-    case 4:
+    case ToolbarButton::Arrow:
       drawArrowTool(g);
       break;
-    case 5:
+    case ToolbarButton::Text:
       drawText(g);
       break;
-    case 6:
+    case ToolbarButton::Ellipse:
       drawEllipse(g);
       break;
-    case 7:
+    case ToolbarButton::Rectangle:
       drawRectangle(g);
-      break;
-    default:
       break;
   }
   return image;
@@ -234,15 +235,15 @@ QImage iconImage(int index, qreal dpr) {
 
 }  // namespace
 
-QPixmap toolbarIcon(int index, qreal devicePixelRatio) {
+QPixmap toolbarIcon(ToolbarButton button, qreal devicePixelRatio) {
   const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1;
-  if (index == 8) {
+  if (button == ToolbarButton::Redo) {
     // Redo is undo turned round, pixel for pixel, so the two always match.
-    QImage redo = iconImage(0, dpr).mirrored(true, false);
+    QImage redo = iconImage(ToolbarButton::Undo, dpr).mirrored(true, false);
     redo.setDevicePixelRatio(dpr);
     return QPixmap::fromImage(redo);
   }
-  return QPixmap::fromImage(iconImage(index, dpr));
+  return QPixmap::fromImage(iconImage(button, dpr));
 }
 
 QPixmap comboButtonPicture(int look, QSize size, qreal devicePixelRatio) {

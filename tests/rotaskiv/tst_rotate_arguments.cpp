@@ -2,133 +2,43 @@
 
 #include "rotaskiv/rotate_arguments.h"
 
-namespace {
-
 class TestRotateArguments : public QObject {
   Q_OBJECT
 
  private slots:
-  void angleFromSlider_data();
-  void angleFromSlider();
-  void centreRoundsHalfToEven_data();
-  void centreRoundsHalfToEven();
-  void factors_data();
-  void factors();
-  void resetValuesGiveTheLoadedPicture();
+  // Inputs: the angle, zoom, transparency, hue, saturation and threshold
+  // sliders, the display's width and height (the source is 320 x 240, white
+  // masked). Arguments: angle, centre, zoom, transparency, hue, saturation,
+  // threshold; the source corner (0, 0), its size and the mask always pass as they are.
+  // clang-format off
+  void arguments_data() {
+    QTest::addColumn<QString>("inputs");
+    QTest::addColumn<QString>("arguments");
+    QTest::newRow("start-up") << "0 200 100 0 100 100 753 605" << "6.2832 376,302 1 1 0 1 1";
+    QTest::newRow("angle 90") << "90 200 100 0 100 100 753 605" << "4.7082 376,302 1 1 0 1 1";
+    QTest::newRow("angle 359") << "359 200 100 0 100 100 753 605" << "0.0007 376,302 1 1 0 1 1";
+    QTest::newRow("angle 360") << "360 200 100 0 100 100 753 605" << "-0.0168 376,302 1 1 0 1 1";
+    QTest::newRow("halves to even") << "0 200 100 0 100 100 755 1" << "6.2832 378,0 1 1 0 1 1";
+    QTest::newRow("least zoom") << "0 20 100 0 100 100 753 605" << "6.2832 376,302 0.1 1 0 1 1";
+    QTest::newRow("factors") << "0 123 37 120 200 199 753 605" << "6.2832 376,302 0.615 0.37 0.333333 2 1.99";
+  }
+  // clang-format on
+
+  void arguments() {
+    QFETCH(QString, inputs);
+    QFETCH(QString, arguments);
+    const QStringList n = inputs.split(' ');
+    const DrawInputs in{0x00FFFFFF,   n[0].toInt(), n[6].toFloat(), n[7].toFloat(),
+                        320,          240,          n[1].toInt(),   n[2].toInt(),
+                        n[3].toInt(), n[4].toInt(), n[5].toInt()};
+    const RotateArguments a = computeRotateArguments(in);
+    QCOMPARE(QString::asprintf("%d,%d %dx%d %x", a.sx, a.sy, a.sw, a.sh, a.mask),
+             QString("0,0 320x240 ffffff"));
+    QCOMPARE(QString::asprintf("%g %d,%d %g %g %g %g %g", a.angle, a.cx, a.cy, a.zoom, a.alpha,
+                               a.hue, a.saturation, a.threshold),
+             arguments);
+  }
 };
-
-void TestRotateArguments::angleFromSlider_data() {
-  QTest::addColumn<int>("slider");
-  QTest::addColumn<float>("angle");
-  QTest::newRow("0 is 6.2832, not 0") << 0 << 6.2832f;
-  QTest::newRow("90") << 90 << 4.7082f;
-  QTest::newRow("180") << 180 << 3.1332f;
-  QTest::newRow("270") << 270 << 1.5582f;
-  QTest::newRow("359") << 359 << 0.0007f;
-  QTest::newRow("360 is below zero") << 360 << -0.0168f;
-}
-
-void TestRotateArguments::angleFromSlider() {
-  QFETCH(int, slider);
-  QFETCH(float, angle);
-  DrawInputs in;
-  in.angle = slider;
-  // Exactly the single-precision value nearest the four-decimal result.
-  QCOMPARE(computeRotateArguments(in).angle, angle);
-}
-
-void TestRotateArguments::centreRoundsHalfToEven_data() {
-  QTest::addColumn<float>("width");
-  QTest::addColumn<float>("height");
-  QTest::addColumn<int>("cx");
-  QTest::addColumn<int>("cy");
-  QTest::newRow("the display, 753 x 605") << 753.f << 605.f << 376 << 302;
-  QTest::newRow("halves round up to even") << 755.f << 607.f << 378 << 304;
-  QTest::newRow("even sizes") << 800.f << 600.f << 400 << 300;
-  QTest::newRow("1 x 3") << 1.f << 3.f << 0 << 2;
-}
-
-void TestRotateArguments::centreRoundsHalfToEven() {
-  QFETCH(float, width);
-  QFETCH(float, height);
-  QFETCH(int, cx);
-  QFETCH(int, cy);
-  DrawInputs in;
-  in.displayWidth = width;
-  in.displayHeight = height;
-  const RotateArguments out = computeRotateArguments(in);
-  QCOMPARE(out.cx, cx);
-  QCOMPARE(out.cy, cy);
-}
-
-void TestRotateArguments::factors_data() {
-  QTest::addColumn<int>("zoom");
-  QTest::addColumn<int>("transparency");
-  QTest::addColumn<int>("hue");
-  QTest::addColumn<int>("saturation");
-  QTest::addColumn<int>("threshold");
-  QTest::addColumn<float>("zoomFactor");
-  QTest::addColumn<float>("alpha");
-  QTest::addColumn<float>("hueFactor");
-  QTest::addColumn<float>("saturationFactor");
-  QTest::addColumn<float>("thresholdFactor");
-  QTest::newRow("smallest zoom is 0.1, never 0")
-      << 20 << 0 << 0 << 0 << 0 << 0.1f << 0.f << 0.f << 0.f << 0.f;
-  QTest::newRow("largest values") << 400 << 100 << 360 << 200 << 200 << 2.f << 1.f << 1.f << 2.f
-                                  << 2.f;
-  QTest::newRow("thirds and odd steps")
-      << 123 << 37 << 120 << 33 << 199 << float(123 / 200.0) << float(37 / 100.0)
-      << float(120 / 360.0) << float(33 / 100.0) << float(199 / 100.0);
-}
-
-void TestRotateArguments::factors() {
-  QFETCH(int, zoom);
-  QFETCH(int, transparency);
-  QFETCH(int, hue);
-  QFETCH(int, saturation);
-  QFETCH(int, threshold);
-  DrawInputs in;
-  in.zoom = zoom;
-  in.transparency = transparency;
-  in.hue = hue;
-  in.saturation = saturation;
-  in.threshold = threshold;
-  const RotateArguments out = computeRotateArguments(in);
-  QFETCH(float, zoomFactor);
-  QCOMPARE(out.zoom, zoomFactor);
-  QFETCH(float, alpha);
-  QFETCH(float, hueFactor);
-  QFETCH(float, saturationFactor);
-  QFETCH(float, thresholdFactor);
-  QCOMPARE(out.alpha, alpha);
-  QCOMPARE(out.hue, hueFactor);
-  QCOMPARE(out.saturation, saturationFactor);
-  QCOMPARE(out.threshold, thresholdFactor);
-}
-
-void TestRotateArguments::resetValuesGiveTheLoadedPicture() {
-  DrawInputs in;
-  in.mask = 0x00FFFFFF;
-  in.displayWidth = 753;
-  in.displayHeight = 605;
-  in.sourceWidth = 320;
-  in.sourceHeight = 240;
-  RotateArguments expected;
-  expected.angle = 6.2832f;
-  expected.cx = 376;
-  expected.cy = 302;
-  expected.sw = 320;
-  expected.sh = 240;
-  expected.zoom = 1.0f;
-  expected.mask = 0x00FFFFFF;
-  expected.alpha = 1.0f;
-  expected.hue = 0.0f;
-  expected.saturation = 1.0f;
-  expected.threshold = 1.0f;
-  QVERIFY(computeRotateArguments(in) == expected);
-}
-
-}  // namespace
 
 QTEST_MAIN(TestRotateArguments)
 

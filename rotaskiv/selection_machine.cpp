@@ -1,0 +1,126 @@
+#include "rotaskiv/selection_machine.h"
+
+namespace capture {
+
+SelectionMachine::SelectionMachine(QRectF screen, QSizeF toolbar, QSizeF handle)
+    : screen_(screen), toolbar_(toolbar), handle_(handle) {
+  // Parked above the window's top edge until the first selection places it.
+  view_.toolbarAt = QPointF(screen.left(), screen.top() - toolbar.height());
+}
+
+SelectionStep SelectionMachine::press(Qt::MouseButton button, QPointF point) {
+  SelectionStep step;
+  view_.toolbarShown = false;
+  if (mode_ == Mode::Draw) {
+    view_.frameShown = true;
+    anchor_ = point;
+    view_.frame = {float(point.x()), float(point.y()), 0, 0};
+    if (button == Qt::RightButton) keepOpenOnOtherRelease_ = false;
+    return step;
+  }
+  setCursor(Qt::CrossCursor, step);
+  hitRect_ = view_.frame;
+  if (hitTest(point, hitRect_)) {
+    pressPoint_ = point;
+    if (button == Qt::RightButton) cancel(point, step);
+  } else {
+    cancel(point, step);
+  }
+  return step;
+}
+
+SelectionStep SelectionMachine::move(Qt::MouseButtons buttons, QPointF point) {
+  SelectionStep step;
+  setCursor(strictlyInside(point, view_.frame) ? Qt::SizeAllCursor : Qt::CrossCursor, step);
+  if (!(buttons & Qt::LeftButton)) return step;
+  if (mode_ == Mode::Draw) {
+    view_.frame = drawnSelection(anchor_, point);
+    view_.sizeText = sizeLabelText(view_.frame.width, view_.frame.height);
+    setCursor(Qt::CrossCursor, step);
+  } else {
+    setCursor(Qt::SizeAllCursor, step);
+    view_.frame =
+        movedSelection(anchor_, pressPoint_.value_or(anchor_), point, view_.frame, screen_);
+  }
+  view_.frameShown = view_.labelsShown = view_.handlesShown = true;
+  return step;
+}
+
+SelectionStep SelectionMachine::release(Qt::MouseButton button, QPointF) {
+  SelectionStep step;
+  if (button != Qt::LeftButton) {
+    step.close = !keepOpenOnOtherRelease_;
+    return step;
+  }
+  mode_ = Mode::Move;
+  anchor_ = QPointF(view_.frame.left, view_.frame.top);
+  placeToolbar();
+  return step;
+}
+
+SelectionStep SelectionMachine::doubleClick() {
+  SelectionStep step;
+  if (!pressPoint_ || !hitTest(*pressPoint_, hitRect_)) return step;
+  view_.toolbarShown = false;
+  view_.frameShown = false;
+  step.copyAndClose = true;
+  return step;
+}
+
+SelectionStep SelectionMachine::handlePress(int, bool toolLocksSelection) {
+  SelectionStep step;
+  if (toolLocksSelection || mode_ != Mode::Move) return step;
+  handleDrag_ = HandleDrag::Start;
+  const Selection& s = view_.frame;
+  handlePressEdges_ = {s.left, s.top, s.right(), s.bottom()};
+  view_.toolbarShown = false;
+  step.handleDragStarted = true;
+  return step;
+}
+
+SelectionStep SelectionMachine::handleMove(int index, QPointF cursor) {
+  SelectionStep step;
+  setCursor(handleCursor(index), step);
+  if (handleDrag_ != HandleDrag::Start) return step;
+  // A drag past the opposite edge is refused; handles and labels still follow.
+  if (const auto resized = resizedSelection(index, cursor, handlePressEdges_, handle_))
+    view_.frame = *resized;
+  view_.handlesShown = true;
+  view_.sizeText = sizeLabelText(view_.frame.width, view_.frame.height);
+  anchor_ = QPointF(view_.frame.left, view_.frame.top);
+  return step;
+}
+
+SelectionStep SelectionMachine::handleRelease(int) {
+  handleDrag_ = HandleDrag::Stop;
+  placeToolbar();
+  return {};
+}
+
+void SelectionMachine::cancelAll() {
+  mode_ = Mode::Draw;
+  view_.frameShown = view_.toolbarShown = view_.labelsShown = view_.handlesShown = false;
+  view_.frame.width = view_.frame.height = 0;
+}
+
+void SelectionMachine::cancel(QPointF point, SelectionStep& step) {
+  anchor_ = point;
+  view_.frame = {float(point.x()), float(point.y()), 0, 0};
+  view_.frameShown = view_.labelsShown = view_.handlesShown = false;
+  pressPoint_.reset();
+  setCursor(std::nullopt, step);
+  mode_ = Mode::Draw;
+  keepOpenOnOtherRelease_ = true;
+}
+
+void SelectionMachine::setCursor(std::optional<Qt::CursorShape> shape, SelectionStep& step) {
+  cursor_ = shape;
+  step.cursorChanged = true;
+}
+
+void SelectionMachine::placeToolbar() {
+  view_.toolbarAt = toolbarPosition(view_.frame, toolbar_, screen_);
+  view_.toolbarShown = true;
+}
+
+}  // namespace capture

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <Qt>
+#include <optional>
+
+#include "rotaskiv/capture_geometry.h"
+
+namespace capture {
+
+// What the capture window shows of the selection after an event.
+struct SelectionView {
+  Selection frame;            // the selection frame Shape1
+  bool frameShown = false;    // Shape1
+  bool labelsShown = false;   // the size label LblPos and the colour readout lblInfo
+  bool handlesShown = false;  // the eight handles, placed around the frame
+  bool toolbarShown = false;  // the toolbar strip Picture1
+  QPointF toolbarAt;          // its top-left
+  QString sizeText;           // LblPos once a size is known ("200x120"), else empty
+};
+
+// What the window must do besides showing the view.
+struct SelectionStep {
+  bool cursorChanged = false;      // put SelectionMachine::cursor() in force
+  bool close = false;              // close the window
+  bool copyAndClose = false;       // copy the selection to the clipboard, then close
+  bool handleDragStarted = false;  // hide the option panel, history back to its first snapshot
+};
+
+// The selection of the capture window as a state machine without widgets:
+// drawing a new selection, moving it, resizing it with the handles, cancelling
+// it, and the mouse rules that close the window. Fed the surface's and the
+// handles' mouse events (in window pixels), it answers what to show and do.
+class SelectionMachine {
+ public:
+  enum class Mode { Draw, Move };
+  enum class HandleDrag { None, Start, Stop };
+
+  // `screen`: the screen the selection lies on, in window pixels; it confines
+  // moves and places the toolbar. `toolbar` and `handle`: their sizes.
+  SelectionMachine(QRectF screen, QSizeF toolbar, QSizeF handle);
+
+  // Mouse on the surface while no tool is active (release: always).
+  SelectionStep press(Qt::MouseButton button, QPointF point);
+  SelectionStep move(Qt::MouseButtons buttons, QPointF point);
+  SelectionStep release(Qt::MouseButton button, QPointF point);
+  SelectionStep doubleClick();
+
+  // Mouse on handle `index`. A press starts a resize only in "move" mode and
+  // only when `toolLocksSelection` is false.
+  SelectionStep handlePress(int index, bool toolLocksSelection);
+  SelectionStep handleMove(int index, QPointF cursor);
+  SelectionStep handleRelease(int index);
+
+  // Undo with nothing to undo: back to "draw", everything hidden, size 0.
+  void cancelAll();
+
+  const SelectionView& view() const { return view_; }
+  Mode mode() const { return mode_; }
+  HandleDrag handleDrag() const { return handleDrag_; }
+  Selection selection() const { return view_.frame; }
+  // The application-wide cursor this window wants; nothing: no override.
+  std::optional<Qt::CursorShape> cursor() const { return cursor_; }
+  QRectF screen() const { return screen_; }
+
+ private:
+  void cancel(QPointF point, SelectionStep& step);
+  void setCursor(std::optional<Qt::CursorShape> shape, SelectionStep& step);
+  void placeToolbar();
+
+  QRectF screen_;
+  QSizeF toolbar_;
+  QSizeF handle_;
+  SelectionView view_;
+  Mode mode_ = Mode::Draw;
+  HandleDrag handleDrag_ = HandleDrag::None;
+  QPointF anchor_;
+  // The last press that fell inside the selection in "move" mode, until the
+  // selection is cancelled: a double-click copies only from such a press.
+  std::optional<QPointF> pressPoint_;
+  Selection hitRect_;
+  Edges handlePressEdges_;
+  // False: the next release of a button other than the left one closes the window.
+  bool keepOpenOnOtherRelease_ = false;
+  std::optional<Qt::CursorShape> cursor_ = Qt::CrossCursor;
+};
+
+}  // namespace capture

@@ -1,0 +1,109 @@
+#include <QtTest>
+
+#include "rotaskiv/annotation_session.h"
+
+using capture::AnnotationSession;
+
+QString text(QRect r) {
+  return QString::asprintf("%d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
+}
+
+// Plays a script on a white 400 x 300 picture with the selection (100, 100,
+// 200 x 120), drawing in red, and describes the session afterwards: snapshot
+// count / redo limit, the active tool, whether the option panel shows, what
+// happened on the way, and the bounding box of the ink in the committed
+// picture. Events: tA tT tE tR choose the arrow, text, ellipse or rectangle;
+// d m u press, move, release "@x,y"; U undo; R redo; h press on a handle.
+QString play(const QString& script) {
+  QImage picture(400, 300, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  AnnotationSession session;
+  session.open(picture);
+  const capture::Selection selection{100, 100, 200, 120};
+  bool panel = false;
+  QStringList happened;
+  for (const QString& event : script.split(' ')) {
+    const QStringList xy = event.section('@', 1).split(',');
+    const QPointF p(xy.value(0).toDouble(), xy.value(1).toDouble());
+    if (event.startsWith('t')) {
+      const auto tool = ToolbarButton(4 + QString("ATER").indexOf(event[1]));  // Image2(4) to (7)
+      panel = session.chooseTool(tool, panel);
+      session.noteButton(tool);
+    }
+    if (event.startsWith('d')) session.press(p, selection);
+    const QRect repaint = event.startsWith('m') ? session.move(p, selection) : QRect();
+    if (!repaint.isEmpty()) happened << "repaint " + text(repaint);
+    const auto release = event.startsWith('u') ? session.release(p, selection, Qt::red)
+                                               : AnnotationSession::Release::None;
+    if (release == AnnotationSession::Release::PlaceText)
+      happened << QString::asprintf("text@%d,%d", session.textAt().x(), session.textAt().y());
+    if (release == AnnotationSession::Release::WriteText) {
+      session.writeText(QString(), QFont(), Qt::red);  // the text itself: see the window's test
+      happened << "written";
+    }
+    if (event == "U" && !session.undo()) {
+      session.cancel();
+      panel = false;  // the window hides it too
+      happened << "cancelled";
+    }
+    if (event == "R") session.redo();
+    if (event == "h" && session.toolLocksSelection()) {
+      happened << "locked";
+    } else if (event == "h") {  // a resize starts; the window hides the panel
+      session.resetToFirstSnapshot();
+      panel = false;
+    }
+  }
+  QRect ink;
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 400; ++x)
+      if (session.picture().pixel(x, y) == qRgb(255, 0, 0)) ink |= QRect(x, y, 1, 1);
+  const QStringList names{"arrow", "text", "ellipse", "rectangle"};
+  return QStringList{
+      QString::asprintf("%d/%d", session.history().count(), session.history().redoLimit()),
+      session.toolActive() ? names[buttonIndex(*session.tool()) - 4] : "no tool",
+      panel ? "panel" : "",
+      session.textPending() ? "pending" : "",
+      happened.join(' '),
+      ink.isEmpty() ? "no ink" : "ink " + text(ink)}
+      .join(' ')
+      .simplified();
+}
+
+class TestAnnotationSession : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // clang-format off
+  void scripts_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("rectangle, clamped") << "tR d@120,130 m@400,400 u@400,400"
+                                        << "2/2 rectangle panel repaint 108,118 204x114 ink 120,130 181x91";
+    QTest::newRow("arrow: head 10 back, 5 aside") << "tA d@120,130 u@250,130" << "2/2 arrow panel ink 120,125 131x11";
+    QTest::newRow("ellipse in its box") << "tE d@120,130 u@221,191" << "2/2 ellipse panel ink 120,130 101x61";
+    QTest::newRow("no length, still committed") << "tA d@150,150 u@150,150" << "2/2 arrow panel no ink";
+    QTest::newRow("a press outside") << "tR d@50,50 m@150,150 u@150,150" << "1/1 rectangle panel no ink";
+    QTest::newRow("a preview") << "tR d@120,130 m@200,180" << "1/1 rectangle panel repaint 108,118 104x74 no ink";
+    QTest::newRow("a stroke after undo discards redo") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U d@250,110 u@280,150 R"
+                                                       << "3/3 rectangle panel ink 110,110 171x41";
+    QTest::newRow("undo at the first snapshot") << "tR U" << "1/1 no tool cancelled no ink";
+    QTest::newRow("handle after undo to the first") << "tR d@110,110 u@150,150 U h R" << "1/1 no tool no ink";
+    QTest::newRow("handle, annotated") << "tR d@110,110 u@150,150 h" << "2/2 rectangle panel locked ink 110,110 41x41";
+    QTest::newRow("text: placed, then written") << "tT d@150,150 u@150,150 m@200,200 d@20,20 u@20,20"
+                                                << "2/2 text panel text@150,150 written no ink";
+    QTest::newRow("same tool: panel hides") << "tR tR" << "1/1 rectangle no ink";
+    QTest::newRow("other tool: panel stays") << "tT tE" << "1/1 ellipse panel no ink";
+  }
+  // clang-format on
+
+  void scripts() {
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    QCOMPARE(play(script), expected);
+  }
+};
+
+QTEST_MAIN(TestAnnotationSession)
+
+#include "tst_annotation_session.moc"

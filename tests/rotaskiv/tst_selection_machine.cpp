@@ -1,0 +1,109 @@
+#include <QtTest>
+
+#include "rotaskiv/selection_machine.h"
+
+using capture::SelectionMachine;
+
+// Draws the selection (100, 80) - (300, 200).
+const QString kSelect = "dL@100,80 mL@300,200 uL@300,200";
+
+// Plays a script of events and describes the machine afterwards: mode, frame,
+// what shows (Frame, Labels, Handles, Toolbar@where), the cursor, the size
+// label, and what the window was asked to do on the way. Events: dL dR press,
+// m mL move (no button, the left held), uL uR release, dc double-click; hdI
+// (hDI: locked by a tool) press on handle I, hmI move over it, huI release on
+// it; x cancel everything; "@x,y" the point. A script that begins with
+// "right" has its 800 x 600 screen right of one at the origin.
+QString play(const QString& script) {
+  const QRectF screen(script.startsWith("right") ? 800 : 0, 0, 800, 600);
+  SelectionMachine machine(screen, QSizeF(3620 / 15.0, 26), QSizeF(4, 4));
+  QStringList asked;
+  for (const QString& event : script.split(' ')) {
+    const QString op = event.section('@', 0, 0);
+    const QStringList xy = event.section('@', 1).split(',');
+    const QPointF p(xy.value(0).toDouble(), xy.value(1).toDouble());
+    const Qt::MouseButton button = op.endsWith('L') ? Qt::LeftButton : Qt::RightButton;
+    const int handle = op.right(1).toInt();
+    capture::SelectionStep step;
+    if (op == "dL" || op == "dR") step = machine.press(button, p);
+    if (op == "m" || op == "mL") step = machine.move(op == "m" ? Qt::NoButton : button, p);
+    if (op == "uL" || op == "uR") step = machine.release(button, p);
+    if (op == "dc") step = machine.doubleClick();
+    if (op == "x") machine.cancelAll();
+    if (op.startsWith("hd") || op.startsWith("hD"))
+      step = machine.handlePress(handle, op[1] == 'D');
+    if (op.startsWith("hm")) step = machine.handleMove(handle, p);
+    if (op.startsWith("hu")) step = machine.handleRelease(handle);
+    asked << QString(step.close ? "close " : "") + (step.copyAndClose ? "copy " : "") +
+                 (step.handleDragStarted ? "drag" : "");
+  }
+  const capture::SelectionView& v = machine.view();
+  QString shown = QString(v.frameShown ? "F" : "-") + (v.labelsShown ? "L" : "-") +
+                  (v.handlesShown ? "H" : "-") + (v.toolbarShown ? "T" : "-");
+  if (v.toolbarShown)
+    shown += QString::asprintf("@%d,%d", qRound(v.toolbarAt.x()), qRound(v.toolbarAt.y()));
+  const QMap<int, QString> cursors{
+      {Qt::CrossCursor, "cross"}, {Qt::SizeAllCursor, "sizeall"}, {Qt::SizeFDiagCursor, "fdiag"}};
+  QStringList words{machine.mode() == SelectionMachine::Mode::Draw ? "draw" : "move",
+                    QString("%1,%2 %3x%4")
+                        .arg(v.frame.left)
+                        .arg(v.frame.top)
+                        .arg(v.frame.width)
+                        .arg(v.frame.height),
+                    shown, machine.cursor() ? cursors.value(*machine.cursor()) : "none",
+                    v.sizeText};
+  if (machine.handleDrag() == SelectionMachine::HandleDrag::Start) words << "resizing";
+  return (words + asked).join(' ').simplified();
+}
+
+class TestSelectionMachine : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // clang-format off
+  void scripts_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("expected");
+    const QString S = kSelect + " ";
+    QTest::newRow("drawn; toolbar below") << S << "move 100,80 200x120 FLHT@59,204 cross 200x120";
+    QTest::newRow("level left: no negative width")
+        << "dL@100,100 mL@70,100 uL@70,100" << "move 70,100 30x0 FLHT@0,104 cross 30x0";
+    QTest::newRow("a click: zero size") << "dL@200,150 uL@200,150" << "move 200,150 0x0 F--T@0,154 cross";
+    QTest::newRow("toolbar inside near the bottom")
+        << "dL@2,540 mL@102,590 uL@102,590" << "move 2,540 100x50 FLHT@0,560 cross 100x50";
+    QTest::newRow("moved") << S + "dL@150,150 mL@180,130 uL@180,130" << "move 130,60 200x120 FLHT@89,184 sizeall 200x120";
+    QTest::newRow("moved up to an edge")
+        << S + "dL@150,150 mL@-500,-500 uL@-500,-500" << "move 0,0 200x120 FLHT@0,124 sizeall 200x120";
+    QTest::newRow("moved to another screen's edge")
+        << "right dL@900,80 mL@1100,200 uL@1100,200 dL@950,150 mL@0,150 uL@0,150"
+        << "move 800,80 200x120 FLHT@800,204 sizeall 200x120";
+    QTest::newRow("a press outside cancels") << S + "dL@500,400" << "draw 500,400 0x0 ---- none 200x120";
+    QTest::newRow("then a drag draws anew")
+        << S + "dL@500,400 mL@600,450 uL@600,450" << "move 500,400 100x50 FLHT@359,454 cross 100x50";
+    QTest::newRow("a right click cancels") << S + "dR@150,150 uR@150,150" << "draw 150,150 0x0 ---- none 200x120";
+    QTest::newRow("a second one closes")
+        << S + "dR@150,150 uR@150,150 dR@150,150 uR@150,150" << "draw 150,150 0x0 F--- none 200x120 close";
+    QTest::newRow("right click at first: closes") << "dR@50,50 uR@50,50" << "draw 50,50 0x0 F--- cross close";
+    QTest::newRow("double-click inside") << S + "dL@150,150 uL@150,150 dc" << "move 100,80 200x120 -LH- cross 200x120 copy";
+    QTest::newRow("double-click outside")
+        << S + "dL@500,400 uL@500,400 dc" << "move 500,400 0x0 ---T@259,404 none 200x120";
+    QTest::newRow("double-click outside after one inside")
+        << S + "dL@150,150 uL@150,150 dL@500,400 uL@500,400 dc" << "move 500,400 0x0 ---T@259,404 none 200x120";
+    QTest::newRow("handle 6") << S + "hd6 hm6@340,250 hu6" << "move 100,80 240x170 FLHT@99,254 fdiag 240x170 drag";
+    QTest::newRow("handle 0") << S + "hd0 hm0@120,100 hu0" << "move 122,102 180x100 FLHT@61,206 fdiag 180x100 drag";
+    QTest::newRow("past the far edge") << S + "hd0 hm0@400,100" << "move 100,80 200x120 FLH- fdiag 200x120 resizing drag";
+    QTest::newRow("locked by a tool") << S + "hD6 hm6@340,250" << "move 100,80 200x120 FLHT@59,204 fdiag 200x120";
+    QTest::newRow("everything cancelled") << S + "x" << "draw 100,80 0x0 ---- cross 200x120";
+  }
+  // clang-format on
+
+  void scripts() {
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    QCOMPARE(play(script), expected);
+  }
+};
+
+QTEST_MAIN(TestSelectionMachine)
+
+#include "tst_selection_machine.moc"
