@@ -91,9 +91,17 @@ QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
   if (in.status() != QDataStream::Ok || storedKey != key()) return {};
   if (width <= 0 || height <= 0 || !std::isfinite(ratio) || ratio <= 0 || colourCount > kMaxColours)
     return {};
+  // Checked as a number first: a value outside the enumeration is no QImage::Format,
+  // not even for the time it takes to compare it.
+  if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats) return {};
   const auto imageFormat = static_cast<QImage::Format>(format);
   const qint64 rowBytes = packedRowBytes(width, imageFormat);
-  if (rowBytes <= 0 || rowBytes * height > kMaxPictureBytes) return {};
+  // Both the packed rows and the picture made of them stay within our limit,
+  // which counts 32-bit pixels: Qt pads every row to 4 bytes, so a mono
+  // picture 1 pixel wide takes 32 times its packed size.
+  if (rowBytes <= 0 || rowBytes * height > kMaxPictureBytes ||
+      qint64(width) * height * 4 > kMaxPictureBytes)
+    return {};
   const qint64 total = rowBytes * height;
 
   QList<QRgb> colours(colourCount);
