@@ -51,6 +51,21 @@ QByteArray compressPixels(const QImage& picture) {
   return compress(packed.constData(), total);
 }
 
+// Qt looks some colours up in the table without a bounds check (comparing two
+// pictures, for one): a picture whose pixels name colours its table does not
+// hold is damaged.
+bool coloursCovered(const QImage& picture) {
+  const QImage::Format format = picture.format();
+  if (format != QImage::Format_Mono && format != QImage::Format_MonoLSB &&
+      format != QImage::Format_Indexed8)
+    return true;
+  if (picture.colorCount() >= 1 << picture.depth()) return true;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (picture.pixelIndex(x, y) >= picture.colorCount()) return false;
+  return true;
+}
+
 }  // namespace
 
 QByteArray ExcelPropertyBag::WriteP(const QImage& picture) const {
@@ -131,6 +146,7 @@ QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
     for (int y = 0; y < height; ++y)
       std::memcpy(picture.scanLine(y), packed.constData() + y * rowBytes, size_t(rowBytes));
   if (!colours.isEmpty()) picture.setColorTable(colours);
+  if (!coloursCovered(picture)) return {};
   picture.setDevicePixelRatio(ratio);
   return picture;
 }

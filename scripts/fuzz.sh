@@ -2,7 +2,7 @@
 # Builds one libFuzzer target (the fuzz preset: clang, AddressSanitizer,
 # UBSan) and runs it for a number of seconds, one job:
 #   bash scripts/fuzz.sh picture_loader 600
-#   bash scripts/fuzz.sh excel_property_bag 600 -dict=my.dict   # more libFuzzer flags
+#   bash scripts/fuzz.sh excel_property_bag 600 -max_len=65536   # more libFuzzer flags
 # The inputs it finds interesting collect in build/fuzz/corpus/<target> (the
 # next run starts from them), the inputs that crash it in
 # build/fuzz/findings/<target>/. Rerun one with build/fuzz/bin/fuzz_<target> <file>.
@@ -39,8 +39,8 @@ export ASAN_OPTIONS="detect_leaks=1:intercept_tls_get_addr=0"
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # Pictures up to our 1 GB limit are allowed, and a decode with its
-# conversion may hold two of them: libFuzzer's 2 GB default would call that
-# a leak of memory.
+# conversion may hold two of them: under libFuzzer's 2 GB default that
+# would count as running out of memory.
 exec "build/fuzz/bin/fuzz_$target" "$corpus" "build/fuzz/fuzz/seeds/$target" \
   -max_total_time="$seconds" -rss_limit_mb=4096 -artifact_prefix="$findings/" \
   -print_final_stats=1 "$@"

@@ -169,6 +169,13 @@ void TestExcelPropertyBag::foreignBlobReadsNull_data() {
   row("no pixels", [](Fields& f) { f.pixels.clear(); });
   // Must be refused before anything of that size is allocated.
   row("a huge picture", [](Fields& f) { f.width = f.height = 1 << 20; });
+  row("pixels beyond the colour table", [](Fields& f) {
+    QImage indexed(f.width = 8, f.height, QImage::Format_Indexed8);
+    indexed.fill(5);
+    f.format = indexed.format();
+    f.colours = {0xFF000000, 0xFFFFFFFF};
+    f.pixels = zstdFrame(indexed);
+  });
   // 32 MB of bits, but more pixels than we agree to hold.
   row("too many pixels in few bits", [](Fields& f) {
     QImage mono(f.width = 16384, f.height = 16392, QImage::Format_Mono);
