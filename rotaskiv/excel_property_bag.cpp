@@ -111,11 +111,12 @@ QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
   if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats) return {};
   const auto imageFormat = static_cast<QImage::Format>(format);
   const qint64 rowBytes = packedRowBytes(width, imageFormat);
-  // Both the packed rows and the picture made of them stay within our limit,
-  // which counts 32-bit pixels: Qt pads every row to 4 bytes, so a mono
-  // picture 1 pixel wide takes 32 times its packed size.
-  if (rowBytes <= 0 || rowBytes * height > kMaxPictureBytes ||
-      qint64(width) * height * 4 > kMaxPictureBytes)
+  // Both the picture and its packed rows stay within our limit, which counts
+  // 32-bit pixels: Qt pads every row to 4 bytes, so a mono picture 1 pixel
+  // wide takes 32 times its packed size. The pixels are counted first, so
+  // that no product below can overflow.
+  if (qint64(width) * height > kMaxPictureBytes / 4 || rowBytes <= 0 ||
+      rowBytes * height > kMaxPictureBytes)
     return {};
   const qint64 total = rowBytes * height;
 

@@ -176,6 +176,8 @@ void TestExcelPropertyBag::foreignBlobReadsNull_data() {
     f.colours = {0xFF000000, 0xFFFFFFFF};
     f.pixels = zstdFrame(indexed);
   });
+  row("sizes whose product overflows",
+      [](Fields& f) { f.width = f.height = std::numeric_limits<qint32>::max(); });
   // 32 MB of bits, but more pixels than we agree to hold.
   row("too many pixels in few bits", [](Fields& f) {
     QImage mono(f.width = 16384, f.height = 16392, QImage::Format_Mono);
