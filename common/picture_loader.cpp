@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImageReader>
+#include <cstring>
 
 namespace {
 
@@ -20,16 +22,114 @@ bool looksLikeMetafile(const QByteArray& head) {
          head.mid(40, 4) == " EMF";
 }
 
-// libjpeg quietly fills a truncated file with grey, and libpng reports one on
-// the console; a complete file ends with its end marker (possibly followed by
-// padding): FFD9 for JPEG, the IEND chunk for PNG.
-bool looksComplete(const QString& path, const QByteArray& endMarker) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const qint64 size = file.size();
-  const qint64 tail = qMin<qint64>(size, 4096);
-  file.seek(size - tail);
-  return file.read(tail).contains(endMarker);
+// Reads a seekable device front to back in blocks, so that walking through
+// megabytes of compressed data costs a memchr per block rather than a call
+// per byte, and skipping a segment costs a seek.
+class BlockReader {
+ public:
+  explicit BlockReader(QIODevice& device) : device_(device) {}
+
+  // The next byte, or -1 at the end of the data.
+  int next() {
+    if (at_ == block_.size() && !refill()) return -1;
+    return quint8(block_[at_++]);
+  }
+
+  // A big-endian number of `bytes` bytes, or -1 at the end of the data.
+  qint64 bigEndian(int bytes) {
+    qint64 value = 0;
+    for (int i = 0; i < bytes; ++i) {
+      const int byte = next();
+      if (byte < 0) return -1;
+      value = value << 8 | byte;
+    }
+    return value;
+  }
+
+  // False when fewer than `count` bytes are left.
+  bool skip(qint64 count) {
+    const qint64 inBlock = qMin<qint64>(count, block_.size() - at_);
+    at_ += qsizetype(inBlock);
+    if (inBlock == count) return true;
+    const qint64 target = device_.pos() + (count - inBlock);
+    block_.clear();
+    at_ = 0;
+    return target <= device_.size() && device_.seek(target);
+  }
+
+  // Moves past the next 0xFF byte; false when there is none.
+  bool skipPastFF() {
+    for (;;) {
+      const char* from = block_.constData() + at_;
+      if (const void* hit = std::memchr(from, 0xFF, size_t(block_.size() - at_))) {
+        at_ += static_cast<const char*>(hit) - from + 1;
+        return true;
+      }
+      if (!refill()) return false;
+    }
+  }
+
+ private:
+  bool refill() {
+    block_ = device_.read(kBlockBytes);
+    at_ = 0;
+    return !block_.isEmpty();
+  }
+
+  static constexpr qint64 kBlockBytes = 64 * 1024;
+  QIODevice& device_;
+  QByteArray block_;
+  qsizetype at_ = 0;
+};
+
+// libjpeg quietly fills a truncated JPEG with grey, so we check that its end
+// marker (FFD9) follows the compressed data of a scan. Segments are skipped by
+// their length: the end marker of an EXIF thumbnail inside APP1 does not
+// count. Nothing after the end marker is read: phones append a motion photo's
+// video there and some cameras their own records.
+bool jpegLooksComplete(BlockReader& in) {
+  if (in.next() != 0xFF || in.next() != 0xD8) return false;
+  bool scanned = false;
+  // Between segments, and through a scan's compressed data, every marker
+  // starts with 0xFF; libjpeg skips stray bytes before one, and so do we.
+  while (in.skipPastFF()) {
+    int marker = in.next();
+    while (marker == 0xFF) marker = in.next();  // fill bytes
+    if (marker < 0) return false;
+    if (marker == 0xD9) return scanned;
+    // A stuffed zero inside compressed data, TEM, the restart markers and SOI
+    // carry no length.
+    if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) continue;
+    const qint64 length = in.bigEndian(2);
+    if (length < 2 || !in.skip(length - 2)) return false;
+    if (marker == 0xDA) scanned = true;  // a scan header: compressed data follows
+  }
+  return false;
+}
+
+// libpng reports a cut inside the pixel data but not a missing end, so we
+// follow the chunks by their lengths up to IEND; what follows it is not read.
+bool pngLooksComplete(BlockReader& in) {
+  constexpr qint64 kSignatureBytes = 8, kCrcBytes = 4, kMaxChunkBytes = 0x7FFFFFFF;
+  constexpr qint64 kEnd = 0x49454E44;  // "IEND"
+  if (!in.skip(kSignatureBytes)) return false;
+  for (;;) {
+    const qint64 length = in.bigEndian(4);
+    const qint64 type = in.bigEndian(4);
+    if (length < 0 || length > kMaxChunkBytes || type < 0 || !in.skip(length + kCrcBytes))
+      return false;
+    if (type == kEnd) return true;
+  }
+}
+
+// True unless `format` is one whose end we check and the data stops short of it.
+bool looksComplete(QIODevice& device, const QByteArray& format) {
+  const qint64 start = device.pos();
+  BlockReader in(device);
+  const bool complete = format == "jpeg"  ? jpegLooksComplete(in)
+                        : format == "png" ? pngLooksComplete(in)
+                                          : true;
+  return device.seek(start) && complete;
 }
 
 }  // namespace
@@ -46,36 +146,40 @@ LoadedPicture loadPicture(const QString& path) {
     result.error = tr("无法读取文件：%1").arg(file.errorString());
     return result;
   }
-  if (file.size() == 0) {
+  return loadPicture(file);
+}
+
+LoadedPicture loadPicture(QIODevice& device) {
+  LoadedPicture result;
+  if (device.size() == 0) {
     result.error = tr("文件是空的，不是图片。");
     return result;
   }
-  const QByteArray head = file.peek(64);
-  if (looksLikeMetafile(head)) {
+  if (looksLikeMetafile(device.peek(64))) {
     result.error = tr("此平台不支持 Windows 图元文件（WMF/EMF）。");
     return result;
   }
-
   // Qt refuses large pictures by default; our own limit above is the one that counts.
   if (QImageReader::allocationLimit() < int(kMaxPictureBytes >> 20))
     QImageReader::setAllocationLimit(int(kMaxPictureBytes >> 20));
-  QImageReader reader(&file);
+  QImageReader reader(&device);
+  // Not by a file's suffix: a .dib file holds a whole BMP, which Qt's "dib" does not read.
   reader.setDecideFormatFromContent(true);
   reader.setAutoTransform(true);
-  const QByteArray format = reader.format();
+  const QByteArray format = reader.format();  // only peeks at the device
   if (format.isEmpty()) {
     result.error = tr("文件内容不是可识别的图片格式。");
+    return result;
+  }
+  // Before the header is read: the decoder reads on from where its header ended.
+  if (!looksComplete(device, format)) {
+    result.error = tr("图片文件不完整或已损坏。");
     return result;
   }
   const QSize size = reader.size();
   if (size.isValid() && qint64(size.width()) * size.height() * 4 > kMaxPictureBytes) {
     result.error =
         tr("图片太大（%1 × %2 像素），内存容纳不下。").arg(size.width()).arg(size.height());
-    return result;
-  }
-  if ((format == "jpeg" && !looksComplete(path, QByteArray::fromHex("ffd9"))) ||
-      (format == "png" && !looksComplete(path, "IEND"))) {
-    result.error = tr("图片文件不完整或已损坏。");
     return result;
   }
   QImage image;

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
 // A picture loaded from a file, or the reason it could not be.
 struct LoadedPicture {
   QImage image;
@@ -14,8 +16,14 @@ struct LoadedPicture {
 // content rather than their name. Files that are empty, truncated, not a
 // picture, or too large to hold in memory come back with an error text meant
 // for the user, and no image. Windows metafiles are not supported on this
-// platform and are reported as such.
+// platform and are reported as such. Data after a picture's end (a phone's
+// motion-photo video, a camera's own records) does not make it incomplete.
 LoadedPicture loadPicture(const QString& path);
+
+// The same for the bytes of an open, seekable device (a file, a buffer in
+// memory), from its current position on. The device is left open, at an
+// unspecified position.
+LoadedPicture loadPicture(QIODevice& device);
 
 // The largest picture we agree to decode, in bytes of 32-bit pixels. It is
 // well above a 4K screen and keeps a hostile header from taking all memory.

@@ -51,6 +51,21 @@ QByteArray compressPixels(const QImage& picture) {
   return compress(packed.constData(), total);
 }
 
+// Qt looks some colours up in the table without a bounds check (comparing two
+// pictures, for one): a picture whose pixels name colours its table does not
+// hold is damaged.
+bool coloursCovered(const QImage& picture) {
+  const QImage::Format format = picture.format();
+  if (format != QImage::Format_Mono && format != QImage::Format_MonoLSB &&
+      format != QImage::Format_Indexed8)
+    return true;
+  if (picture.colorCount() >= 1 << picture.depth()) return true;
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if (picture.pixelIndex(x, y) >= picture.colorCount()) return false;
+  return true;
+}
+
 }  // namespace
 
 QByteArray ExcelPropertyBag::WriteP(const QImage& picture) const {
@@ -91,9 +106,18 @@ QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
   if (in.status() != QDataStream::Ok || storedKey != key()) return {};
   if (width <= 0 || height <= 0 || !std::isfinite(ratio) || ratio <= 0 || colourCount > kMaxColours)
     return {};
+  // Checked as a number first: a value outside the enumeration is no QImage::Format,
+  // not even for the time it takes to compare it.
+  if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats) return {};
   const auto imageFormat = static_cast<QImage::Format>(format);
   const qint64 rowBytes = packedRowBytes(width, imageFormat);
-  if (rowBytes <= 0 || rowBytes * height > kMaxPictureBytes) return {};
+  // Both the picture and its packed rows stay within our limit, which counts
+  // 32-bit pixels: Qt pads every row to 4 bytes, so a mono picture 1 pixel
+  // wide takes 32 times its packed size. The pixels are counted first, so
+  // that no product below can overflow.
+  if (qint64(width) * height > kMaxPictureBytes / 4 || rowBytes <= 0 ||
+      rowBytes * height > kMaxPictureBytes)
+    return {};
   const qint64 total = rowBytes * height;
 
   QList<QRgb> colours(colourCount);
@@ -123,6 +147,7 @@ QImage ExcelPropertyBag::ReadP(const QByteArray& blob) const {
     for (int y = 0; y < height; ++y)
       std::memcpy(picture.scanLine(y), packed.constData() + y * rowBytes, size_t(rowBytes));
   if (!colours.isEmpty()) picture.setColorTable(colours);
+  if (!coloursCovered(picture)) return {};
   picture.setDevicePixelRatio(ratio);
   return picture;
 }

@@ -60,6 +60,16 @@ class TestExcelPropertyBag : public QObject {
     QTest::newRow("width 7") << patched(19, "\7");
     // Refused before anything of that size is allocated.
     QTest::newRow("a huge picture") << patched(16, QByteArray::fromHex("0010000000100000"));
+    QTest::newRow("sizes whose product overflows") << patched(16, QByteArray::fromHex("7fffffff7fffffff"));
+    // 32 MB of bits, but more pixels than we agree to hold once padded to 32 bits.
+    QImage mono(16384, 16392, QImage::Format_Mono);
+    mono.fill(0);
+    QTest::newRow("too many pixels in few bits") << ExcelPropertyBag().WriteP(mono);
+    // Qt would read past the colour table when comparing or converting such a picture.
+    QImage indexed(8, 4, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    indexed.fill(5);
+    QTest::newRow("pixels beyond the colour table") << ExcelPropertyBag().WriteP(indexed);
   }
   // clang-format on
 

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds one libFuzzer target (the fuzz preset: clang, AddressSanitizer,
+# UBSan) and runs it for a number of seconds, one job:
+#   bash scripts/fuzz.sh picture_loader 600
+#   bash scripts/fuzz.sh excel_property_bag 600 -max_len=65536   # more libFuzzer flags
+# The inputs it finds interesting collect in build/fuzz/corpus/<target> (the
+# next run starts from them), the inputs that crash it in
+# build/fuzz/findings/<target>/. Rerun one with build/fuzz/bin/fuzz_<target> <file>.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "$#" -lt 2 ]; then
+  echo "usage: $0 picture_loader|excel_property_bag <seconds> [libFuzzer flags...]" >&2
+  exit 2
+fi
+target="${1#fuzz_}"
+seconds="$2"
+shift 2
+
+bash scripts/install-deps.sh
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+missing=()
+for p in clang-14 libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target "fuzz_$target"
+
+corpus="build/fuzz/corpus/$target"
+findings="build/fuzz/findings/$target"
+mkdir -p "$corpus" "$findings"
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="detect_leaks=1:intercept_tls_get_addr=0"
+export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Pictures up to our 1 GB limit are allowed, and a decode with its
+# conversion may hold two of them: under libFuzzer's 2 GB default that
+# would count as running out of memory.
+exec "build/fuzz/bin/fuzz_$target" "$corpus" "build/fuzz/fuzz/seeds/$target" \
+  -max_total_time="$seconds" -rss_limit_mb=4096 -artifact_prefix="$findings/" \
+  -print_final_stats=1 "$@"
