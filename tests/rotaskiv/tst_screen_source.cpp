@@ -15,24 +15,35 @@ class TestScreenSource : public QObject {
   Q_OBJECT
 
  private slots:
-  // Reads a real display: runs where there is one (QT_QPA_PLATFORM=xcb or wayland).
-  void grabsTheRealScreen() {
+  // Reads a real display: runs where there is one (QT_QPA_PLATFORM=xcb or
+  // wayland). Every screen is covered in a colour of its own.
+  void grabsTheRealScreens() {
     if (QGuiApplication::platformName() == "offscreen")
       QSKIP("no display: set QT_QPA_PLATFORM=xcb (or wayland) to read a real screen");
-    QScreen* screen = QGuiApplication::primaryScreen();
-    QWidget cover(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    cover.setStyleSheet("background: #209040");
-    cover.setGeometry(screen->geometry());
-    cover.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&cover));
-    QTest::qWait(200);  // for the window system to put it on screen
+    const QList<QScreen*> screens = QGuiApplication::primaryScreen()->virtualSiblings();
+    std::vector<std::unique_ptr<QWidget>> covers;
+    for (QScreen* screen : screens) {
+      covers.push_back(std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint));
+      covers.back()->setStyleSheet(QString("background: #2090%1").arg(covers.size() * 16, 2, 16));
+      covers.back()->setGeometry(screen->geometry());
+      covers.back()->show();
+      QVERIFY(QTest::qWaitForWindowExposed(covers.back().get()));
+    }
+    QTest::qWait(200);  // for the window system to put them on screen
     const DesktopGrab grab = screenSource().grab();
     QVERIFY2(grab.ok(), qPrintable(grab.error));
-    QCOMPARE(grab.screens.size(), std::size_t(screen->virtualSiblings().size()));
-    QCOMPARE(grab.screens[0].geometry, screen->geometry());
-    const QImage& primary = grab.screens[0].image;
-    QCOMPARE(primary.size(), screen->size() * screen->devicePixelRatio());
-    QCOMPARE(primary.pixelColor(primary.rect().center()), QColor(0x209040));
+    QCOMPARE(grab.screens.size(), std::size_t(screens.size()));
+    for (const FrozenScreen& frozen : grab.screens) {
+      const auto i =
+          std::find_if(screens.begin(), screens.end(),
+                       [&](QScreen* screen) { return screen->geometry() == frozen.geometry; }) -
+          screens.begin();
+      QVERIFY2(i < screens.size(), "a screen that is not on the desktop");
+      QCOMPARE(frozen.image.size(), screens[i]->size() * screens[i]->devicePixelRatio());
+      QCOMPARE(frozen.image.pixelColor(frozen.image.rect().center()),
+               QColor(0x209000 + (i + 1) * 16));
+    }
+    QCOMPARE(grab.screens[0].geometry, QGuiApplication::primaryScreen()->geometry());
   }
 
   void blackIsAnUnreadableScreen() {
