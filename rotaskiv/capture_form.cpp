@@ -138,24 +138,26 @@ void CaptureForm::Show() {
     layout.push_back({screen.geometry, frozen.devicePixelRatio()});
     pictures.push_back(std::move(frozen));
   }
-  origins_.clear();
-  for (std::size_t i = 0; i < layout.size(); ++i) {
-    origins_.push_back(QPointF(layout[i].geometry.topLeft()));
-    if (i > 0) surfaces_.push_back(new CaptureSurface(this, int(i)));
-  }
   machine_ =
       std::make_unique<capture::SelectionMachine>(layout, QSizeF(Picture1->size()), kHandleSize);
   session_.open(std::move(pictures));
+  openSurfaces(layout);
   apply({});
-  for (std::size_t i = 0; i < layout.size(); ++i) {
-    QWidget* surface = surfaces_[i];
-    // Full screen on its own screen, at that screen's device pixel ratio.
-    if (QScreen* screen = screenShowing(layout[i].geometry)) surface->setScreen(screen);
-    surface->setGeometry(layout[i].geometry);
-    surface->showFullScreen();
-  }
   activateWindow();
   setFocus();
+}
+
+void CaptureForm::openSurfaces(const std::vector<ScreenLayout>& screens) {
+  origins_.clear();
+  for (std::size_t i = 0; i < screens.size(); ++i) {
+    origins_.push_back(QPointF(screens[i].geometry.topLeft()));
+    if (i > 0) surfaces_.push_back(new CaptureSurface(this, int(i)));
+    QWidget* surface = surfaces_[i];
+    // Full screen on its own screen, at that screen's device pixel ratio.
+    if (QScreen* screen = screenShowing(screens[i].geometry)) surface->setScreen(screen);
+    surface->setGeometry(screens[i].geometry);
+    surface->showFullScreen();
+  }
 }
 
 QPointF CaptureForm::onDesktop(int screen, QPointF point) const { return point + origins_[screen]; }

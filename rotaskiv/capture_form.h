@@ -84,7 +84,8 @@ class CaptureForm : public QWidget {
   QPointF onSelectionScreen(QPointF desktopPoint) const;
   capture::Selection selectionOnScreen() const;
   QWidget* selectionSurface() const { return surfaces_[controlsOn_]; }
-  void openSurfaces(const std::vector<QRect>& screens);
+  // Shows this window and a new surface for each other screen over them.
+  void openSurfaces(const std::vector<ScreenLayout>& screens);
   void moveControlsTo(int screen);
 
   // Shows the machine's view on the widgets and carries out its step.
