@@ -322,7 +322,8 @@ class TestCaptureForm : public QObject {
              QPoint(n[3].toInt(), n[4].toInt()));
     }
     QWidget* surface = form_->surfaces()[on];
-    QVERIFY(form_->Picture1->isVisible() && form_->Picture1->window() == surface);
+    QVERIFY2(form_->Picture1->isVisible(), "no toolbar after the selection");
+    QCOMPARE(form_->Picture1->window(), surface);  // the controls live on the selection's screen
     QCOMPARE(form_->LblPos->window(), surface);
     if (device.isEmpty()) {
       QTest::keyClick(surface, Qt::Key_Escape);
