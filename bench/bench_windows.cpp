@@ -57,10 +57,13 @@ QImage desktopLike(QSize size) {
   return image;
 }
 
+// The primary screen showing a fixed picture.
 class FixedScreen : public ScreenSource {
  public:
   explicit FixedScreen(QImage image) : image_(std::move(image)) {}
-  ScreenGrab grab() override { return ScreenGrab{image_, QString()}; }
+  DesktopGrab grab() override {
+    return {{{QGuiApplication::primaryScreen()->geometry(), image_}}, QString()};
+  }
 
  private:
   QImage image_;

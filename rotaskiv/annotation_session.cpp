@@ -14,13 +14,24 @@ QPoint rounded(QPointF p) { return QPoint(qRound(p.x()), qRound(p.y())); }
 
 }  // namespace
 
-void AnnotationSession::open(QImage frozen) {
-  committed_ = std::move(frozen);
+void AnnotationSession::open(std::vector<QImage> screens) {
+  pictures_ = std::move(screens);
+  if (pictures_.empty()) pictures_.emplace_back();
+  screen_ = 0;
   history_.clear();
-  history_.push(bag_.WriteP(committed_));
+  history_.push(bag_.WriteP(picture()));
   cancel();
   tool_.reset();
   lastButton_.reset();
+}
+
+void AnnotationSession::moveTo(int screen) {
+  if (screen == screen_ || screen < 0 || screen >= int(pictures_.size())) return;
+  // The snapshots show the other screen: undo could not bring them back here.
+  screen_ = screen;
+  history_.clear();
+  history_.push(bag_.WriteP(picture()));
+  cancel();
 }
 
 bool AnnotationSession::chooseTool(ToolbarButton tool, bool panelShowing) {
@@ -67,7 +78,7 @@ AnnotationSession::Release AnnotationSession::release(QPointF point, Selection s
     return Release::PlaceText;
   }
   {
-    QPainter painter(&committed_);
+    QPainter painter(&pictures_[screen_]);
     drawStroke(painter, clampedToSelection(point, selection), colour);
   }
   strokeInProgress_ = false;
@@ -75,14 +86,14 @@ AnnotationSession::Release AnnotationSession::release(QPointF point, Selection s
   return Release::Committed;
 }
 
-void AnnotationSession::paint(QPainter& painter, QColor colour) const {
-  painter.drawImage(QPointF(0, 0), committed_);
-  if (previewEnd_) drawStroke(painter, *previewEnd_, colour);
+void AnnotationSession::paint(QPainter& painter, int screen, QColor colour) const {
+  painter.drawImage(QPointF(0, 0), picture(screen));
+  if (previewEnd_ && screen == screen_) drawStroke(painter, *previewEnd_, colour);
 }
 
 void AnnotationSession::writeText(const QString& text, const QFont& font, QColor colour) {
   if (!text.isEmpty() && textAt_) {
-    QPainter painter(&committed_);
+    QPainter painter(&pictures_[screen_]);
     painter.setFont(font);
     painter.setPen(colour);
     painter.drawText(QRectF(*textAt_, QSizeF(1e6, 1e6)), Qt::AlignLeft | Qt::AlignTop, text);
@@ -114,11 +125,11 @@ void AnnotationSession::drawStroke(QPainter& painter, QPointF end, QColor colour
   }
 }
 
-void AnnotationSession::commit() { history_.push(bag_.WriteP(committed_)); }
+void AnnotationSession::commit() { history_.push(bag_.WriteP(picture())); }
 
 void AnnotationSession::restore(const QByteArray& blob) {
   const QImage restored = bag_.ReadP(blob);
-  if (!restored.isNull()) committed_ = restored;
+  if (!restored.isNull()) pictures_[screen_] = restored;
 }
 
 bool AnnotationSession::undo() {

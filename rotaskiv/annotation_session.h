@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QRect>
 #include <optional>
+#include <vector>
 
 #include "rotaskiv/capture_geometry.h"
 #include "rotaskiv/excel_property_bag.h"
@@ -17,9 +18,10 @@ class QPainter;
 namespace capture {
 
 // The annotations of one opening of the capture window, without widgets: the
-// committed picture (the frozen screen with every finished stroke), its
+// committed pictures (each frozen screen with every finished stroke), the
 // snapshots for undo and redo, the chosen tool and the stroke in progress.
-// Strokes stay inside the selection they are given.
+// Strokes go to the picture of the screen the selection is on, in that
+// picture's window pixels, and stay inside the selection they are given.
 class AnnotationSession {
  public:
   // What a release did to the stroke in progress.
@@ -30,11 +32,17 @@ class AnnotationSession {
     WriteText,  // second click: the caller writes the box's text with writeText()
   };
 
-  // A new opening: `frozen` becomes the committed picture and snapshot 1;
-  // no tool is chosen.
-  void open(QImage frozen);
+  // A new opening: one frozen picture per screen. The first screen's becomes
+  // the committed picture and snapshot 1; no tool is chosen.
+  void open(std::vector<QImage> screens);
+  // The selection went to another screen: its picture becomes the committed
+  // one, and the history starts again from it.
+  void moveTo(int screen);
+  int screen() const { return screen_; }
 
-  const QImage& picture() const { return committed_; }
+  // The committed picture: the one of the selection's screen.
+  const QImage& picture() const { return pictures_[screen_]; }
+  const QImage& picture(int screen) const { return pictures_.at(screen); }
   const SnapshotHistory& history() const { return history_; }
 
   // --- Tools -----------------------------------------------------------------
@@ -57,8 +65,9 @@ class AnnotationSession {
   // that is not kept. Answers the window area to repaint.
   QRect move(QPointF point, Selection selection);
   Release release(QPointF point, Selection selection, QColor colour);
-  // Paints the committed picture and the preview of the stroke in progress.
-  void paint(QPainter& painter, QColor colour) const;
+  // Paints the picture of `screen`, and the preview of the stroke in progress
+  // over the committed one.
+  void paint(QPainter& painter, int screen, QColor colour) const;
 
   // The text box was placed and its text not yet written.
   bool textPending() const { return textAt_.has_value(); }
@@ -81,7 +90,9 @@ class AnnotationSession {
   void commit();
   void restore(const QByteArray& blob);
 
-  QImage committed_;  // device pixels, with the screen's devicePixelRatio
+  // Device pixels, each with its screen's devicePixelRatio; never empty.
+  std::vector<QImage> pictures_{QImage()};
+  int screen_ = 0;
   ExcelPropertyBag bag_;
   SnapshotHistory history_;
   bool toolActive_ = false;

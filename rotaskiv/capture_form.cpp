@@ -46,22 +46,34 @@ QFont surfaceFont(double points, const QWidget* widget) {
   return font;
 }
 
-// The window covers the primary screen, so in its own coordinates the screen
-// starts at the origin.
-QRectF screenInWindow() {
+// Until the screens are grabbed the window covers the primary screen, so in
+// its own coordinates the screen starts at the origin.
+ScreenLayout primaryScreenInWindow() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  return QRectF(QPointF(0, 0), screen != nullptr ? QSizeF(screen->geometry().size()) : QSizeF());
+  return {QRect(QPoint(0, 0), screen != nullptr ? screen->geometry().size() : QSize()), 1};
 }
+
+QScreen* screenShowing(const QRect& area) {
+  for (QScreen* screen : QGuiApplication::screens())
+    if (screen->geometry() == area) return screen;
+  return QGuiApplication::screenAt(area.center());
+}
+
+void makeFrozenSurface(QWidget* surface) {
+  surface->setAttribute(Qt::WA_OpaquePaintEvent);
+  surface->setMouseTracking(true);
+  surface->setFocusPolicy(Qt::StrongFocus);
+}
+
+constexpr Qt::WindowFlags kSurfaceFlags =
+    Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 
 }  // namespace
 
-CaptureForm::CaptureForm(QWidget* owner)
-    : QWidget(owner, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+CaptureForm::CaptureForm(QWidget* owner) : QWidget(owner, kSurfaceFlags) {
   setObjectName("CaptureForm");
   setAttribute(Qt::WA_DeleteOnClose);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(true);
-  setFocusPolicy(Qt::StrongFocus);
+  makeFrozenSurface(this);
 
   // Made bottom to top: the frame, the handles over it, the labels over
   // those, then the text box, the toolbar and the option panel.
@@ -78,7 +90,8 @@ CaptureForm::CaptureForm(QWidget* owner)
       apply(machine_->handlePress(index, session_.toolLocksSelection()));
     });
     connect(Image1[i], &ResizeHandle::moved, this, [this](int index, QPointF global) {
-      apply(machine_->handleMove(index, mapFromGlobal(global)));
+      const QPointF point = selectionSurface()->mapFromGlobal(global);
+      apply(machine_->handleMove(index, onDesktop(controlsOn_, point)));
     });
     connect(Image1[i], &ResizeHandle::released, this,
             [this](int index) { apply(machine_->handleRelease(index)); });
@@ -98,8 +111,8 @@ CaptureForm::CaptureForm(QWidget* owner)
   connect(Picture1, &CaptureToolbar::buttonClicked, this, &CaptureForm::toolbarClicked);
   Picture2 = new ToolOptionPanel(this);
   Picture2->hide();
-  machine_ = std::make_unique<capture::SelectionMachine>(screenInWindow(), QSizeF(Picture1->size()),
-                                                         kHandleSize);
+  machine_ = std::make_unique<capture::SelectionMachine>(std::vector{primaryScreenInWindow()},
+                                                         QSizeF(Picture1->size()), kHandleSize);
 }
 
 CaptureForm::~CaptureForm() = default;
@@ -108,28 +121,81 @@ void CaptureForm::Show() {
   apply({});  // the toolbar parked above the window, everything else hidden
   cursor_override::set(Qt::CrossCursor);
 
-  const ScreenGrab grab = screenSource().grab();
+  DesktopGrab grab = screenSource().grab();
   if (!grab.ok()) {
     // Never a black picture: say why, and do not open.
     cursor_override::reset();
-    MsgBox(parentWidget(), grab.error, QString::fromLatin1(style_constants::kProgramCaption),
-           MessageRequest::Icon::Warning);
+    MsgBox(parentWidget(), grab.error.isEmpty() ? tr("无法截取屏幕：找不到屏幕。") : grab.error,
+           QString::fromLatin1(style_constants::kProgramCaption), MessageRequest::Icon::Warning);
     close();
     return;
   }
-  QImage frozen = grab.image.convertToFormat(QImage::Format_RGB32);
-  frozen.setDevicePixelRatio(grab.image.devicePixelRatio());
-
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
-  showFullScreen();
-  session_.open(std::move(frozen));
+  std::vector<ScreenLayout> layout;
+  std::vector<QImage> pictures;
+  for (FrozenScreen& screen : grab.screens) {
+    QImage frozen = screen.image.convertToFormat(QImage::Format_RGB32);
+    frozen.setDevicePixelRatio(screen.image.devicePixelRatio());
+    layout.push_back({screen.geometry, frozen.devicePixelRatio()});
+    pictures.push_back(std::move(frozen));
+  }
+  machine_ =
+      std::make_unique<capture::SelectionMachine>(layout, QSizeF(Picture1->size()), kHandleSize);
+  session_.open(std::move(pictures));
+  openSurfaces(layout);
+  apply({});
   activateWindow();
   setFocus();
 }
 
+void CaptureForm::openSurfaces(const std::vector<ScreenLayout>& screens) {
+  origins_.clear();
+  for (std::size_t i = 0; i < screens.size(); ++i) {
+    origins_.push_back(QPointF(screens[i].geometry.topLeft()));
+    if (i > 0) surfaces_.push_back(new CaptureSurface(this, int(i)));
+    QWidget* surface = surfaces_[i];
+    // Full screen on its own screen, at that screen's device pixel ratio.
+    if (QScreen* screen = screenShowing(screens[i].geometry)) surface->setScreen(screen);
+    surface->setGeometry(screens[i].geometry);
+    surface->showFullScreen();
+  }
+}
+
+QPointF CaptureForm::onDesktop(int screen, QPointF point) const { return point + origins_[screen]; }
+
+QPointF CaptureForm::onSelectionScreen(QPointF desktopPoint) const {
+  return desktopPoint - origins_[controlsOn_];
+}
+
+capture::Selection CaptureForm::selectionOnScreen() const {
+  capture::Selection s = machine_->selection();
+  const QPointF at = onSelectionScreen(QPointF(s.left, s.top));
+  s.left = float(at.x());
+  s.top = float(at.y());
+  return s;
+}
+
+// One set of controls serves every screen: they go where the selection goes.
+void CaptureForm::moveControlsTo(int screen) {
+  QWidget* surface = surfaces_[screen];
+  controlsOn_ = screen;
+  session_.moveTo(screen);
+  // Bottom to top, as they were made.
+  Shape1->setParent(surface);
+  for (ResizeHandle* handle : Image1) handle->setParent(surface);
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{LblPos, lblInfo, TextEdit, Picture1, Picture2})
+    control->setParent(surface);
+  // That screen may have another device pixel ratio: the icons are drawn anew.
+  Picture1->drawIcons();
+  Picture2->drawPictures();
+  surface->activateWindow();
+  surface->setFocus();
+}
+
 void CaptureForm::apply(const capture::SelectionStep& step) {
+  if (machine_->screenIndex() != controlsOn_) moveControlsTo(machine_->screenIndex());
   const capture::SelectionView& view = machine_->view();
-  const capture::Selection& s = view.frame;
+  const capture::Selection s = selectionOnScreen();
   Shape1->setGeometry(qRound(s.left), qRound(s.top), qRound(s.width), qRound(s.height));
   Shape1->setVisible(view.frameShown);
   if (!view.sizeText.isEmpty() && LblPos->text() != view.sizeText) {
@@ -142,7 +208,7 @@ void CaptureForm::apply(const capture::SelectionStep& step) {
   lblInfo->setVisible(view.labelsShown);
   if (view.handlesShown) ImageMove();
   for (ResizeHandle* handle : Image1) handle->setVisible(view.handlesShown);
-  Picture1->move(rounded(view.toolbarAt));
+  Picture1->move(rounded(onSelectionScreen(view.toolbarAt)));
   Picture1->setVisible(view.toolbarShown);
 
   if (step.cursorChanged) {
@@ -164,44 +230,53 @@ void CaptureForm::apply(const capture::SelectionStep& step) {
 }
 
 void CaptureForm::ImageMove() {
-  const auto positions = capture::handlePositions(machine_->selection(), kHandleSize);
+  const auto positions = capture::handlePositions(selectionOnScreen(), kHandleSize);
   for (int i = 0; i < capture::kHandleCount; ++i) {
     Image1[i]->move(rounded(positions[i]));
     Image1[i]->show();
   }
 }
 
-void CaptureForm::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  session_.paint(painter, currentColour());
+void CaptureForm::paintEvent(QPaintEvent*) { paintScreen(0, this); }
+
+void CaptureForm::paintScreen(int screen, QWidget* surface) {
+  QPainter painter(surface);
+  session_.paint(painter, screen, currentColour());
 }
 
 QColor CaptureForm::currentColour() const { return colour::toQColor(Picture2->currentColour()); }
 
-// --- The mouse on the surface ------------------------------------------------
+// --- The mouse on the surfaces -----------------------------------------------
 
-void CaptureForm::mousePressEvent(QMouseEvent* event) {
+void CaptureForm::mousePressEvent(QMouseEvent* event) { pressOn(0, event); }
+void CaptureForm::mouseMoveEvent(QMouseEvent* event) { moveOn(0, event); }
+void CaptureForm::mouseReleaseEvent(QMouseEvent* event) { releaseOn(0, event); }
+void CaptureForm::mouseDoubleClickEvent(QMouseEvent*) { apply(machine_->doubleClick()); }
+
+// Strokes are drawn in the selection's screen's pixels: a press on another
+// screen lands outside the selection there.
+void CaptureForm::pressOn(int screen, QMouseEvent* event) {
+  const QPointF p = onDesktop(screen, event->position());
   if (session_.toolActive())
-    session_.press(event->position(), machine_->selection());
+    session_.press(onSelectionScreen(p), selectionOnScreen());
   else
-    apply(machine_->press(event->button(), event->position()));
+    apply(machine_->press(event->button(), p));
 }
 
-void CaptureForm::mouseMoveEvent(QMouseEvent* event) {
-  const QPointF p = event->position();
-  showColourUnder(p);  // whatever else is going on
+void CaptureForm::moveOn(int screen, QMouseEvent* event) {
+  const QPointF p = onDesktop(screen, event->position());
+  showColourUnder(screen, event->position());  // whatever else is going on
   if (session_.toolActive())
-    update(session_.move(p, machine_->selection()));
+    selectionSurface()->update(session_.move(onSelectionScreen(p), selectionOnScreen()));
   else
     apply(machine_->move(event->buttons(), p));
 }
 
-void CaptureForm::mouseReleaseEvent(QMouseEvent* event) {
-  if (session_.toolActive()) finishStroke(event->position());
-  apply(machine_->release(event->button(), event->position()));
+void CaptureForm::releaseOn(int screen, QMouseEvent* event) {
+  const QPointF p = onDesktop(screen, event->position());
+  if (session_.toolActive()) finishStroke(onSelectionScreen(p));
+  apply(machine_->release(event->button(), p));
 }
-
-void CaptureForm::mouseDoubleClickEvent(QMouseEvent*) { apply(machine_->doubleClick()); }
 
 void CaptureForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape)
@@ -213,11 +288,13 @@ void CaptureForm::keyPressEvent(QKeyEvent* event) {
 void CaptureForm::closeEvent(QCloseEvent* event) {
   // The crosshair and move shapes belong to this window only.
   cursor_override::reset();
+  for (QWidget* surface : surfaces_)
+    if (surface != this) surface->hide();
   QWidget::closeEvent(event);
 }
 
-void CaptureForm::showColourUnder(QPointF p) {
-  const QImage& picture = session_.picture();
+void CaptureForm::showColourUnder(int screen, QPointF p) {
+  const QImage& picture = session_.picture(screen);
   const qreal dpr = picture.devicePixelRatio();
   const QPoint device(qFloor(qRound(p.x()) * dpr), qFloor(qRound(p.y()) * dpr));
   if (!picture.valid(device)) return;
@@ -240,7 +317,7 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
       break;
     case ToolbarButton::Redo:
       session_.redo();
-      update();
+      selectionSurface()->update();
       break;
     case ToolbarButton::Save:
       save();
@@ -257,15 +334,15 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
 
 void CaptureForm::chooseTool(ToolbarButton tool) {
   Picture2->arrangeFor(tool == ToolbarButton::Text);
-  Picture2->move(
-      rounded(capture::optionPanelPosition(QPointF(Picture1->pos()), QSizeF(Picture1->size()),
-                                           float(Picture2->height()), machine_->screen())));
+  const QRectF screen(QPointF(0, 0), machine_->screen().size());
+  Picture2->move(rounded(capture::optionPanelPosition(
+      QPointF(Picture1->pos()), QSizeF(Picture1->size()), float(Picture2->height()), screen)));
   Picture2->setVisible(session_.chooseTool(tool, Picture2->isVisible()));
 }
 
 void CaptureForm::finishStroke(QPointF p) {
   using Release = capture::AnnotationSession::Release;
-  const Release release = session_.release(p, machine_->selection(), currentColour());
+  const Release release = session_.release(p, selectionOnScreen(), currentColour());
   if (release == Release::PlaceText || release == Release::WriteText) prepareTextBox();
   if (release == Release::PlaceText) {
     // The box goes where the user clicked; the next release writes its text.
@@ -277,7 +354,7 @@ void CaptureForm::finishStroke(QPointF p) {
   } else if (release == Release::WriteText) {
     writeText();
   }
-  update();
+  selectionSurface()->update();
 }
 
 // The box and the picture take the current colour and size at every click.
@@ -292,7 +369,7 @@ void CaptureForm::writeText() {
   session_.writeText(TextEdit->text(), TextEdit->font(), currentColour());
   TextEdit->hide();
   TextEdit->clear();
-  update();
+  selectionSurface()->update();
 }
 
 void CaptureForm::widenTextEdit() {
@@ -302,7 +379,7 @@ void CaptureForm::widenTextEdit() {
 
 void CaptureForm::undo() {
   if (session_.undo()) {
-    update();
+    selectionSurface()->update();
     return;
   }
   // Nothing to undo: everything is cancelled, and a new selection can be
@@ -313,5 +390,28 @@ void CaptureForm::undo() {
   Picture2->hide();
   TextEdit->hide();
   TextEdit->clear();
-  update();
+  selectionSurface()->update();
+}
+
+// --- Another screen's surface -------------------------------------------------
+
+CaptureSurface::CaptureSurface(CaptureForm* form, int screen)
+    : QWidget(form, kSurfaceFlags), form_(form), screen_(screen) {
+  setObjectName(QStringLiteral("CaptureSurface(%1)").arg(screen));
+  makeFrozenSurface(this);
+}
+
+void CaptureSurface::paintEvent(QPaintEvent*) { form_->paintScreen(screen_, this); }
+void CaptureSurface::mousePressEvent(QMouseEvent* event) { form_->pressOn(screen_, event); }
+void CaptureSurface::mouseMoveEvent(QMouseEvent* event) { form_->moveOn(screen_, event); }
+void CaptureSurface::mouseReleaseEvent(QMouseEvent* event) { form_->releaseOn(screen_, event); }
+void CaptureSurface::mouseDoubleClickEvent(QMouseEvent* event) {
+  form_->mouseDoubleClickEvent(event);
+}
+void CaptureSurface::keyPressEvent(QKeyEvent* event) { form_->keyPressEvent(event); }
+
+// Whichever surface is closed, the capture ends on every screen.
+void CaptureSurface::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (form_->isVisible()) form_->close();
 }

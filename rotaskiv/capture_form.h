@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "rotaskiv/annotation_session.h"
 #include "rotaskiv/capture_geometry.h"
@@ -17,32 +18,41 @@ class QLabel;
 class QLineEdit;
 class ResizeHandle;
 
-// The capture window: it freezes the whole primary screen, lets the user
-// draw, move and resize a selection, annotate it, and copy it to the
-// clipboard or save it to a file. The selection rules live in
-// capture::SelectionMachine and the annotations in capture::AnnotationSession;
-// this window wires its widgets to them.
+class CaptureSurface;
+
+// The capture window: it freezes every screen, lets the user draw, move and
+// resize a selection on any one of them, annotate it, and copy it to the
+// clipboard or save it to a file. The window itself covers the primary
+// screen; each other screen gets a CaptureSurface of its own, and the
+// selection's controls live on the surface of the screen the selection is on.
+// The selection rules live in capture::SelectionMachine and the annotations in
+// capture::AnnotationSession; this window wires its widgets to them.
 class CaptureForm : public QWidget {
   Q_OBJECT
+  friend class CaptureSurface;
 
  public:
   explicit CaptureForm(QWidget* owner);
   ~CaptureForm() override;
 
-  // Grabs the screen and shows the window over it, modeless. When the screen
-  // cannot be grabbed the user is told why and the window closes.
+  // Grabs every screen and shows the window and its surfaces over them,
+  // modeless. When the screens cannot be grabbed the user is told why and the
+  // window closes.
   void Show();
 
   // Places the eight handles around the selection and shows them.
   void ImageMove();
-  // Puts the picture of the window rectangle (x1, y1)-(x2, y2), right and
-  // bottom exclusive, on the clipboard. False when the rectangle is empty.
+  // Puts the picture of the rectangle (x1, y1)-(x2, y2), right and bottom
+  // exclusive, in the pixels of the selection's screen, on the clipboard.
+  // False when the rectangle is empty.
   bool ScrnCap(int x1, int y1, int x2, int y2);
   bool ScrnCap(const QRect& rectangle);
   // Asks for a file name and saves the clipboard's picture to it.
   void CutdSave();
 
   const capture::AnnotationSession& session() const { return session_; }
+  // One full-screen surface per screen, the window itself first.
+  const std::vector<QWidget*>& surfaces() const { return surfaces_; }
 
   QFrame* Shape1 = nullptr;
   std::array<ResizeHandle*, capture::kHandleCount> Image1{};
@@ -62,9 +72,25 @@ class CaptureForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  // What happens on surface `screen` (0: this window), in its own pixels.
+  void paintScreen(int screen, QWidget* surface);
+  void pressOn(int screen, QMouseEvent* event);
+  void moveOn(int screen, QMouseEvent* event);
+  void releaseOn(int screen, QMouseEvent* event);
+
+  // Points between a surface's pixels, the desktop's, and those of the
+  // surface the selection is on, where its controls and its picture live.
+  QPointF onDesktop(int screen, QPointF point) const;
+  QPointF onSelectionScreen(QPointF desktopPoint) const;
+  capture::Selection selectionOnScreen() const;
+  QWidget* selectionSurface() const { return surfaces_[controlsOn_]; }
+  // Shows this window and a new surface for each other screen over them.
+  void openSurfaces(const std::vector<ScreenLayout>& screens);
+  void moveControlsTo(int screen);
+
   // Shows the machine's view on the widgets and carries out its step.
   void apply(const capture::SelectionStep& step);
-  void showColourUnder(QPointF point);
+  void showColourUnder(int screen, QPointF point);
   QColor currentColour() const;
 
   void toolbarClicked(ToolbarButton button);
@@ -80,8 +106,33 @@ class CaptureForm : public QWidget {
   bool copySelection();
   void copyAndExit();
   void save();
-  QRect selectionPixels() const;
 
   std::unique_ptr<capture::SelectionMachine> machine_;
   capture::AnnotationSession session_;
+  std::vector<QWidget*> surfaces_{this};
+  std::vector<QPointF> origins_{QPointF()};  // each surface's top-left on the desktop
+  int controlsOn_ = 0;                       // the surface the selection's controls are on
+};
+
+// Another screen's share of the capture window: that screen's frozen picture,
+// full screen, whose input goes to the capture window. It belongs to the
+// window and closes with it.
+class CaptureSurface : public QWidget {
+  Q_OBJECT
+
+ public:
+  CaptureSurface(CaptureForm* form, int screen);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  CaptureForm* form_;
+  int screen_;
 };

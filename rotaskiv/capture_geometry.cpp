@@ -189,8 +189,23 @@ std::optional<ArrowHead> arrowHead(QPointF tail, QPointF tip, float size) {
                    QPointF(x2 + s * (ux - uy / 2), y2 + s * (uy + ux / 2))};
 }
 
-QString sizeLabelText(float width, float height) {
-  return numbers::shortestFloatText(width) + QLatin1Char('x') + numbers::shortestFloatText(height);
+QRect selectionPixels(Selection s) {
+  const int left = numbers::roundHalfEven32(s.left);
+  const int top = numbers::roundHalfEven32(s.top);
+  const int right = numbers::roundHalfEven32(s.right());
+  const int bottom = numbers::roundHalfEven32(s.bottom());
+  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+QRect devicePixels(QRect pixels, qreal devicePixelRatio) {
+  return QRect(
+      QPoint(qRound(pixels.left() * devicePixelRatio), qRound(pixels.top() * devicePixelRatio)),
+      QSize(qRound(pixels.width() * devicePixelRatio), qRound(pixels.height() * devicePixelRatio)));
+}
+
+QString sizeLabelText(Selection selection, qreal devicePixelRatio) {
+  const QSize size = devicePixels(selectionPixels(selection), devicePixelRatio).size();
+  return QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height());
 }
 
 }  // namespace capture

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QRect>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -95,8 +96,16 @@ struct ArrowHead {
 };
 std::optional<ArrowHead> arrowHead(QPointF tail, QPointF tip, float size);
 
-// The size label: width "x" height, each the shortest text of a single-
-// precision value ("320x240", "12.5x3").
-QString sizeLabelText(float width, float height);
+// The window pixels a copy of the selection takes: Left, Top, Left + Width
+// and Top + Height, each rounded half to even; right and bottom exclusive.
+QRect selectionPixels(Selection selection);
+
+// Window pixels as the device pixels of a picture with `devicePixelRatio`
+// device pixels to one window pixel.
+QRect devicePixels(QRect pixels, qreal devicePixelRatio);
+
+// The size label: what a copy of the selection holds, in device pixels,
+// width "x" height ("320x240").
+QString sizeLabelText(Selection selection, qreal devicePixelRatio);
 
 }  // namespace capture

@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 
 #include "common/dialogs.h"
-#include "common/numbers.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_parts.h"
 #include "rotaskiv/capture_toolbar.h"
@@ -34,15 +33,6 @@ QString saveFolder() {
 
 }  // namespace
 
-QRect CaptureForm::selectionPixels() const {
-  const capture::Selection s = machine_->selection();
-  const int left = numbers::roundHalfEven32(s.left);
-  const int top = numbers::roundHalfEven32(s.top);
-  const int right = numbers::roundHalfEven32(s.left + s.width);
-  const int bottom = numbers::roundHalfEven32(s.top + s.height);
-  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
 bool CaptureForm::ScrnCap(int x1, int y1, int x2, int y2) {
   return ScrnCap(QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1)));
 }
@@ -56,13 +46,11 @@ bool CaptureForm::ScrnCap(const QRect& rectangle) {
 
   // The frozen screen with its annotations, at the screen's full resolution:
   // nothing that covers the selection on screen (toolbar, panel, frame) can
-  // get into the copy, so there is nothing to hide first and wait for.
+  // get into the copy, so there is nothing to hide first and wait for. The
+  // rectangle is in the pixels of the screen the selection is on.
   const QImage& committed = session_.picture();
-  const qreal dpr = committed.devicePixelRatio();
   const QRect device =
-      QRect(QPoint(qRound(rectangle.left() * dpr), qRound(rectangle.top() * dpr)),
-            QSize(qRound(rectangle.width() * dpr), qRound(rectangle.height() * dpr)))
-          .intersected(committed.rect());
+      capture::devicePixels(rectangle, committed.devicePixelRatio()).intersected(committed.rect());
   if (device.isEmpty()) return false;
   QImage picture = committed.copy(device);
   picture.setDevicePixelRatio(1);
@@ -87,7 +75,7 @@ bool CaptureForm::copySelection() {
     prepareTextBox();
     writeText();
   }
-  return ScrnCap(selectionPixels());
+  return ScrnCap(capture::selectionPixels(selectionOnScreen()));
 }
 
 void CaptureForm::copyAndExit() {
@@ -122,8 +110,9 @@ void CaptureForm::CutdSave() {
   dialog.DefaultExt = QStringLiteral("PNG");
   dialog.InitDir = saveFolder();
   dialog.OverwritePrompt = false;
-  // Over the frozen screen, so the dialog is not hidden behind it.
-  if (!dialog.ShowSave(this)) return;  // the clipboard keeps the copy
+  // Over the frozen screen of the selection, so the dialog is not hidden
+  // behind it and shows where the user is looking.
+  if (!dialog.ShowSave(selectionSurface())) return;  // the clipboard keeps the copy
 
   const QString fileName = dialog.FileName;
   const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));

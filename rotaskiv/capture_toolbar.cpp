@@ -58,7 +58,6 @@ QFrame* separator(QWidget* parent, const char* name, int left) {
 CaptureToolbar::CaptureToolbar(QWidget* parent) : Strip(parent) {
   setObjectName("Picture1");
   setFixedSize(kToolbarWidth, kToolbarHeight);
-  const qreal dpr = devicePixelRatioF();
   for (int position = 0; position < kToolbarButtonCount; ++position) {
     const ToolbarButton button = kToolbarOrder[position];
     const int i = buttonIndex(button);
@@ -72,7 +71,6 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : Strip(parent) {
     Image2[i] = new PictureButton(this);
     Image2[i]->setObjectName(QStringLiteral("Image2(%1)").arg(i));
     Image2[i]->setGeometry(cell);
-    Image2[i]->setPixmap(toolbarIcon(button, dpr));
     Image2[i]->setToolTip(tooltip(button));
     connect(Image2[i], &PictureButton::hovered, this, [this, i] {
       showHoverFrame(i);
@@ -83,6 +81,13 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : Strip(parent) {
   }
   Line1 = separator(this, "Line1", kLine1Left);
   Line2 = separator(this, "Line2", kLine2Left);
+  drawIcons();
+}
+
+void CaptureToolbar::drawIcons() {
+  const qreal dpr = devicePixelRatioF();
+  for (const ToolbarButton button : kToolbarOrder)
+    Image2[buttonIndex(button)]->setPixmap(toolbarIcon(button, dpr));
 }
 
 QString CaptureToolbar::tooltip(ToolbarButton button) {

@@ -21,6 +21,8 @@ class CaptureToolbar : public Strip {
 
   // The tooltip of a button, which is also the name of a tool.
   static QString tooltip(ToolbarButton button);
+  // Draws the icons at the device pixel ratio of the screen the strip is on.
+  void drawIcons();
 
   // Indexed by the button's number, Image2(i).
   std::array<PictureButton*, kToolbarButtonCount> Image2{};
@@ -64,6 +66,9 @@ class ToolOptionPanel : public Strip {
 
   // Shows the size list if it is closed, closes it if it is open.
   void OpenCombo();
+  // Draws the drop-down button at the device pixel ratio of the screen the
+  // panel is on.
+  void drawPictures() { setComboLook(0); }
 
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 #include "rotaskiv/portal_screenshot.h"
@@ -44,33 +45,66 @@ bool inWaylandSession() {
          qgetenv("XDG_SESSION_TYPE") == "wayland";
 }
 
+// The screens of the desktop, the primary first. A mirrored output shows the
+// same part of the desktop as another one: one window covers both.
+std::vector<QScreen*> desktopScreens() {
+  std::vector<QScreen*> screens;
+  QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary == nullptr) return screens;
+  screens.push_back(primary);
+  for (QScreen* screen : primary->virtualSiblings()) {
+    const bool mirrored = std::any_of(screens.begin(), screens.end(), [screen](QScreen* known) {
+      return known->geometry() == screen->geometry();
+    });
+    if (!mirrored) screens.push_back(screen);
+  }
+  return screens;
+}
+
 class PlatformScreenSource final : public ScreenSource {
  public:
-  ScreenGrab grab() override {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return {QImage(), tr("无法截取屏幕：找不到屏幕。")};
+  DesktopGrab grab() override {
+    const std::vector<QScreen*> screens = desktopScreens();
+    if (screens.empty()) return {{}, tr("无法截取屏幕：找不到屏幕。")};
     const GrabRoute route = grabRoute(QGuiApplication::platformName(), inWaylandSession());
-    if (route == GrabRoute::Portal) return grabWithPortal(*screen);
-    ScreenGrab grab =
-        screenGrabFromPixmap(screen->grabWindow(0), route == GrabRoute::QtGrabThenPortal);
+    if (route == GrabRoute::Portal) return grabWithPortal(screens);
+    DesktopGrab grab = grabWithQt(screens, route == GrabRoute::QtGrabThenPortal);
     if (grab.ok() || route != GrabRoute::QtGrabThenPortal) return grab;
     // The portal knows better why it could not help either.
-    return grabWithPortal(*screen);
+    return grabWithPortal(screens);
   }
 
  private:
-  static ScreenGrab grabWithPortal(const QScreen& screen) {
-    ScreenGrab grab = PortalScreenshot(QDBusConnection::sessionBus()).take(kPortalTimeoutMs);
-    if (grab.ok())
-      grab.image = primaryScreenPart(grab.image, screen.geometry(), screen.virtualGeometry(),
-                                     screen.devicePixelRatio());
-    return grab;
+  static DesktopGrab grabWithQt(const std::vector<QScreen*>& screens, bool blackMeansUnreadable) {
+    DesktopGrab desktop;
+    for (QScreen* screen : screens) {
+      ScreenGrab grab = screenGrabFromPixmap(screen->grabWindow(0), blackMeansUnreadable);
+      if (!grab.ok()) return {{}, grab.error};
+      desktop.screens.push_back({screen->geometry(), std::move(grab.image)});
+    }
+    return desktop;
+  }
+
+  // The portal shoots the whole desktop in one picture, which is cut per screen.
+  static DesktopGrab grabWithPortal(const std::vector<QScreen*>& screens) {
+    const ScreenGrab grab = PortalScreenshot(QDBusConnection::sessionBus()).take(kPortalTimeoutMs);
+    if (!grab.ok()) return {{}, grab.error};
+    std::vector<ScreenLayout> layout;
+    for (const QScreen* screen : screens)
+      layout.push_back({screen->geometry(), screen->devicePixelRatio()});
+    return {cutPortalPicture(grab.image, layout), QString()};
   }
 };
 
 ScreenSource* installedSource = nullptr;
 
 }  // namespace
+
+bool DesktopGrab::ok() const {
+  return error.isEmpty() && !screens.empty() &&
+         std::none_of(screens.begin(), screens.end(),
+                      [](const FrozenScreen& screen) { return screen.image.isNull(); });
+}
 
 ScreenSource& screenSource() {
   static PlatformScreenSource platform;
@@ -107,27 +141,35 @@ ScreenGrab screenGrabFromPixmap(const QPixmap& pixmap, bool blackMeansUnreadable
   return grab;
 }
 
-QImage primaryScreenPart(const QImage& picture, const QRect& screen, const QRect& desktop,
-                         qreal devicePixelRatio) {
-  if (picture.isNull() || screen.isEmpty()) return picture;
-  QImage part = picture;
-  qreal ratio = devicePixelRatio;
-  if (!covers(picture.size(), screen.size(), devicePixelRatio)) {
-    if (desktop != screen && desktop.contains(screen) &&
-        sameShape(picture.size(), desktop.size())) {
-      // Every output in one picture, possibly at another scale than ours:
-      // cut out the primary screen at the picture's own scale.
-      ratio = covers(picture.size(), desktop.size(), devicePixelRatio)
-                  ? devicePixelRatio
-                  : qreal(picture.width()) / desktop.width();
-      const QRectF area(QPointF(screen.topLeft() - desktop.topLeft()) * ratio,
-                        QSizeF(screen.size()) * ratio);
-      part = picture.copy(area.toRect().intersected(picture.rect()));
-    } else {
-      // The one output at a scale of its own: lay it over the whole screen.
-      ratio = qreal(picture.width()) / screen.width();
-    }
+std::vector<FrozenScreen> cutPortalPicture(const QImage& picture,
+                                           const std::vector<ScreenLayout>& screens) {
+  if (picture.isNull() || screens.empty()) return {};
+  QRect desktop;
+  for (const ScreenLayout& screen : screens) desktop |= screen.geometry;
+  const ScreenLayout& primary = screens.front();
+  const bool coversPrimary =
+      covers(picture.size(), primary.geometry.size(), primary.devicePixelRatio);
+  if (screens.size() == 1 || coversPrimary || !sameShape(picture.size(), desktop.size())) {
+    // The one output, at a scale of its own when not at ours: laid over the
+    // whole primary screen.
+    QImage whole = picture;
+    whole.setDevicePixelRatio(coversPrimary ? primary.devicePixelRatio
+                                            : qreal(picture.width()) / primary.geometry.width());
+    return {{primary.geometry, whole}};
   }
-  part.setDevicePixelRatio(ratio);
-  return part;
+  // Every output in one picture, possibly at another scale than a screen's
+  // own: each screen's part at the picture's scale.
+  std::vector<FrozenScreen> parts;
+  for (const ScreenLayout& screen : screens) {
+    const qreal ratio = covers(picture.size(), desktop.size(), screen.devicePixelRatio)
+                            ? screen.devicePixelRatio
+                            : qreal(picture.width()) / desktop.width();
+    const QRectF area(QPointF(screen.geometry.topLeft() - desktop.topLeft()) * ratio,
+                      QSizeF(screen.geometry.size()) * ratio);
+    QImage part = picture.copy(area.toRect().intersected(picture.rect()));
+    if (part.isNull()) continue;  // the picture ends before this screen: left unfrozen
+    part.setDevicePixelRatio(ratio);
+    parts.push_back({screen.geometry, std::move(part)});
+  }
+  return parts;
 }

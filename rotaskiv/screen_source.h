@@ -4,21 +4,45 @@
 #include <QPixmap>
 #include <QRect>
 #include <QString>
+#include <vector>
 
-// Where the capture window's frozen picture of the screen comes from. The
-// grab keeps the screen's device pixels: the image's devicePixelRatio says
-// how many go to one window pixel.
+// One picture of the screen as a window system hands it over, or why there is
+// none. The picture keeps the screen's device pixels: its devicePixelRatio
+// says how many go to one window pixel.
 struct ScreenGrab {
   QImage image;
   QString error;  // why there is no image, for the user
   bool ok() const { return error.isEmpty() && !image.isNull(); }
 };
 
+// A screen as the desktop lays it out: where it lies, in the desktop's logical
+// pixels, and how many device pixels go to one of them.
+struct ScreenLayout {
+  QRect geometry;
+  qreal devicePixelRatio = 1;
+};
+
+// One screen of the frozen desktop: where it lies (logical pixels) and its
+// picture (device pixels, with the devicePixelRatio that lays it over the
+// screen).
+struct FrozenScreen {
+  QRect geometry;
+  QImage image;
+};
+
+// The whole desktop frozen: a picture of every screen, the primary first, or
+// why it could not be had.
+struct DesktopGrab {
+  std::vector<FrozenScreen> screens;
+  QString error;
+  bool ok() const;
+};
+
 class ScreenSource {
  public:
   virtual ~ScreenSource() = default;
-  // A picture of the whole primary screen as it looks now.
-  virtual ScreenGrab grab() = 0;
+  // A picture of every screen as it looks now.
+  virtual DesktopGrab grab() = 0;
 };
 
 // The source in use: the desktop portal on Wayland, Qt's screen grab
@@ -43,10 +67,10 @@ GrabRoute grabRoute(const QString& platformName, bool waylandSession);
 // (the window system handed out an empty picture instead of the screen).
 ScreenGrab screenGrabFromPixmap(const QPixmap& pixmap, bool blackMeansUnreadable);
 
-// The part of a portal's picture that shows the primary screen `screen`
-// (window pixels, in the coordinates of `desktop`, the area of all screens),
-// with the device pixel ratio that lays it over the screen. Portals shoot
-// either the one output or every output at once, at the screen's scale or at
-// another one.
-QImage primaryScreenPart(const QImage& picture, const QRect& screen, const QRect& desktop,
-                         qreal devicePixelRatio);
+// Cuts a portal's picture into the screens of `screens` (the primary first).
+// Portals shoot either every output at once, at the screens' scale or at
+// another one, or only one output: every screen then gets its part of the
+// picture at the picture's own scale, or the primary screen alone gets the
+// whole picture laid over it.
+std::vector<FrozenScreen> cutPortalPicture(const QImage& picture,
+                                           const std::vector<ScreenLayout>& screens);

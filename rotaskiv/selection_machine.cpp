@@ -1,15 +1,21 @@
 #include "rotaskiv/selection_machine.h"
 
+#include <algorithm>
+
 namespace capture {
 
-SelectionMachine::SelectionMachine(QRectF screen, QSizeF toolbar, QSizeF handle)
-    : screen_(screen), toolbar_(toolbar), handle_(handle) {
+SelectionMachine::SelectionMachine(std::vector<ScreenLayout> screens, QSizeF toolbar, QSizeF handle)
+    : screens_(std::move(screens)), toolbar_(toolbar), handle_(handle) {
+  if (screens_.empty()) screens_.push_back({});
   // Parked above the window's top edge until the first selection places it.
-  view_.toolbarAt = QPointF(screen.left(), screen.top() - toolbar.height());
+  view_.toolbarAt = QPointF(screen().left(), screen().top() - toolbar.height());
 }
 
 SelectionStep SelectionMachine::press(Qt::MouseButton button, QPointF point) {
   SelectionStep step;
+  // A press on another screen misses the selection, so it cancels it below,
+  // and the next selection is drawn there.
+  screen_ = screenAt(point);
   view_.toolbarShown = false;
   if (mode_ == Mode::Draw) {
     view_.frameShown = true;
@@ -34,13 +40,14 @@ SelectionStep SelectionMachine::move(Qt::MouseButtons buttons, QPointF point) {
   setCursor(strictlyInside(point, view_.frame) ? Qt::SizeAllCursor : Qt::CrossCursor, step);
   if (!(buttons & Qt::LeftButton)) return step;
   if (mode_ == Mode::Draw) {
-    view_.frame = drawnSelection(anchor_, point);
-    view_.sizeText = sizeLabelText(view_.frame.width, view_.frame.height);
+    // The pointer may wander onto another screen; the selection stays on its own.
+    view_.frame = drawnSelection(anchor_, onScreen(point));
+    showSize();
     setCursor(Qt::CrossCursor, step);
   } else {
     setCursor(Qt::SizeAllCursor, step);
     view_.frame =
-        movedSelection(anchor_, pressPoint_.value_or(anchor_), point, view_.frame, screen_);
+        movedSelection(anchor_, pressPoint_.value_or(anchor_), point, view_.frame, screen());
   }
   view_.frameShown = view_.labelsShown = view_.handlesShown = true;
   return step;
@@ -83,10 +90,10 @@ SelectionStep SelectionMachine::handleMove(int index, QPointF cursor) {
   setCursor(handleCursor(index), step);
   if (handleDrag_ != HandleDrag::Start) return step;
   // A drag past the opposite edge is refused; handles and labels still follow.
-  if (const auto resized = resizedSelection(index, cursor, handlePressEdges_, handle_))
+  if (const auto resized = resizedSelection(index, onScreen(cursor), handlePressEdges_, handle_))
     view_.frame = *resized;
   view_.handlesShown = true;
-  view_.sizeText = sizeLabelText(view_.frame.width, view_.frame.height);
+  showSize();
   anchor_ = QPointF(view_.frame.left, view_.frame.top);
   return step;
 }
@@ -119,8 +126,26 @@ void SelectionMachine::setCursor(std::optional<Qt::CursorShape> shape, Selection
 }
 
 void SelectionMachine::placeToolbar() {
-  view_.toolbarAt = toolbarPosition(view_.frame, toolbar_, screen_);
+  view_.toolbarAt = toolbarPosition(view_.frame, toolbar_, screen());
   view_.toolbarShown = true;
+}
+
+void SelectionMachine::showSize() {
+  // What a copy will hold: on a HiDPI screen, more pixels than the frame spans.
+  view_.sizeText = sizeLabelText(view_.frame, screens_[screen_].devicePixelRatio);
+}
+
+int SelectionMachine::screenAt(QPointF point) const {
+  if (screen().contains(point)) return screen_;
+  for (std::size_t i = 0; i < screens_.size(); ++i)
+    if (QRectF(screens_[i].geometry).contains(point)) return int(i);
+  return screen_;
+}
+
+QPointF SelectionMachine::onScreen(QPointF point) const {
+  const QRectF area = screen();
+  return {std::clamp(point.x(), area.left(), area.right()),
+          std::clamp(point.y(), area.top(), area.bottom())};
 }
 
 }  // namespace capture

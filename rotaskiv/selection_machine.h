@@ -6,12 +6,15 @@
 #include <QString>
 #include <Qt>
 #include <optional>
+#include <vector>
 
 #include "rotaskiv/capture_geometry.h"
+#include "rotaskiv/screen_source.h"
 
 namespace capture {
 
-// What the capture window shows of the selection after an event.
+// What the capture window shows of the selection after an event, in the
+// desktop's logical pixels, on the screen the selection is on.
 struct SelectionView {
   Selection frame;            // the selection frame Shape1
   bool frameShown = false;    // Shape1
@@ -32,16 +35,23 @@ struct SelectionStep {
 
 // The selection of the capture window as a state machine without widgets:
 // drawing a new selection, moving it, resizing it with the handles, cancelling
-// it, and the mouse rules that close the window. Fed the surface's and the
-// handles' mouse events (in window pixels), it answers what to show and do.
+// it, and the mouse rules that close the window. Fed the surfaces' and the
+// handles' mouse events (in the desktop's logical pixels), it answers what to
+// show and do.
+//
+// On a desktop of several screens the selection lies on one of them, never
+// across two: a press on another screen is a press outside the selection, and
+// that screen then confines what is drawn, moved and resized, and places the
+// toolbar.
 class SelectionMachine {
  public:
   enum class Mode { Draw, Move };
   enum class HandleDrag { None, Start, Stop };
 
-  // `screen`: the screen the selection lies on, in window pixels; it confines
-  // moves and places the toolbar. `toolbar` and `handle`: their sizes.
-  SelectionMachine(QRectF screen, QSizeF toolbar, QSizeF handle);
+  // `screens`: where each screen lies and its pictures' device pixel ratio,
+  // which the size label counts in; the selection starts on the first.
+  // `toolbar` and `handle`: their sizes.
+  SelectionMachine(std::vector<ScreenLayout> screens, QSizeF toolbar, QSizeF handle);
 
   // Mouse on the surface while no tool is active (release: always).
   SelectionStep press(Qt::MouseButton button, QPointF point);
@@ -64,14 +74,21 @@ class SelectionMachine {
   Selection selection() const { return view_.frame; }
   // The application-wide cursor this window wants; nothing: no override.
   std::optional<Qt::CursorShape> cursor() const { return cursor_; }
-  QRectF screen() const { return screen_; }
+  // The screen the selection is on: its index and where it lies.
+  int screenIndex() const { return screen_; }
+  QRectF screen() const { return QRectF(screens_[screen_].geometry); }
 
  private:
   void cancel(QPointF point, SelectionStep& step);
   void setCursor(std::optional<Qt::CursorShape> shape, SelectionStep& step);
   void placeToolbar();
+  void showSize();
+  // The screen under a press: the selection's own where screens meet.
+  int screenAt(QPointF point) const;
+  QPointF onScreen(QPointF point) const;
 
-  QRectF screen_;
+  std::vector<ScreenLayout> screens_;
+  int screen_ = 0;
   QSizeF toolbar_;
   QSizeF handle_;
   SelectionView view_;

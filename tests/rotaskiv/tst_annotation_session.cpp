@@ -18,7 +18,7 @@ QString play(const QString& script) {
   QImage picture(400, 300, QImage::Format_RGB32);
   picture.fill(Qt::white);
   AnnotationSession session;
-  session.open(picture);
+  session.open({picture});
   const capture::Selection selection{100, 100, 200, 120};
   bool panel = false;
   QStringList happened;

@@ -14,10 +14,20 @@
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 
-// A screen that always shows the same known picture.
+// A desktop of two screens (two_screens.json): the primary as the offscreen
+// platform's default one, and a smaller one right of it and lower, at two
+// device pixels a pixel. Set before the application is made, unless another
+// platform was asked for.
+const bool kTwoScreens = [] {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  return (platform.isEmpty() || platform == "offscreen") &&
+         qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" TWO_SCREENS_CONFIG);
+}();
+
+// Screens that always show the same known pictures.
 struct FixedScreen : ScreenSource {
-  ScreenGrab grab() override { return result; }
-  ScreenGrab result;
+  DesktopGrab grab() override { return result; }
+  DesktopGrab result;
 };
 
 const QRect kSelection(100, 100, 200, 120);
@@ -31,15 +41,23 @@ class TestCaptureForm : public QObject {
   QPointer<CaptureForm> form_;
   std::unique_ptr<QTemporaryDir> dir_;
 
-  // Opens the window over the known picture and drags out `selection`.
-  void open(QRect selection = kSelection, qreal dpr = 1) {
-    const QSize size = QGuiApplication::primaryScreen()->geometry().size() * dpr;
-    screen_.result = ScreenGrab{patternImage(size.width(), size.height()), QString()};
-    screen_.result.image.setDevicePixelRatio(dpr);
+  // Opens the window over known pictures of the first `screens` screens, the
+  // second's unlike the primary's anywhere, and drags out `selection`.
+  void open(QRect selection = kSelection, int screens = 1) {
+    screen_.result = {};
+    for (int i = 0; i < screens; ++i) {
+      const QScreen* on = QGuiApplication::screens().at(i);
+      const QSize size = on->size() * on->devicePixelRatio();
+      QImage picture = patternImage(size.width(), size.height());
+      if (i == 1) picture = picture.rgbSwapped();
+      picture.setDevicePixelRatio(on->devicePixelRatio());
+      screen_.result.screens.push_back({on->geometry(), picture});
+    }
     form_ = new CaptureForm(owner_.get());
     form_->Show();
     QVERIFY(QTest::qWaitForWindowExposed(form_));
-    drag(form_, selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
+    if (!selection.isEmpty())
+      drag(form_, selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
   }
   void drag(QWidget* on, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mousePress(on, button, {}, from);
@@ -56,7 +74,7 @@ class TestCaptureForm : public QObject {
     QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(150, 150));
     QTest::keyClicks(form_->TextEdit, text);
   }
-  QImage screen(QRect r = QRect()) const { return screen_.result.image.copy(r); }
+  QImage screen(QRect r = QRect()) const { return screen_.result.screens[0].image.copy(r); }
 
  private slots:
   void init() {
@@ -224,15 +242,13 @@ class TestCaptureForm : public QObject {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("saveAs");  // empty: no dialog; "-": cancelled
     QTest::addColumn<bool>("onClipboard");
-    QTest::addColumn<qreal>("dpr");  // of the screen: the copy keeps its device pixels
-    QTest::newRow("copy and exit") << "Image2(1)" << "" << true << 1.0;
-    QTest::newRow("copy and exit, two device pixels a pixel") << "Image2(1)" << "" << true << 2.0;
-    QTest::newRow("double-click inside") << "double-click" << "" << true << 1.0;
-    QTest::newRow("save as PNG") << "Image2(2)" << "shot.PNG" << false << 1.0;
-    QTest::newRow("save cancelled") << "Image2(2)" << "-" << true << 1.0;
-    QTest::newRow("save as .jpeg: reported") << "Image2(2)" << "shot.jpeg" << false << 1.0;
-    QTest::newRow("exit capture") << "Image2(3)" << "" << false << 1.0;
-    QTest::newRow("Esc") << "Esc" << "" << false << 1.0;
+    QTest::newRow("copy and exit") << "Image2(1)" << "" << true;
+    QTest::newRow("double-click inside") << "double-click" << "" << true;
+    QTest::newRow("save as PNG") << "Image2(2)" << "shot.PNG" << false;
+    QTest::newRow("save cancelled") << "Image2(2)" << "-" << true;
+    QTest::newRow("save as .jpeg: reported") << "Image2(2)" << "shot.jpeg" << false;
+    QTest::newRow("exit capture") << "Image2(3)" << "" << false;
+    QTest::newRow("Esc") << "Esc" << "" << false;
   }
   // clang-format on
 
@@ -240,9 +256,8 @@ class TestCaptureForm : public QObject {
     QFETCH(QString, how);
     QFETCH(QString, saveAs);
     QFETCH(bool, onClipboard);
-    QFETCH(qreal, dpr);
     const QRect area(50, 60, 70, 40);
-    open(area, dpr);
+    open(area);
     const QString path = dir_->filePath(saveAs);
     if (!saveAs.isEmpty()) dialogs_->answerSave(saveAs == "-" ? std::nullopt : std::optional(path));
     // A click, then the double-click event of the second press.
@@ -252,9 +267,8 @@ class TestCaptureForm : public QObject {
     if (how.startsWith("Image2"))
       QTest::mouseClick(form_->findChild<QWidget*>(how), Qt::LeftButton);
     QTRY_VERIFY2(form_.isNull(), "the capture window is still there");
-    QCOMPARE(imageDifference(
-                 QGuiApplication::clipboard()->image(),
-                 onClipboard ? screen(QRect(area.topLeft() * dpr, area.size() * dpr)) : QImage()),
+    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
+                             onClipboard ? screen(area) : QImage()),
              QString());
     QCOMPARE(imageDifference(QImage(path), saveAs == "shot.PNG" ? screen(area) : QImage()),
              QString());
@@ -270,8 +284,62 @@ class TestCaptureForm : public QObject {
              qPrintable(request.initialDir));
   }
 
+  // Every screen is frozen, each at its own scale, and a selection can be
+  // drawn on either; the copy takes that screen's device pixels.
+  // clang-format off
+  void selectionOnEitherScreen_data() {
+    QTest::addColumn<QString>("drags");  // "screen:x,y-x,y" in that screen's pixels; "tool": a tool chosen
+    QTest::addColumn<int>("on");         // the screen the selection ends on
+    QTest::addColumn<QRect>("device");   // the copy, in that screen's device pixels; empty: Esc
+    QTest::newRow("on the second") << "1:50,40-250,160" << 1 << QRect(100, 80, 400, 240);
+    QTest::newRow("dragged past its edge") << "1:300,200-700,500" << 1 << QRect(600, 400, 200, 200);
+    QTest::newRow("then on the second") << "0:100,100-300,220 1:50,40-250,160" << 1 << QRect(100, 80, 400, 240);
+    QTest::newRow("back on the primary") << "1:50,40-250,160 0:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
+    QTest::newRow("a tool keeps it there") << "0:100,100-300,220 tool 1:150,150-190,190" << 0 << QRect(100, 100, 200, 120);
+    QTest::newRow("Esc on the second") << "0:100,100-300,220 1:50,40-250,160" << 1 << QRect();
+  }
+  // clang-format on
+
+  void selectionOnEitherScreen() {
+    QFETCH(QString, drags);
+    QFETCH(int, on);
+    QFETCH(QRect, device);
+    if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
+    open(QRect(), 2);
+    QCOMPARE(form_->surfaces().size(), std::size_t(2));
+    for (int i = 0; i < 2; ++i) {
+      QWidget* surface = form_->surfaces()[i];
+      QVERIFY(QTest::qWaitForWindowExposed(surface));
+      QCOMPARE(surface->geometry(), QGuiApplication::screens()[i]->geometry());
+      QCOMPARE(imageDifference(surface->grab().toImage(), screen_.result.screens[i].image),
+               QString());
+    }
+    for (const QString& step : drags.split(' ')) {
+      if (step == "tool") click(ToolbarButton::Rectangle);
+      const QStringList n = step.split(QRegularExpression("[:,-]"));
+      if (n.size() == 5)
+        drag(form_->surfaces()[n[0].toInt()], QPoint(n[1].toInt(), n[2].toInt()),
+             QPoint(n[3].toInt(), n[4].toInt()));
+    }
+    QWidget* surface = form_->surfaces()[on];
+    QVERIFY2(form_->Picture1->isVisible(), "no toolbar after the selection");
+    QCOMPARE(form_->Picture1->window(), surface);  // the controls live on the selection's screen
+    QCOMPARE(form_->LblPos->window(), surface);
+    if (device.isEmpty()) {
+      QTest::keyClick(surface, Qt::Key_Escape);
+    } else {
+      QCOMPARE(form_->LblPos->text(), QString("%1x%2").arg(device.width()).arg(device.height()));
+      click(ToolbarButton::CopyAndExit);
+    }
+    QTRY_VERIFY2(form_.isNull(), "the capture window is still there");
+    const QImage expected = screen_.result.screens[on].image;
+    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
+                             device.isEmpty() ? QImage() : expected.copy(device)),
+             QString());
+  }
+
   void failedGrabIsReported() {
-    screen_.result = ScreenGrab{QImage(), "无法截取屏幕：测试"};
+    screen_.result = {{}, "无法截取屏幕：测试"};
     form_ = new CaptureForm(owner_.get());
     form_->Show();
     QCOMPARE(dialogs_->messages().value(0).text, QString("无法截取屏幕：测试"));

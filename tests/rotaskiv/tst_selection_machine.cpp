@@ -12,11 +12,13 @@ const QString kSelect = "dL@100,80 mL@300,200 uL@300,200";
 // label, and what the window was asked to do on the way. Events: dL dR press,
 // m mL move (no button, the left held), uL uR release, dc double-click; hdI
 // (hDI: locked by a tool) press on handle I, hmI move over it, huI release on
-// it; x cancel everything; "@x,y" the point. A script that begins with
-// "right" has its 800 x 600 screen right of one at the origin.
+// it; x cancel everything; "@x,y" the point. The screen is 800 x 600; a
+// script that begins with "two" has a second one right of it, 400 x 300 at two
+// device pixels a pixel ("on1": the selection is there).
 QString play(const QString& script) {
-  const QRectF screen(script.startsWith("right") ? 800 : 0, 0, 800, 600);
-  SelectionMachine machine(screen, QSizeF(3620 / 15.0, 26), QSizeF(4, 4));
+  std::vector<ScreenLayout> screens{{QRect(0, 0, 800, 600), 1}};
+  if (script.startsWith("two")) screens.push_back({QRect(800, 0, 400, 300), 2});
+  SelectionMachine machine(screens, QSizeF(3620 / 15.0, 26), QSizeF(4, 4));
   QStringList asked;
   for (const QString& event : script.split(' ')) {
     const QString op = event.section('@', 0, 0);
@@ -53,6 +55,7 @@ QString play(const QString& script) {
                     shown, machine.cursor() ? cursors.value(*machine.cursor()) : "none",
                     v.sizeText};
   if (machine.handleDrag() == SelectionMachine::HandleDrag::Start) words << "resizing";
+  if (machine.screenIndex() != 0) words << QString("on%1").arg(machine.screenIndex());
   return (words + asked).join(' ').simplified();
 }
 
@@ -74,9 +77,13 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("moved") << S + "dL@150,150 mL@180,130 uL@180,130" << "move 130,60 200x120 FLHT@89,184 sizeall 200x120";
     QTest::newRow("moved up to an edge")
         << S + "dL@150,150 mL@-500,-500 uL@-500,-500" << "move 0,0 200x120 FLHT@0,124 sizeall 200x120";
-    QTest::newRow("moved to another screen's edge")
-        << "right dL@900,80 mL@1100,200 uL@1100,200 dL@950,150 mL@0,150 uL@0,150"
-        << "move 800,80 200x120 FLHT@800,204 sizeall 200x120";
+    const QString T = "two dL@900,80 mL@1100,200 uL@1100,200 ";  // on the second screen
+    QTest::newRow("on the second screen, in its device pixels") << T << "move 900,80 200x120 FLHT@859,204 cross 400x240 on1";
+    QTest::newRow("moved to its edge") << T + "dL@950,150 mL@0,150 uL@0,150" << "move 800,80 200x120 FLHT@800,204 sizeall 400x240 on1";
+    QTest::newRow("drawn past its edge")
+        << "two dL@900,200 mL@1500,700 uL@1500,700" << "move 900,200 300x100 FLHT@959,270 cross 600x200 on1";
+    QTest::newRow("resized past its edge") << T + "hd0 hm0@700,50" << "move 802,52 300x150 FLH- fdiag 600x300 resizing on1 drag";
+    QTest::newRow("a press on the other screen cancels") << T + "dL@100,80" << "draw 100,80 0x0 ---- none 400x240";
     QTest::newRow("a press outside cancels") << S + "dL@500,400" << "draw 500,400 0x0 ---- none 200x120";
     QTest::newRow("then a drag draws anew")
         << S + "dL@500,400 mL@600,450 uL@600,450" << "move 500,400 100x50 FLHT@359,454 cross 100x50";
