@@ -57,10 +57,10 @@ std::optional<std::int16_t> integer(std::optional<double> value) {
 QList<std::int16_t> counterRun(std::int16_t first, std::int16_t last, std::int16_t step) {
   QList<std::int16_t> values;
   if (step == 0) return values;
-  for (int i = first; step > 0 ? i <= last : i >= last; i += step) {
+  // Counted in a wider integer: a next value past the 16-bit range is past
+  // `last` too and ends the run, where a 16-bit counter would overflow.
+  for (int i = first; step > 0 ? i <= last : i >= last; i += step)
     values << static_cast<std::int16_t>(i);
-    if (i + step < Int16::min() || i + step > Int16::max()) break;
-  }
   return values;
 }
 
