@@ -23,11 +23,12 @@ constexpr double kLargestFontSize = 2160;
 }  // namespace
 
 void Form1::cbofontstyle_Click() {
-  const QString style = cbofontstyle->currentText();
+  // Entries: Normal, Bold, Italic, Underline; each clears the other two.
+  const int style = cbofontstyle->currentIndex();
   QFont font = Picture1->font();
-  font.setBold(style == QLatin1String("Bold"));
-  font.setItalic(style == QLatin1String("Italic"));
-  font.setUnderline(style == QLatin1String("Underline"));
+  font.setBold(style == 1);
+  font.setItalic(style == 2);
+  font.setUnderline(style == 3);
   Picture1->setFont(font);
 }
 

@@ -101,12 +101,11 @@ void Form1::buildCanvas() {
 
   Text7 = new CellEditor(Picture1);
   Text7->setObjectName("Text7");
-  // The canvas's font is the text's; the editor keeps the captions' own.
+  // The canvas's font is the text's, and a child takes its parent's font in
+  // every attribute it does not set itself: the editor sets them all, so it
+  // keeps the captions' font whatever the text is written in.
   QFont editorFont = font();
-  editorFont.setBold(false);
-  editorFont.setItalic(false);
-  editorFont.setUnderline(false);
-  editorFont.setPointSizeF(editorFont.pointSizeF());
+  editorFont.setResolveMask(QFont::AllPropertiesResolved);
   Text7->setFont(editorFont);
   Text7->setBox({70, 70, 1920, 520});
 
@@ -165,8 +164,8 @@ void Form1::buildTopPanel() {
     bar->setPageStep(kPanPage);
   }
   Check1 = place(new QCheckBox(tr("显示坐标"), Frame1), "Check1", 530, 75, 80);
-  Label9 = place(new QLabel(QStringLiteral("x"), Frame1), "Label9", 614, 75, 64);
-  Label10 = place(new QLabel(QStringLiteral("y"), Frame1), "Label10", 680, 75, 64);
+  Label9 = place(new QLabel(tr("x"), Frame1), "Label9", 614, 75, 64);
+  Label10 = place(new QLabel(tr("y"), Frame1), "Label10", 680, 75, 64);
 
   Command12 = place(new QPushButton(tr("暂存图"), Frame1), "Command12", 536, 50, 64, 23);
   Command11 = place(new QPushButton(tr("背景色"), Frame1), "Command11", 604, 50, 64, 23);
@@ -283,7 +282,7 @@ void Form1::Form_Load(const FontCatalogue& fonts) {
 
   cbofont->addItems(fonts::everySecondName(fonts.families()));
   for (int size = 8; size <= 72; size += 4) cbofontsize->addItem(QString::number(size));
-  cbofontstyle->addItems({"Normal", "Bold", "Italic", "Underline"});
+  cbofontstyle->addItems({tr("Normal"), tr("Bold"), tr("Italic"), tr("Underline")});
   cbofont->setCurrentIndex(fonts::preselectedFontIndex(cbofont->count()));
   cbofontsize->setCurrentIndex(3);
   cbofontstyle->setCurrentIndex(1);  // applies at once
