@@ -123,26 +123,22 @@ void Form1::buildTopPanel() {
   Frame1->setFrameStyle(QFrame::Panel | QFrame::Raised);
   setBackground(Frame1, kPanelColour);
 
-  int labelNumber = 2;  // captions take the numbers no other label has
-  const auto caption = [&](const QString& text, int x, int y, int w) {
-    while (labelNumber == 4 || labelNumber == 9 || labelNumber == 10 || labelNumber == 22 ||
-           labelNumber == 23 || labelNumber == 24)
-      ++labelNumber;
-    auto* label = new QLabel(text, Frame1);
-    return place(label, QStringLiteral("Label%1").arg(labelNumber++), x, y, w);
+  // Captions take the label numbers that no label with a part of its own has.
+  const auto caption = [this](int number, const QString& text, int x, int y, int w) {
+    place(new QLabel(text, Frame1), QStringLiteral("Label%1").arg(number), x, y, w);
   };
-  const auto field = [&](const QString& name, const QString& label, const QString& text, int x,
-                         int labelWidth, int fieldWidth) {
-    caption(label, x, 3, labelWidth);
+  const auto field = [&](const QString& name, int labelNumber, const QString& labelText,
+                         const QString& text, int x, int labelWidth, int fieldWidth) {
+    caption(labelNumber, labelText, x, 3, labelWidth);
     return place(new QLineEdit(text, Frame1), name, x + labelWidth, 3, fieldWidth);
   };
-  Text1 = field("Text1", tr("左上角x"), "10", 6, 48, 56);
-  Text2 = field("Text2", tr("左上角y"), "10", 116, 48, 56);
-  Text5 = field("Text5", tr("表格宽"), "10000", 226, 40, 56);
-  Text4 = field("Text4", tr("表格高"), "6000", 328, 40, 56);
-  Text3 = field("Text3", tr("列数"), "5", 430, 28, 44);
-  Text6 = field("Text6", tr("行数"), "10", 508, 28, 44);
-  caption(tr("表格线宽"), 586, 3, 52);
+  Text1 = field("Text1", 2, tr("左上角x"), "10", 6, 48, 56);
+  Text2 = field("Text2", 3, tr("左上角y"), "10", 116, 48, 56);
+  Text5 = field("Text5", 5, tr("表格宽"), "10000", 226, 40, 56);
+  Text4 = field("Text4", 6, tr("表格高"), "6000", 328, 40, 56);
+  Text3 = field("Text3", 7, tr("列数"), "5", 430, 28, 44);
+  Text6 = field("Text6", 8, tr("行数"), "10", 508, 28, 44);
+  caption(11, tr("表格线宽"), 586, 3, 52);
   Combo1 = place(new QComboBox(Frame1), "Combo1", 638, 3, 48);
   Combo1->setEditable(true);
   Label1 = place(new ColourSwatch(kLineColour, Frame1), "Label1", 692, 3, 60);
@@ -150,14 +146,14 @@ void Form1::buildTopPanel() {
   Command2 = place(new QPushButton(tr("绘制表格"), Frame1), "Command2", 760, 2, 88, 23);
   Command3 = place(new QPushButton(tr("清除表格"), Frame1), "Command3", 852, 2, 88, 23);
 
-  caption(tr("图片宽"), 6, 75, 40);
+  caption(12, tr("图片宽"), 6, 75, 40);
   HScroll1 = place(new QScrollBar(Qt::Horizontal, Frame1), "HScroll1", 46, 77, 150, 17);
   Label22 = place(new QLabel(Frame1), "Label22", 200, 75, 40);
-  caption(tr("线"), 240, 75, 16);
-  caption(tr("图片高"), 262, 75, 40);
+  caption(13, tr("线"), 240, 75, 16);
+  caption(14, tr("图片高"), 262, 75, 40);
   HScroll2 = place(new QScrollBar(Qt::Horizontal, Frame1), "HScroll2", 302, 77, 150, 17);
   Label23 = place(new QLabel(Frame1), "Label23", 456, 75, 40);
-  caption(tr("线"), 496, 75, 16);
+  caption(15, tr("线"), 496, 75, 16);
   for (QScrollBar* bar : {HScroll1, HScroll2}) {
     bar->setRange(10, kBarMaximum);
     bar->setSingleStep(numbers::kTwipsPerPixel);
@@ -176,12 +172,12 @@ void Form1::buildTextControls() {
   const auto caption = [this](const QString& name, const QString& text, int x, int y, int w) {
     place(new QLabel(text, Frame1), name, x, y, w);
   };
-  caption("Label11", tr("字体"), 6, 27, 28);
+  caption("Label16", tr("字体"), 6, 27, 28);
   cbofont = place(new QComboBox(Frame1), "cbofont", 34, 27, 150);
-  caption("Label12", tr("大小"), 190, 27, 28);
+  caption("Label17", tr("大小"), 190, 27, 28);
   cbofontsize = place(new QComboBox(Frame1), "cbofontsize", 218, 27, 52);
   cbofontsize->setEditable(true);
-  caption("Label13", tr("粗细"), 276, 27, 28);
+  caption("Label18", tr("粗细"), 276, 27, 28);
   cbofontstyle = place(new QComboBox(Frame1), "cbofontstyle", 304, 27, 90);
   Label4 = place(new ColourSwatch(kTextColour, Frame1), "Label4", 400, 27, 60);
   Label4->setText(tr("字体颜色"));
