@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -28,10 +29,32 @@ struct Edge {
   double at(double y) const { return x0 + (y - y0) * slope; }
 };
 
+// The run of each row already painted by the lines before: all lines of a
+// call share one colour, so a span inside it is painted already.
+struct Run {
+  int from = 1, to = 0;  // empty
+};
+
+// Paints the span from..to of row y, leaving out what the row's run holds,
+// and grows the run when the span touches it.
+void paintSpan(Surface& s, Run& run, int y, int from, int to, std::uint32_t pixel) {
+  auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<unsigned char*>(s.bits) +
+                                               static_cast<std::ptrdiff_t>(y) * s.stride);
+  if (run.from > run.to || to < run.from - 1 || from > run.to + 1) {
+    std::fill(row + from, row + to + 1, pixel);
+    run = {from, to};
+    return;
+  }
+  if (from < run.from) std::fill(row + from, row + run.from, pixel);
+  if (to > run.to) std::fill(row + run.to + 1, row + to + 1, pixel);
+  run = {std::min(from, run.from), std::max(to, run.to)};
+}
+
 // One line's outline is a rectangle turned along the line. Between the y of
 // two corners, one pair of its edges bounds every row: the rows of such a
 // band are filled between those two, with no search per row.
-void strokeOne(Surface& s, const QLineF& line, double half, std::uint32_t pixel) {
+void strokeOne(Surface& s, std::vector<Run>& runs, const QLineF& line, double half,
+               std::uint32_t pixel) {
   const QPointF d = line.p2() - line.p1();
   const double length = std::hypot(d.x(), d.y());
   const QPointF u = length > 0 ? d / length : QPointF(1, 0);
@@ -67,10 +90,7 @@ void strokeOne(Surface& s, const QLineF& line, double half, std::uint32_t pixel)
       const double cy = y + 0.5;
       const int from = firstCentreAfter(left.at(cy), s.width);
       const int to = lastCentreUpTo(right.at(cy), s.width);
-      if (from > to) continue;
-      auto* row = reinterpret_cast<std::uint32_t*>(reinterpret_cast<unsigned char*>(s.bits) +
-                                                   static_cast<std::ptrdiff_t>(y) * s.stride);
-      std::fill(row + from, row + to + 1, pixel);
+      if (from <= to) paintSpan(s, runs[static_cast<std::size_t>(y)], y, from, to, pixel);
     }
   }
 }
@@ -81,10 +101,11 @@ void strokeLines(Surface& surface, const QList<QLineF>& lines, int width, Colour
   if (surface.bits == nullptr || surface.width <= 0 || surface.height <= 0 || width < 1) return;
   const std::uint32_t pixel = colour::toPixel(colour);
   const QRectF area(0, 0, surface.width, surface.height);
+  std::vector<Run> runs(static_cast<std::size_t>(surface.height));
   for (const QLineF& line : lines) {
     // Far-off lines would only be clipped away.
     const QRectF bounds =
         QRectF(line.p1(), line.p2()).normalized().adjusted(-width, -width, width, width);
-    if (bounds.intersects(area)) strokeOne(surface, line, width / 2.0, pixel);
+    if (bounds.intersects(area)) strokeOne(surface, runs, line, width / 2.0, pixel);
   }
 }

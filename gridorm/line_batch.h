@@ -17,5 +17,7 @@
 // out exactly as the painter draws them; slanted ones may differ from it by a
 // pixel at their edges, where the painter rounds to fixed point. A line of
 // zero length is a square of the width. Ends are in pixels; everything is
-// clipped to the surface.
+// clipped to the surface. A pixel is painted once however many of the lines
+// cover it (mostly: a row remembers one run of painted pixels), so wide,
+// overlapping lines cost about the area they cover rather than their sum.
 void strokeLines(Surface& surface, const QList<QLineF>& lines, int width, ColourRef colour);
