@@ -1,5 +1,7 @@
 // The designer window's canvas: its size, the temp-store panel with the
 // snapshots, clearing, the background colour and saving.
+#include "gridorm/table_designer.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -10,7 +12,6 @@
 #include "gridorm/bitmap_file.h"
 #include "gridorm/designer_layout.h"
 #include "gridorm/image_control.h"
-#include "gridorm/table_designer.h"
 
 void Form1::HScroll1_Change() {
   Picture1->resize(designer_layout::pixels(HScroll1->value()), Picture1->height());

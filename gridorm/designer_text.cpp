@@ -1,5 +1,7 @@
 // Text and textures of the designer window: the font lists, writing the cell
 // editor's text into its cell or at the pointer, and stamping textures.
+#include "gridorm/table_designer.h"
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -13,7 +15,6 @@
 #include "common/surface.h"
 #include "gridorm/cell_editor.h"
 #include "gridorm/designer_layout.h"
-#include "gridorm/table_designer.h"
 
 namespace {
 

@@ -10,11 +10,9 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
-#include <memory>
 
 #include "common/colour_swatch.h"
 #include "common/font_list.h"
-#include "common/fonts.h"
 #include "common/numbers.h"
 #include "common/picture_box.h"
 #include "gridorm/cell_editor.h"
