@@ -1,0 +1,108 @@
+// Text and textures of the designer window: the font lists, writing the cell
+// editor's text into its cell or at the pointer, and stamping textures.
+#include "gridorm/table_designer.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include "common/colour_swatch.h"
+#include "common/drag_window.h"
+#include "common/fonts.h"
+#include "common/numbers.h"
+#include "common/picture_box.h"
+#include "common/picture_loader.h"
+#include "common/surface.h"
+#include "gridorm/cell_editor.h"
+#include "gridorm/designer_layout.h"
+
+namespace {
+
+// The largest size the toolkit takes for a font, in points.
+constexpr double kLargestFontSize = 2160;
+
+}  // namespace
+
+void Form1::cbofontstyle_Click() {
+  // Entries: Normal, Bold, Italic, Underline; each clears the other two.
+  const int style = cbofontstyle->currentIndex();
+  QFont font = Picture1->font();
+  font.setBold(style == 1);
+  font.setItalic(style == 2);
+  font.setUnderline(style == 3);
+  Picture1->setFont(font);
+}
+
+bool Form1::takeFontFromLists() {
+  const double size = numbers::leadingNumber(cbofontsize->currentText());
+  if (!(size > 0 && size <= kLargestFontSize)) return false;
+  QFont font = Picture1->font();
+  font.setFamilies(fonts::withCjkFallback(cbofont->currentText()));
+  font.setPointSizeF(size);
+  Picture1->setFont(font);
+  return true;
+}
+
+QString Form1::editorTextOrComplain() {
+  const QString text = Text7->text().trimmed();
+  if (text.isEmpty())
+    MsgBox(this, tr("Please enter in some text first"), tr("Error now Text entered"),
+           MessageRequest::Icon::Information);
+  return text;
+}
+
+void Form1::Command9_Click() {
+  Picture1->setForeColor(Label4->BackColor());
+  const QString text = editorTextOrComplain();
+  // A size that is no number writes nothing; the editor stays on its cell
+  // so the text can go in once the size is put right.
+  if (text.isEmpty() || !takeFontFromLists()) return;
+  Picture1->CurrentX = Text7->box().left;
+  Picture1->CurrentY = Text7->box().top;
+  Picture1->Print(text);
+  Command6_Click();
+}
+
+void Form1::Picture1_MouseDown(double x, double y) {
+  if (Option1[1]->isChecked()) {
+    const QString text = editorTextOrComplain();
+    if (text.isEmpty()) return;
+    Picture1->Refresh();
+    if (!takeFontFromLists()) return;
+    Picture1->setForeColor(Label4->BackColor());
+    Picture1->CurrentX = x;
+    Picture1->CurrentY = y;
+    Picture1->Print(text);
+  } else if (Option1[0]->isChecked()) {
+    UpdateDisplay();
+    Picture2->show();
+    // A picture's stored size, at the screen's 96 dots an inch, is its size
+    // in pixels.
+    const QSize size = Picture2->Picture().size();
+    using designer_layout::pixels;
+    DeviceContext canvas = Picture1->hDC(), texture = Picture2->hDC();
+    surface::transparentBlt(*canvas, pixels(x), pixels(y), size.width(), size.height(), *texture, 0,
+                            0, size.width(), size.height(), Label24->BackColor());
+    Picture1->Refresh();
+  }
+}
+
+void Form1::Command10_Click() {
+  // No filter of its own: the last one given to the shared dialog stays.
+  if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
+  const LoadedPicture picture = loadPicture(CommonDialog1.FileName);
+  if (picture.ok()) Picture2->setPicture(picture.image);
+}
+
+void Form1::Picture2_MouseDown(double x, double y) {
+  // The box's border has no pixel to pick.
+  if (const ColourRef picked = Picture2->Point(x, y); picked != colour::kInvalid)
+    Label24->setBackColor(picked);
+  DragWindow(Picture2);
+}
+
+void Form1::pasteMode_Click() {
+  const bool on = !Option4->isChecked();
+  Text7->setVisible(on);
+  Picture2->setVisible(on);
+}

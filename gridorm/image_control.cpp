@@ -1,0 +1,27 @@
+#include "gridorm/image_control.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+
+ImageControl::ImageControl(QWidget* parent) : QLabel(parent) {}
+
+void ImageControl::setPicture(const QImage& picture) {
+  // Scaled once here rather than at every repaint: a canvas may be 2000
+  // pixels square and the control a thumbnail.
+  setPixmap(picture.isNull() ? QPixmap()
+                             : QPixmap::fromImage(picture.scaled(size(), Qt::IgnoreAspectRatio,
+                                                                 Qt::FastTransformation)));
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+  event->accept();
+}
+
+void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
+  const bool click =
+      pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+  pressed_ = false;
+  event->accept();
+  if (click) emit clicked();
+}

@@ -1,0 +1,85 @@
+#include <QTest>
+
+#include "common/picture_box.h"
+#include "common/surface.h"
+#include "gridorm/line_batch.h"
+#include "tests/support/image_compare.h"
+#include "tests/support/test_helpers.h"
+
+namespace {
+
+constexpr ColourRef kInk = 0x00C00000;
+
+QImage batch(const QList<QLineF>& lines, int width) {
+  QImage image = filled(60, 40, 0xFFFFFFFF);
+  Surface surface = surface::of(image);
+  strokeLines(surface, lines, width, kInk);
+  return image;
+}
+
+}  // namespace
+
+class TstLineBatch : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // The hatch must look like the rules the canvas draws one by one; each
+  // line is drawn across a cross of two more, in one call.
+  void likeTheCanvasLines_data() {
+    QTest::addColumn<QLineF>("line");
+    QTest::addColumn<int>("width");
+    const QList<QLineF> lines = {{10, 5, 10, 30},  {3, 7, 50, 7},    {0, 0, 0, 39},
+                                 {59, 20, 70, 20}, {-5, 39, 30, 39}, {30, 35, 30, 90}};
+    for (int width : {2, 4, 12})
+      for (const QLineF& l : lines)
+        QTest::addRow("(%g,%g)-(%g,%g) width %d", l.x1(), l.y1(), l.x2(), l.y2(), width)
+            << l << width;
+  }
+  void likeTheCanvasLines() {
+    QFETCH(QLineF, line);
+    QFETCH(int, width);
+    PictureBox box;
+    box.setBorder(PictureBox::Border::None);
+    box.setScaleMode(PictureBox::ScaleMode::Pixels);
+    box.resize(60, 40);
+    box.setBackColor(0x00FFFFFF);
+    box.setDrawWidth(width);
+    const QList<QLineF> lines = {{25, 2, 25, 38}, line, {2, 20, 57, 20}};
+    for (const QLineF& l : lines) box.Line(l.x1(), l.y1(), l.x2(), l.y2(), kInk);
+    const QString difference = imageDifference(batch(lines, width), box.Image());
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+  }
+
+  // A slanted line: inked from end to end, one run a row with no row left
+  // out, and nothing farther from it than half its width and half a pixel's
+  // diagonal.
+  void slantedLineIsWholeAndThin() {
+    const QLineF line(5, 3, 40, 36);
+    const QImage image = batch({line}, 2);
+    QString rows;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) == 0xFFFFFFFF) continue;
+        const QPointF d = QPointF(x + 0.5, y + 0.5) - line.p1();
+        const double across = std::abs(d.x() * 33 - d.y() * 35) / line.length();
+        QVERIFY2(across <= 1.71, qPrintable(QString("(%1,%2) %3 off").arg(x).arg(y).arg(across)));
+        if (!rows.endsWith(QString(" %1").arg(y))) rows += QString(" %1").arg(y);
+      }
+    QString expected;
+    for (int y = 2; y <= 36; ++y) expected += QString(" %1").arg(y);
+    QCOMPARE(rows, expected);
+  }
+
+  void dotsAndFarLines() {
+    QImage expected = filled(60, 40, 0xFFFFFFFF);
+    for (int y = 8; y < 12; ++y)
+      for (int x = 18; x < 22; ++x) expected.setPixel(x, y, colour::toPixel(kInk));
+    // A line of no length is a square of the width; lines far off draw nothing.
+    const QImage got = batch({{20, 10, 20, 10}, {-1e9, -1e9, -1e9, 1e9}, {1e7, 5, 2e7, 5}}, 4);
+    QVERIFY2(imageDifference(got, expected).isEmpty(), qPrintable(imageDifference(got, expected)));
+  }
+};
+
+QTEST_MAIN(TstLineBatch)
+
+#include "tst_line_batch.moc"

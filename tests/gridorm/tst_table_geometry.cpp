@@ -1,0 +1,129 @@
+#include <QTest>
+
+#include "gridorm/table_geometry.h"
+
+using Numbers = QList<double>;
+
+namespace {
+
+// "x0 y0 W H C R", as typed into the six fields.
+table::Fields fieldsOf(const QString& texts) {
+  const QStringList t = texts.split(' ');
+  return {t[0], t[1], t[2], t[3], t[4], t[5]};
+}
+
+Numbers series(double first, double step, int count) {
+  Numbers values;
+  for (int i = 0; i < count; ++i) values << first + step * i;
+  return values;
+}
+
+}  // namespace
+
+class TstTableGeometry : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Where the rules fall: x of each vertical, y of each horizontal.
+  // clang-format off
+  void rules_data() {
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<Numbers>("verticals");
+    QTest::addColumn<Numbers>("horizontals");
+    const Numbers rows = series(11, 600, 11);
+    QTest::newRow("opening") << "10 10 10000 6000 5 10" << series(11, 2000, 6) << rows;
+    QTest::newRow("three columns") << "10 10 10000 6000 3 10" << Numbers{11, 3344, 6677, 10010} << rows;
+    QTest::newRow("seven: no right border") << "10 10 10000 6000 7 10" << series(11, 1429, 7) << rows;
+    QTest::newRow("negative width") << "10 10 -100 6000 5 10" << series(11, -20, 6) << rows;
+    QTest::newRow("no columns") << "10 10 10000 6000 0 10" << Numbers{} << rows;
+    QTest::newRow("no rows, columns not a number") << "10 10 10000 6000 x 0" << Numbers{} << Numbers{};
+    QTest::newRow("step rounds to 0") << "10 10 10000 6000 30000 10" << Numbers{} << rows;
+    QTest::newRow("stops at the 16-bit edge") << "10 10 30000 6000 2 10" << Numbers{11, 15011, 30011} << rows;
+    QTest::newRow("width past 16 bits") << "10 10 40000 6000 5 10" << Numbers{} << rows;
+    QTest::newRow("x0 not a number") << "x 10 10000 6000 5 10" << Numbers{} << Numbers{};
+    QTest::newRow("y0 past 16 bits") << "10 40000 10000 6000 5 10" << Numbers{} << series(40001, 600, 11);
+    QTest::newRow("step 2.5 rounds to 2") << "10 10 5 6000 2 10" << Numbers{11, 13, 15} << rows;
+    QTest::newRow("step 3.5 rounds to 4") << "10 10 7 6000 2 10" << Numbers{11, 15} << rows;
+    QTest::newRow("far beyond any canvas") << "1e300 10 10000 6000 5 10" << Numbers{} << Numbers{};
+  }
+  // clang-format on
+  void rules() {
+    QFETCH(QString, fields);
+    QFETCH(Numbers, verticals);
+    QFETCH(Numbers, horizontals);
+    Numbers xs, ys;
+    for (const QLineF& rule : table::verticalRules(fieldsOf(fields))) xs << rule.x1();
+    for (const QLineF& rule : table::horizontalRules(fieldsOf(fields))) ys << rule.y1();
+    QCOMPARE(xs, verticals);
+    QCOMPARE(ys, horizontals);
+  }
+
+  void ruleEnds() {
+    const table::Fields opening = fieldsOf("10 10 10000 6000 5 10");
+    QCOMPARE(table::verticalRules(opening).constLast(), QLineF(10011, 10, 10011, 6010));
+    QCOMPARE(table::horizontalRules(opening).constLast(), QLineF(10, 6011, 10010, 6011));
+    // The far ends use the rounded corner: 10.5 rounds to 10.
+    QCOMPARE(table::verticalRules(fieldsOf("10.5 10.5 10000 6000 5 10")).constFirst(),
+             QLineF(11.5, 10.5, 11.5, 6010));
+  }
+
+  // The opening placement is the window's to show; here, what cannot be worked out.
+  void firstCellWithUnusableFields() {
+    const table::Placement p = table::firstCell(fieldsOf("x 10 10000 -6000 0 10"));
+    QVERIFY2(!p.left && !p.width && !p.height, "left, width and height keep their old values");
+    QCOMPARE(p.top.value_or(0), 70.0);
+  }
+
+  // Moves R, D, L, U from the box "left top width height"; after each, the
+  // coordinate that move changes.
+  // clang-format off
+  void walks_data() {
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("moves");
+    QTest::addColumn<QString>("positions");
+    const QString opening = "10 10 10000 6000 5 10";
+    QTest::newRow("right") << opening << "70 70 1920 520" << "RRRRRRR" << "2070 4070 6070 8070 10070 8080 8080";
+    QTest::newRow("left") << opening << "8080 70 1920 520" << "LLLLLL" << "6080 4080 2080 80 -1920 10";
+    QTest::newRow("down") << opening << "70 70 1920 520" << "DDDDDDDDDDDD"
+                          << "670 1270 1870 2470 3070 3670 4270 4870 5470 6070 5480 6080";
+    QTest::newRow("up") << opening << "70 670 1920 520" << "UUU" << "70 -530 10";
+    QTest::newRow("columns changed after drawing") << "10 10 10000 6000 10 10" << "70 70 1920 520" << "R" << "1070";
+    QTest::newRow("x0 500") << "500 10 10000 6000 5 10" << "8080 70 1920 520" << "RLLLLLL" << "8080 6080 4080 2080 80 500 500";
+    QTest::newRow("editor wider than the table") << "10 10 1000 6000 5 10" << "70 70 1920 520" << "R" << "-920";
+    QTest::newRow("no columns") << "10 10 10000 6000 0 10" << "70 70 1920 520" << "RL" << "70 70";
+    QTest::newRow("height not a number") << "10 10 10000 x 5 10" << "70 70 1920 520" << "DU" << "70 70";
+  }
+  // clang-format on
+  void walks() {
+    QFETCH(QString, fields);
+    QFETCH(QString, box);
+    QFETCH(QString, moves);
+    const QStringList b = box.split(' ');
+    table::EditorBox editor{b[0].toFloat(), b[1].toFloat(), b[2].toFloat(), b[3].toFloat()};
+    QStringList positions;
+    for (QChar move : moves) {
+      const table::Fields f = fieldsOf(fields);
+      if (move == 'R') editor = table::moveRight(editor, f);
+      if (move == 'L') editor = table::moveLeft(editor, f);
+      if (move == 'D') editor = table::moveDown(editor, f);
+      if (move == 'U') editor = table::moveUp(editor, f);
+      positions << QString::number(move == 'R' || move == 'L' ? editor.left : editor.top);
+    }
+    QTEST(positions.join(' '), "positions");
+  }
+
+  void hatch() {
+    const QList<QLineF> lines = table::hatchLines(fieldsOf("10 10 10000 6000 5 10"));
+    QCOMPARE(lines.size(), 27 * 300);
+    QCOMPARE(lines.constFirst(), QLineF(11, 11, 6, 6001));
+    QCOMPARE(lines[299], QLineF(5991, 11, 5986, 6001));
+    QCOMPARE(lines.constLast(), QLineF(5991, 5991, 5986, 11981));
+    QVERIFY2(table::hatchLines(fieldsOf("10 10 10000 6000 abc 10")).isEmpty(),
+             "a field that is not a number draws no hatch");
+  }
+};
+
+QTEST_MAIN(TstTableGeometry)
+
+#include "tst_table_geometry.moc"
