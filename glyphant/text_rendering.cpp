@@ -27,7 +27,12 @@ void Form1::cbofontstyle_Click(int entry) {
 std::optional<TextRequest> Form1::textRequest() {
   const panel_inputs::TextCheck check = panel_inputs::checkText(
       txtMessage->text(), cbofont->currentText(), cbofontsize->currentText(), Text3->text(),
-      Text4->text(), [](const QString& family) { return QFontDatabase::hasFamily(family); });
+      Text4->text(), [](const QString& family) {
+        // The font list also offers the system's aliases ("Sans Serif"),
+        // which the database knows only as names in that list.
+        return QFontDatabase::hasFamily(family) ||
+               QFontDatabase::families().contains(family, Qt::CaseInsensitive);
+      });
   switch (check.problem) {
     case panel_inputs::TextProblem::None:
       return check.request;

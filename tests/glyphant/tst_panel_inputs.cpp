@@ -51,8 +51,6 @@ class TstPanelInputs : public QObject {
                                     << "7.5" << QSize(1000, 8);
     QTest::newRow("largest square") << "16384"
                                     << "16384" << QSize(16384, 16384);
-    QTest::newRow("widest") << "32767"
-                            << "1" << QSize(32767, 1);
     QTest::newRow("not a number") << "abc"
                                   << "1500" << QSize();
     QTest::newRow("rounds to zero") << "0.4"

@@ -18,8 +18,6 @@ class TstPatternTiling : public QObject {
         << QSize(1000, 1500) << QSize(100, 100) << 176 << QPoint(1000, 1500);
     QTest::newRow("partial last row and column")
         << QSize(1000, 1500) << QSize(300, 400) << 16 << QPoint(900, 1200);
-    QTest::newRow("pattern larger than the canvas")
-        << QSize(50, 40) << QSize(100, 100) << 1 << QPoint(0, 0);
     QTest::newRow("one pixel") << QSize(3, 2) << QSize(1, 1) << 12 << QPoint(3, 2);
     QTest::newRow("holder without width") << QSize(1000, 1500) << QSize(0, 100) << 0 << QPoint();
   }
