@@ -17,8 +17,8 @@
 #include "common/numbers.h"
 #include "common/picture_box.h"
 #include "common/picture_loader.h"
-#include "glyphant/stretched_image.h"
 #include "glyphant/pattern_tiling.h"
+#include "glyphant/stretched_image.h"
 #include "glyphant/window_style.h"
 #include "glyphant/work_folder.h"
 
@@ -102,8 +102,8 @@ void Form1::buildSurfaces() {
   pic1->setBorder(PictureBox::Border::None);
   pic1->setScaleMode(PictureBox::ScaleMode::Pixels);
   pic1->setBackColor(kCanvasColour);
-  pic1->setOverlayLine(Line1, {{}, colour::rgb(0, 0, 0), false});
-  pic1->setOverlayLine(Line2, {{}, colour::rgb(0, 0, 0), false});
+  pic1->setOverlayLine(Line1, {{}, window_style::kGuideColour, false});
+  pic1->setOverlayLine(Line2, {{}, window_style::kGuideColour, false});
 
   Picture1 = new PictureBox(pic1);
   Picture1->setObjectName("Picture1");
@@ -283,8 +283,8 @@ void Form1::buildPanel() {
   // Stamping and the pointer.
   Check2 = named(new QCheckBox(tr("贴图"), Frame1), "Check2", QRect(kLeft, y, 50, 20));
   Check2->setToolTip(tr("拖副图后点主图可贴图"));
-  Check1 = named(new QCheckBox(tr("显示坐标"), Frame1), "Check1",
-                 QRect(kLeft + 52, y, kInner - 52, 20));
+  Check1 =
+      named(new QCheckBox(tr("显示坐标"), Frame1), "Check1", QRect(kLeft + 52, y, kInner - 52, 20));
   row(20, 2);
   Label5 = named(new QLabel(tr("宽"), Frame1), "Label5", QRect(kLeft, y, kColumn, kCaptionHeight));
   Label6 = named(new QLabel(tr("高"), Frame1), "Label6", QRect(kRight, y, kColumn, kCaptionHeight));

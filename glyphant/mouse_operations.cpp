@@ -35,8 +35,10 @@ void Form1::pic1_MouseMove(double x, double y) {
   Label5->setText(tr("宽x=") + QString::number(numbers::roundHalfEven(x)));
   Label6->setText(tr("高y=") + QString::number(numbers::roundHalfEven(y)));
   const bool guides = Check1->isChecked();
-  pic1->setOverlayLine(Line2, {QLineF(0, y, pic1->ScaleWidth(), y), colour::rgb(0, 0, 0), guides});
-  pic1->setOverlayLine(Line1, {QLineF(x, 0, x, pic1->ScaleHeight()), colour::rgb(0, 0, 0), guides});
+  pic1->setOverlayLine(Line2,
+                       {QLineF(0, y, pic1->ScaleWidth(), y), window_style::kGuideColour, guides});
+  pic1->setOverlayLine(Line1,
+                       {QLineF(x, 0, x, pic1->ScaleHeight()), window_style::kGuideColour, guides});
   if (guides) {
     setWindowTitle(QString::fromLatin1(window_style::kGuideCaption) +
                    QString(10, QLatin1Char(' ')) + numbers::shortestFloatText(float(x)) +
