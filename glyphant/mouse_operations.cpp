@@ -1,0 +1,56 @@
+// The pointer over the canvas: dragging, stamping, readouts and guides.
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+
+#include "common/colour_swatch.h"
+#include "common/dialogs.h"
+#include "common/drag_window.h"
+#include "common/numbers.h"
+#include "common/picture_box.h"
+#include "common/surface.h"
+#include "glyphant/glyphant_window.h"
+#include "glyphant/window_style.h"
+
+void Form1::pic1_MouseDown(double x, double y) {
+  // The stamp lands where the button went down, wherever the canvas was
+  // dragged meanwhile.
+  DragWindow(pic1);
+  if (Check2->isChecked()) stampAt(x, y);
+}
+
+void Form1::stampAt(double x, double y) {
+  QImage stamp = Picture1->Image();
+  const Surface source = surface::of(stamp);
+  const QSize size = Picture1->Picture().size();
+  surface::transparentBlt(*pic1->hDC(), numbers::roundHalfEven32(x), numbers::roundHalfEven32(y),
+                          size.width(), size.height(), source, 0, 0, size.width(), size.height(),
+                          Label7->BackColor());
+  pic1->Refresh();
+  refreshThumbnail();
+  History.recordStamp(pic1->Image());
+}
+
+void Form1::pic1_MouseMove(double x, double y) {
+  Label5->setText(tr("宽x=") + QString::number(numbers::roundHalfEven(x)));
+  Label6->setText(tr("高y=") + QString::number(numbers::roundHalfEven(y)));
+  const bool guides = Check1->isChecked();
+  pic1->setOverlayLine(Line2,
+                       {QLineF(0, y, pic1->ScaleWidth(), y), window_style::kGuideColour, guides});
+  pic1->setOverlayLine(Line1,
+                       {QLineF(x, 0, x, pic1->ScaleHeight()), window_style::kGuideColour, guides});
+  if (guides) {
+    setWindowTitle(QString::fromLatin1(window_style::kGuideCaption) +
+                   QString(10, QLatin1Char(' ')) + numbers::shortestFloatText(float(x)) +
+                   QLatin1Char('|') + numbers::shortestFloatText(float(y)));
+  }
+  // A canvas dragged over the panel never covers it.
+  Frame1->raise();
+}
+
+void Form1::Command11_Click() {
+  // A cancel, or no name, keeps the stamp picture.
+  if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
+  const QImage picture = loadOrReport(CommonDialog1.FileName);
+  if (!picture.isNull()) Picture1->setPicture(picture);
+}

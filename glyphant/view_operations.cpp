@@ -1,0 +1,59 @@
+// History stepping, the preview, the canvas picture, clearing, saving and
+// the text colour.
+#include <QLabel>
+#include <QSaveFile>
+
+#include "common/picture_box.h"
+#include "glyphant/glyphant_window.h"
+#include "glyphant/stretched_image.h"
+#include "glyphant/window_style.h"
+
+void Form1::Command16_Click() { showRestored(History.stepBack()); }
+
+void Form1::Command17_Click() { showRestored(History.stepForward()); }
+
+void Form1::showRestored(const HistoryRing::Restore& restored) {
+  // A slot never written has nothing to give back: the canvas stays.
+  if (!restored.picture.isNull()) pic1->setPicture(restored.picture);
+  Label27->setText(restored.status);
+}
+
+void Form1::ZoomPreview(float factor) {
+  if (previewZoom_.zoom(factor)) Image1->resize(previewZoom_.shown());
+}
+
+void Form1::Command13_Click() {
+  // The shared dialog keeps whatever filter it had last.
+  if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
+  const QImage picture = loadOrReport(CommonDialog1.FileName);
+  if (!picture.isNull()) pic1->setPicture(picture);
+}
+
+void Form1::Command2_Click() {
+  pic1->Cls();
+  picDst->Cls();
+  pic1->setPicture(QImage());
+  refreshThumbnail();
+}
+
+void Form1::Command12_Click() {
+  CommonDialog1.Filter = tr("Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*");
+  if (!CommonDialog1.ShowSave(this) || CommonDialog1.FileName.isEmpty()) return;
+  const QString name = CommonDialog1.FileName;
+  // BMP whatever the name ends in; the old file stays until the new one is
+  // complete.
+  QSaveFile file(name);
+  const bool saved =
+      file.open(QIODevice::WriteOnly) && pic1->Image().save(&file, "BMP") && file.commit();
+  if (!saved) {
+    const QString reason = file.errorString().isEmpty() ? tr("写入失败。") : file.errorString();
+    MsgBox(this, tr("无法保存图像“%1”：\n%2").arg(name, reason),
+           QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+  }
+}
+
+void Form1::Label10_Chosen() {
+  // The holder keeps its size: pattern text fills with its plain background
+  // until a pattern is chosen again.
+  PicRes->setPicture(QImage());
+}

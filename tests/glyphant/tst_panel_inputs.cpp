@@ -1,0 +1,94 @@
+#include <QTest>
+
+#include "glyphant/panel_inputs.h"
+
+using panel_inputs::TextProblem;
+
+class TstPanelInputs : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Text, font, size, x and y as typed; "Sans" is the one installed font.
+  // The result is the problem, or "text|points|x,y" of what will be drawn.
+  void textChecks_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("result");
+    const auto row = [](const char* name, const QStringList& fields, const char* result) {
+      QTest::newRow(name) << fields << QString(result);
+    };
+    row("spaces around", {"  字  ", "Sans", "364", "30", "30"}, "字|364|30,30");
+    row("a tab stays, spaces inside too", {"\ta b ", "Sans", "12", "0", "0"}, "\ta b|12|0,0");
+    row("only spaces", {"   ", "Sans", "364", "30", "30"}, "empty");
+    row("empty text first", {"", "Nowhere", "abc", "x", "y"}, "empty");
+    row("leading number of the size", {"字", "Sans", "72.5pt", "1.5", "-20"}, "字|72.5|1.5,-20");
+    row("size not a number", {"字", "Sans", "abc", "30", "30"}, "size");
+    row("below a pixel", {"字", "Sans", "0.3", "30", "30"}, "size");
+    row("beyond the font engine", {"字", "Sans", "10001", "30", "30"}, "size");
+    row("x not a number", {"字", "Sans", "364", "abc", "30"}, "position");
+    row("y far away", {"字", "Sans", "364", "30", "1e9"}, "position");
+    row("font not installed", {"字", "Nowhere", "364", "30", "30"}, "font");
+  }
+  void textChecks() {
+    QFETCH(QStringList, fields);
+    QFETCH(QString, result);
+    const panel_inputs::TextCheck check =
+        panel_inputs::checkText(fields[0], fields[1], fields[2], fields[3], fields[4],
+                                [](const QString& family) { return family == "Sans"; });
+    const QStringList problems = {"", "empty", "position", "size", "font"};  // enum order
+    const panel_inputs::TextRequest& r = check.request;
+    QCOMPARE(check.problem == TextProblem::None
+                 ? QString("%1|%2|%3,%4").arg(r.text).arg(r.points).arg(r.x).arg(r.y)
+                 : problems[int(check.problem)],
+             result);
+    QCOMPARE(check.message.isEmpty(), check.problem == TextProblem::None);
+  }
+
+  void canvasSizes_data() {
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QSize>("size");  // invalid: refused with a message
+    QTest::newRow("halves to even") << " 1000.5 "
+                                    << "7.5" << QSize(1000, 8);
+    QTest::newRow("largest square") << "16384"
+                                    << "16384" << QSize(16384, 16384);
+    QTest::newRow("not a number") << "abc"
+                                  << "1500" << QSize();
+    QTest::newRow("rounds to zero") << "0.4"
+                                    << "1500" << QSize();
+    QTest::newRow("side too long") << "32768"
+                                   << "1" << QSize();
+    QTest::newRow("too many pixels") << "16384"
+                                     << "16385" << QSize();
+  }
+  void canvasSizes() {
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QSize, size);
+    const panel_inputs::CanvasSizeCheck check = panel_inputs::checkCanvasSize(width, height);
+    QCOMPARE(check.size, size);
+    QCOMPARE(check.error.isEmpty(), size.isValid());
+  }
+
+  // From one tenth of a 1000 x 2000 canvas, `shrinks` then `grows` steps.
+  void previewZoom_data() {
+    QTest::addColumn<int>("shrinks");
+    QTest::addColumn<int>("grows");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("shrinking stops at a pixel") << 100 << 0 << QSize(1, 2);
+    QTest::newRow("and comes back") << 100 << 3 << QSize(1, 3);
+    QTest::newRow("growing stops at the bound") << 0 << 100 << QSize(1919, 3839);
+  }
+  void previewZoom() {
+    QFETCH(int, shrinks);
+    QFETCH(int, grows);
+    QFETCH(QSize, shown);
+    panel_inputs::PreviewZoom zoom({121, 71});
+    zoom.reset({1000, 2000});
+    for (int i = 0; i < shrinks + grows; ++i) zoom.zoom(i < shrinks ? 0.1f : -0.1f);
+    QCOMPARE(zoom.shown(), shown);
+  }
+};
+
+QTEST_MAIN(TstPanelInputs)
+
+#include "tst_panel_inputs.moc"

@@ -1,0 +1,67 @@
+#include <QTest>
+
+#include "common/surface.h"
+#include "glyphant/pattern_tiling.h"
+#include "tests/support/image_compare.h"
+#include "tests/support/test_helpers.h"
+
+class TstPatternTiling : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void copies_data() {
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<QSize>("pattern");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<QPoint>("last");
+    QTest::newRow("100 on 1000 x 1500: 11 x 16")
+        << QSize(1000, 1500) << QSize(100, 100) << 176 << QPoint(1000, 1500);
+    QTest::newRow("partial last row and column")
+        << QSize(1000, 1500) << QSize(300, 400) << 16 << QPoint(900, 1200);
+    QTest::newRow("one pixel") << QSize(3, 2) << QSize(1, 1) << 12 << QPoint(3, 2);
+    QTest::newRow("holder without width") << QSize(1000, 1500) << QSize(0, 100) << 0 << QPoint();
+  }
+  void copies() {
+    QFETCH(QSize, canvas);
+    QFETCH(QSize, pattern);
+    QFETCH(int, copies);
+    QFETCH(QPoint, last);
+    QList<QPoint> places;
+    const qint64 count =
+        tiling::forEachTile(canvas.width(), canvas.height(), pattern.width(), pattern.height(),
+                            [&](int x, int y) { places << QPoint(x, y); });
+    QCOMPARE(count, qint64(copies));
+    QCOMPARE(places.size(), copies);
+    QCOMPARE(places.value(0), copies ? QPoint(0, 0) : QPoint());
+    QCOMPARE(places.value(copies - 1), last);
+  }
+
+  // Every canvas pixel shows the pattern pixel at its place modulo the
+  // pattern size, the last partial row and column included.
+  void coversTheCanvas_data() {
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<QSize>("pattern");
+    QTest::newRow("partial both ways") << QSize(61, 23) << QSize(7, 5);
+    QTest::newRow("one pixel pattern") << QSize(9, 4) << QSize(1, 1);
+    QTest::newRow("pattern larger") << QSize(5, 3) << QSize(7, 5);
+  }
+  void coversTheCanvas() {
+    QFETCH(QSize, canvas);
+    QFETCH(QSize, pattern);
+    QImage target = filled(canvas.width(), canvas.height(), qRgb(1, 2, 3));
+    QImage source = patternImage(pattern.width(), pattern.height());
+    Surface dst = surface::of(target);
+    tiling::tile(dst, canvas.width(), canvas.height(), surface::of(source), pattern.width(),
+                 pattern.height());
+    QImage expected(canvas, QImage::Format_RGB32);
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x)
+        expected.setPixel(x, y, source.pixel(x % pattern.width(), y % pattern.height()));
+    const QString difference = imageDifference(target, expected);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+  }
+};
+
+QTEST_MAIN(TstPatternTiling)
+
+#include "tst_pattern_tiling.moc"
