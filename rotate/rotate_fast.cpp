@@ -63,8 +63,10 @@ HWY_INLINE VF Channel(VU pixel) {
   return hn::ConvertTo(df, hn::BitCast(di, hn::TableLookupBytesOr0(pixel, from)));
 }
 
-// Whole-number floats in [0, 255] packed into pixels with alpha 0xFF: the low
-// byte of the bits of 2^23 + v is v, and shifting pushes the exponent out.
+// Floats in [0, 255] (or a hair outside) rounded to nearest, halves to even,
+// and packed into pixels with alpha 0xFF: adding 2^23 rounds v to a whole
+// number whose value is the low byte of the sum's bits, and shifting pushes
+// the exponent out.
 HWY_INLINE VU Pack(VF r, VF g, VF b) {
   const DF df;
   const DU du;
@@ -74,11 +76,6 @@ HWY_INLINE VU Pack(VF r, VF g, VF b) {
   const VU bb = hn::BitCast(du, hn::Add(b, magic));
   return hn::Or3(hn::ShiftLeft<16>(rb), hn::ShiftLeft<8>(gb),
                  hn::Or(hn::And(bb, hn::Set(du, 0xFFu)), hn::Set(du, 0xFF000000u)));
-}
-
-HWY_INLINE VF ToByte(VF v) {
-  const DF df;
-  return hn::Floor(hn::Add(v, hn::Set(df, 0.5f)));
 }
 
 // Bytes of each 32-bit lane picked by a byte shuffle: `pattern` names the
@@ -164,15 +161,17 @@ struct Shading {
   int32_t alpha256;
   bool recolour;
   bool threshold;
-  float hueSixths;
+  float hueOffset[3];
   float saturation;
   float blackBelow;
   float whiteAbove;
 };
 
 HWY_INLINE Shading ShadingOf(const Prepared& p) {
-  return {p.alpha256,   p.recolour,   p.thresholdActive, p.hueSixths,
-          p.saturation, p.blackBelow, p.whiteAbove};
+  return {p.alpha256,        p.recolour,
+          p.thresholdActive, {p.hueOffset[0], p.hueOffset[1], p.hueOffset[2]},
+          p.saturation,      p.blackBelow,
+          p.whiteAbove};
 }
 
 // Bilinear weights in 256ths from the fractions of the sample positions,
@@ -250,13 +249,14 @@ HWY_INLINE VU Mean(const Sums& s, VU coverage) {
 
 // One output channel of the HSV recolouring; see hsvChannel() of the
 // reference renderer.
-HWY_INLINE VF HsvChannel(VF value, VF chroma, VF sixChroma, VF chC, VF ratio, float sector) {
+HWY_INLINE VF HsvChannel(VF value, VF chroma, VF sixChroma, VF fourChroma, VF hue, VF ratio,
+                         float offset) {
   const DF df;
-  VF k = hn::Add(chC, hn::Mul(chroma, hn::Set(df, sector)));
+  VF k = hn::Add(hue, hn::Mul(chroma, hn::Set(df, offset)));
   k = hn::IfThenElse(hn::Ge(k, sixChroma), hn::Sub(k, sixChroma), k);
-  VF t = hn::Min(k, hn::Sub(hn::Mul(hn::Set(df, 4.0f), chroma), k));
+  VF t = hn::Min(k, hn::Sub(fourChroma, k));
   t = hn::Max(hn::Min(t, chroma), hn::Zero(df));
-  return ToByte(hn::Sub(value, hn::Mul(ratio, t)));
+  return hn::Sub(value, hn::Mul(ratio, t));
 }
 
 // Hue turn and saturation in HSV; see recolour() of the reference renderer.
@@ -265,32 +265,39 @@ HWY_INLINE void Recolour(const Shading& s, VF* r, VF* g, VF* b) {
   const VF value = hn::Max(*r, hn::Max(*g, *b));
   const VF chroma = hn::Sub(value, hn::Min(*r, hn::Min(*g, *b)));
   const VF sixChroma = hn::Mul(hn::Set(df, 6.0f), chroma);
+  const VF twoChroma = hn::Mul(hn::Set(df, 2.0f), chroma);
+  const VF fourChroma = hn::Mul(hn::Set(df, 4.0f), chroma);
   VF fromRed = hn::Sub(*g, *b);
   fromRed = hn::IfThenElse(hn::Lt(fromRed, hn::Zero(df)), hn::Add(fromRed, sixChroma), fromRed);
-  const VF fromGreen = hn::Add(hn::Mul(hn::Set(df, 2.0f), chroma), hn::Sub(*b, *r));
-  const VF fromBlue = hn::Add(hn::Mul(hn::Set(df, 4.0f), chroma), hn::Sub(*r, *g));
-  VF chC = hn::IfThenElse(hn::Eq(value, *r), fromRed,
-                          hn::IfThenElse(hn::Eq(value, *g), fromGreen, fromBlue));
-  chC = hn::Add(chC, hn::Mul(chroma, hn::Set(df, s.hueSixths)));
-  chC = hn::IfThenElse(hn::Ge(chC, sixChroma), hn::Sub(chC, sixChroma), chC);
+  const VF fromGreen = hn::Add(twoChroma, hn::Sub(*b, *r));
+  const VF fromBlue = hn::Add(fourChroma, hn::Sub(*r, *g));
+  const VF hue = hn::IfThenElse(hn::Eq(value, *r), fromRed,
+                                hn::IfThenElse(hn::Eq(value, *g), fromGreen, fromBlue));
   const VF newChroma = hn::Min(hn::Mul(chroma, hn::Set(df, s.saturation)), value);
   const VF ratio = hn::Div(newChroma, hn::Max(chroma, hn::Set(df, 1.0f)));
-  *r = HsvChannel(value, chroma, sixChroma, chC, ratio, 5.0f);
-  *g = HsvChannel(value, chroma, sixChroma, chC, ratio, 3.0f);
-  *b = HsvChannel(value, chroma, sixChroma, chC, ratio, 1.0f);
+  *r = HsvChannel(value, chroma, sixChroma, fourChroma, hue, ratio, s.hueOffset[0]);
+  *g = HsvChannel(value, chroma, sixChroma, fourChroma, hue, ratio, s.hueOffset[1]);
+  *b = HsvChannel(value, chroma, sixChroma, fourChroma, hue, ratio, s.hueOffset[2]);
 }
 
+// Only one of the limits is ever active.
 HWY_INLINE void Threshold(const Shading& s, VF* r, VF* g, VF* b) {
   const DF df;
   const VF luminance =
       hn::Add(hn::Add(hn::Mul(hn::Set(df, 0.2126f), *r), hn::Mul(hn::Set(df, 0.7152f), *g)),
               hn::Mul(hn::Set(df, 0.0722f), *b));
-  const MF black = hn::Lt(luminance, hn::Set(df, s.blackBelow));
-  const MF white = hn::Gt(luminance, hn::Set(df, s.whiteAbove));
-  const VF full = hn::Set(df, 255.0f);
-  *r = hn::IfThenElse(white, full, hn::IfThenZeroElse(black, *r));
-  *g = hn::IfThenElse(white, full, hn::IfThenZeroElse(black, *g));
-  *b = hn::IfThenElse(white, full, hn::IfThenZeroElse(black, *b));
+  if (s.blackBelow >= 0.0f) {
+    const MF black = hn::Lt(luminance, hn::Set(df, s.blackBelow));
+    *r = hn::IfThenZeroElse(black, *r);
+    *g = hn::IfThenZeroElse(black, *g);
+    *b = hn::IfThenZeroElse(black, *b);
+  } else {
+    const MF white = hn::Gt(luminance, hn::Set(df, s.whiteAbove));
+    const VF full = hn::Set(df, 255.0f);
+    *r = hn::IfThenElse(white, full, *r);
+    *g = hn::IfThenElse(white, full, *g);
+    *b = hn::IfThenElse(white, full, *b);
+  }
 }
 
 // Recolours the interpolated colour and blends it over `out` with opacity
@@ -331,16 +338,16 @@ HWY_INLINE void Finish(const Shading& s, VU colour, VU coverage, bool full, MU c
   hn::StoreU(full ? blended : hn::IfThenElse(covered, blended, d), du, out);
 }
 
-// Zeroes the weights of neighbours that are not there and finishes the
-// vector with the coverage they leave.
-HWY_INLINE void FinishPartial(const Shading& s, const Taps& taps, Weights w, MU t00, MU t10, MU t01,
-                              MU t11, uint32_t* HWY_RESTRICT out) {
+// Zeroes the weights of neighbours that are missing (outside the rectangle
+// or keyed) and finishes the vector with the coverage they leave.
+HWY_INLINE void FinishPartial(const Shading& s, const Taps& taps, Weights w, MU m00, MU m10, MU m01,
+                              MU m11, uint32_t* HWY_RESTRICT out) {
   const DU du;
   const DU16 d16;
-  w.w00 = hn::IfThenElseZero(t00, w.w00);
-  w.w10 = hn::IfThenElseZero(t10, w.w10);
-  w.w01 = hn::IfThenElseZero(t01, w.w01);
-  w.w11 = hn::IfThenElseZero(t11, w.w11);
+  w.w00 = hn::IfThenZeroElse(m00, w.w00);
+  w.w10 = hn::IfThenZeroElse(m10, w.w10);
+  w.w01 = hn::IfThenZeroElse(m01, w.w01);
+  w.w11 = hn::IfThenZeroElse(m11, w.w11);
   const VU16 total = hn::Add(hn::Add(hn::BitCast(d16, w.w00), hn::BitCast(d16, w.w10)),
                              hn::Add(hn::BitCast(d16, w.w01), hn::BitCast(d16, w.w11)));
   const VU coverage = hn::And(hn::BitCast(du, total), hn::Set(du, 0xFFFFu));
@@ -349,10 +356,10 @@ HWY_INLINE void FinishPartial(const Shading& s, const Taps& taps, Weights w, MU 
   Finish(s, Mean(WeightedSums(taps, w), coverage), coverage, false, covered, out);
 }
 
-// Which neighbours are not of the mask colour.
-HWY_INLINE MU NotKeyed(VU pixel, uint32_t key) {
+// Which neighbours are of the mask colour.
+HWY_INLINE MU Keyed(VU pixel, uint32_t key) {
   const DU du;
-  return hn::Ne(hn::And(pixel, hn::Set(du, 0x00FFFFFFu)), hn::Set(du, key));
+  return hn::Eq(hn::And(pixel, hn::Set(du, 0x00FFFFFFu)), hn::Set(du, key));
 }
 
 // ---------------------------------------------------------------------------
@@ -416,10 +423,12 @@ HWY_NOINLINE void RenderGeneral(const Prepared& p, VI u, VI v, uint32_t* HWY_RES
     taps.p11 = hn::GatherIndex(du, p.src, hn::Add(o1, c1));
   }
 
-  FinishPartial(ShadingOf(p), taps, w, hn::And(hn::And(col0In, row0In), NotKeyed(taps.p00, p.key)),
-                hn::And(hn::And(col1In, row0In), NotKeyed(taps.p10, p.key)),
-                hn::And(hn::And(col0In, row1In), NotKeyed(taps.p01, p.key)),
-                hn::And(hn::And(col1In, row1In), NotKeyed(taps.p11, p.key)), out);
+  auto missing = [&](VU pixel, MU colIn, MU rowIn) {
+    return hn::Or(hn::Not(hn::And(colIn, rowIn)), Keyed(pixel, p.key));
+  };
+  FinishPartial(ShadingOf(p), taps, w, missing(taps.p00, col0In, row0In),
+                missing(taps.p10, col1In, row0In), missing(taps.p01, col0In, row1In),
+                missing(taps.p11, col1In, row1In), out);
 }
 
 // What the quick way needs, in values the compiler can keep in registers.
@@ -427,11 +436,22 @@ struct Inner {
   const uint32_t* src;
   int32_t stride;  // in pixels
   uint32_t key;    // above 0x00FFFFFF when nothing is keyed
+  // How far, in pixels of the source, the same sample lies two destination
+  // rows further down, for prefetching.
+  intptr_t ahead;
   Shading shading;
 };
 
 // The quick way, for sample positions with 0 <= u < width - 1 and
 // 0 <= v < height - 1: all four neighbours lie inside the rectangle.
+//
+// With kPrefetch it also asks for the source lines that the pixels two rows
+// further down will read, so that they arrive while this row is drawn. Along
+// a row of a turned picture the reads cross many source rows, which the
+// hardware prefetchers do not foresee; this matters when the picture is too
+// large for the cache. The addresses are only hints and may lie outside the
+// picture, so they are worked out as integers.
+template <bool kPrefetch>
 HWY_INLINE void RenderInner(const Inner& in, VI u, VI v, uint32_t* HWY_RESTRICT out) {
   const DI di;
   const DU du;
@@ -439,45 +459,29 @@ HWY_INLINE void RenderInner(const Inner& in, VI u, VI v, uint32_t* HWY_RESTRICT 
   const VI row = hn::ShiftRight<kFractionBits>(v);
   HWY_ALIGN uint32_t offsets[kMaxLanes];
   hn::Store(hn::BitCast(du, hn::Add(hn::Mul(row, hn::Set(di, in.stride)), col)), du, offsets);
+  if (kPrefetch) {
+    const uintptr_t base = reinterpret_cast<uintptr_t>(in.src) + in.ahead * sizeof(uint32_t);
+    for (size_t i = 0; i < hn::Lanes(du); ++i) {
+      hwy::Prefetch(reinterpret_cast<const void*>(base + offsets[i] * sizeof(uint32_t)));
+    }
+  }
   Taps taps;
   FetchRow(in.src, offsets, &taps.p00, &taps.p10);
   FetchRow(in.src + in.stride, offsets, &taps.p01, &taps.p11);
   const Weights w = MakeWeights(u, v);
 
   if (in.key <= 0x00FFFFFFu) {
-    const MU t00 = NotKeyed(taps.p00, in.key);
-    const MU t10 = NotKeyed(taps.p10, in.key);
-    const MU t01 = NotKeyed(taps.p01, in.key);
-    const MU t11 = NotKeyed(taps.p11, in.key);
-    if (!hn::AllTrue(du, hn::And(hn::And(t00, t10), hn::And(t01, t11)))) {
-      FinishPartial(in.shading, taps, w, t00, t10, t01, t11, out);
+    const MU k00 = Keyed(taps.p00, in.key);
+    const MU k10 = Keyed(taps.p10, in.key);
+    const MU k01 = Keyed(taps.p01, in.key);
+    const MU k11 = Keyed(taps.p11, in.key);
+    if (!hn::AllFalse(du, hn::Or(hn::Or(k00, k10), hn::Or(k01, k11)))) {
+      FinishPartial(in.shading, taps, w, k00, k10, k01, k11, out);
       return;
     }
   }
   Finish(in.shading, FullMean(WeightedSums(taps, w)), hn::Zero(du), true,
          hn::Eq(hn::Zero(du), hn::Zero(du)), out);
-}
-
-// Asks for the source lines that the pixels two rows further down will read,
-// so that they arrive while this row is drawn. Along a row of a turned
-// picture the reads cross many source rows, which the hardware prefetchers
-// do not foresee; this matters when the picture is too large for the cache.
-HWY_INLINE void PrefetchAhead(const Prepared& p, VI u, VI v) {
-  const DI di;
-  constexpr int32_t kRowsAhead = 2;
-  const VI aheadU = hn::Sub(u, hn::Set(di, static_cast<int32_t>(kRowsAhead * p.stepV)));
-  const VI aheadV = hn::Add(v, hn::Set(di, static_cast<int32_t>(kRowsAhead * p.stepU)));
-  const VI col = hn::Min(hn::Max(hn::ShiftRight<kFractionBits>(aheadU), hn::Zero(di)),
-                         hn::Set(di, p.rectWidth - 1));
-  const VI row = hn::Min(hn::Max(hn::ShiftRight<kFractionBits>(aheadV), hn::Zero(di)),
-                         hn::Set(di, p.rectHeight - 2));
-  HWY_ALIGN int32_t offsets[kMaxLanes];
-  hn::Store(hn::Add(hn::Mul(row, hn::Set(di, static_cast<int32_t>(p.srcStride))), col), di,
-            offsets);
-  for (size_t i = 0; i < hn::Lanes(di); ++i) {
-    hwy::Prefetch(p.src + offsets[i]);
-    hwy::Prefetch(p.src + offsets[i] + p.srcStride);
-  }
 }
 
 // Pixels [from, to) of a row's span, where `from` restarts the positions
@@ -497,8 +501,11 @@ HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_
   fixedLimit(startU, p.stepU, 0, (p.rectWidth - 1) * kFixedOne, &innerFirst, &innerLast);
   fixedLimit(startV, p.stepV, 0, (p.rectHeight - 1) * kFixedOne, &innerFirst, &innerLast);
 
-  const Inner inner{p.src, static_cast<int32_t>(p.srcStride), p.key, ShadingOf(p)};
-  const bool prefetch = p.prefetch;
+  constexpr double kRowsAhead = 2.0;
+  const Inner inner{p.src, static_cast<int32_t>(p.srcStride), p.key,
+                    static_cast<intptr_t>(std::lround(kRowsAhead * p.a) * p.srcStride -
+                                          std::lround(kRowsAhead * p.b)),
+                    ShadingOf(p)};
   const VI iota = hn::Iota(di, 0);
   const VI stepU = hn::Set(di, static_cast<int32_t>(p.stepU * lanes));
   const VI stepV = hn::Set(di, static_cast<int32_t>(p.stepV * lanes));
@@ -508,8 +515,7 @@ HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_
                  hn::Mul(iota, hn::Set(di, static_cast<int32_t>(p.stepV))));
   uint32_t* line = p.dst + y * p.dstStride + span.begin + from;
   // Whole vectors: general ones before and after the inner ones, so that the
-  // loop over inner vectors calls nothing and keeps its constants in
-  // registers.
+  // loop over inner vectors calls nothing.
   const int32_t whole = count - count % lanes;
   const int32_t innerBegin =
       static_cast<int32_t>(std::clamp<int64_t>((innerFirst + lanes - 1) / lanes * lanes, 0, whole));
@@ -521,26 +527,13 @@ HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_
     v = hn::Add(v, stepV);
     k += lanes;
   };
-  while (k < innerBegin) {
-    RenderGeneral(p, u, v, line + k);
-    advance();
-  }
-  if (prefetch) {
-    while (k < innerEnd) {
-      PrefetchAhead(p, u, v);
-      RenderInner(inner, u, v, line + k);
-      advance();
-    }
+  for (; k < innerBegin; advance()) RenderGeneral(p, u, v, line + k);
+  if (p.prefetch) {
+    for (; k < innerEnd; advance()) RenderInner<true>(inner, u, v, line + k);
   } else {
-    while (k < innerEnd) {
-      RenderInner(inner, u, v, line + k);
-      advance();
-    }
+    for (; k < innerEnd; advance()) RenderInner<false>(inner, u, v, line + k);
   }
-  while (k < whole) {
-    RenderGeneral(p, u, v, line + k);
-    advance();
-  }
+  for (; k < whole; advance()) RenderGeneral(p, u, v, line + k);
   if (k < count) {
     // The last few pixels of the span go through a buffer so that no vector
     // access reaches past it.
@@ -555,9 +548,9 @@ HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_
 // Rows are taken in bands and each band in strips of its spans, so that the
 // source pixels one strip reads stay in the cache from one row to the next
 // (along a row, a turned picture is read across many source rows).
-constexpr int32_t kBandRows = 32;
 constexpr int32_t kStripPixels = kRestartPixels;
 static_assert(kStripPixels % kMaxLanes == 0, "strips of whole vectors");
+constexpr int32_t kBandRows = 32;
 
 void RenderRows(const Prepared& p) {
   Span spans[kBandRows];

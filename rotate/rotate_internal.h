@@ -65,9 +65,12 @@ struct Prepared {
   // Recolouring in HSV: the hue turns by `hueSixths` sixths of a circle
   // (in [0, 6)), the saturation is multiplied by `saturation` (in [0, 256];
   // anything above clips every colour anyway). Skipped when it would change
-  // nothing.
+  // nothing. `hueOffset` holds, for red, green and blue, where on the hue
+  // hexagon the channel reads the turned hue: (hueSixths + 5, 3 or 1)
+  // modulo 6.
   bool recolour = false;
   float hueSixths = 0.0f;
+  float hueOffset[3] = {5.0f, 3.0f, 1.0f};
   float saturation = 1.0f;
 
   // Luminance limits: below `blackBelow` goes black, above `whiteAbove`

@@ -23,15 +23,17 @@ uint32_t pack(Rgb c) {
          static_cast<uint32_t>(c.b);
 }
 
-// v + 0.5 rounded down, for a v within [0, 255] up to rounding.
-int32_t toByte(float v) { return static_cast<int32_t>(std::floor(v + 0.5f)); }
+struct Tone {
+  float r, g, b;
+};
 
-// One output channel of the HSV recolouring: `chC` is the turned hue times
-// the chroma, `sector` 5 for red, 3 for green and 1 for blue. The channel
-// falls from the value by `ratio` (new chroma over old) times its distance
-// from the value on the hue hexagon.
-float hsvChannel(float value, float chroma, float sixChroma, float chC, float ratio, float sector) {
-  float k = chC + chroma * sector;
+// One output channel of the HSV recolouring. `hue` is the hue in [0, 6)
+// times the chroma; `offset` where on the hue hexagon the channel reads the
+// turned hue. The channel falls from the value by `ratio` (new chroma over
+// old) times its distance from the value on the hexagon.
+float hsvChannel(float value, float chroma, float hue, float ratio, float offset) {
+  const float sixChroma = 6.0f * chroma;
+  float k = hue + chroma * offset;
   if (k >= sixChroma) k = k - sixChroma;
   float t = std::min(k, 4.0f * chroma - k);
   t = std::max(std::min(t, chroma), 0.0f);
@@ -40,39 +42,34 @@ float hsvChannel(float value, float chroma, float sixChroma, float chC, float ra
 
 // Hue turned by p.hueSixths sixths of a circle and saturation multiplied by
 // p.saturation (clipped to 1), value kept: HSV as image editors use it.
-Rgb recolour(const Prepared& p, Rgb in) {
-  const float r = static_cast<float>(in.r);
-  const float g = static_cast<float>(in.g);
-  const float b = static_cast<float>(in.b);
-  const float value = std::max(r, std::max(g, b));
-  const float chroma = value - std::min(r, std::min(g, b));
-  const float sixChroma = 6.0f * chroma;
-  // The hue in [0, 6) times the chroma, which keeps it exact.
-  float chC = 0.0f;
-  if (value == r) {
-    chC = g - b;
-    if (chC < 0.0f) chC = chC + sixChroma;
-  } else if (value == g) {
-    chC = 2.0f * chroma + (b - r);
+Tone recolour(const Prepared& p, Tone in) {
+  const float value = std::max(in.r, std::max(in.g, in.b));
+  const float chroma = value - std::min(in.r, std::min(in.g, in.b));
+  float hue = 0.0f;  // times the chroma, which keeps it exact
+  if (value == in.r) {
+    hue = in.g - in.b;
+    if (hue < 0.0f) hue = hue + 6.0f * chroma;
+  } else if (value == in.g) {
+    hue = 2.0f * chroma + (in.b - in.r);
   } else {
-    chC = 4.0f * chroma + (r - g);
+    hue = 4.0f * chroma + (in.r - in.g);
   }
-  chC = chC + chroma * p.hueSixths;
-  if (chC >= sixChroma) chC = chC - sixChroma;
   const float newChroma = std::min(chroma * p.saturation, value);
   const float ratio = newChroma / std::max(chroma, 1.0f);  // a grey stays grey
-  return {toByte(hsvChannel(value, chroma, sixChroma, chC, ratio, 5.0f)),
-          toByte(hsvChannel(value, chroma, sixChroma, chC, ratio, 3.0f)),
-          toByte(hsvChannel(value, chroma, sixChroma, chC, ratio, 1.0f))};
+  return {hsvChannel(value, chroma, hue, ratio, p.hueOffset[0]),
+          hsvChannel(value, chroma, hue, ratio, p.hueOffset[1]),
+          hsvChannel(value, chroma, hue, ratio, p.hueOffset[2])};
 }
 
-Rgb applyThreshold(const Prepared& p, Rgb c) {
-  const float luminance = (0.2126f * static_cast<float>(c.r) + 0.7152f * static_cast<float>(c.g)) +
-                          0.0722f * static_cast<float>(c.b);
-  if (luminance < p.blackBelow) return {0, 0, 0};
-  if (luminance > p.whiteAbove) return {255, 255, 255};
+Tone applyThreshold(const Prepared& p, Tone c) {
+  const float luminance = (0.2126f * c.r + 0.7152f * c.g) + 0.0722f * c.b;
+  if (luminance < p.blackBelow) return {0.0f, 0.0f, 0.0f};
+  if (luminance > p.whiteAbove) return {255.0f, 255.0f, 255.0f};
   return c;
 }
+
+// Rounded to nearest, halves to even.
+int32_t toByte(float v) { return static_cast<int32_t>(std::nearbyint(v)); }
 
 // The sample at fixed-point position (u, v), recoloured and blended over
 // *out.
@@ -106,8 +103,12 @@ void renderPixel(const Prepared& p, int64_t u, int64_t v, uint32_t* out) {
   auto mean = [&](int32_t s) { return (2 * s + coverage) / (2 * coverage); };
   Rgb c = {mean(sum.r), mean(sum.g), mean(sum.b)};
 
-  if (p.recolour) c = recolour(p, c);
-  if (p.thresholdActive) c = applyThreshold(p, c);
+  if (p.recolour || p.thresholdActive) {
+    Tone tone = {static_cast<float>(c.r), static_cast<float>(c.g), static_cast<float>(c.b)};
+    if (p.recolour) tone = recolour(p, tone);
+    if (p.thresholdActive) tone = applyThreshold(p, tone);
+    c = {toByte(tone.r), toByte(tone.g), toByte(tone.b)};
+  }
 
   // Edge coverage times opacity, in 256ths.
   const int32_t a = (coverage * p.alpha256 + 128) >> 8;

@@ -116,6 +116,10 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   }
 
   p->hueSixths = hueSixths(hue);
+  for (int i = 0; i < 3; ++i) {
+    const float offset = static_cast<float>(std::fmod(p->hueSixths + 5.0 - 2.0 * i, 6.0));
+    p->hueOffset[i] = offset >= 6.0f ? 0.0f : offset;
+  }
   // Negative saturation has no meaning; from 256 on every colour clips to
   // full saturation.
   p->saturation = std::clamp(saturation, 0.0f, 256.0f);
