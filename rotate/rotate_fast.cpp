@@ -163,8 +163,8 @@ struct Shading {
   bool threshold;
   float hueOffset[3];
   float saturation;
-  float blackBelow;
-  float whiteAbove;
+  int32_t blackBelow;
+  int32_t whiteAbove;
 };
 
 HWY_INLINE Shading ShadingOf(const Prepared& p) {
@@ -248,7 +248,7 @@ HWY_INLINE VU Mean(const Sums& s, VU coverage) {
 }
 
 // One output channel of the HSV recolouring; see hsvChannel() of the
-// reference renderer.
+// reference renderer. The ratio, which waits for a division, comes last.
 HWY_INLINE VF HsvChannel(VF value, VF chroma, VF sixChroma, VF fourChroma, VF hue, VF ratio,
                          float offset) {
   const DF df;
@@ -264,35 +264,53 @@ HWY_INLINE void Recolour(const Shading& s, VF* r, VF* g, VF* b) {
   const DF df;
   const VF value = hn::Max(*r, hn::Max(*g, *b));
   const VF chroma = hn::Sub(value, hn::Min(*r, hn::Min(*g, *b)));
-  const VF sixChroma = hn::Mul(hn::Set(df, 6.0f), chroma);
-  const VF twoChroma = hn::Mul(hn::Set(df, 2.0f), chroma);
+  const VF newChroma = hn::Min(hn::Mul(chroma, hn::Set(df, s.saturation)), value);
+  const VF ratio = hn::Div(newChroma, hn::Max(chroma, hn::Set(df, 1.0f)));
   const VF fourChroma = hn::Mul(hn::Set(df, 4.0f), chroma);
-  VF fromRed = hn::Sub(*g, *b);
-  fromRed = hn::IfThenElse(hn::Lt(fromRed, hn::Zero(df)), hn::Add(fromRed, sixChroma), fromRed);
-  const VF fromGreen = hn::Add(twoChroma, hn::Sub(*b, *r));
+  const VF sixChroma = hn::Mul(hn::Set(df, 6.0f), chroma);
+  const VF fromRed = hn::Sub(*g, *b);
+  const VF fromGreen = hn::Add(hn::Mul(hn::Set(df, 2.0f), chroma), hn::Sub(*b, *r));
   const VF fromBlue = hn::Add(fourChroma, hn::Sub(*r, *g));
   const VF hue = hn::IfThenElse(hn::Eq(value, *r), fromRed,
                                 hn::IfThenElse(hn::Eq(value, *g), fromGreen, fromBlue));
-  const VF newChroma = hn::Min(hn::Mul(chroma, hn::Set(df, s.saturation)), value);
-  const VF ratio = hn::Div(newChroma, hn::Max(chroma, hn::Set(df, 1.0f)));
   *r = HsvChannel(value, chroma, sixChroma, fourChroma, hue, ratio, s.hueOffset[0]);
   *g = HsvChannel(value, chroma, sixChroma, fourChroma, hue, ratio, s.hueOffset[1]);
   *b = HsvChannel(value, chroma, sixChroma, fourChroma, hue, ratio, s.hueOffset[2]);
 }
 
-// Only one of the limits is ever active.
+// Threshold on the luminance of packed colours, in ten-thousandths; only
+// one of the limits is ever active.
+HWY_INLINE VU Threshold(const Shading& s, VU colour) {
+  const DU du;
+  const DI di;
+  auto weighted = [&](VU channel, int32_t weight) {
+    return hn::Mul(hn::BitCast(di, channel), hn::Set(di, weight));
+  };
+  const VI luminance = hn::Add(hn::Add(weighted(PickBytes<0x80808002u>(colour), 2126),
+                                       weighted(PickBytes<0x80808001u>(colour), 7152)),
+                               weighted(hn::And(colour, hn::Set(du, 0xFFu)), 722));
+  if (s.blackBelow >= 0) {
+    const MU black = hn::RebindMask(du, hn::Lt(luminance, hn::Set(di, s.blackBelow)));
+    return hn::IfThenElse(black, hn::Set(du, 0xFF000000u), colour);
+  }
+  const MU white = hn::RebindMask(du, hn::Gt(luminance, hn::Set(di, s.whiteAbove)));
+  return hn::Or(colour, hn::IfThenElseZero(white, hn::Set(du, 0x00FFFFFFu)));
+}
+
+// The same on whole-number float channels, where the weighted sum is exact
+// too (it stays below 2^24).
 HWY_INLINE void Threshold(const Shading& s, VF* r, VF* g, VF* b) {
   const DF df;
   const VF luminance =
-      hn::Add(hn::Add(hn::Mul(hn::Set(df, 0.2126f), *r), hn::Mul(hn::Set(df, 0.7152f), *g)),
-              hn::Mul(hn::Set(df, 0.0722f), *b));
-  if (s.blackBelow >= 0.0f) {
-    const MF black = hn::Lt(luminance, hn::Set(df, s.blackBelow));
+      hn::Add(hn::Add(hn::Mul(*r, hn::Set(df, 2126.0f)), hn::Mul(*g, hn::Set(df, 7152.0f))),
+              hn::Mul(*b, hn::Set(df, 722.0f)));
+  if (s.blackBelow >= 0) {
+    const MF black = hn::Lt(luminance, hn::Set(df, static_cast<float>(s.blackBelow)));
     *r = hn::IfThenZeroElse(black, *r);
     *g = hn::IfThenZeroElse(black, *g);
     *b = hn::IfThenZeroElse(black, *b);
   } else {
-    const MF white = hn::Gt(luminance, hn::Set(df, s.whiteAbove));
+    const MF white = hn::Gt(luminance, hn::Set(df, static_cast<float>(s.whiteAbove)));
     const VF full = hn::Set(df, 255.0f);
     *r = hn::IfThenElse(white, full, *r);
     *g = hn::IfThenElse(white, full, *g);
@@ -302,24 +320,36 @@ HWY_INLINE void Threshold(const Shading& s, VF* r, VF* g, VF* b) {
 
 // Recolours the interpolated colour and blends it over `out` with opacity
 // coverage * alpha (both in 256ths). `full`: every lane has coverage 256;
-// otherwise lanes outside `covered` keep what they hold.
+// otherwise lanes outside `covered` keep what they hold. kPlain promises no
+// recolouring, no threshold and full opacity, and compiles to the lean code
+// that the reset values deserve.
+template <bool kPlain>
 HWY_INLINE void Finish(const Shading& s, VU colour, VU coverage, bool full, MU covered,
                        uint32_t* HWY_RESTRICT out) {
   const DU du;
   const DU16 d16;
-  if (s.recolour || s.threshold) {
+  if (!kPlain && s.recolour) {
+    // The threshold looks at the recoloured channels rounded to whole
+    // numbers; on floats that saves packing and unpacking.
     VF r = Channel<2>(colour);
     VF g = Channel<1>(colour);
     VF b = Channel<0>(colour);
-    if (s.recolour) Recolour(s, &r, &g, &b);
-    if (s.threshold) Threshold(s, &r, &g, &b);
+    Recolour(s, &r, &g, &b);
+    if (s.threshold) {
+      r = hn::Round(r);
+      g = hn::Round(g);
+      b = hn::Round(b);
+      Threshold(s, &r, &g, &b);
+    }
     colour = Pack(r, g, b);
+  } else if (!kPlain && s.threshold) {
+    colour = Threshold(s, colour);
   }
-  if (full && s.alpha256 == 256) {
+  if (full && (kPlain || s.alpha256 == 256)) {
     hn::StoreU(colour, du, out);
     return;
   }
-  const VU alpha = hn::Set(du, static_cast<uint32_t>(s.alpha256));
+  const VU alpha = hn::Set(du, static_cast<uint32_t>(kPlain ? 256 : s.alpha256));
   const VU a =
       full ? alpha : hn::ShiftRight<8>(hn::Add(hn::Mul(coverage, alpha), hn::Set(du, 128u)));
   const VU d = hn::LoadU(du, out);
@@ -340,6 +370,7 @@ HWY_INLINE void Finish(const Shading& s, VU colour, VU coverage, bool full, MU c
 
 // Zeroes the weights of neighbours that are missing (outside the rectangle
 // or keyed) and finishes the vector with the coverage they leave.
+template <bool kPlain>
 HWY_INLINE void FinishPartial(const Shading& s, const Taps& taps, Weights w, MU m00, MU m10, MU m01,
                               MU m11, uint32_t* HWY_RESTRICT out) {
   const DU du;
@@ -353,7 +384,7 @@ HWY_INLINE void FinishPartial(const Shading& s, const Taps& taps, Weights w, MU 
   const VU coverage = hn::And(hn::BitCast(du, total), hn::Set(du, 0xFFFFu));
   const MU covered = hn::Ne(coverage, hn::Zero(du));
   if (hn::AllFalse(du, covered)) return;
-  Finish(s, Mean(WeightedSums(taps, w), coverage), coverage, false, covered, out);
+  Finish<kPlain>(s, Mean(WeightedSums(taps, w), coverage), coverage, false, covered, out);
 }
 
 // Which neighbours are of the mask colour.
@@ -426,9 +457,9 @@ HWY_NOINLINE void RenderGeneral(const Prepared& p, VI u, VI v, uint32_t* HWY_RES
   auto missing = [&](VU pixel, MU colIn, MU rowIn) {
     return hn::Or(hn::Not(hn::And(colIn, rowIn)), Keyed(pixel, p.key));
   };
-  FinishPartial(ShadingOf(p), taps, w, missing(taps.p00, col0In, row0In),
-                missing(taps.p10, col1In, row0In), missing(taps.p01, col0In, row1In),
-                missing(taps.p11, col1In, row1In), out);
+  FinishPartial<false>(ShadingOf(p), taps, w, missing(taps.p00, col0In, row0In),
+                       missing(taps.p10, col1In, row0In), missing(taps.p01, col0In, row1In),
+                       missing(taps.p11, col1In, row1In), out);
 }
 
 // What the quick way needs, in values the compiler can keep in registers.
@@ -451,7 +482,7 @@ struct Inner {
 // hardware prefetchers do not foresee; this matters when the picture is too
 // large for the cache. The addresses are only hints and may lie outside the
 // picture, so they are worked out as integers.
-template <bool kPrefetch>
+template <bool kPrefetch, bool kPlain>
 HWY_INLINE void RenderInner(const Inner& in, VI u, VI v, uint32_t* HWY_RESTRICT out) {
   const DI di;
   const DU du;
@@ -476,12 +507,12 @@ HWY_INLINE void RenderInner(const Inner& in, VI u, VI v, uint32_t* HWY_RESTRICT 
     const MU k01 = Keyed(taps.p01, in.key);
     const MU k11 = Keyed(taps.p11, in.key);
     if (!hn::AllFalse(du, hn::Or(hn::Or(k00, k10), hn::Or(k01, k11)))) {
-      FinishPartial(in.shading, taps, w, k00, k10, k01, k11, out);
+      FinishPartial<kPlain>(in.shading, taps, w, k00, k10, k01, k11, out);
       return;
     }
   }
-  Finish(in.shading, FullMean(WeightedSums(taps, w)), hn::Zero(du), true,
-         hn::Eq(hn::Zero(du), hn::Zero(du)), out);
+  Finish<kPlain>(in.shading, FullMean(WeightedSums(taps, w)), hn::Zero(du), true,
+                 hn::Eq(hn::Zero(du), hn::Zero(du)), out);
 }
 
 // Pixels [from, to) of a row's span, where `from` restarts the positions
@@ -528,10 +559,15 @@ HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_
     k += lanes;
   };
   for (; k < innerBegin; advance()) RenderGeneral(p, u, v, line + k);
-  if (p.prefetch) {
-    for (; k < innerEnd; advance()) RenderInner<true>(inner, u, v, line + k);
+  const bool plain = !p.recolour && !p.thresholdActive && p.alpha256 == 256;
+  if (p.prefetch && plain) {
+    for (; k < innerEnd; advance()) RenderInner<true, true>(inner, u, v, line + k);
+  } else if (p.prefetch) {
+    for (; k < innerEnd; advance()) RenderInner<true, false>(inner, u, v, line + k);
+  } else if (plain) {
+    for (; k < innerEnd; advance()) RenderInner<false, true>(inner, u, v, line + k);
   } else {
-    for (; k < innerEnd; advance()) RenderInner<false>(inner, u, v, line + k);
+    for (; k < innerEnd; advance()) RenderInner<false, false>(inner, u, v, line + k);
   }
   for (; k < whole; advance()) RenderGeneral(p, u, v, line + k);
   if (k < count) {

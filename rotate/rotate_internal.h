@@ -66,18 +66,20 @@ struct Prepared {
   // (in [0, 6)), the saturation is multiplied by `saturation` (in [0, 256];
   // anything above clips every colour anyway). Skipped when it would change
   // nothing. `hueOffset` holds, for red, green and blue, where on the hue
-  // hexagon the channel reads the turned hue: (hueSixths + 5, 3 or 1)
-  // modulo 6.
+  // hexagon the channel reads the turned hue: hueSixths + 5, 3 or 1, taken
+  // into [1, 7) so that a hue in [-1, 5) plus it lies in [0, 12).
   bool recolour = false;
   float hueSixths = 0.0f;
   float hueOffset[3] = {5.0f, 3.0f, 1.0f};
   float saturation = 1.0f;
 
-  // Luminance limits: below `blackBelow` goes black, above `whiteAbove`
-  // goes white. Only the one that `threshold` asks for is active.
+  // Luminance limits in ten-thousandths of a channel step (the luminance
+  // 0.2126 R + 0.7152 G + 0.0722 B times 10000 is a whole number): below
+  // `blackBelow` goes black, above `whiteAbove` goes white. Only the one that
+  // `threshold` asks for is active.
   bool thresholdActive = false;
-  float blackBelow = -1.0f;
-  float whiteAbove = 256.0f;
+  int32_t blackBelow = -1;
+  int32_t whiteAbove = 2550001;
 
   int32_t alpha256 = 256;  // opacity in 256ths, 1 to 256
 

@@ -27,13 +27,13 @@ struct Tone {
   float r, g, b;
 };
 
-// One output channel of the HSV recolouring. `hue` is the hue in [0, 6)
-// times the chroma; `offset` where on the hue hexagon the channel reads the
-// turned hue. The channel falls from the value by `ratio` (new chroma over
-// old) times its distance from the value on the hexagon.
+// One output channel of the HSV recolouring. `hue` is the hue in [-1, 5)
+// times the chroma, `offset` (in [1, 7)) where on the hue hexagon the
+// channel reads the turned hue. The channel falls from the value by `ratio`
+// (new chroma over old) times its distance from the value on the hexagon.
 float hsvChannel(float value, float chroma, float hue, float ratio, float offset) {
   const float sixChroma = 6.0f * chroma;
-  float k = hue + chroma * offset;
+  float k = hue + chroma * offset;  // in [0, 12) times the chroma
   if (k >= sixChroma) k = k - sixChroma;
   float t = std::min(k, 4.0f * chroma - k);
   t = std::max(std::min(t, chroma), 0.0f);
@@ -45,10 +45,10 @@ float hsvChannel(float value, float chroma, float hue, float ratio, float offset
 Tone recolour(const Prepared& p, Tone in) {
   const float value = std::max(in.r, std::max(in.g, in.b));
   const float chroma = value - std::min(in.r, std::min(in.g, in.b));
-  float hue = 0.0f;  // times the chroma, which keeps it exact
+  // The hue in [-1, 5) times the chroma, which keeps it exact.
+  float hue = 0.0f;
   if (value == in.r) {
     hue = in.g - in.b;
-    if (hue < 0.0f) hue = hue + 6.0f * chroma;
   } else if (value == in.g) {
     hue = 2.0f * chroma + (in.b - in.r);
   } else {
@@ -61,10 +61,12 @@ Tone recolour(const Prepared& p, Tone in) {
           hsvChannel(value, chroma, hue, ratio, p.hueOffset[2])};
 }
 
-Tone applyThreshold(const Prepared& p, Tone c) {
-  const float luminance = (0.2126f * c.r + 0.7152f * c.g) + 0.0722f * c.b;
-  if (luminance < p.blackBelow) return {0.0f, 0.0f, 0.0f};
-  if (luminance > p.whiteAbove) return {255.0f, 255.0f, 255.0f};
+// Threshold on the luminance of the (recoloured) channels, in
+// ten-thousandths.
+Rgb applyThreshold(const Prepared& p, Rgb c) {
+  const int32_t luminance = 2126 * c.r + 7152 * c.g + 722 * c.b;
+  if (luminance < p.blackBelow) return {0, 0, 0};
+  if (luminance > p.whiteAbove) return {255, 255, 255};
   return c;
 }
 
@@ -103,12 +105,12 @@ void renderPixel(const Prepared& p, int64_t u, int64_t v, uint32_t* out) {
   auto mean = [&](int32_t s) { return (2 * s + coverage) / (2 * coverage); };
   Rgb c = {mean(sum.r), mean(sum.g), mean(sum.b)};
 
-  if (p.recolour || p.thresholdActive) {
-    Tone tone = {static_cast<float>(c.r), static_cast<float>(c.g), static_cast<float>(c.b)};
-    if (p.recolour) tone = recolour(p, tone);
-    if (p.thresholdActive) tone = applyThreshold(p, tone);
+  if (p.recolour) {
+    const Tone tone =
+        recolour(p, {static_cast<float>(c.r), static_cast<float>(c.g), static_cast<float>(c.b)});
     c = {toByte(tone.r), toByte(tone.g), toByte(tone.b)};
   }
+  if (p.thresholdActive) c = applyThreshold(p, c);
 
   // Edge coverage times opacity, in 256ths.
   const int32_t a = (coverage * p.alpha256 + 128) >> 8;

@@ -117,21 +117,24 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
 
   p->hueSixths = hueSixths(hue);
   for (int i = 0; i < 3; ++i) {
-    const float offset = static_cast<float>(std::fmod(p->hueSixths + 5.0 - 2.0 * i, 6.0));
-    p->hueOffset[i] = offset >= 6.0f ? 0.0f : offset;
+    double offset = std::fmod(p->hueSixths + 5.0 - 2.0 * i, 6.0);
+    if (offset < 1.0) offset += 6.0;
+    p->hueOffset[i] = std::min(static_cast<float>(offset), 6.9999995f);
   }
   // Negative saturation has no meaning; from 256 on every colour clips to
   // full saturation.
   p->saturation = std::clamp(saturation, 0.0f, 256.0f);
   p->recolour = p->hueSixths != 0.0f || p->saturation != 1.0f;
 
-  // Below -1 everything is black already, above 3 everything white.
+  // Below -1 everything is black already, above 3 everything white. The
+  // limits are whole ten-thousandths, rounded so that comparing whole
+  // luminances with them decides as the exact limits would.
   const double t = std::clamp(static_cast<double>(threshold), -1.0, 3.0);
   p->thresholdActive = threshold != 1.0f;
   if (threshold < 1.0f) {
-    p->blackBelow = static_cast<float>((1.0 - t) * 255.0);
+    p->blackBelow = static_cast<int32_t>(std::ceil((1.0 - t) * 2550000.0));
   } else if (threshold > 1.0f) {
-    p->whiteAbove = static_cast<float>((2.0 - t) * 255.0);
+    p->whiteAbove = static_cast<int32_t>(std::floor((2.0 - t) * 2550000.0));
   }
 
   p->alpha256 = alpha256;

@@ -50,11 +50,13 @@
  *              value (the brightest channel) and the hue: 0 gives a grey
  *              of the brightest channel, 1 leaves the colour, 2 turns
  *              (200, 100, 100) into (200, 0, 0). Negative values count as 0.
- *              Channels are rounded to nearest after hue and saturation.
- *   threshold  1 leaves the picture unchanged. Below 1, tones whose
- *              luminance (0.2126 R + 0.7152 G + 0.0722 B) is under
- *              (1 - t) * 255 go black; above 1, tones whose luminance is
- *              over (2 - t) * 255 go white.
+ *              Channels are rounded to nearest (halves to even) after hue
+ *              and saturation.
+ *   threshold  1 leaves the picture unchanged. Below 1, colours whose
+ *              luminance (0.2126 R + 0.7152 G + 0.0722 B, worked out
+ *              exactly in ten-thousandths) is under (1 - t) * 255 go black;
+ *              above 1, colours whose luminance is over (2 - t) * 255 go
+ *              white.
  *   alpha      opacity of the picture over the destination: 1 opaque,
  *              0 invisible (values outside 0..1 are clipped), in 256ths;
  *              with the edge coverage c (in 256ths) each channel becomes
