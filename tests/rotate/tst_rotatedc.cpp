@@ -212,9 +212,10 @@ void TestRotatedc::square_data() {
   }
   // Hue and saturation in HSV keep the value (the brightest channel): red
   // turned half way is cyan, a third is green, back two thirds green too;
-  // orange turned a sixth is chartreuse. The threshold sees the recoloured
-  // colour's luminance: below 1 dark colours go black, above 1 bright ones
-  // white. Then opacity.
+  // orange turned a sixth is chartreuse; saturation clips at full. The
+  // threshold sees the recoloured colour's luminance: below 1 dark colours
+  // go black, above 1 bright ones white (red's is 54, above 255 * 0.2).
+  // Then opacity.
   // clang-format off
   const std::tuple<uint32_t, float, float, float, float, uint32_t> colours[] = {
       {orange, 1, 1, 1, 1, orange},              {red, 0.5f, 1, 1, 1, 0xFF00FFFFu},
@@ -223,7 +224,8 @@ void TestRotatedc::square_data() {
       {pink, 0, 2, 1, 1, 0xFFC80000u},           {orange, 0, 0, 1, 1, 0xFFC8C8C8u},
       {0xFF323232u, 0, 1, 0.5f, 1, 0xFF000000u}, {0xFFC8C8C8u, 0, 1, 1.5f, 1, 0xFFFFFFFFu},
       {0xFF010101u, 0, 1, 2, 1, 0xFFFFFFFFu},    {pink, 0, 2, 0.7f, 1, 0xFF000000u},
-      {orange, 0, 1, 1, 0.5f, 0xFF944A10u},      {orange, 0, 1, 1, -0.5f, 0x00603020u}};
+      {orange, 0, 1, 1, 0.5f, 0xFF944A10u},      {orange, 0, 1, 1, -0.5f, 0x00603020u},
+      {0xFFC89664u, 0, 3, 1, 1, orange},         {red, 0, 1, 0.8f, 1, red}};
   // clang-format on
   for (const auto& [colour, h, s, t, a, expected] : colours) {
     Call c = base;
@@ -249,7 +251,8 @@ void TestRotatedc::square() {
     const auto [lo, hi] = std::minmax({int(expected >> shift & 0xFF), int(canvas >> shift & 0xFF)});
     written += shift == 0 && p != canvas;
     if (call.mask == kKey && p != canvas && (value < lo || value > hi)) {
-      QFAIL(qPrintable(QString::asprintf("fringe: 0x%08x is no mix of square and canvas", p)));
+      QFAIL(qPrintable(
+          QString::asprintf("0x%08x is no mix of the expected colour and the canvas", p)));
     }
   }
   QVERIFY2(written >= minWritten && written <= maxWritten, qPrintable(QString::number(written)));
@@ -313,22 +316,20 @@ void TestRotatedc::fastMatchesReference() {
   constexpr uint32_t kCases = 3000;
   for (int64_t target : rotate_internal::fastTargets()) {
     rotate_internal::forceFastTarget(target);
-    QCOMPARE(QString(rotate_internal::fastTargetName()),
-             QString(rotate_internal::targetName(target)));
+    const QString name = rotate_internal::targetName(target);
+    QCOMPARE(QString(rotate_internal::fastTargetName()), name);
     int drawn = 0;
     for (uint32_t seed = single ? only : 1; seed <= (single ? only : kCases); ++seed) {
       auto [src, dst, c] = randomCase(seed);
       QImage expected = dst.copy(), actual = dst.copy();
       const int result = draw(Implementation::Reference, expected, src, c);
-      const QString where =
-          QString::asprintf("%s, ROTATEDC_SEED=%u: ", rotate_internal::targetName(target), seed);
+      const QString where = name + QString::asprintf(", ROTATEDC_SEED=%u: ", seed);
       QVERIFY2(draw(Implementation::Fast, actual, src, c) == result, qPrintable(where + "result"));
       drawn += !same(expected, dst);
       for (int i = 0; i < dst.width() * dst.height(); ++i) {
         if (at(actual, i) != at(expected, i)) {
-          const QString pixel =
-              QString::asprintf("(%d, %d) is %x", i % dst.width(), i / dst.width(), at(actual, i));
-          QFAIL(qPrintable(where + pixel + QString::asprintf(", reference %x", at(expected, i))));
+          QFAIL(qPrintable(where + QString::asprintf("pixel %d in rows of %d: %x, reference %x", i,
+                                                     dst.width(), at(actual, i), at(expected, i))));
         }
       }
     }
