@@ -529,8 +529,10 @@ HWY_INLINE void RenderRun(const Prepared& p, const Span& span, int32_t y, int32_
   // the fixed-point positions fall.
   int64_t innerFirst = 0;
   int64_t innerLast = count;
-  fixedLimit(startU, p.stepU, 0, (p.rectWidth - 1) * kFixedOne, &innerFirst, &innerLast);
-  fixedLimit(startV, p.stepV, 0, (p.rectHeight - 1) * kFixedOne, &innerFirst, &innerLast);
+  fixedLimit(startU, p.stepU, p.inverseStepU, 0, (p.rectWidth - 1) * kFixedOne, &innerFirst,
+             &innerLast);
+  fixedLimit(startV, p.stepV, p.inverseStepV, 0, (p.rectHeight - 1) * kFixedOne, &innerFirst,
+             &innerLast);
 
   constexpr double kRowsAhead = 2.0;
   const Inner inner{p.src, static_cast<int32_t>(p.srcStride), p.key,

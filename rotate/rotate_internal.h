@@ -54,6 +54,8 @@ struct Prepared {
   // Fixed-point steps from one pixel of a row to the next (a and b rounded).
   int64_t stepU = 0;
   int64_t stepV = 0;
+  double inverseStepU = 0.0;  // 1 / stepU and 1 / stepV where they are not zero
+  double inverseStepV = 0.0;
 
   // Destination rows that can be covered, [rowBegin, rowEnd).
   int32_t rowBegin = 0;
@@ -133,10 +135,6 @@ inline bool columns(double lo, double hi, double centreX, double width, double* 
   return *first < *last;
 }
 
-inline int64_t floorDivide(int64_t n, int64_t d) {  // d > 0
-  return n >= 0 ? n / d : -((-n + d - 1) / d);
-}
-
 }  // namespace detail
 
 // The span of row y. Returns false when the row has no such pixel.
@@ -164,27 +162,39 @@ inline void restartPosition(const Prepared& p, const Span& span, int32_t x, int6
   const double X = static_cast<double>(x) + 0.5 - p.centreX;
   const double fu = std::clamp(span.cu + p.a * X, -2.0, p.rectWidth + 1.0);
   const double fv = std::clamp(span.cv + p.b * X, -2.0, p.rectHeight + 1.0);
-  *u = std::llround(fu * static_cast<double>(kFixedOne));
-  *v = std::llround(fv * static_cast<double>(kFixedOne));
+  // Halves away from zero, as std::llround but without a library call (this
+  // runs for every 128 pixels).
+  auto round = [](double x) { return static_cast<int64_t>(x < 0.0 ? x - 0.5 : x + 0.5); };
+  *u = round(fu * static_cast<double>(kFixedOne));
+  *v = round(fv * static_cast<double>(kFixedOne));
 }
 
-// Narrows [*first, *last) to the k with lo <= start + k * step < hi; an
-// empty result may lie outside the original range.
-inline void fixedLimit(int64_t start, int64_t step, int64_t lo, int64_t hi, int64_t* first,
-                       int64_t* last) {
+// Narrows [*first, *last) (at most a few hundred long) to the k with
+// lo <= start + k * step < hi; an empty result may lie outside the original
+// range. `inverse` is 1 / step: the bounds are estimated in floating point
+// and then settled exactly, which is cheaper than integer division.
+inline void fixedLimit(int64_t start, int64_t step, double inverse, int64_t lo, int64_t hi,
+                       int64_t* first, int64_t* last) {
   if (step == 0) {
     if (start < lo || start >= hi) *last = *first;
     return;
   }
-  int64_t from = 0;
-  int64_t to = 0;  // exclusive
-  if (step > 0) {
-    from = -detail::floorDivide(start - lo, step);  // ceil((lo - start) / step)
-    to = -detail::floorDivide(start - hi, step);    // ceil((hi - start) / step)
-  } else {
-    from = detail::floorDivide(start - hi, -step) + 1;  // start + k * step < hi
-    to = detail::floorDivide(start - lo, -step) + 1;    // start + k * step >= lo
-  }
+  // The first k at which start + k * step has reached `limit`, going the way
+  // of the step.
+  auto reach = [&](int64_t limit) {
+    const double estimate = std::ceil(static_cast<double>(limit - start) * inverse);
+    int64_t k = static_cast<int64_t>(std::clamp(estimate, *first - 2.0, *last + 2.0));
+    auto reached = [&](int64_t j) {
+      return step > 0 ? start + j * step >= limit : start + j * step < limit;
+    };
+    while (k > *first - 2 && reached(k - 1)) --k;
+    while (k < *last + 2 && !reached(k)) ++k;
+    return k;
+  };
+  // With a positive step, k enters [lo, hi) at reach(lo) and leaves at
+  // reach(hi); with a negative one it enters below hi and leaves below lo.
+  const int64_t from = step > 0 ? reach(lo) : reach(hi);
+  const int64_t to = step > 0 ? reach(hi) : reach(lo);
   *first = std::max(*first, from);
   *last = std::min(*last, to);
   if (*last < *first) *last = *first;  // empty

@@ -82,6 +82,8 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   constexpr double kLargestStep = 4294967296.0;
   p->stepU = std::llround(std::clamp(p->a, -kLargestStep, kLargestStep) * kFixedOne);
   p->stepV = std::llround(std::clamp(p->b, -kLargestStep, kLargestStep) * kFixedOne);
+  p->inverseStepU = p->stepU != 0 ? 1.0 / static_cast<double>(p->stepU) : 0.0;
+  p->inverseStepV = p->stepV != 0 ? 1.0 / static_cast<double>(p->stepV) : 0.0;
   // The SIMD renderer's positions, steps over a vector and pixel offsets fit
   // 32-bit lanes.
   constexpr int64_t kLargestFastStep = int64_t{1} << 26;
