@@ -10,10 +10,12 @@
 // neighbour against the rectangle's edges.
 //
 // Neighbours are fetched as pairs of pixels (a pixel and its right-hand
-// neighbour) with plain 64-bit loads assembled into vectors: the hardware
-// gathers are several times slower on current x86 cores. Colours are
-// interpolated two channels to a 32-bit lane (red with blue, green with
-// alpha) in 16-bit halves, so that a vector of pixels needs no unpacking.
+// neighbour) with 64-bit broadcast loads combined by blends, which on
+// current x86 cores cost less than the hardware gathers (slow on Intel since
+// the gather data sampling fixes). Colours are interpolated two channels to
+// a 32-bit lane (red with blue, green with alpha) in 16-bit halves, so that
+// a vector of pixels needs no unpacking; only hue and saturation work on
+// floats.
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "rotate_fast.cpp"
 #include <hwy/foreach_target.h>  // IWYU pragma: keep
@@ -49,20 +51,6 @@ using MF = hn::Mask<DF>;
 
 constexpr size_t kMaxLanes = HWY_MAX_BYTES / sizeof(uint32_t);
 
-// Byte `kByte` of each pixel (2 red, 1 green, 0 blue) as a float.
-template <int kByte>
-HWY_INLINE VF Channel(VU pixel) {
-  const DF df;
-  const DU du;
-  const DI di;
-  if (kByte == 0) return hn::ConvertTo(df, hn::BitCast(di, hn::And(pixel, hn::Set(du, 0xFFu))));
-  // A byte shuffle moves the byte to the bottom of its lane and clears the
-  // rest: one instruction instead of a shift and a mask.
-  const VU lane = hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u)));
-  const VU from = hn::Or(lane, hn::Set(du, 0x80808000u | kByte));
-  return hn::ConvertTo(df, hn::BitCast(di, hn::TableLookupBytesOr0(pixel, from)));
-}
-
 // Floats in [0, 255] (or a hair outside) rounded to nearest, halves to even,
 // and packed into pixels with alpha 0xFF: adding 2^23 rounds v to a whole
 // number whose value is the low byte of the sum's bits, and shifting pushes
@@ -87,6 +75,12 @@ HWY_INLINE VU PickBytes(VU v) {
   const VU base = hn::Mul(hn::ShiftLeft<2>(hn::And(hn::Iota(du, 0), hn::Set(du, 3u))),
                           hn::Set(du, 0x01010101u));
   return hn::TableLookupBytesOr0(v, hn::Or(base, hn::Set(du, kPattern)));
+}
+
+// Byte `kByte` of each pixel (2 red, 1 green, 0 blue) as a float.
+template <int kByte>
+HWY_INLINE VF Channel(VU pixel) {
+  return hn::ConvertTo(DF(), hn::BitCast(DI(), PickBytes<0x80808000u | kByte>(pixel)));
 }
 
 // Byte 1 of each lane (bits 8 to 15: the fraction of a fixed-point
