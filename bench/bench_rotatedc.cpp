@@ -7,8 +7,9 @@
 // Scene A is the caller's reset state with a 320x240 picture; scene B a large
 // picture shrunk by half with every factor in use.
 //
-// The contenders take turns, one run each per round, so that a machine
-// shared with other work slows them alike; the table gives medians. The SIMD
+// The contenders take turns, a few runs each per round (the first run of a
+// turn, with a cold cache, is not counted), so that a machine shared with
+// other work slows them alike; the table gives medians. The SIMD
 // renderer runs on each Highway target this CPU supports (best first), with
 // the peers timed beside it again for each, or only on the targets named on
 // the command line:
@@ -128,14 +129,15 @@ int runKernel(rotate_internal::Implementation implementation, QImage& dst, Scene
 }
 
 // Median wall times in milliseconds of `jobs`, which take turns: each round
-// runs every job once. Rounds go on for a time budget, within bounds.
+// runs every job a few times in a row and keeps all but the first run, so
+// that every job is timed with its own data in the cache (as during a
+// slider drag) while all share the same moments of a busy machine. Rounds go
+// on for a time budget, within bounds.
 std::vector<double> medianMs(const std::vector<std::function<void()>>& jobs) {
-  constexpr int kMinRounds = 31;
-  constexpr int kMaxRounds = 2001;
-  constexpr double kBudgetSeconds = 6.0;
-  for (const auto& job : jobs) {
-    for (int i = 0; i < 3; ++i) job();  // warm-up
-  }
+  constexpr int kMinRounds = 11;
+  constexpr int kMaxRounds = 401;
+  constexpr int kRunsPerTurn = 5;
+  constexpr double kBudgetSeconds = 8.0;
   std::vector<std::vector<double>> times(jobs.size());
   const auto start = Clock::now();
   for (int round = 0; round < kMaxRounds; ++round) {
@@ -144,9 +146,12 @@ std::vector<double> medianMs(const std::vector<std::function<void()>>& jobs) {
       break;
     }
     for (size_t j = 0; j < jobs.size(); ++j) {
-      const auto t0 = Clock::now();
-      jobs[j]();
-      times[j].push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+      for (int run = 0; run < kRunsPerTurn; ++run) {
+        const auto t0 = Clock::now();
+        jobs[j]();
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        if (run > 0) times[j].push_back(ms);
+      }
     }
   }
   std::vector<double> medians;
