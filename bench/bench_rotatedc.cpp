@@ -1,10 +1,19 @@
 // Times rotatedc (SIMD and reference renderers) against peers doing the same
 // job, side by side in one run and on one thread: an OpenCV pipeline
 // (warpAffine, HSV recolouring, threshold, masked blend) when OpenCV is
-// available, and QPainter::drawImage with a transform and an opacity.
+// available, and QPainter::drawImage with a transform and an opacity (which
+// cannot recolour, so it does less than the others in scene B).
 //
 // Scene A is the caller's reset state with a 320x240 picture; scene B a large
 // picture shrunk by half with every factor in use.
+//
+// The contenders take turns, a few runs each per round (the first run of a
+// turn, with a cold cache, is not counted), so that a machine shared with
+// other work slows them alike; the table gives medians. The SIMD
+// renderer runs on each Highway target this CPU supports (best first), with
+// the peers timed beside it again for each, or only on the targets named on
+// the command line:
+//   bench_rotatedc [TARGET...]      e.g. bench_rotatedc AVX2 AVX3
 #include <QImage>
 #include <QPainter>
 #include <QTransform>
@@ -119,23 +128,38 @@ int runKernel(rotate_internal::Implementation implementation, QImage& dst, Scene
                                        s.saturation, s.threshold);
 }
 
-// Median wall time of `job` in milliseconds, after a warm-up.
-double medianMs(const std::function<void()>& job) {
-  constexpr int kMinRuns = 31;
-  constexpr int kMaxRuns = 1001;
-  constexpr double kBudgetSeconds = 1.5;
-  for (int i = 0; i < 3; ++i) job();
-  std::vector<double> times;
+// Median wall times in milliseconds of `jobs`, which take turns: each round
+// runs every job a few times in a row and keeps all but the first run, so
+// that every job is timed with its own data in the cache (as during a
+// slider drag) while all share the same moments of a busy machine. Rounds go
+// on for a time budget, within bounds.
+std::vector<double> medianMs(const std::vector<std::function<void()>>& jobs) {
+  constexpr int kMinRounds = 11;
+  constexpr int kMaxRounds = 401;
+  constexpr int kRunsPerTurn = 5;
+  constexpr double kBudgetSeconds = 8.0;
+  std::vector<std::vector<double>> times(jobs.size());
   const auto start = Clock::now();
-  while (static_cast<int>(times.size()) < kMinRuns ||
-         (static_cast<int>(times.size()) < kMaxRuns &&
-          std::chrono::duration<double>(Clock::now() - start).count() < kBudgetSeconds)) {
-    const auto t0 = Clock::now();
-    job();
-    times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+  for (int round = 0; round < kMaxRounds; ++round) {
+    if (round >= kMinRounds &&
+        std::chrono::duration<double>(Clock::now() - start).count() > kBudgetSeconds) {
+      break;
+    }
+    for (size_t j = 0; j < jobs.size(); ++j) {
+      for (int run = 0; run < kRunsPerTurn; ++run) {
+        const auto t0 = Clock::now();
+        jobs[j]();
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+        if (run > 0) times[j].push_back(ms);
+      }
+    }
   }
-  std::nth_element(times.begin(), times.begin() + times.size() / 2, times.end());
-  return times[times.size() / 2];
+  std::vector<double> medians;
+  for (std::vector<double>& t : times) {
+    std::nth_element(t.begin(), t.begin() + t.size() / 2, t.end());
+    medians.push_back(t[t.size() / 2]);
+  }
+  return medians;
 }
 
 // What a Qt program would hand QPainter: the picture with the key colour
@@ -261,10 +285,25 @@ std::string ratio(double slow, double fast) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
 #if defined(ROTATE_BENCH_OPENCV)
   cv::setNumThreads(1);
 #endif
+  // The SIMD targets to time: those named, or every one this CPU runs.
+  std::vector<int64_t> targets;
+  for (int64_t target : rotate_internal::fastTargets()) {
+    const std::string name = rotate_internal::targetName(target);
+    bool wanted = argc < 2;
+    for (int i = 1; i < argc; ++i) wanted = wanted || name == argv[i];
+    if (wanted && name != "SCALAR" && name != "EMU128") targets.push_back(target);
+  }
+  for (int i = 1; i < argc; ++i) {
+    bool found = false;
+    for (int64_t target : targets)
+      found = found || rotate_internal::targetName(target) == std::string(argv[i]);
+    if (!found) std::printf("target %s: not compiled or not supported by this CPU\n", argv[i]);
+  }
+
   const QImage background = makeDestination();
   const uint32_t keyA = 0x00FFFFFFu;
   const uint32_t keyB = 0x0040E020u;  // (0x20, 0xE0, 0x40)
@@ -276,42 +315,46 @@ int main() {
                          makePicture(1600, 1200, maskToRgb(keyB), 2), 0.5f, keyB, 0.7f, 0.25f, 1.5f,
                          1.2f});
 
-  QImage probe = background.copy();
-  runKernel(rotate_internal::Implementation::Fast, probe, scenes[0]);
   std::printf("rotatedc benchmark: one thread, median wall time in milliseconds\n");
-  std::printf("fast renderer dispatched to Highway target %s\n", rotate_internal::fastTargetName());
   std::printf("destination %dx%d, angle %.4f rad, centre (%d, %d)\n", kDstWidth, kDstHeight,
               double(kAngle), kCx, kCy);
 #if !defined(ROTATE_BENCH_OPENCV)
   std::printf("OpenCV not found at configure time: no OpenCV column\n");
 #endif
-  std::printf("\n%-38s %9s %10s %9s %9s %12s %14s %10s\n", "scene", "fast", "reference", "OpenCV",
-              "QPainter", "OpenCV/fast", "QPainter/fast", "fast~ref");
+  std::printf("\n%-38s %-8s %8s %10s %9s %9s %12s %14s %9s\n", "scene", "target", "fast",
+              "reference", "OpenCV", "QPainter", "OpenCV/fast", "QPainter/fast", "fast~ref");
 
   for (Scene& s : scenes) {
     QImage dst = background.copy();
-    const double fast = medianMs([&] { runKernel(rotate_internal::Implementation::Fast, dst, s); });
-    const double reference =
-        medianMs([&] { runKernel(rotate_internal::Implementation::Reference, dst, s); });
-    double opencv = -1.0;
 #if defined(ROTATE_BENCH_OPENCV)
     OpenCvPipeline pipeline(s);
-    opencv = medianMs([&] { pipeline.run(dst, s); });
 #endif
     const QImage keyed = keyedForQt(s);
-    const double qpainter = medianMs([&] { drawWithQPainter(dst, s, keyed); });
-
-    // The two renderers on a fresh destination, for the record.
-    QImage viaFast = background.copy();
     QImage viaReference = background.copy();
-    runKernel(rotate_internal::Implementation::Fast, viaFast, s);
     runKernel(rotate_internal::Implementation::Reference, viaReference, s);
-
-    std::printf("%-38s %9s %10s %9s %9s %12s %14s %10d\n", s.name, cell(fast).c_str(),
-                cell(reference).c_str(), cell(opencv).c_str(), cell(qpainter).c_str(),
-                ratio(opencv, fast).c_str(), ratio(qpainter, fast).c_str(),
-                maxDifference(viaFast, viaReference));
+    for (size_t t = 0; t < targets.size(); ++t) {
+      // One target at a time: switching targets costs a dispatch of its own.
+      rotate_internal::forceFastTarget(targets[t]);
+      std::vector<std::function<void()>> jobs = {
+          [&] { runKernel(rotate_internal::Implementation::Fast, dst, s); },
+          [&] { runKernel(rotate_internal::Implementation::Reference, dst, s); },
+          [&] { drawWithQPainter(dst, s, keyed); }};
+#if defined(ROTATE_BENCH_OPENCV)
+      jobs.push_back([&] { pipeline.run(dst, s); });
+#endif
+      const std::vector<double> ms = medianMs(jobs);
+      const double opencv = ms.size() > 3 ? ms[3] : -1.0;
+      QImage viaFast = background.copy();
+      runKernel(rotate_internal::Implementation::Fast, viaFast, s);
+      std::printf("%-38s %-8s %8s %10s %9s %9s %12s %14s %9d\n", t == 0 ? s.name : "",
+                  rotate_internal::targetName(targets[t]), cell(ms[0]).c_str(), cell(ms[1]).c_str(),
+                  cell(opencv).c_str(), cell(ms[2]).c_str(), ratio(opencv, ms[0]).c_str(),
+                  ratio(ms[2], ms[0]).c_str(), maxDifference(viaFast, viaReference));
+    }
+    rotate_internal::forceFastTarget(0);
   }
-  std::printf("\nfast~ref: largest per-channel difference between the two renderers\n");
+  std::printf(
+      "\nfast~ref: largest per-channel difference between the SIMD and the reference "
+      "renderer\n");
   return 0;
 }

@@ -1,8 +1,8 @@
 // Internals of the rotation kernel shared by the reference and the SIMD
 // implementations. Everything that does not depend on the pixel is worked
 // out once per call into `Prepared`; both implementations then walk the same
-// rows and spans and do the same float arithmetic in the same order, so
-// they agree pixel for pixel up to rounding.
+// rows and spans and do the same integer and float operations in the same
+// order, so they agree bit for bit.
 #ifndef ROTATE_ROTATE_INTERNAL_H
 #define ROTATE_ROTATE_INTERNAL_H
 
@@ -14,6 +14,15 @@
 #include "rotate/rotatedc.h"
 
 namespace rotate_internal {
+
+// Sample positions are fixed point with 16 fraction bits; bilinear weights
+// are in 256ths.
+constexpr int kFractionBits = 16;
+constexpr int64_t kFixedOne = int64_t{1} << kFractionBits;
+// Positions are worked out exactly (to the nearest 1/65536) at every
+// kRestartPixels-th pixel of a span and stepped in between, which keeps the
+// drift of the rounded step below 1/1000 of a pixel.
+constexpr int32_t kRestartPixels = 128;
 
 // Everything a renderer needs, in the source rectangle's own coordinates:
 // the readable part of the rectangle is [0, rectWidth) x [0, rectHeight),
@@ -42,9 +51,11 @@ struct Prepared {
   double centreY = 0.0;
   double inverseA = 0.0;  // 1 / a and 1 / b where they are not zero
   double inverseB = 0.0;
-  // Per-pixel steps along a row, as used by both renderers.
-  float stepU = 0.0f;
-  float stepV = 0.0f;
+  // Fixed-point steps from one pixel of a row to the next (a and b rounded).
+  int64_t stepU = 0;
+  int64_t stepV = 0;
+  double inverseStepU = 0.0;  // 1 / stepU and 1 / stepV where they are not zero
+  double inverseStepV = 0.0;
 
   // Destination rows that can be covered, [rowBegin, rowEnd).
   int32_t rowBegin = 0;
@@ -53,38 +64,43 @@ struct Prepared {
   // 0x00RRGGBB of the keyed-out colour, or a value no pixel can match.
   uint32_t key = 0x01000000u;
 
-  // Colour matrix (row-major, applied to (R, G, B)) combining hue and
-  // saturation; skipped when it is the identity.
-  float matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  bool identityMatrix = true;
+  // Recolouring in HSV: the hue turns by `hueSixths` sixths of a circle
+  // (in [0, 6)), the saturation is multiplied by `saturation` (in [0, 256];
+  // anything above clips every colour anyway). Skipped when it would change
+  // nothing. `hueOffset` holds, for red, green and blue, where on the hue
+  // hexagon the channel reads the turned hue: hueSixths + 5, 3 or 1, taken
+  // into [1, 7) so that a hue in [-1, 5) plus it lies in [0, 12).
+  bool recolour = false;
+  float hueSixths = 0.0f;
+  float hueOffset[3] = {5.0f, 3.0f, 1.0f};
+  float saturation = 1.0f;
 
-  // Luminance limits: below `blackBelow` goes black, above `whiteAbove`
-  // goes white. Only the one that `threshold` asks for is active.
+  // Luminance limits in ten-thousandths of a channel step (the luminance
+  // 0.2126 R + 0.7152 G + 0.0722 B times 10000 is a whole number): below
+  // `blackBelow` goes black, above `whiteAbove` goes white. Only the one that
+  // `threshold` asks for is active.
   bool thresholdActive = false;
-  float blackBelow = -1.0f;
-  float whiteAbove = 256.0f;
+  int32_t blackBelow = -1;
+  int32_t whiteAbove = 2550001;
 
-  float alpha = 1.0f;  // clipped to (0, 1]
+  int32_t alpha256 = 256;  // opacity in 256ths, 1 to 256
 
-  // Source offsets fit the SIMD renderer's 32-bit gathers.
-  bool smallSource = true;
+  // The SIMD renderer's 32-bit positions and offsets hold for this call.
+  bool fastFits = true;
   // The source rectangle is too large for the cache: the SIMD renderer
   // prefetches.
   bool prefetch = false;
 };
 
-// A run of destination pixels on one row that may be covered, with the
-// sample position of its first pixel. Pixel k of the run samples at
-// (u + stepU * k, v + stepV * k). Within [innerBegin, innerEnd) the samples
-// keep clear of the rectangle's last row and column, so all four bilinear
-// neighbours lie inside it.
+// A run of destination pixels [begin, end) on one row that may be covered:
+// the pixels whose centres map strictly inside -1 < u < rectWidth,
+// -1 < v < rectHeight. `cu` and `cv` give the exact sample position of pixel
+// x as (cu + a * (x + 0.5 - centreX), cv + b * (x + 0.5 - centreX)).
 struct Span {
   int32_t begin = 0;
   int32_t end = 0;
-  int32_t innerBegin = 0;
-  int32_t innerEnd = 0;
-  float u = 0.0f;
-  float v = 0.0f;
+  double cu = 0.0;
+  double cv = 0.0;
 };
 
 enum class Outcome { Invalid, Nothing, Draw };
@@ -121,43 +137,67 @@ inline bool columns(double lo, double hi, double centreX, double width, double* 
 
 }  // namespace detail
 
-// The x-range of row y whose pixel centres map strictly inside the region
-// where a bilinear sample still touches the rectangle (-1 < u < rectWidth,
-// -1 < v < rectHeight). Returns false when the row has no such pixel.
+// The span of row y. Returns false when the row has no such pixel.
 inline bool rowSpan(const Prepared& p, int32_t y, Span* span) {
   const double Y = static_cast<double>(y) + 0.5 - p.centreY;
-  const double cu = p.u0 - p.b * Y;  // u = cu + a * X
-  const double cv = p.v0 + p.a * Y;  // v = cv + b * X
-  const double width = p.rectWidth;
-  const double height = p.rectHeight;
+  span->cu = p.u0 - p.b * Y;  // u = cu + a * X
+  span->cv = p.v0 + p.a * Y;  // v = cv + b * X
   double lo = -HUGE_VAL;
   double hi = HUGE_VAL;
-  detail::limit(cu, p.a, p.inverseA, -1.0, width, &lo, &hi);
-  detail::limit(cv, p.b, p.inverseB, -1.0, height, &lo, &hi);
+  detail::limit(span->cu, p.a, p.inverseA, -1.0, p.rectWidth, &lo, &hi);
+  detail::limit(span->cv, p.b, p.inverseB, -1.0, p.rectHeight, &lo, &hi);
   double first = 0.0;
   double last = 0.0;
   if (!detail::columns(lo, hi, p.centreX, p.dstWidth, &first, &last)) return false;
   span->begin = static_cast<int32_t>(first);
   span->end = static_cast<int32_t>(last);
-  const double X = first + 0.5 - p.centreX;
-  // Rounding may put the first centre a hair outside; the clamp also keeps
-  // the float conversion in range.
-  span->u = static_cast<float>(std::clamp(cu + p.a * X, -2.0, width + 1.0));
-  span->v = static_cast<float>(std::clamp(cv + p.b * X, -2.0, height + 1.0));
-
-  // The inner part, with a margin well above the float rounding of
-  // u + stepU * k.
-  span->innerBegin = span->innerEnd = span->begin;
-  const double margin = 1e-6 * (width + height) + 1e-4;
-  double innerLo = -HUGE_VAL;
-  double innerHi = HUGE_VAL;
-  detail::limit(cu, p.a, p.inverseA, margin, width - 1.0 - margin, &innerLo, &innerHi);
-  detail::limit(cv, p.b, p.inverseB, margin, height - 1.0 - margin, &innerLo, &innerHi);
-  if (detail::columns(innerLo, innerHi, p.centreX, p.dstWidth, &first, &last)) {
-    span->innerBegin = std::clamp(static_cast<int32_t>(first), span->begin, span->end);
-    span->innerEnd = std::clamp(static_cast<int32_t>(last), span->innerBegin, span->end);
-  }
   return true;
+}
+
+// The fixed-point sample position of destination column x of a span, for
+// an x where positions restart. Rounding may put a position a hair outside
+// the span's limits; the clamp also keeps huge steps in range.
+inline void restartPosition(const Prepared& p, const Span& span, int32_t x, int64_t* u,
+                            int64_t* v) {
+  const double X = static_cast<double>(x) + 0.5 - p.centreX;
+  const double fu = std::clamp(span.cu + p.a * X, -2.0, p.rectWidth + 1.0);
+  const double fv = std::clamp(span.cv + p.b * X, -2.0, p.rectHeight + 1.0);
+  // Halves away from zero, as std::llround but without a library call (this
+  // runs for every 128 pixels).
+  auto round = [](double x) { return static_cast<int64_t>(x < 0.0 ? x - 0.5 : x + 0.5); };
+  *u = round(fu * static_cast<double>(kFixedOne));
+  *v = round(fv * static_cast<double>(kFixedOne));
+}
+
+// Narrows [*first, *last) (at most a few hundred long) to the k with
+// lo <= start + k * step < hi; an empty result may lie outside the original
+// range. `inverse` is 1 / step: the bounds are estimated in floating point
+// and then settled exactly, which is cheaper than integer division.
+inline void fixedLimit(int64_t start, int64_t step, double inverse, int64_t lo, int64_t hi,
+                       int64_t* first, int64_t* last) {
+  if (step == 0) {
+    if (start < lo || start >= hi) *last = *first;
+    return;
+  }
+  // The first k at which start + k * step has reached `limit`, going the way
+  // of the step.
+  auto reach = [&](int64_t limit) {
+    const double estimate = std::ceil(static_cast<double>(limit - start) * inverse);
+    int64_t k = static_cast<int64_t>(std::clamp(estimate, *first - 2.0, *last + 2.0));
+    auto reached = [&](int64_t j) {
+      return step > 0 ? start + j * step >= limit : start + j * step < limit;
+    };
+    while (k > *first - 2 && reached(k - 1)) --k;
+    while (k < *last + 2 && !reached(k)) ++k;
+    return k;
+  };
+  // With a positive step, k enters [lo, hi) at reach(lo) and leaves at
+  // reach(hi); with a negative one it enters below hi and leaves below lo.
+  const int64_t from = step > 0 ? reach(lo) : reach(hi);
+  const int64_t to = step > 0 ? reach(hi) : reach(lo);
+  *first = std::max(*first, from);
+  *last = std::min(*last, to);
+  if (*last < *first) *last = *first;  // empty
 }
 
 void renderReference(const Prepared& p);
@@ -177,7 +217,7 @@ std::vector<int64_t> fastTargets();
 const char* targetName(int64_t target);
 const char* fastTargetName();
 // Restricts the fast path to one target (0 restores normal dispatch). For
-// tests that exercise every compiled target on one machine.
+// tests and benchmarks that exercise every compiled target on one machine.
 void forceFastTarget(int64_t target);
 
 }  // namespace rotate_internal

@@ -18,44 +18,13 @@ bool usableSurface(const Surface* s) {
   return s->stride % 4 == 0 && static_cast<int64_t>(s->stride) >= int64_t{4} * s->width;
 }
 
-// Row-major 3x3 product a * b.
-void multiply(const double a[9], const double b[9], double out[9]) {
-  for (int r = 0; r < 3; ++r) {
-    for (int c = 0; c < 3; ++c) {
-      out[r * 3 + c] = a[r * 3] * b[c] + a[r * 3 + 1] * b[3 + c] + a[r * 3 + 2] * b[6 + c];
-    }
-  }
-}
-
-// The hue-rotate and saturate matrices of CSS filters / SVG feColorMatrix,
-// hue first.
-void colourMatrix(float hue, float saturation, Prepared* p) {
+// The hue as sixths of a turn in [0, 6); whole turns in either direction
+// leave it.
+float hueSixths(float hue) {
   double turn = static_cast<double>(hue) - std::floor(static_cast<double>(hue));
   if (turn >= 1.0) turn = 0.0;  // floor of a value just below an integer
-  const double c = turn == 0.0 ? 1.0 : std::cos(turn * kTurn);
-  const double s = turn == 0.0 ? 0.0 : std::sin(turn * kTurn);
-  const double h[9] = {
-      0.213 + c * 0.787 - s * 0.213, 0.715 - c * 0.715 - s * 0.715, 0.072 - c * 0.072 + s * 0.928,
-      0.213 - c * 0.213 + s * 0.143, 0.715 + c * 0.285 + s * 0.140, 0.072 - c * 0.072 - s * 0.283,
-      0.213 - c * 0.213 - s * 0.787, 0.715 - c * 0.715 + s * 0.715, 0.072 + c * 0.928 + s * 0.072,
-  };
-  // Negative saturation has no meaning; very large values only clip.
-  const double k = std::clamp(static_cast<double>(saturation), 0.0, 1000.0);
-  const double sat[9] = {
-      0.213 + 0.787 * k, 0.715 - 0.715 * k, 0.072 - 0.072 * k, 0.213 - 0.213 * k, 0.715 + 0.285 * k,
-      0.072 - 0.072 * k, 0.213 - 0.213 * k, 0.715 - 0.715 * k, 0.072 + 0.928 * k,
-  };
-  double m[9];
-  multiply(sat, h, m);
-  bool identity = true;
-  for (int i = 0; i < 9; ++i) {
-    const double unit = (i % 4 == 0) ? 1.0 : 0.0;
-    // The constants above sum to 1 only up to double rounding.
-    if (std::fabs(m[i] - unit) < 1e-9) m[i] = unit;
-    p->matrix[i] = static_cast<float>(m[i]);
-    identity = identity && m[i] == unit;
-  }
-  p->identityMatrix = identity;
+  const float sixths = static_cast<float>(turn * 6.0);
+  return sixths >= 6.0f ? 0.0f : sixths;
 }
 
 }  // namespace
@@ -74,7 +43,10 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   const int64_t top = std::max<int64_t>(sy, 0);
   const int64_t right = std::min<int64_t>(int64_t{sx} + sw, src->width);
   const int64_t bottom = std::min<int64_t>(int64_t{sy} + sh, src->height);
-  if (left >= right || top >= bottom || !(alpha > 0.0f)) return Outcome::Nothing;
+  // Opacity in 256ths; what rounds to nothing draws nothing.
+  const int32_t alpha256 =
+      static_cast<int32_t>(std::lround(std::clamp(static_cast<double>(alpha), 0.0, 1.0) * 256.0));
+  if (left >= right || top >= bottom || alpha256 == 0) return Outcome::Nothing;
 
   p->dst = dst->bits;
   p->dstStride = dst->stride / 4;
@@ -84,10 +56,6 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   p->src = src->bits + top * p->srcStride + left;
   p->rectWidth = static_cast<int32_t>(right - left);
   p->rectHeight = static_cast<int32_t>(bottom - top);
-  // Byte offsets within the rectangle fit the SIMD renderer's 32-bit gather
-  // offsets, and sample positions its float-to-int shortcut.
-  p->smallSource = (p->rectHeight - 1) * p->srcStride + p->rectWidth < (int64_t{1} << 29) &&
-                   p->rectWidth < (1 << 21) && p->rectHeight < (1 << 21);
   p->prefetch = int64_t{4} * p->rectWidth * p->rectHeight > (int64_t{1} << 20);
 
   // Geometry. The rectangle's centre (sx + sw/2, sy + sh/2), whole pixels so
@@ -109,10 +77,19 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   // Sample coordinates are pixel centres relative to the readable corner.
   p->u0 = rectCentreX - static_cast<double>(left) - 0.5;
   p->v0 = rectCentreY - static_cast<double>(top) - 0.5;
-  // A step that large leaves at most one pixel per row anyway; keeping it
-  // finite in float avoids inf * 0.
-  p->stepU = static_cast<float>(std::clamp(p->a, -1e30, 1e30));
-  p->stepV = static_cast<float>(std::clamp(p->b, -1e30, 1e30));
+  // A step of more than the rectangle's size leaves at most one pixel per
+  // row in a span, so clamping it changes nothing but keeps it in range.
+  constexpr double kLargestStep = 4294967296.0;
+  p->stepU = std::llround(std::clamp(p->a, -kLargestStep, kLargestStep) * kFixedOne);
+  p->stepV = std::llround(std::clamp(p->b, -kLargestStep, kLargestStep) * kFixedOne);
+  p->inverseStepU = p->stepU != 0 ? 1.0 / static_cast<double>(p->stepU) : 0.0;
+  p->inverseStepV = p->stepV != 0 ? 1.0 / static_cast<double>(p->stepV) : 0.0;
+  // The SIMD renderer's positions, steps over a vector and pixel offsets fit
+  // 32-bit lanes.
+  constexpr int64_t kLargestFastStep = int64_t{1} << 26;
+  p->fastFits = p->rectWidth <= 16384 && p->rectHeight <= 16384 &&
+                std::abs(p->stepU) <= kLargestFastStep && std::abs(p->stepV) <= kLargestFastStep &&
+                (p->rectHeight - 1) * p->srcStride + p->rectWidth + 1 < (int64_t{1} << 31);
 
   // Rows: the bounding box of the region a sample can touch, which reaches
   // half a pixel beyond the readable rectangle, mapped forward.
@@ -140,18 +117,29 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
     p->key = 0x01000000u;  // above any masked pixel value
   }
 
-  colourMatrix(hue, saturation, p);
+  p->hueSixths = hueSixths(hue);
+  for (int i = 0; i < 3; ++i) {
+    double offset = std::fmod(p->hueSixths + 5.0 - 2.0 * i, 6.0);
+    if (offset < 1.0) offset += 6.0;
+    p->hueOffset[i] = std::min(static_cast<float>(offset), 6.9999995f);
+  }
+  // Negative saturation has no meaning; from 256 on every colour clips to
+  // full saturation.
+  p->saturation = std::clamp(saturation, 0.0f, 256.0f);
+  p->recolour = p->hueSixths != 0.0f || p->saturation != 1.0f;
 
-  // Below -1 everything is black already, above 3 everything white.
+  // Below -1 everything is black already, above 3 everything white. The
+  // limits are whole ten-thousandths, rounded so that comparing whole
+  // luminances with them decides as the exact limits would.
   const double t = std::clamp(static_cast<double>(threshold), -1.0, 3.0);
   p->thresholdActive = threshold != 1.0f;
   if (threshold < 1.0f) {
-    p->blackBelow = static_cast<float>((1.0 - t) * 255.0);
+    p->blackBelow = static_cast<int32_t>(std::ceil((1.0 - t) * 2550000.0));
   } else if (threshold > 1.0f) {
-    p->whiteAbove = static_cast<float>((2.0 - t) * 255.0);
+    p->whiteAbove = static_cast<int32_t>(std::floor((2.0 - t) * 2550000.0));
   }
 
-  p->alpha = std::min(alpha, 1.0f);
+  p->alpha256 = alpha256;
   return Outcome::Draw;
 }
 

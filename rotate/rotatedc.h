@@ -24,28 +24,46 @@
  *   as not there.
  *
  * Sampling
- *   Bilinear. A source pixel whose red, green and blue equal the mask colour
- *   is left out: it gets no weight in its neighbours' samples, so no fringe
- *   of the mask colour appears. The weight that falls on pixels that are
- *   there gives the coverage of a destination pixel, which antialiases the
- *   picture's edges and the edges of masked areas. Destination pixels with
- *   no coverage are not touched.
+ *   Bilinear. Sample positions are fixed point with 16 fraction bits,
+ *   worked out exactly at every 128th pixel of a row and stepped in between;
+ *   the four neighbours are weighted in 256ths from the top 8 fraction bits
+ *   (the weights always sum to 256). A source pixel whose red, green and
+ *   blue equal the mask colour is left out: it gets no weight in its
+ *   neighbours' samples, so no fringe of the mask colour appears. The
+ *   weight that falls on pixels that are there gives the coverage of a
+ *   destination pixel, which antialiases the picture's edges and the edges
+ *   of masked areas; the colour is the weighted mean of the pixels that are
+ *   there, rounded to nearest. Destination pixels with no coverage are not
+ *   touched.
  *
  * Mask colour
  *   0x00BBGGRR (red in the low byte). Any value with the top bit set (the
  *   caller passes 0x8000000F, "button face") keys out nothing.
  *
  * Factors, applied to each sample in this order
- *   hue        turn of the hue by this fraction of a full circle (0 and 1
- *              leave it), as the CSS/SVG hue-rotate() colour matrix.
- *   saturation multiplies the saturation: 0 grey, 1 unchanged, 2 doubled
- *              (values are clipped to 0..255), as CSS/SVG saturate().
- *   threshold  1 leaves the picture unchanged. Below 1, tones whose
- *              luminance (0.2126 R + 0.7152 G + 0.0722 B) is under
- *              (1 - t) * 255 go black; above 1, tones whose luminance is
- *              over (2 - t) * 255 go white.
+ *   hue        turns the hue by this fraction of a full circle in the HSV
+ *              model (as image editors and QColor have it), keeping value
+ *              and saturation: red turned by 1/6 is yellow, by 1/3 pure
+ *              green, by 1/2 cyan (0, 255, 255), by 2/3 blue. 0 and whole
+ *              numbers leave the colour; negative values turn the other way.
+ *   saturation multiplies the HSV saturation (clipped to 1), keeping the
+ *              value (the brightest channel) and the hue: 0 gives a grey
+ *              of the brightest channel, 1 leaves the colour, 2 turns
+ *              (200, 100, 100) into (200, 0, 0). Negative values count as 0.
+ *              Channels are rounded to nearest (halves to even) after hue
+ *              and saturation.
+ *   threshold  1 leaves the picture unchanged. Below 1, colours whose
+ *              luminance (0.2126 R + 0.7152 G + 0.0722 B, worked out
+ *              exactly in ten-thousandths) is under (1 - t) * 255 go black;
+ *              above 1, colours whose luminance is over (2 - t) * 255 go
+ *              white.
  *   alpha      opacity of the picture over the destination: 1 opaque,
- *              0 invisible (values outside 0..1 are clipped).
+ *              0 invisible (values outside 0..1 are clipped), in 256ths;
+ *              with the edge coverage c (in 256ths) each channel becomes
+ *              (colour * a + destination * (256 - a) + 128) / 256 with
+ *              a = (c * alpha + 128) / 256.
+ *   With hue 0, saturation 1, threshold 1 and alpha 1 the picture is drawn
+ *   as loaded: unturned and unzoomed, every pixel is copied unchanged.
  *
  * Safety
  *   Any argument is safe: null surfaces, zoom 0, negative, infinite or NaN
@@ -60,8 +78,10 @@
  *   non-finite value, negative size).
  *
  * Implementation
- *   A plain reference implementation and a SIMD one with run-time dispatch;
- *   setting the environment variable ROTATEDC_REFERENCE to 1 forces the
+ *   A plain reference implementation and a SIMD one with run-time dispatch
+ *   (AVX-512, AVX2, SSE4; the reference without SSE4). Both do the same
+ *   integer and float operations, so they give the same pixels bit for bit.
+ *   Setting the environment variable ROTATEDC_REFERENCE to 1 forces the
  *   reference implementation (read once, at the first call).
  */
 #ifndef ROTATEDC_H
@@ -75,6 +95,7 @@
 extern "C" {
 #endif
 
+// clang-format off
 #if defined(_WIN32)
 #  if defined(ROTATE_BUILDING_LIBRARY)
 #    define ROTATEDC_API __declspec(dllexport)
@@ -86,6 +107,7 @@ extern "C" {
 #  define ROTATEDC_API __attribute__((visibility("default")))
 #  define ROTATEDC_CALL
 #endif
+// clang-format on
 
 /* The mask value that keys out nothing (the system colour "button face"). */
 #define ROTATEDC_NO_MASK 0x8000000Fu
