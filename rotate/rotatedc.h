@@ -109,7 +109,8 @@ extern "C" {
 #endif
 // clang-format on
 
-/* The mask value that keys out nothing (the system colour "button face"). */
+/* The mask value that keys out nothing (the system colour
+   "button face"). */
 #define ROTATEDC_NO_MASK 0x8000000Fu
 
 ROTATEDC_API int ROTATEDC_CALL rotatedc(Surface* dst, float angle, int32_t cx, int32_t cy,

@@ -1,4 +1,4 @@
-/* Builds only if the kernel's header is plain C that a C caller can use. */
+// Builds only if the kernel's header is plain C that a C caller can use.
 #include "rotate/rotatedc.h"
 
 int rotatedc_header_is_c(void);
