@@ -541,6 +541,7 @@ struct Shading {
   VI16 weightsRedGreen, weightBlue;
   VI16 alpha;  // the blend factor of full coverage: alpha256 * 128, at most 32767
   VU channelBytes;
+  V16 one, half, byteMax;  // 1, 128, 255
 };
 
 HWY_INLINE Shading ShadingOf(const Prepared& p) {
@@ -564,7 +565,10 @@ HWY_INLINE Shading ShadingOf(const Prepared& p) {
           Opaque(hn::BitCast(di16, hn::Set(du, (7152u << 16) | 2126u))),
           Opaque(hn::BitCast(di16, hn::Set(du, 722u))),
           Opaque(hn::Set(di16, static_cast<int16_t>(std::min(p.alpha256 * 128, 32767)))),
-          Opaque(Pattern(du, kChannelBytes))};
+          Opaque(Pattern(du, kChannelBytes)),
+          Opaque(hn::Set(d16, 1)),
+          Opaque(hn::Set(d16, 128)),
+          Opaque(hn::Set(d16, 255))};
 }
 
 // Two groups of pixels as planes of one channel per 16-bit lane. The lanes
@@ -601,14 +605,14 @@ HWY_INLINE void Interleave(const Planes& c, VU* first, VU* second) {
 // The place on the hue hexagon scaled from the chroma to the new chroma,
 // rounded: (2 * place * newChroma + chroma) / (2 * chroma), in floats
 // (exact: the numerator stays below 2^24).
-HWY_INLINE V16 ScalePlace(V16 place, V16 chroma, V16 newChroma) {
+HWY_INLINE V16 ScalePlace(const Shading& s, V16 place, V16 chroma, V16 newChroma) {
   const DU du;
   const DI di;
   const DF df;
   const D16 d16;
   const DI16 di16;
   const V16 twice = hn::Add(newChroma, newChroma);
-  const V16 one = hn::Set(d16, 1);
+  const V16 one = s.one;
   const V16 twiceChroma = hn::Max(hn::Add(chroma, chroma), one);
   auto quotient = [&](V16 pairs, V16 factors, VU denominator) {
     const VI numerator = MulAddWordPairs(hn::BitCast(di16, pairs), hn::BitCast(di16, factors));
@@ -649,7 +653,7 @@ HWY_INLINE void Recolour(const Shading& s, Planes* c) {
     newChroma = hn::Mul(chroma, hn::BitCast(d16, s.saturation));
   }
   newChroma = hn::Min(newChroma, value);
-  V16 turned = s.scalePlace ? ScalePlace(place, chroma, newChroma) : place;
+  V16 turned = s.scalePlace ? ScalePlace(s, place, chroma, newChroma) : place;
   if (s.turnFraction) {
     turned = hn::Add(turned,
                      hn::ShiftRight<8>(hn::Add(hn::Mul(newChroma, s.fraction), hn::Set(d16, 128))));
@@ -691,7 +695,7 @@ HWY_INLINE void Threshold(const Shading& s, Planes* c) {
     c->g = hn::AndNot(beyond, c->g);
     c->b = hn::AndNot(beyond, c->b);
   } else {
-    const V16 white = hn::And(beyond, hn::Set(d16, 255));
+    const V16 white = hn::And(beyond, s.byteMax);
     c->r = hn::Or(c->r, white);
     c->g = hn::Or(c->g, white);
     c->b = hn::Or(c->b, white);
@@ -769,6 +773,33 @@ HWY_NOINLINE void Finish(const Shading& s, const Samples& g0, const Samples& g1,
   if (second) hn::StoreU(keep(g1, rest, under1), du, out + lanes);
 }
 
+// A group of any coverage blended over out when nothing is recoloured and
+// the picture is opaque: each pixel's four channels at once, weighted by
+// its coverage (in 256ths, (cover + 32) >> 6).
+HWY_INLINE void BlendPlain(const Constants& k, const Samples& g, uint32_t* HWY_RESTRICT out) {
+  const DU du;
+  const D8 d8;
+  const D16 d16;
+  const DI16 di16;
+  const VU weight = hn::ShiftRight<6>(hn::Add(g.cover, hn::Set(du, 32)));
+  const VI16 factor = hn::BitCast(di16, hn::Min(hn::ShiftLeft<7>(weight), hn::Set(du, 32767)));
+  const VU under = hn::LoadU(du, out);
+  const V8 zero = hn::Zero(d8);
+  auto blend = [&](V16 top, V16 below, VU lanes) {
+    const VI16 f = hn::BitCast(di16, hn::TableLookupBytes(hn::BitCast(du, factor), lanes));
+    return hn::Add(hn::BitCast(di16, below),
+                   hn::MulFixedPoint15(hn::BitCast(di16, hn::Sub(top, below)), f));
+  };
+  const V8 top = hn::BitCast(d8, g.colour);
+  const V8 below = hn::BitCast(d8, under);
+  const VU blended = hn::BitCast(
+      du,
+      PackBytes(blend(hn::ZipLower(d16, top, zero), hn::ZipLower(d16, below, zero), k.lowerWords),
+                blend(hn::ZipUpper(d16, top, zero), hn::ZipUpper(d16, below, zero), k.upperWords)));
+  hn::StoreU(hn::IfThenElse(hn::Eq(g.cover, hn::Zero(du)), under, hn::Or(blended, k.opaque)), du,
+             out);
+}
+
 // ---------------------------------------------------------------------------
 // Rows.
 
@@ -818,10 +849,16 @@ HWY_INLINE void RenderRun(const Prepared& p, const RunContext& c, const Span& sp
   // the fixed-point positions fall.
   int64_t innerFirst = 0;
   int64_t innerLast = count;
-  fixedLimit(startU, p.stepU, p.inverseStepU, 0, (p.rectWidth - 1) * kFixedOne, &innerFirst,
-             &innerLast);
-  fixedLimit(startV, p.stepV, p.inverseStepV, 0, (p.rectHeight - 1) * kFixedOne, &innerFirst,
-             &innerLast);
+  const int64_t lastU = startU + (count - 1) * p.stepU;
+  const int64_t lastV = startV + (count - 1) * p.stepV;
+  const int64_t innerWidth = (p.rectWidth - 1) * kFixedOne;
+  const int64_t innerHeight = (p.rectHeight - 1) * kFixedOne;
+  // Positions along a run are linear: when both ends are inner, all are.
+  if (std::min(startU, lastU) < 0 || std::max(startU, lastU) >= innerWidth ||
+      std::min(startV, lastV) < 0 || std::max(startV, lastV) >= innerHeight) {
+    fixedLimit(startU, p.stepU, p.inverseStepU, 0, innerWidth, &innerFirst, &innerLast);
+    fixedLimit(startV, p.stepV, p.inverseStepV, 0, innerHeight, &innerFirst, &innerLast);
+  }
   const int32_t whole = count - count % lanes;
   const int32_t innerBegin =
       static_cast<int32_t>(std::clamp<int64_t>((innerFirst + lanes - 1) / lanes * lanes, 0, whole));
@@ -847,7 +884,7 @@ HWY_INLINE void RenderRun(const Prepared& p, const RunContext& c, const Span& sp
     // blended one at a time.
     for (; k < innerBegin; k += lanes, advance()) {
       const Samples s = SampleGeneral(p, c.constants, u, v);
-      if (s.any) Finish(c.shading, s, s, false, line + k);
+      if (s.any) BlendPlain(c.constants, s, line + k);
     }
     for (; k < innerEnd; k += lanes, advance()) {
       Samples s;
@@ -856,12 +893,12 @@ HWY_INLINE void RenderRun(const Prepared& p, const RunContext& c, const Span& sp
       if (kind == Kind::kFull) {
         hn::StoreU(colour, du, line + k);
       } else if (kind == Kind::kPartial) {
-        Finish(c.shading, s, s, false, line + k);
+        BlendPlain(c.constants, s, line + k);
       }
     }
     for (; k < whole; k += lanes, advance()) {
       const Samples s = SampleGeneral(p, c.constants, u, v);
-      if (s.any) Finish(c.shading, s, s, false, line + k);
+      if (s.any) BlendPlain(c.constants, s, line + k);
     }
   } else {
     // Two groups at a time.
@@ -889,7 +926,11 @@ HWY_INLINE void RenderRun(const Prepared& p, const RunContext& c, const Span& sp
     const int32_t rest = count - whole;
     for (int32_t i = 0; i < rest; ++i) buffer[i] = line[whole + i];
     const Samples s = SampleGeneral(p, c.constants, u, v);
-    Finish(c.shading, s, s, false, buffer);
+    if (kPlain) {
+      BlendPlain(c.constants, s, buffer);
+    } else {
+      Finish(c.shading, s, s, false, buffer);
+    }
     for (int32_t i = 0; i < rest; ++i) line[whole + i] = buffer[i];
   }
 }

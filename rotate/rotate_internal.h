@@ -134,12 +134,20 @@ inline void limit(double c, double k, double inverse, double lower, double upper
 }
 
 // Destination columns x with lo < x + 0.5 - centreX < hi, clipped to
-// [0, width), as a half-open range.
+// [0, width), as a half-open range. Floors by truncation, cheaper than a
+// library call for every row; the bounds are clamped first, which also
+// keeps them in range of the conversion.
 inline bool columns(double lo, double hi, double centreX, double width, double* first,
                     double* last) {
   if (!(lo < hi)) return false;
-  *first = std::clamp(std::floor(lo + centreX - 0.5) + 1.0, 0.0, width);
-  *last = std::clamp(std::ceil(hi + centreX - 0.5), 0.0, width);
+  auto floor = [](double x) {
+    const double t = static_cast<double>(static_cast<int64_t>(x));
+    return t > x ? t - 1.0 : t;
+  };
+  const double from = std::clamp(lo + centreX - 0.5, -1.0, width);
+  const double to = std::clamp(hi + centreX - 0.5, -1.0, width);
+  *first = std::clamp(floor(from) + 1.0, 0.0, width);
+  *last = std::clamp(-floor(-to), 0.0, width);  // the ceiling
   return *first < *last;
 }
 
