@@ -1,6 +1,7 @@
 #include <QPainter>
 #include <QTest>
 
+#include "gridorm/skin/button_face.h"
 #include "gridorm/skin/skin_bitmaps.h"
 #include "gridorm/skin/skin_drawing.h"
 #include "gridorm/skin/skin_geometry.h"
@@ -125,6 +126,11 @@ class TstSkinDrawing : public QObject {
                               {QPoint(90, 1), false},
                               {QPoint(90, 23), false}})
       QCOMPARE(skin::inDropButtonArea({102, 24}, 19, at), inside);
+    // A fade from nothing to opaque takes 86 ticks.
+    int ticks = 1;
+    for (skin::FadeTick tick = skin::fadeTick(0); !tick.finished; ++ticks)
+      tick = skin::fadeTick(tick.nextOpacity);
+    QCOMPARE(ticks, 86);
     // A progress bar's share never leaves 0..1, nor overflows.
     QCOMPARE(skin::ProgressFraction(0, INT_MIN, INT_MAX), 2147483648.0 / 4294967295.0);
     QCOMPARE(skin::ProgressFraction(-10, 0, 100) + skin::ProgressFraction(300, 0, 100), 1.0);

@@ -106,7 +106,7 @@ class TstSkinner : public QObject {
   }
 
   // "move:NAME" "press:NAME" "release:NAME" (NAME defaults to the button),
-  // "pressarrow" (on a combo's drop button),
+  // "pressarrow" / "pressedge" (on a combo's drop button / its frame),
   // "shift" (moves it), "off" (the pointer to the form), "dragoff", "space",
   // "unspace", "tickN", "settle" (ticks until the fade ends), "paint",
   // "disable", "enable", "focus".
@@ -120,6 +120,7 @@ class TstSkinner : public QObject {
       if (verb == "press") QTest::mousePress(w, Qt::LeftButton, {}, centre);
       if (verb == "release") QTest::mouseRelease(w, Qt::LeftButton, {}, centre);
       if (verb == "pressarrow") QTest::mousePress(w, Qt::LeftButton, {}, {w->width() - 8, 12});
+      if (verb == "pressedge") QTest::mousePress(w, Qt::LeftButton, {}, {1, 12});
       if (verb == "shift") w->move(w->pos() + QPoint(0, 1));
       if (verb == "resize") w->resize(w->size() + QSize(-4, 10));
       if (verb == "off") QTest::mouseMove(form_.get(), QPoint(2, form_->height() - 2));
@@ -292,7 +293,7 @@ class TstSkinner : public QObject {
     QTest::newRow("an option's click") << "move:option0 move:option1 press:option1 release:option1" << "";
     QTest::newRow("list box hot") << "move:list" << "list=1";
     QTest::newRow("a moved combo box is normal") << "move:list shift:list" << "";
-    QTest::newRow("editable pressed in its text") << "move:editable press:editable" << "";
+    QTest::newRow("editable pressed off its button") << "pressedge:editable" << "";
     QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
     QTest::newRow("header item hot") << "move:header" << "header=-1/1 item1=1";
     QTest::newRow("header item pressed") << "move:header press:header" << "header=1/1 item1=2";
