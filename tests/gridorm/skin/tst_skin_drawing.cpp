@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "gridorm/skin/button_face.h"
+#include "gridorm/skin/control_painters.h"
 #include "gridorm/skin/skin_bitmaps.h"
 #include "gridorm/skin/skin_drawing.h"
 #include "gridorm/skin/skin_geometry.h"
@@ -9,6 +10,7 @@
 
 namespace {
 
+using namespace skin;
 const QRgb kGrey = qRgb(128, 128, 128);
 QRgb rgb(ColourRef c) { return colour::toPixel(c); }
 
@@ -31,9 +33,9 @@ class TstSkinDrawing : public QObject {
     QFETCH(QSize, size);
     QImage dst = filled(60, 70, kGrey);
     Surface s = surface::of(dst);
-    const skin::Cell cell = skin::buttonCell(skin::kHot);
-    skin::DrawSkinPart(s, 2, 2, size.width(), size.height(),
-                       skin::ReadingSurface(skin_->ButtonSkin), cell, skin::kButtonMargins);
+    const Cell cell = buttonCell(kHot);
+    DrawSkinPart(s, 2, 2, size.width(), size.height(), ReadingSurface(skin_->ButtonSkin), cell,
+                 kButtonMargins);
     const QImage source = skin_->ButtonSkin.copy(cell.x, cell.y, cell.width, cell.height);
     QImage outside = dst;  // nothing is drawn outside the place
     QPainter(&outside).fillRect(QRect(QPoint(2, 2), size), kGrey);
@@ -56,27 +58,30 @@ class TstSkinDrawing : public QObject {
     int row = 0;
     for (int y = 3; y < h - 3 && w >= 7; ++y) {
       while (row < 21 && source.pixel(3, row) != dst.pixel(2 + w / 2, 2 + y)) ++row;
-      QVERIFY2(row < 21 && dst.copy(2, 2 + y, 3, 1) == source.copy(0, row, 3, 1),
-               qPrintable(QString("row %1 is no row of the cell in order").arg(y)));
+      QVERIFY2(row < 21 && dst.copy(2, 2 + y, 3, 1) == source.copy(0, row, 3, 1), "in order");
     }
   }
 
   void keyColourLetsTheBackgroundShow() {
     QImage dst = filled(13, 52, kGrey);
     Surface s = surface::of(dst);
-    skin::DrawSkinPart(s, 0, 0, 13, 52, skin::ReadingSurface(skin_->BoxSkin), {0, 0, 13, 52},
-                       skin::kBoxMargins, skin::kKey);
+    DrawSkinPart(s, 0, 0, 13, 52, ReadingSurface(skin_->BoxSkin), {0, 0, 13, 52}, kBoxMargins,
+                 kKey);
     for (int i = 0; i < 13 * 52; ++i) {
       const QRgb pixel = skin_->BoxSkin.pixel(i % 13, i / 13);
-      QCOMPARE(dst.pixel(i % 13, i / 13), pixel == rgb(skin::kKey) ? kGrey : pixel);
+      QCOMPARE(dst.pixel(i % 13, i / 13), pixel == rgb(kKey) ? kGrey : pixel);
     }
-    // A system colour as key is the palette's colour: the window colour keys out white.
-    QImage copy = filled(7, 21, kGrey);
-    Surface c = surface::of(copy);
-    skin::TransparentCopy(c, 0, 0, 7, 21, skin::ReadingSurface(skin_->ButtonSkin), 0, 0,
-                          colour::kWindowBackground);
-    for (int i = 0; i < 7 * 21; ++i)
-      QCOMPARE(copy.pixel(i % 7, i / 7) == kGrey, skin_->ButtonSkin.pixel(i % 7, i / 7) == ~0u);
+  }
+
+  void captionsAreGreyOnlyWhenDisabled() {
+    const ButtonLook look{{80, 24}, "保存", QFont(), false, {}, {}};
+    for (int state = 0; state < 4; ++state) {
+      const QImage image = ButtonStateImage(*skin_, look, state);
+      const auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
+      const auto count = [&](ColourRef c) { return std::count(pixels, pixels + 1920, rgb(c)); };
+      QCOMPARE(count(kCaptionDisabled) > 0, state == kDisabled);
+      QCOMPARE(count(kCaption) > 0, state != kDisabled);
+    }
   }
 
   // clang-format off
@@ -86,10 +91,10 @@ class TstSkinDrawing : public QObject {
     const std::pair<const char*, ColourRef> pixels[] = {
         {"button 3 0", 0x00D58F1B}, {"button 0 0", 0x00F9E1BF}, {"button 3 1", 0x00FFFFFF},
         {"button 3 83", 0x00E8C387}, {"combo 0 9", 0x00D1A04E}, {"combo 4 9", 0x00D1A04E},
-        {"combo 8 0", 0x005F5519}, {"combo 11 7", 0x00ACA584}, {"combo 10 3", skin::kKey},
+        {"combo 8 0", 0x005F5519}, {"combo 11 7", 0x00ACA584}, {"combo 10 3", kKey},
         {"mark 4 12", 0x0010A445}, {"mark 13 12", 0x0086D1A0}, {"mark 4 20", 0x0012A847},
-        {"mark 13 20", 0x0088D3A3}, {"mark 0 9", skin::kKey}, {"box 0 0", skin::kKey},
-        {"box 0 6", 0x00D2A683}, {"box 6 6", skin::kWhite}, {"box 0 32", 0x00C18964},
+        {"mark 13 20", 0x0088D3A3}, {"mark 0 9", kKey}, {"box 0 0", kKey},
+        {"box 0 6", 0x00D2A683}, {"box 6 6", kWhite}, {"box 0 32", 0x00C18964},
         {"box 0 45", 0x00E8D2C1}, {"header 1 19", 0x00F2DAC0}, {"header 6 5", 0x00FAC25E}};
     for (const auto& [where, c] : pixels) QTest::newRow(where) << QString(where) << uint(c);
   }
@@ -106,34 +111,28 @@ class TstSkinDrawing : public QObject {
 
   void geometry() {
     // Borders: half the difference, half to even; outside scroll bars are no border.
-    QCOMPARE(skin::BorderSize({100, 50}, {97, 45}), QPoint(2, 2));
-    QCOMPARE(skin::BorderSize({120, 50}, {80, 29}, 17, 17), QPoint(12, 2));
+    QCOMPARE(BorderSize({100, 50}, {97, 45}), QPoint(2, 2));
+    QCOMPARE(BorderSize({120, 50}, {80, 29}, 17, 17), QPoint(12, 2));
     // A button's shape loses exactly its four corner pixels.
-    const QRegion shape = skin::RoundedButtonRegion({10, 6});
+    const QRegion shape = RoundedButtonRegion({10, 6});
     int inside = 0;
     for (int i = 0; i < 60; ++i) inside += shape.contains(QPoint(i % 10, i / 10));
     QCOMPARE(inside + !shape.contains({0, 0}) + !shape.contains({9, 5}), 58);
     // Neighbouring header items share their boundary, and the first one has it.
-    const QList<skin::ItemSpan> items{{0, 50}, {50, 120}, {1, 0}, {120, 200}};
-    QCOMPARE(QList({skin::itemAt(items, 50), skin::itemAt(items, 51), skin::itemAt(items, 130),
-                    skin::itemAt(items, 201)}),
+    const QList<ItemSpan> items{{0, 50}, {50, 120}, {1, 0}, {120, 200}};
+    QCOMPARE(QList({itemAt(items, 50), itemAt(items, 51), itemAt(items, 130), itemAt(items, 201)}),
              QList({0, 1, 3, -1}));
     // An editable combo box's drop button: as wide as a scroll bar, 2 in from the edges.
-    for (auto [at, inside] : {std::pair{QPoint(81, 2), true},
-                              {QPoint(100, 22), true},
-                              {QPoint(80, 10), false},
-                              {QPoint(101, 10), false},
-                              {QPoint(90, 1), false},
-                              {QPoint(90, 23), false}})
-      QCOMPARE(skin::inDropButtonArea({102, 24}, 19, at), inside);
+    for (QPoint at : {QPoint(81, 2), QPoint(100, 22)}) QVERIFY(inDropButtonArea({102, 24}, 19, at));
+    for (QPoint at : {QPoint(80, 10), QPoint(101, 10), QPoint(90, 1), QPoint(90, 23)})
+      QVERIFY(!inDropButtonArea({102, 24}, 19, at));
     // A fade from nothing to opaque takes 86 ticks.
     int ticks = 1;
-    for (skin::FadeTick tick = skin::fadeTick(0); !tick.finished; ++ticks)
-      tick = skin::fadeTick(tick.nextOpacity);
+    for (FadeTick tick = fadeTick(0); !tick.finished; ++ticks) tick = fadeTick(tick.nextOpacity);
     QCOMPARE(ticks, 86);
     // A progress bar's share never leaves 0..1, nor overflows.
-    QCOMPARE(skin::ProgressFraction(0, INT_MIN, INT_MAX), 2147483648.0 / 4294967295.0);
-    QCOMPARE(skin::ProgressFraction(-10, 0, 100) + skin::ProgressFraction(300, 0, 100), 1.0);
+    QCOMPARE(ProgressFraction(0, INT_MIN, INT_MAX), 2147483648.0 / 4294967295.0);
+    QCOMPARE(ProgressFraction(-10, 0, 100) + ProgressFraction(300, 0, 100), 1.0);
   }
 };
 
