@@ -43,7 +43,6 @@ struct Message {
   Input input;
   SkinEngine& engine;
 
-  AttachedWidget* record() const { return engine.record(target); }
   QPoint position() const { return static_cast<const QMouseEvent*>(event)->position().toPoint(); }
   bool leftHeld() const {
     return static_cast<const QMouseEvent*>(event)->buttons().testFlag(Qt::LeftButton);
@@ -284,16 +283,17 @@ void drawDropButton(const Message& m, int state, bool force) {
 void comboInput(const Message& m, AttachedWidget& record) {
   auto* combo = static_cast<QComboBox*>(m.target);
   // An editable box is a button only over its drop button; a list box all over.
-  const bool offButton =
-      combo->isEditable() &&
-      !inDropButtonArea(combo->size(), scrollBarExtent(combo, m.engine), m.position());
+  const auto offButton = [&] {
+    return combo->isEditable() &&
+           !inDropButtonArea(combo->size(), scrollBarExtent(combo, m.engine), m.position());
+  };
   switch (m.input) {
     case Input::Move:
       if (get(combo, prop::kMouseFlag) == 0) armLeave(combo, record);
-      drawDropButton(m, offButton ? kNormal : m.leftHeld() ? kPressed : kHot, false);
+      drawDropButton(m, offButton() ? kNormal : m.leftHeld() ? kPressed : kHot, false);
       break;
     case Input::LeftDown:
-      if (!offButton) drawDropButton(m, kPressed, false);
+      if (!offButton()) drawDropButton(m, kPressed, false);
       break;
     case Input::LeftUp:
       drawDropButton(m, m.underPointer() ? kHot : kNormal, false);
