@@ -65,7 +65,8 @@ QImage CheckBoxImage(const SkinBitmaps& skin, QSize box, int state, CheckMark ma
   if (enabled) {
     FrameRect(s, 0, 0, cx, cy, state == kPressed ? kCheckFramePressed : kFrameEnabled);
     if (state == kHot || state == kPressed)
-      DrawSkinPart(s, 1, 1, cx - 2, cy - 2, ReadingSurface(skin.BoxSkin),
+      DrawSkinPart(s, kFrameWidth, kFrameWidth, cx - 2 * kFrameWidth, cy - 2 * kFrameWidth,
+                   ReadingSurface(skin.BoxSkin),
                    state == kHot ? kCheckHotStrip : kCheckPressedStrip, kStretchWhole);
   } else {
     FrameRect(s, 0, 0, cx, cy, kFrameDisabled);
@@ -130,15 +131,16 @@ QImage ProgressImage(QSize size, double fraction, bool vertical, bool inverted) 
   QImage image = MemorySurface(size);
   if (image.isNull()) return image;
   Surface s = surface::of(image);
-  const int w = size.width(), h = size.height(), cw = w - 2, ch = h - 2;
+  // The client area lies inside a one-pixel frame.
+  const int b = kFrameWidth, w = size.width(), h = size.height(), cw = w - 2 * b, ch = h - 2 * b;
   FillRect(s, 0, 0, w, h, kFrameEnabled);
-  FillRect(s, 1, 1, cw, ch, kWhite);
+  FillRect(s, b, b, cw, ch, kWhite);
   if (vertical) {
     const int filled = numbers::roundHalfEven32(ch * fraction);
-    FillRect(s, 1, inverted ? 1 : 1 + ch - filled, cw, filled, kProgressFill);
+    FillRect(s, b, inverted ? b : b + ch - filled, cw, filled, kProgressFill);
   } else {
     const int filled = numbers::roundHalfEven32(cw * fraction);
-    FillRect(s, inverted ? 1 + cw - filled : 1, 1, filled, ch, kProgressFill);
+    FillRect(s, inverted ? b + cw - filled : b, b, filled, ch, kProgressFill);
   }
   return image;
 }

@@ -71,6 +71,13 @@ inline constexpr Cell headerCell(int state) { return {3 * state, 0, 3, 20}; }
 inline constexpr Margins kHeaderMargins{1, 1, 1, 1};
 inline constexpr Cell kHeaderBackground{1, 0, 1, 20};
 
+// Frames are one pixel wide; lists and list-style combo boxes add a white
+// ring inside theirs. A combo box's drop button sits inside its frame and is
+// one pixel wider than a scroll bar.
+inline constexpr int kFrameWidth = 1;
+inline constexpr int kFrameAndWhiteRing = 2;
+inline constexpr int kDropButtonExtraWidth = 1;
+
 // Fades of push buttons: a tick every 15 ms raises the opacity by 3.
 inline constexpr int kFadeIntervalMs = 15;
 inline constexpr int kFadeStep = 3;

@@ -104,16 +104,16 @@ bool comboBox(const SkinPaint& paint) {
   if (combo->editable) {
     // An editable box is drawn by the skin alone: white, framed.
     painter.fillRect(rect, colour::toQColor(kWhite));
-    flatFrame(paint, 1, kWhite);
+    flatFrame(paint, kFrameWidth, kWhite);
   } else {
     paint.previous.drawComplexControl(QStyle::CC_ComboBox, combo, &painter, paint.widget);
-    flatFrame(paint, 2, kWhite);
+    flatFrame(paint, kFrameAndWhiteRing, kWhite);
   }
   // The drop button is as wide as a scroll bar, plus one.
   const int extent = paint.previous.pixelMetric(QStyle::PM_ScrollBarExtent, combo, paint.widget);
-  const QSize button(extent + 1, rect.height() - 2);
+  const QSize button(extent + kDropButtonExtraWidth, rect.height() - 2 * kFrameWidth);
   const QPoint arrow(half(extent - kArrowInset), half(rect.height() - kArrowInset));
-  put(&painter, rect.topLeft() + QPoint(rect.width() - button.width() - 1, 1),
+  put(&painter, rect.topLeft() + QPoint(rect.width() - button.width() - kFrameWidth, kFrameWidth),
       DropButtonImage(paint.skin, button, oldState(paint.widget), enabled(*combo), arrow));
   return true;
 }
@@ -166,7 +166,7 @@ bool progressBar(const SkinPaint& paint) {
 
 bool comboListFrame(const SkinPaint& paint) {
   paint.previous.drawControl(QStyle::CE_ShapedFrame, paint.option, paint.painter, paint.widget);
-  flatFrame(paint, 2, kWhite);
+  flatFrame(paint, kFrameAndWhiteRing, kWhite);
   return true;
 }
 
