@@ -19,9 +19,7 @@ using namespace skin;
 // exactly as far as a script says, however slow the machine.
 struct TickGate : QObject {
   bool open = false;
-  bool eventFilter(QObject*, QEvent* event) override {
-    return event->type() == QEvent::Timer && !open;
-  }
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Timer && !open; }
 };
 
 int prop(const QWidget* w, const char* name) { return w->property(name).toInt(); }
@@ -109,7 +107,7 @@ class TstSkinner : public QObject {
   // "pressarrow" / "pressedge" (on a combo's drop button / its frame),
   // "shift" (moves it), "off" (the pointer to the form), "dragoff", "space",
   // "unspace", "tickN", "settle" (ticks until the fade ends), "paint",
-  // "disable", "enable", "focus".
+  // "disable", "enable", "focus", "rename", "hide" (a combo box's list).
   void play(const QString& script) {
     for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
       const QString verb = step.section(':', 0, 0);
@@ -132,6 +130,8 @@ class TstSkinner : public QObject {
       if (verb == "paint") w->repaint();
       if (verb == "disable" || verb == "enable") w->setEnabled(verb == "enable");
       if (verb == "focus") w->setFocus();
+      if (verb == "rename") static_cast<QPushButton*>(w)->setText("另存为");
+      if (verb == "hide") static_cast<QComboBox*>(w)->hidePopup();
       QCoreApplication::processEvents();
     }
   }
@@ -257,6 +257,7 @@ class TstSkinner : public QObject {
     QTest::newRow("dragged off while held") << "move settle press dragoff" << "state=2 alpha=255 flag=1 face=2";
     QTest::newRow("space") << "space" << "state=2 alpha=0 flag=0 face=2";
     QTest::newRow("space let go") << "space unspace" << "state=0 alpha=0 fading flag=0 face=2";
+    QTest::newRow("a new caption shows at once") << "move settle rename" << "state=1 alpha=255 flag=1 face=1";
     QTest::newRow("a paint during a fade settles it") << "move tick5 paint" << "state=1 alpha=255 flag=1 face=1";
     QTest::newRow("disabled") << "disable" << "state=3 alpha=255 flag=0 face=3";
     QTest::newRow("disabled while hot") << "move settle disable" << "state=3 alpha=255 flag=1 face=3";
@@ -292,6 +293,7 @@ class TstSkinner : public QObject {
     QTest::newRow("an option's click") << "move:option0 move:option1 press:option1 release:option1" << "";
     QTest::newRow("list box hot") << "move:list" << "list=1";
     QTest::newRow("a moved combo box is normal") << "move:list shift:list" << "";
+    QTest::newRow("a closed list leaves it normal") << "press:list release:list hide:list" << "";
     QTest::newRow("editable pressed off its button") << "pressedge:editable" << "";
     QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
     QTest::newRow("header item hot") << "move:header" << "header=-1/1 item1=1";
