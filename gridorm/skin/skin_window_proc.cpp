@@ -395,13 +395,7 @@ void windowRepaint(QWidget* target, AttachedWidget& record, SkinEngine& engine) 
 }
 
 void paint(QWidget* target, AttachedWidget& record, SkinEngine& engine) {
-  if (!engine.paintIsQuiet(target)) {
-    windowRepaint(target, record, engine);
-  } else if (record.face && engine.bitmaps()) {
-    // A new caption or font shows at the next blend.
-    record.face->sync(*engine.bitmaps(), lookOf(*static_cast<QPushButton*>(target)),
-                      get(target, prop::kOldState));
-  }
+  if (!engine.paintIsQuiet(target)) windowRepaint(target, record, engine);
 }
 
 void resized(QWidget* target, AttachedWidget& record, SkinEngine& engine) {
