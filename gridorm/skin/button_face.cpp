@@ -17,13 +17,15 @@ void ButtonFace::sync(const SkinBitmaps& skin, const skin::ButtonLook& look, int
   if (!rendered_ || !(look == look_)) render(skin, look, state);
 }
 
-void ButtonFace::blend(int state, int opacity) {
+bool ButtonFace::blend(int state, int opacity) {
   const QImage& image = states_[std::clamp(state, 0, skin::kButtonStates - 1)];
-  if (opacity <= 0 || image.isNull() || face_.isNull()) return;
+  if (opacity <= 0 || image.isNull() || face_.isNull()) return false;
+  const QImage before = face_.copy();
   Surface dst = surface::of(face_);
   const Surface src = skin::ReadingSurface(image);
   surface::alphaBlend(dst, 0, 0, face_.width(), face_.height(), src, 0, 0, image.width(),
                       image.height(), opacity);
+  return face_ != before;
 }
 
 skin::ButtonLook skin::lookOf(const QPushButton& button) {

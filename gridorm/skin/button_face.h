@@ -24,8 +24,9 @@ class ButtonFace {
   const skin::ButtonLook& look() const { return look_; }
 
   // Blends the image of `state` over the face at `opacity` (0 leaves it,
-  // 255 replaces it).
-  void blend(int state, int opacity);
+  // 255 replaces it). False when the face came out as it was: late in a fade
+  // it has reached its target and there is nothing new to show.
+  bool blend(int state, int opacity);
 
   const QImage& face() const { return face_; }
   const QImage& stateImage(int state) const { return states_[state]; }
@@ -42,17 +43,16 @@ namespace skin {
 // How a push button looks now: what its state images are rendered from.
 ButtonLook lookOf(const QPushButton& button);
 
-// One tick of a fade: blend at the current opacity, then raise it; past
-// fully opaque the fade is over and the opacity starts again at 0. A fade from
-// 0 so takes 86 ticks.
+// One tick of a fade: after a blend at the current opacity, the opacity
+// rises; past fully opaque the fade is over and the opacity starts again at 0.
+// A fade from 0 so takes 86 ticks.
 struct FadeTick {
-  int blendOpacity;
   int nextOpacity;
   bool finished;
 };
 constexpr FadeTick fadeTick(int opacity) {
   const int next = opacity + kFadeStep;
-  return next > kOpaque ? FadeTick{opacity, 0, true} : FadeTick{opacity, next, false};
+  return next > kOpaque ? FadeTick{0, true} : FadeTick{next, false};
 }
 
 }  // namespace skin

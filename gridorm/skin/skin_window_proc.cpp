@@ -126,18 +126,17 @@ void stopFade(QWidget* button) {
 }
 
 // Blends the image of "OLDSTATE" (the disabled one whenever the button is
-// disabled) over the face at "ALPHALEVEL".
-void blend(QWidget* button, AttachedWidget& record, const SkinBitmaps* skin) {
-  if (!record.face || skin == nullptr) return;
+// disabled) over the face at "ALPHALEVEL"; false when the face is unchanged.
+bool blend(QWidget* button, AttachedWidget& record, const SkinBitmaps* skin) {
+  if (!record.face || skin == nullptr) return false;
   if (!button->isEnabled()) set(button, prop::kOldState, kDisabled);
   const int state = get(button, prop::kOldState);
   record.face->sync(*skin, lookOf(*static_cast<QPushButton*>(button)), state);
-  record.face->blend(state, get(button, prop::kAlphaLevel));
+  return record.face->blend(state, get(button, prop::kAlphaLevel));
 }
 
 void blendAndShow(const Message& m, AttachedWidget& record) {
-  blend(m.target, record, m.engine.bitmaps());
-  m.engine.present(m.target);
+  if (blend(m.target, record, m.engine.bitmaps())) m.engine.present(m.target);
 }
 
 void buttonInput(const Message& m, AttachedWidget& record) {
@@ -204,7 +203,7 @@ bool buttonTimer(const Message& m, AttachedWidget& record) {
   const int timer = get(b, prop::kTimerId);
   if (timer == 0 || static_cast<QTimerEvent*>(m.event)->timerId() != timer) return false;
   const FadeTick tick = fadeTick(get(b, prop::kAlphaLevel));
-  if (tick.blendOpacity > 0) blendAndShow(m, record);
+  blendAndShow(m, record);
   if (tick.finished) stopFade(b);
   set(b, prop::kAlphaLevel, tick.nextOpacity);
   return false;  // and on to the widget, which has no use for it
@@ -409,8 +408,7 @@ void resized(QWidget* target, AttachedWidget& record, SkinEngine& engine) {
 void enabledChanged(QWidget* target, AttachedWidget& record, SkinEngine& engine) {
   if (record.family != SkinFamily::Button) return;
   set(target, prop::kOldState, target->isEnabled() ? kNormal : kDisabled);
-  blend(target, record, engine.bitmaps());
-  engine.present(target);
+  if (blend(target, record, engine.bitmaps())) engine.present(target);
 }
 
 // A window that becomes active over a skinned one (or that a skinned window
