@@ -223,9 +223,12 @@ void benchPaint() {
   // One step of a fade: the blend onto the face and the repaint that shows it.
   QTest::mouseMove(button, QPoint(20, 10));
   QTest::qWait(30);
-  // Held half-way, so that every tick blends; no other event runs meanwhile.
+  // Held half-way between two images, so that every tick changes the face
+  // and shows it; no other event runs meanwhile.
   QTimerEvent event(button->property("TIMERID").toInt());
+  int ticks = 0;
   const double tick = timeMedian(2000, [&] {
+    button->setProperty("OLDSTATE", ++ticks % 2);
     button->setProperty("ALPHALEVEL", 120);
     QCoreApplication::sendEvent(button, &event);
   });
