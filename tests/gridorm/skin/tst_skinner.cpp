@@ -285,7 +285,7 @@ class TstSkinner : public QObject {
   // clang-format off
   void controls_data() {
     QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("changed");  // entries of the description that change
+    QTest::addColumn<QString>("changed");  // the entries of describe() that change
     QTest::newRow("check box hot") << "move:check" << "check=1";
     QTest::newRow("check box pressed") << "move:check press:check" << "check=2";
     QTest::newRow("a repaint settles the box") << "move:check paint:check" << "";
