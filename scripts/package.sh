@@ -68,6 +68,8 @@ check() {
 check "launchers (desktop-file-validate)" desktop-file-validate "$contents"/usr/share/applications/*.desktop
 check "AppStream metadata (appstreamcli validate)" \
   appstreamcli validate --no-net "$contents"/usr/share/metainfo/*.metainfo.xml
+# The metadata together with the launchers and icons it names.
+check "installed tree (appstreamcli validate-tree)" appstreamcli validate-tree --no-net "$contents"
 check "lintian" lintian --fail-on error,warning --info --pedantic "$deb"
 if $install_test; then check "install test" bash packaging/install-test.sh "$deb"; fi
 

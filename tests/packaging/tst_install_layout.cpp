@@ -12,7 +12,8 @@
 
 namespace {
 
-// Tells whether a folder was opened (listed) since the watch began.
+// Tells whether a folder was opened (listed) since the watch began; once
+// seen, it stays seen.
 class FolderWatch {
  public:
   explicit FolderWatch(const QString& folder) : fd_(inotify_init1(IN_NONBLOCK)) {
@@ -22,20 +23,21 @@ class FolderWatch {
   FolderWatch(const FolderWatch&) = delete;
   FolderWatch& operator=(const FolderWatch&) = delete;
   bool valid() const { return valid_; }
-  bool opened() const {
+  bool opened() {
     alignas(inotify_event) char events[4096];
     for (ssize_t size; (size = read(fd_, events, sizeof events)) > 0;)
       for (ssize_t at = 0; at < size;) {
         const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-        if (event->mask & IN_ISDIR) return true;
+        opened_ = opened_ || (event->mask & IN_ISDIR) != 0;
         at += ssize_t(sizeof(inotify_event) + event->len);
       }
-    return false;
+    return opened_;
   }
 
  private:
   int fd_;
   bool valid_ = false;
+  bool opened_ = false;
 };
 
 QString mapsOf(const QProcess& process) {
@@ -83,8 +85,9 @@ void TestInstallLayout::programStartsThroughItsLink() {
   const QString folder = QFileInfo(link).canonicalPath();
   QVERIFY2(!folder.endsWith("/bin"), qPrintable(folder));
 
-  const FolderWatch patterns(folder + "/textures");
-  QVERIFY2(patterns.valid(), qPrintable("no pattern folder in " + folder));
+  FolderWatch patterns(folder + "/textures");
+  if (program == "glyphant")
+    QVERIFY2(patterns.valid(), qPrintable("no pattern folder in " + folder));
   QProcess running;
   running.start(link);
   QVERIFY2(running.waitForStarted(), qPrintable(running.errorString()));
@@ -95,6 +98,8 @@ void TestInstallLayout::programStartsThroughItsLink() {
     QTRY_VERIFY2_WITH_TIMEOUT(patterns.opened(), "the pattern folder was not listed", 20000);
   QTest::qWait(2000);
   QVERIFY2(running.state() == QProcess::Running, running.readAllStandardError().data());
+  running.kill();
+  running.waitForFinished();
 }
 
 QTEST_MAIN(TestInstallLayout)
