@@ -121,7 +121,11 @@ for launcher in "${launchers[@]}"; do
       >"$watch_log" 2>"$watch_log.err" &
     watcher=$!
     started+=("$watcher")
-    until grep -q 'Watches established' "$watch_log.err"; do sleep 0.1; done
+    for _ in $(seq 100); do
+      grep -qs 'Watches established' "$watch_log.err" && break
+      sleep 0.1
+    done
+    grep -qs 'Watches established' "$watch_log.err" || fail "cannot watch the pattern folder"
   fi
 
   chroot "$root" /usr/bin/env -i PATH=/usr/local/bin:/usr/bin:/bin HOME=/tmp/home \

@@ -66,8 +66,13 @@ check() {
   fi
 }
 check "launchers (desktop-file-validate)" desktop-file-validate "$contents"/usr/share/applications/*.desktop
-check "AppStream metadata (appstreamcli validate)" \
-  appstreamcli validate --no-net "$contents"/usr/share/metainfo/*.metainfo.xml
+validate_metainfo() {
+  local file
+  for file in "$contents"/usr/share/metainfo/*.metainfo.xml; do
+    appstreamcli validate --no-net "$file" || return 1
+  done
+}
+check "AppStream metadata (appstreamcli validate)" validate_metainfo
 # The metadata together with the launchers and icons it names.
 check "installed tree (appstreamcli validate-tree)" appstreamcli validate-tree --no-net "$contents"
 check "lintian" lintian --fail-on error,warning --info --pedantic "$deb"
