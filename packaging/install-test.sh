@@ -8,7 +8,8 @@
 #
 # Runs as root (debootstrap, chroot, mount). The root is made afresh in
 # build/install-test/ from the Debian mirror ($DEBIAN_MIRROR, by default
-# http://deb.debian.org/debian); nothing is kept outside the project folder.
+# http://deb.debian.org/debian); nothing is kept outside the project folder,
+# and after a pass only the logs are kept.
 set -euo pipefail
 if [ "$#" -ne 1 ] || [ ! -f "$1" ]; then
   echo "usage: $0 <package.deb>" >&2
@@ -59,7 +60,7 @@ in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
 
 say "Debian 12 root in $root"
 unmount_all
-rm -rf "$work"
+rm -rf --one-file-system "$work"
 mkdir -p "$work"
 started_at=$SECONDS
 debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work/debootstrap.log" 2>&1 ||
@@ -160,4 +161,7 @@ in_root apt-get purge -y -qq "$package" >"$work/purge.log" 2>&1 ||
 list_files >"$work/files-after"
 left=$(comm -13 "$work/files-before" "$work/files-after")
 [ -z "$left" ] || fail "left behind after purge:"$'\n'"$left"
+# The root takes about a gigabyte; the logs beside it stay.
+unmount_all
+rm -rf --one-file-system "$root"
 say "install test passed in $((SECONDS - started_at)) s: 3 programs started, nothing left after purge"
