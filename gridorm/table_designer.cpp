@@ -19,7 +19,7 @@
 #include "gridorm/designer_layout.h"
 #include "gridorm/image_control.h"
 #include "gridorm/line_batch.h"
-#include "gridorm/skin_attachment.h"
+#include "gridorm/skin/skinner.h"
 
 namespace {
 
@@ -271,8 +271,9 @@ void Form1::connectHandlers() {
 }
 
 void Form1::Form_Load(const FontCatalogue& fonts) {
-  // The skin engine attaches here, before anything else, once.
-  attachSkin(this);
+  // The skin engine attaches here, before anything else, once; from then on
+  // it reaches every control and dialog of the window by itself.
+  SkinWindow(this);
 
   cbofont->addItems(fonts::everySecondName(fonts.families()));
   for (int size = 8; size <= 72; size += 4) cbofontsize->addItem(QString::number(size));

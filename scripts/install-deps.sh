@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the three programs, their tests and the
-# screenshots need. Safe to run again.
+# screenshots need, and the renderer of the icons. Safe to run again.
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -11,6 +11,7 @@ packages=(
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth
   dbus-daemon
+  librsvg2-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,446 @@
+// The mouse goes through the window system, as a user's would: enter and
+// leave events, the grab of a pressed button.
+#define QTEST_QPA_MOUSE_HANDLING
+#include <QtTest>
+#include <QtWidgets>
+
+#include "common/face_button.h"
+#include "common/picture_box.h"
+#include "gridorm/skin/button_face.h"
+#include "gridorm/skin/skin_bitmaps.h"
+#include "gridorm/skin/skinner.h"
+#include "tests/support/test_helpers.h"
+
+namespace {
+
+using namespace skin;
+
+// Lets through only the fade ticks the test sends, so that a fade goes
+// exactly as far as a script says, however slow the machine.
+struct TickGate : QObject {
+  bool open = false;
+  bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Timer && !open; }
+};
+
+int prop(const QWidget* w, const char* name) { return w->property(name).toInt(); }
+QRgb rgb(ColourRef c) { return colour::toPixel(c); }
+const QRgb kGrey = qRgb(128, 128, 128);
+
+// What the window shows of a widget, read from the screen without painting.
+QImage onScreen(const QWidget* w) {
+  const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
+  return w->screen()
+      ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+// A window's controls: its descendants that are not windows of their own.
+QList<QWidget*> controlsOf(const QWidget* window) {
+  QList<QWidget*> controls = window->findChildren<QWidget*>();
+  controls.removeIf([window](const QWidget* w) { return w->window() != window; });
+  return controls;
+}
+
+bool allAttached(const QWidget* window) {
+  const QList<QWidget*> all = controlsOf(window) << const_cast<QWidget*>(window);
+  return std::all_of(all.begin(), all.end(),
+                     [](auto* w) { return w->property("PROCADDR").isValid(); });
+}
+
+// Everything attaching may change on a widget and detaching must give back.
+QString stateOf(const QWidget* w) {
+  QStringList properties;
+  for (const QByteArray& name : w->dynamicPropertyNames())
+    properties << name + "=" + w->property(name).toString();
+  return QString::asprintf("style=%p own=%d mask=%d tracking=%d hover=%d ",
+                           static_cast<const void*>(w->style()), w->testAttribute(Qt::WA_SetStyle),
+                           w->mask().rectCount(), w->hasMouseTracking(),
+                           w->testAttribute(Qt::WA_Hover)) +
+         properties.join(' ');
+}
+
+// Which of a push button's state images the window shows: "0".."3", or "blend".
+QString faceOf(const QPushButton* button) {
+  const QRect inner = button->rect().adjusted(1, 1, -1, -1);  // inside the rounded corners
+  for (int state = 0; state < 4; ++state)
+    if (ButtonStateImage(*SkinSurfaces(), lookOf(*button), state).copy(inner) ==
+        onScreen(button).copy(inner))
+      return QString::number(state);
+  return "blend";
+}
+
+}  // namespace
+
+class TstSkinner : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<QWidget> form_;
+  QPushButton* button_ = nullptr;
+  TickGate gate_;
+  int moves_ = 0;
+
+  template <typename W>
+  W* add(W* w, QRect geometry, const char* name = "") {
+    w->setParent(form_.get());
+    w->setGeometry(geometry);
+    w->setObjectName(name);
+    w->show();
+    return w;
+  }
+  QWidget* named(const QString& name) const { return form_->findChild<QWidget*>(name); }
+
+  void skin() {
+    QCOMPARE(SkinWindow(form_.get()), 1);
+    button_->installEventFilter(&gate_);
+    QTest::mouseMove(form_.get(), QPoint(2, form_->height() - 2));
+  }
+
+  void tick() {
+    QTimerEvent event(prop(button_, "TIMERID"));
+    gate_.open = true;
+    if (event.timerId() != 0) QCoreApplication::sendEvent(button_, &event);
+    gate_.open = false;
+  }
+
+  // "move:NAME" "press:NAME" "release:NAME" (NAME defaults to the button),
+  // "pressarrow" / "pressedge" (on a combo's drop button / its frame),
+  // "shift" (moves it), "off" (the pointer to the form), "dragoff", "space",
+  // "unspace", "tickN", "settle" (ticks until the fade ends), "paint",
+  // "disable", "enable", "focus", "rename", "hide" (a combo box's list).
+  void play(const QString& script) {
+    for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+      const QString verb = step.section(':', 0, 0);
+      QWidget* w = step.contains(':') ? named(step.section(':', 1)) : button_;
+      // Moves alternate between two points: a move to where the pointer is moves nothing.
+      const QPoint centre = w->rect().center() + QPoint(verb == "move" ? 1 + ++moves_ % 2 : 0, 0);
+      if (verb == "move") QTest::mouseMove(w, centre);
+      if (verb == "press") QTest::mousePress(w, Qt::LeftButton, {}, centre);
+      if (verb == "release") QTest::mouseRelease(w, Qt::LeftButton, {}, centre);
+      if (verb == "pressarrow") QTest::mousePress(w, Qt::LeftButton, {}, {w->width() - 8, 12});
+      if (verb == "pressedge") QTest::mousePress(w, Qt::LeftButton, {}, {1, 12});
+      if (verb == "shift") w->move(w->pos() + QPoint(0, 1));
+      if (verb == "resize") w->resize(w->size() + QSize(-4, 10));
+      if (verb == "off") QTest::mouseMove(form_.get(), QPoint(2, form_->height() - 2));
+      if (verb == "dragoff") QTest::mouseMove(w, QPoint(w->width() + 8, w->height() / 2));
+      if (verb == "space") QTest::keyPress(w, Qt::Key_Space);
+      if (verb == "unspace") QTest::keyRelease(w, Qt::Key_Space);
+      for (int i = 0; verb.startsWith("tick") && i < verb.mid(4).toInt(); ++i) tick();
+      for (int i = 0; verb == "settle" && i < 200 && prop(button_, "TIMERID") != 0; ++i) tick();
+      if (verb == "paint") w->repaint();
+      if (verb == "disable" || verb == "enable") w->setEnabled(verb == "enable");
+      if (verb == "focus") w->setFocus();
+      if (verb == "rename") static_cast<QPushButton*>(w)->setText("另存为");
+      if (verb == "hide") static_cast<QComboBox*>(w)->hidePopup();
+      QCoreApplication::processEvents();
+    }
+  }
+
+ private slots:
+  void init() {
+    form_ = std::make_unique<QWidget>();
+    form_->resize(420, 320);
+    // The project's own button, red: the skin reaches it through the style all the same.
+    button_ = add(new FaceButton("确定"), {10, 10, 90, 28});
+    static_cast<FaceButton*>(button_)->setBackColor(0x000000FF);
+    add(new QPushButton("own style"), {110, 10, 90, 28})->setStyle(QApplication::style());
+    add(new QCheckBox("表格线"), {10, 50, 100, 20}, "check")
+        ->setProperty("OLDSTATE", "the application's own");
+    add(new QRadioButton("居左"), {10, 80, 100, 20}, "option0")->setChecked(true);
+    add(new QRadioButton("居中"), {120, 80, 100, 20}, "option1");
+    add(new QComboBox, {230, 10, 120, 24}, "list")->addItems({"宋体", "黑体"});
+    add(new QComboBox, {230, 45, 120, 24}, "editable")->setEditable(true);
+    add(new QTableWidget(2, 3), {10, 120, 330, 120})->horizontalHeader()->setObjectName("header");
+    auto* shaped = add(new QWidget, {350, 250, 20, 20});
+    shaped->setMask(QRegion(0, 0, 5, 5, QRegion::Ellipse));
+    shaped->setMouseTracking(true);
+    form_->show();
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+  }
+
+  void cleanup() {
+    form_.reset();
+    QCOMPARE(SkinAttachedCount(), 0);
+    QVERIFY2(QApplication::topLevelWidgets().isEmpty(), "a test left a window behind");
+  }
+
+  // ---- attaching and detaching -------------------------------------------------
+
+  void attachingAndDetaching() {
+    const QList<QWidget*> widgets = controlsOf(form_.get()) << form_.get();
+    QStringList before;
+    for (QWidget* w : widgets) before << stateOf(w);
+    QCOMPARE(SkinWindow(nullptr) + AttachSkin(nullptr) + DetachSkin(form_.get()), 0);
+    skin();
+    QCOMPARE(SkinAttachedCount(), widgets.size());
+    QVERIFY(allAttached(form_.get()));
+    QCOMPARE(SkinWindow(form_.get()) + AttachSkin(form_.get()), 0);
+    QCOMPARE(SkinAttachedCount(), widgets.size());
+    play("move press release move:check move:header");  // marks in the properties
+    QCOMPARE(DetachSkin(form_.get()), 1);
+    QCOMPARE(DetachSkin(form_.get()), 0);
+    for (qsizetype i = 0; i < widgets.size(); ++i) QCOMPARE(stateOf(widgets[i]), before[i]);
+    QVERIFY(!SkinInitialised() && !SkinSurfaces() && SkinAttachedCount() == 0);
+  }
+
+  void engineRestsWithTheLastWindowAndWakesAgain() {
+    auto other = std::make_unique<QWidget>();
+    QCOMPARE(SkinWindow(form_.get()) + SkinWindow(other.get()), 2);
+    form_.reset();
+    QVERIFY(SkinInitialised() && SkinSurfaces());
+    other.reset();
+    QVERIFY(!SkinInitialised() && !SkinSurfaces() && SkinAttachedCount() == 0);
+    form_ = std::make_unique<QWidget>();
+    QCOMPARE(SkinWindow(form_.get()), 1);
+    QVERIFY(SkinSurfaces() && SkinSurfaces()->ButtonSkin.size() == QSize(7, 84));
+  }
+
+  void controlsAddedLaterAreSkinned() {
+    skin();
+    auto* later = add(new QPushButton("later"), {10, 260, 60, 24});
+    new QCheckBox("inner", add(new QWidget, {80, 260, 60, 24}));
+    QTRY_VERIFY(allAttached(form_.get()));
+    QVERIFY2(!later->mask().contains(QPoint(0, 0)), "the new button has the rounded shape");
+  }
+
+  void dialogsOverASkinnedWindow_data() {
+    QTest::addColumn<int>("kind");
+    for (int kind : {0, 1, 2})
+      QTest::newRow(std::array{"colour", "open file", "message box"}[kind]) << kind;
+  }
+  void dialogsOverASkinnedWindow() {
+    QFETCH(int, kind);
+    skin();
+    const int before = SkinAttachedCount();
+    QDialog* dialog = kind == 0   ? static_cast<QDialog*>(new QColorDialog(form_.get()))
+                      : kind == 1 ? static_cast<QDialog*>(new QFileDialog(form_.get()))
+                                  : new QMessageBox(QMessageBox::Warning, "错误", "文件无法保存",
+                                                    QMessageBox::Ok, form_.get());
+    if (auto* colours = qobject_cast<QColorDialog*>(dialog))
+      colours->setOption(QColorDialog::DontUseNativeDialog);
+    if (auto* files = qobject_cast<QFileDialog*>(dialog))
+      files->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->show();
+    dialog->activateWindow();
+    QTRY_VERIFY(allAttached(dialog));
+    QCOMPARE(SkinAttachedCount(), before + controlsOf(dialog).size() + 1);
+    delete dialog;
+    QCOMPARE(SkinAttachedCount(), before);
+  }
+
+  void comboListSkinnedWhenShown() {
+    skin();
+    auto* combo = static_cast<QComboBox*>(named("list"));
+    combo->showPopup();
+    QWidget* list = combo->view()->parentWidget();
+    QTRY_VERIFY(list->property("PROCADDR").isValid());
+    const QImage shown = list->grab().toImage();
+    for (QPoint edge : {QPoint(0, 0), QPoint(list->width() - 1, list->height() / 2)})
+      QCOMPARE(shown.pixel(edge), rgb(kFrameEnabled));
+    combo->hidePopup();
+  }
+
+  // ---- push buttons ---------------------------------------------------------
+
+  // clang-format off
+  void pushButton_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("expected");  // properties, and the state image on screen
+    QTest::newRow("at rest") << "" << "state=0 alpha=255 flag=0 face=0";
+    QTest::newRow("twelve ticks in") << "move tick12" << "state=1 alpha=36 fading flag=1 face=blend";
+    QTest::newRow("pressed at once") << "move settle press" << "state=2 alpha=0 flag=1 face=2";
+    QTest::newRow("release fades from 60") << "move settle press release" << "state=0 alpha=60 fading flag=0 face=2";
+    QTest::newRow("then normal") << "move press release settle" << "state=0 alpha=0 flag=0 face=0";
+    QTest::newRow("hot again at the next move") << "move press release settle move" << "state=1 alpha=0 fading flag=1 face=0";
+    QTest::newRow("leaving leaves it hot") << "move settle off" << "state=0 alpha=0 fading flag=0 face=1";
+    QTest::newRow("dragged off while held") << "move settle press dragoff" << "state=2 alpha=255 flag=1 face=2";
+    QTest::newRow("space") << "space" << "state=2 alpha=0 flag=0 face=2";
+    QTest::newRow("space let go") << "space unspace" << "state=0 alpha=0 fading flag=0 face=2";
+    QTest::newRow("a new caption shows at once") << "move settle rename" << "state=1 alpha=255 flag=1 face=1";
+    QTest::newRow("a paint during a fade settles it") << "move tick5 paint" << "state=1 alpha=255 flag=1 face=1";
+    QTest::newRow("disabled") << "disable" << "state=3 alpha=255 flag=0 face=3";
+    QTest::newRow("disabled while hot") << "move settle disable" << "state=3 alpha=255 flag=1 face=3";
+    QTest::newRow("enabled again") << "disable enable" << "state=0 alpha=255 flag=0 face=0";
+    QTest::newRow("the focus frame fades out") << "focus:check" << "state=0 alpha=0 fading flag=0 face=blend";
+    QTest::newRow("and in") << "focus:check settle focus settle" << "state=0 alpha=0 flag=0 face=0";
+    QTest::newRow("resized: new images, new shape") << "move settle resize" << "state=1 alpha=255 flag=1 face=1";
+  }
+  // clang-format on
+  void pushButton() {
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    skin();
+    play(script);
+    QCOMPARE(
+        QString::asprintf("state=%d alpha=%d%s flag=%d face=", prop(button_, "OLDSTATE"),
+                          prop(button_, "ALPHALEVEL"), prop(button_, "TIMERID") ? " fading" : "",
+                          prop(button_, "MOUSEFLAG")) +
+            faceOf(button_),
+        expected);
+  }
+
+  // ---- the other controls -----------------------------------------------------
+
+  // clang-format off
+  void controls_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("changed");  // the entries of describe() that change
+    QTest::newRow("check box hot") << "move:check" << "check=1";
+    QTest::newRow("check box pressed") << "move:check press:check" << "check=2";
+    QTest::newRow("a repaint settles the box") << "move:check paint:check" << "";
+    QTest::newRow("space on an option") << "space:option1" << "option1=2";
+    QTest::newRow("an option's click") << "move:option0 move:option1 press:option1 release:option1" << "";
+    QTest::newRow("list box hot") << "move:list" << "list=1";
+    QTest::newRow("a moved combo box is normal") << "move:list shift:list" << "";
+    QTest::newRow("a closed list leaves it normal") << "press:list release:list hide:list" << "";
+    QTest::newRow("editable pressed off its button") << "pressedge:editable" << "";
+    QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
+    QTest::newRow("header item hot") << "move:header" << "header=-1/1 item1=1";
+    QTest::newRow("header item pressed") << "move:header press:header" << "header=1/1 item1=2";
+    QTest::newRow("released over the header: normal") << "move:header press:header release:header" << "header=-1/1 item1=0";
+    QTest::newRow("the header left") << "move:header off" << "";
+  }
+  // clang-format on
+  void controls() {
+    QFETCH(QString, script);
+    QFETCH(QString, changed);
+    skin();
+    const auto describe = [this] {
+      QStringList parts;
+      for (const char* name : {"check", "option0", "option1", "list", "editable"})
+        parts << QString("%1=%2").arg(name).arg(prop(named(name), "OLDSTATE"));
+      auto* header = static_cast<QHeaderView*>(named("header"));
+      const QRgb item =
+          onScreen(header->viewport()).pixel(header->sectionViewportPosition(1) + 1, 1);
+      int drawn = -1;  // the state whose cell the header's second item shows
+      for (int state = 0; state < 3; ++state)
+        if (SkinSurfaces()->HeaderSkin.pixel(headerCell(state).x + 1, 1) == item) drawn = state;
+      return parts
+             << QString("header=%1/%2").arg(prop(header, "HDINDEX")).arg(prop(header, "HMINDEX"))
+             << QString("item1=%1").arg(drawn);
+    };
+    QStringList expected = describe();
+    for (const QString& entry : changed.split(' ', Qt::SkipEmptyParts))
+      for (QString& part : expected)
+        if (part.section('=', 0, 0) == entry.section('=', 0, 0)) part = entry;
+    play(script);
+    QCOMPARE(describe().join(' '), expected.join(' '));
+  }
+  // ---- what the style paints --------------------------------------------------
+
+  // Every family in every state, enabled or not, with every mark, painted
+  // through the style as the engine keeps the state.
+  void sweep_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<int>("mark");  // 1 checked, 2 partly
+    for (const char* name : {"check", "option1", "list", "editable"})
+      for (int state = 0; state < 4; ++state)
+        for (bool enabled : {true, false})
+          for (int mark = 0; mark < (name[0] == 'c' ? 3 : name[0] == 'o' ? 2 : 1); ++mark)
+            QTest::addRow("%s %d %s %d", name, state, enabled ? "on" : "off", mark)
+                << name << state << enabled << mark;
+  }
+  void sweep() {
+    QFETCH(QString, name);
+    QFETCH(int, state);
+    QFETCH(bool, enabled);
+    QFETCH(int, mark);
+    skin();
+    QWidget* w = named(name);
+    w->setEnabled(enabled);
+    w->setProperty("OLDSTATE", state);
+    QImage image = filled(w->width(), w->height(), kGrey);
+    QPainter painter(&image);
+    const QStyle* style = w->style();
+    const SkinBitmaps& bitmaps = *SkinSurfaces();
+    const QRgb line = rgb(enabled ? kFrameEnabled : kFrameDisabled);
+    if (name == "list" || name == "editable") {
+      QStyleOptionComboBox option;
+      option.initFrom(w);
+      option.editable = name == "editable";
+      style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, w);
+      QCOMPARE(image.pixel(0, 0), line);
+      const int button = style->pixelMetric(QStyle::PM_ScrollBarExtent, &option, w) + 1;
+      QCOMPARE(image.pixel(w->width() - button - 1, w->height() / 2),
+               state % 3 ? bitmaps.ComboSkin.pixel(state == kHot ? 0 : 4, 8) : rgb(kWhite));
+    } else {
+      const bool check = name == "check";
+      QStyleOptionButton option;
+      option.initFrom(w);
+      option.state |= std::array{QStyle::State_Off, QStyle::State_On, QStyle::State_NoChange}[mark];
+      style->drawControl(check ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &option, &painter,
+                         w);
+      const QRect box = style->subElementRect(
+          check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, w);
+      const QRgb middle = image.pixel(box.center() + QPoint(1, 1));
+      const Cell dot = enabled ? kDotEnabled : kDotDisabled, round = boxCell(enabled ? state : 3);
+      const Cell cell = mark == 1 ? (enabled ? kCheckEnabled : kCheckDisabled)
+                                  : (enabled ? kSquareEnabled : kSquareDisabled);
+      if (!check) {
+        QCOMPARE(image.pixel(box.topLeft()), kGrey);  // the key colour lets the window show
+        QCOMPARE(middle, mark ? bitmaps.MarkSkin.pixel(dot.x + 3, dot.y + 3)
+                              : bitmaps.BoxSkin.pixel(round.x + 6, round.y + 6));
+        return;
+      }
+      const bool pressed = enabled && state == kPressed, hot = enabled && state == kHot;
+      QCOMPARE(image.pixel(box.topLeft()), pressed ? rgb(kCheckFramePressed) : line);
+      // Hot and pressed boxes are filled (from the option box's middle rows).
+      QCOMPARE(image.pixel(box.left() + 1, box.center().y()) == rgb(kWhite), !hot && !pressed);
+      if (mark) QCOMPARE(middle, bitmaps.MarkSkin.pixel(cell.x + 5, cell.y + 3 + (mark == 1)));
+    }
+  }
+
+  void progressFillsItsShareOfItsRange_data() {
+    QTest::addColumn<QList<int>>("range");  // minimum, maximum, value
+    QTest::addColumn<bool>("vertical");
+    QTest::addColumn<double>("share");
+    QTest::newRow("Qt's 0-100 at 42") << QList{0, 100, 42} << false << 0.42;
+    QTest::newRow("15000 of 30000") << QList{0, 30000, 15000} << false << 0.5;
+    QTest::newRow("full, vertical") << QList{0, 100, 100} << true << 1.0;
+    QTest::newRow("-50 to 50 at 0, vertical") << QList{-50, 50, 0} << true << 0.5;
+    QTest::newRow("busy (no range)") << QList{0, 0, 0} << false << 0.0;
+  }
+  void progressFillsItsShareOfItsRange() {
+    QFETCH(QList<int>, range);
+    QFETCH(bool, vertical);
+    QFETCH(double, share);
+    skin();
+    auto* bar = add(new QProgressBar, {350, 10, vertical ? 24 : 90, vertical ? 90 : 24});
+    bar->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
+    bar->setTextVisible(false);
+    bar->setRange(range[0], range[1]);
+    bar->setValue(range[2]);
+    QTRY_VERIFY2(bar->property("PROCADDR").isValid(), "a bar added to a skinned form is skinned");
+    const QImage image = bar->grab().toImage();
+    QCOMPARE(image.pixel(0, 0), rgb(kFrameEnabled));
+    const int inner = (vertical ? bar->height() : bar->width()) - 2;
+    int filled = 0;
+    for (int i = 1; i <= inner; ++i)
+      filled += image.pixel(vertical ? 12 : i, vertical ? i : 12) == rgb(kProgressFill);
+    QCOMPARE(filled, qRound(inner * share));
+    QCOMPARE(image.pixel(vertical ? QPoint(12, inner) : QPoint(1, 12)),
+             rgb(share > 0 ? kProgressFill : kWhite));  // filled from the bottom or the left
+  }
+
+  void sunkenEdgesGoFlat() {
+    auto* box = add(new PictureBox, {350, 60, 60, 60});
+    auto* edit = add(new QLineEdit, {350, 130, 60, 24});
+    edit->setEnabled(false);
+    skin();
+    for (QWidget* w : {static_cast<QWidget*>(box), static_cast<QWidget*>(edit)}) {
+      const QImage image = w->grab().toImage();
+      QCOMPARE(image.pixel(0, w->height() / 2),
+               rgb(w->isEnabled() ? kFrameEnabled : kFrameDisabled));
+      // The rest of the border takes the background colour.
+      QCOMPARE(QColor(image.pixel(1, w->height() / 2)),
+               w->palette().color(w == box ? QPalette::Window : QPalette::Base));
+    }
+  }
+};
+
+QTEST_MAIN(TstSkinner)
+
+#include "tst_skinner.moc"
