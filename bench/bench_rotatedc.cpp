@@ -14,6 +14,13 @@
 // the peers timed beside it again for each, or only on the targets named on
 // the command line:
 //   bench_rotatedc [TARGET...]      e.g. bench_rotatedc AVX2 AVX3
+//
+// For instruction counts, which a busy machine does not disturb, one scene
+// can be drawn a number of times by the SIMD renderer alone, untimed:
+//   bench_rotatedc --profile A|B [TARGET]
+// under callgrind, counting only the kernel's calls:
+//   valgrind --tool=callgrind --collect-atstart=no
+//            --toggle-collect='rotate_internal::rotatedcWith*' (all on one line)
 #include <QImage>
 #include <QPainter>
 #include <QTransform>
@@ -289,15 +296,19 @@ int main(int argc, char** argv) {
 #if defined(ROTATE_BENCH_OPENCV)
   cv::setNumThreads(1);
 #endif
+  // "--profile SCENE" comes first; what follows names targets.
+  const bool profile = argc >= 3 && std::string(argv[1]) == "--profile";
+  const std::string profiledScene = profile ? argv[2] : "";
+  const int firstTarget = profile ? 3 : 1;
   // The SIMD targets to time: those named, or every one this CPU runs.
   std::vector<int64_t> targets;
   for (int64_t target : rotate_internal::fastTargets()) {
     const std::string name = rotate_internal::targetName(target);
-    bool wanted = argc < 2;
-    for (int i = 1; i < argc; ++i) wanted = wanted || name == argv[i];
+    bool wanted = argc <= firstTarget;
+    for (int i = firstTarget; i < argc; ++i) wanted = wanted || name == argv[i];
     if (wanted && name != "SCALAR" && name != "EMU128") targets.push_back(target);
   }
-  for (int i = 1; i < argc; ++i) {
+  for (int i = firstTarget; i < argc; ++i) {
     bool found = false;
     for (int64_t target : targets)
       found = found || rotate_internal::targetName(target) == std::string(argv[i]);
@@ -314,6 +325,20 @@ int main(int argc, char** argv) {
   scenes.push_back(Scene{"B  1600x1200, zoom 0.5, all factors",
                          makePicture(1600, 1200, maskToRgb(keyB), 2), 0.5f, keyB, 0.7f, 0.25f, 1.5f,
                          1.2f});
+
+  if (profile) {
+    constexpr int kProfiledCalls = 10;
+    for (Scene& s : scenes) {
+      if (profiledScene != std::string(1, s.name[0])) continue;
+      QImage dst = background.copy();
+      rotate_internal::forceFastTarget(targets.empty() ? 0 : targets.front());
+      std::printf("%s: %d calls on %s\n", s.name, kProfiledCalls,
+                  rotate_internal::fastTargetName());
+      for (int i = 0; i < kProfiledCalls; ++i)
+        runKernel(rotate_internal::Implementation::Fast, dst, s);
+    }
+    return 0;
+  }
 
   std::printf("rotatedc benchmark: one thread, median wall time in milliseconds\n");
   std::printf("destination %dx%d, angle %.4f rad, centre (%d, %d)\n", kDstWidth, kDstHeight,

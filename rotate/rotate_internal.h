@@ -16,9 +16,14 @@
 namespace rotate_internal {
 
 // Sample positions are fixed point with 16 fraction bits; bilinear weights
-// are in 256ths.
+// are in 128ths, from the top kWeightBits of the fraction.
 constexpr int kFractionBits = 16;
 constexpr int64_t kFixedOne = int64_t{1} << kFractionBits;
+constexpr int kWeightBits = 7;
+constexpr int32_t kWeightOne = 1 << kWeightBits;
+// A pixel's coverage: the weight that falls on neighbours that are there,
+// in 16384ths (the square of the weights' unit).
+constexpr int32_t kFullCoverage = kWeightOne * kWeightOne;
 // Positions are worked out exactly (to the nearest 1/65536) at every
 // kRestartPixels-th pixel of a span and stepped in between, which keeps the
 // drift of the rounded step below 1/1000 of a pixel.
@@ -64,16 +69,17 @@ struct Prepared {
   // 0x00RRGGBB of the keyed-out colour, or a value no pixel can match.
   uint32_t key = 0x01000000u;
 
-  // Recolouring in HSV: the hue turns by `hueSixths` sixths of a circle
-  // (in [0, 6)), the saturation is multiplied by `saturation` (in [0, 256];
-  // anything above clips every colour anyway). Skipped when it would change
-  // nothing. `hueOffset` holds, for red, green and blue, where on the hue
-  // hexagon the channel reads the turned hue: hueSixths + 5, 3 or 1, taken
-  // into [1, 7) so that a hue in [-1, 5) plus it lies in [0, 12).
+  // Recolouring in HSV, in whole numbers (see the reference renderer): the
+  // saturation is multiplied by `saturation256` 256ths (0 to 65280: from 255
+  // on every colour clips to full saturation), the hue turns by
+  // `turnSixths` sixths of a circle and `turnFraction` 256ths of a sixth.
+  // `sectorOffset` holds, for red, green and blue, where on the hue hexagon
+  // (in sixths, 0 to 5) the channel reads the turned hue. Skipped when it
+  // would change nothing.
   bool recolour = false;
-  float hueSixths = 0.0f;
-  float hueOffset[3] = {5.0f, 3.0f, 1.0f};
-  float saturation = 1.0f;
+  int32_t saturation256 = 256;
+  int32_t turnFraction = 0;
+  int32_t sectorOffset[3] = {5, 3, 1};
 
   // Luminance limits in ten-thousandths of a channel step (the luminance
   // 0.2126 R + 0.7152 G + 0.0722 B times 10000 is a whole number): below
@@ -88,8 +94,10 @@ struct Prepared {
   // The SIMD renderer's 32-bit positions and offsets hold for this call.
   bool fastFits = true;
   // The source rectangle is too large for the cache: the SIMD renderer
-  // prefetches.
+  // prefetches, `prefetchAhead` pixels of the source from where it reads
+  // (where the same sample lies two destination rows further down).
   bool prefetch = false;
+  int64_t prefetchAhead = 0;
 };
 
 // A run of destination pixels [begin, end) on one row that may be covered:
@@ -126,12 +134,20 @@ inline void limit(double c, double k, double inverse, double lower, double upper
 }
 
 // Destination columns x with lo < x + 0.5 - centreX < hi, clipped to
-// [0, width), as a half-open range.
+// [0, width), as a half-open range. Floors by truncation, cheaper than a
+// library call for every row; the bounds are clamped first, which also
+// keeps them in range of the conversion.
 inline bool columns(double lo, double hi, double centreX, double width, double* first,
                     double* last) {
   if (!(lo < hi)) return false;
-  *first = std::clamp(std::floor(lo + centreX - 0.5) + 1.0, 0.0, width);
-  *last = std::clamp(std::ceil(hi + centreX - 0.5), 0.0, width);
+  auto floor = [](double x) {
+    const double t = static_cast<double>(static_cast<int64_t>(x));
+    return t > x ? t - 1.0 : t;
+  };
+  const double from = std::clamp(lo + centreX - 0.5, -1.0, width);
+  const double to = std::clamp(hi + centreX - 0.5, -1.0, width);
+  *first = std::clamp(floor(from) + 1.0, 0.0, width);
+  *last = std::clamp(-floor(-to), 0.0, width);  // the ceiling
   return *first < *last;
 }
 
@@ -182,7 +198,7 @@ inline void fixedLimit(int64_t start, int64_t step, double inverse, int64_t lo, 
   // The first k at which start + k * step has reached `limit`, going the way
   // of the step.
   auto reach = [&](int64_t limit) {
-    const double estimate = std::ceil(static_cast<double>(limit - start) * inverse);
+    const double estimate = static_cast<double>(limit - start) * inverse;
     int64_t k = static_cast<int64_t>(std::clamp(estimate, *first - 2.0, *last + 2.0));
     auto reached = [&](int64_t j) {
       return step > 0 ? start + j * step >= limit : start + j * step < limit;

@@ -1,6 +1,6 @@
 // The reference renderer: one pixel at a time, written for clarity. It
-// defines the kernel's arithmetic; the SIMD renderer in rotate_fast.cpp does
-// the same integer and float operations in the same order.
+// defines the kernel's arithmetic, all in whole numbers; the SIMD renderer
+// in rotate_fast.cpp gives the same pixels.
 #include <algorithm>
 #include <cmath>
 
@@ -23,42 +23,38 @@ uint32_t pack(Rgb c) {
          static_cast<uint32_t>(c.b);
 }
 
-struct Tone {
-  float r, g, b;
-};
-
-// One output channel of the HSV recolouring. `hue` is the hue in [-1, 5)
-// times the chroma, `offset` (in [1, 7)) where on the hue hexagon the
-// channel reads the turned hue. The channel falls from the value by `ratio`
-// (new chroma over old) times its distance from the value on the hexagon.
-float hsvChannel(float value, float chroma, float hue, float ratio, float offset) {
-  const float sixChroma = 6.0f * chroma;
-  float k = hue + chroma * offset;  // in [0, 12) times the chroma
-  if (k >= sixChroma) k = k - sixChroma;
-  float t = std::min(k, 4.0f * chroma - k);
-  t = std::max(std::min(t, chroma), 0.0f);
-  return value - ratio * t;
-}
-
-// Hue turned by p.hueSixths sixths of a circle and saturation multiplied by
-// p.saturation (clipped to 1), value kept: HSV as image editors use it.
-Tone recolour(const Prepared& p, Tone in) {
-  const float value = std::max(in.r, std::max(in.g, in.b));
-  const float chroma = value - std::min(in.r, std::min(in.g, in.b));
-  // The hue in [-1, 5) times the chroma, which keeps it exact.
-  float hue = 0.0f;
+// Hue and saturation in HSV (as image editors and QColor have it), in whole
+// numbers. With V the brightest channel and C the chroma (V minus the
+// darkest), a colour's place on the hue hexagon times C is a whole number
+// in [0, 6C). The saturation gives the new chroma C' = C * s (rounded, at
+// most V); the place is scaled to it (rounded) and turned, and each channel
+// falls from V by its distance on the hexagon, which is 0 for the channel
+// that leads the turned hue, C' for the one that trails it and in between
+// for the third. So the brightest channel keeps V, the darkest becomes
+// V - C', and only the middle one needs the division.
+Rgb recolour(const Prepared& p, Rgb in) {
+  const int32_t value = std::max(in.r, std::max(in.g, in.b));
+  const int32_t chroma = value - std::min(in.r, std::min(in.g, in.b));
+  if (chroma == 0) return in;  // a grey stays grey
+  int32_t place = 0;
   if (value == in.r) {
-    hue = in.g - in.b;
+    place = in.g - in.b;
+    if (place < 0) place += 6 * chroma;
   } else if (value == in.g) {
-    hue = 2.0f * chroma + (in.b - in.r);
+    place = 2 * chroma + in.b - in.r;
   } else {
-    hue = 4.0f * chroma + (in.r - in.g);
+    place = 4 * chroma + in.r - in.g;
   }
-  const float newChroma = std::min(chroma * p.saturation, value);
-  const float ratio = newChroma / std::max(chroma, 1.0f);  // a grey stays grey
-  return {hsvChannel(value, chroma, hue, ratio, p.hueOffset[0]),
-          hsvChannel(value, chroma, hue, ratio, p.hueOffset[1]),
-          hsvChannel(value, chroma, hue, ratio, p.hueOffset[2])};
+  const int32_t newChroma = std::min((chroma * p.saturation256 + 128) >> 8, value);
+  // In [0, 7C'].
+  const int32_t turned =
+      (2 * place * newChroma + chroma) / (2 * chroma) + ((newChroma * p.turnFraction + 128) >> 8);
+  auto channel = [&](int32_t sectorOffset) {
+    int32_t k = turned + sectorOffset * newChroma;
+    if (k >= 6 * newChroma) k -= 6 * newChroma;
+    return value - std::clamp(std::min(k, 4 * newChroma - k), 0, newChroma);
+  };
+  return {channel(p.sectorOffset[0]), channel(p.sectorOffset[1]), channel(p.sectorOffset[2])};
 }
 
 // Threshold on the luminance of the (recoloured) channels, in
@@ -70,8 +66,18 @@ Rgb applyThreshold(const Prepared& p, Rgb c) {
   return c;
 }
 
-// Rounded to nearest, halves to even.
-int32_t toByte(float v) { return static_cast<int32_t>(std::nearbyint(v)); }
+// One byte of the four neighbours (top-left, top-right, bottom-left,
+// bottom-right) mixed with weights in 128ths, negated: -(128 * mix), in
+// [-32640, 0]. Rows first mixed across, then the bottom row's share added
+// to the top row's, rounded; the sign lets the SIMD renderer's byte
+// multiply hold both weights (fx - 128 and -fx fit a signed byte, 128 - fx
+// does not).
+int32_t mixNegated(const uint32_t taps[4], int shift, int32_t fx, int32_t fy) {
+  auto byte = [&](int i) { return static_cast<int32_t>((taps[i] >> shift) & 0xFFu); };
+  const int32_t top = (fx - kWeightOne) * byte(0) - fx * byte(1);
+  const int32_t bottom = (fx - kWeightOne) * byte(2) - fx * byte(3);
+  return top + (((bottom - top) * fy + kWeightOne / 2) >> kWeightBits);
+}
 
 // The sample at fixed-point position (u, v), recoloured and blended over
 // *out.
@@ -81,39 +87,37 @@ void renderPixel(const Prepared& p, int64_t u, int64_t v, uint32_t* out) {
   v = std::clamp(v, -kFixedOne, p.rectHeight * kFixedOne);
   const int64_t col = u >> kFractionBits;
   const int64_t row = v >> kFractionBits;
-  const int32_t fx = static_cast<int32_t>((u >> (kFractionBits - 8)) & 0xFF);
-  const int32_t fy = static_cast<int32_t>((v >> (kFractionBits - 8)) & 0xFF);
-  // Weights in 256ths that always sum to 256.
-  const int32_t w11 = (fx * fy + 128) >> 8;
-  const int32_t weight[4] = {256 - fx - fy + w11, fx - w11, fy - w11, w11};
-  const int64_t cols[4] = {col, col + 1, col, col + 1};
-  const int64_t rows[4] = {row, row, row + 1, row + 1};
+  constexpr int kDrop = kFractionBits - kWeightBits;
+  const int32_t fx = static_cast<int32_t>((u >> kDrop) & (kWeightOne - 1));
+  const int32_t fy = static_cast<int32_t>((v >> kDrop) & (kWeightOne - 1));
 
-  // Neighbours outside the rectangle or of the mask colour get no weight.
-  int32_t coverage = 0;
-  Rgb sum = {0, 0, 0};
+  // Neighbours that are there carry their colour and a presence byte of
+  // 128; those outside the rectangle or of the mask colour are all zero, so
+  // the presence byte mixes into the coverage and the colours into the
+  // coverage-weighted colour.
+  uint32_t taps[4] = {};
   for (int i = 0; i < 4; ++i) {
-    if (cols[i] < 0 || cols[i] >= p.rectWidth || rows[i] < 0 || rows[i] >= p.rectHeight) continue;
-    const uint32_t pixel = p.src[rows[i] * p.srcStride + cols[i]];
-    if ((pixel & 0x00FFFFFFu) == p.key) continue;
-    const Rgb c = channels(pixel);
-    coverage += weight[i];
-    sum = {sum.r + weight[i] * c.r, sum.g + weight[i] * c.g, sum.b + weight[i] * c.b};
+    const int64_t c = col + (i & 1);
+    const int64_t r = row + (i >> 1);
+    if (c < 0 || c >= p.rectWidth || r < 0 || r >= p.rectHeight) continue;
+    const uint32_t pixel = p.src[r * p.srcStride + c] & 0x00FFFFFFu;
+    if (pixel != p.key) taps[i] = pixel | 0x80000000u;
   }
+  const int32_t coverage = -mixNegated(taps, 24, fx, fy);
   if (coverage == 0) return;
-  // The weighted mean, rounded to nearest.
-  auto mean = [&](int32_t s) { return (2 * s + coverage) / (2 * coverage); };
-  Rgb c = {mean(sum.r), mean(sum.g), mean(sum.b)};
+  // The weighted mean of the neighbours that are there, rounded to nearest
+  // (the rounding of the mix can push it a hair past 255).
+  auto mean = [&](int shift) {
+    const int32_t mixed = -mixNegated(taps, shift, fx, fy);
+    return std::min(255, (256 * mixed + coverage) / (2 * coverage));
+  };
+  Rgb c = {mean(16), mean(8), mean(0)};
 
-  if (p.recolour) {
-    const Tone tone =
-        recolour(p, {static_cast<float>(c.r), static_cast<float>(c.g), static_cast<float>(c.b)});
-    c = {toByte(tone.r), toByte(tone.g), toByte(tone.b)};
-  }
+  if (p.recolour) c = recolour(p, c);
   if (p.thresholdActive) c = applyThreshold(p, c);
 
   // Edge coverage times opacity, in 256ths.
-  const int32_t a = (coverage * p.alpha256 + 128) >> 8;
+  const int32_t a = (coverage * p.alpha256 + kFullCoverage / 2) / kFullCoverage;
   if (a < 256) {
     const Rgb d = channels(*out);
     auto blend = [&](int32_t top, int32_t under) {

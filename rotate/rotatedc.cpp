@@ -18,13 +18,11 @@ bool usableSurface(const Surface* s) {
   return s->stride % 4 == 0 && static_cast<int64_t>(s->stride) >= int64_t{4} * s->width;
 }
 
-// The hue as sixths of a turn in [0, 6); whole turns in either direction
+// The hue as sixths of a turn in [0, 6]; whole turns in either direction
 // leave it.
-float hueSixths(float hue) {
-  double turn = static_cast<double>(hue) - std::floor(static_cast<double>(hue));
-  if (turn >= 1.0) turn = 0.0;  // floor of a value just below an integer
-  const float sixths = static_cast<float>(turn * 6.0);
-  return sixths >= 6.0f ? 0.0f : sixths;
+double hueSixths(float hue) {
+  const double turn = static_cast<double>(hue) - std::floor(static_cast<double>(hue));
+  return std::clamp(turn * 6.0, 0.0, 6.0);
 }
 
 }  // namespace
@@ -84,6 +82,9 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
   p->stepV = std::llround(std::clamp(p->b, -kLargestStep, kLargestStep) * kFixedOne);
   p->inverseStepU = p->stepU != 0 ? 1.0 / static_cast<double>(p->stepU) : 0.0;
   p->inverseStepV = p->stepV != 0 ? 1.0 / static_cast<double>(p->stepV) : 0.0;
+  constexpr double kRowsAhead = 2.0;
+  p->prefetchAhead = std::llround(std::clamp(kRowsAhead * p->a, -1e9, 1e9)) * p->srcStride -
+                     std::llround(std::clamp(kRowsAhead * p->b, -1e9, 1e9));
   // The SIMD renderer's positions, steps over a vector and pixel offsets fit
   // 32-bit lanes.
   constexpr int64_t kLargestFastStep = int64_t{1} << 26;
@@ -117,16 +118,16 @@ Outcome prepare(Prepared* p, const Surface* dst, float angle, int32_t cx, int32_
     p->key = 0x01000000u;  // above any masked pixel value
   }
 
-  p->hueSixths = hueSixths(hue);
-  for (int i = 0; i < 3; ++i) {
-    double offset = std::fmod(p->hueSixths + 5.0 - 2.0 * i, 6.0);
-    if (offset < 1.0) offset += 6.0;
-    p->hueOffset[i] = std::min(static_cast<float>(offset), 6.9999995f);
-  }
-  // Negative saturation has no meaning; from 256 on every colour clips to
+  // The turn in 256ths of a sixth; a turn that rounds to a whole circle is
+  // none.
+  const int32_t turn = static_cast<int32_t>(std::lround(hueSixths(hue) * 256.0)) % (6 * 256);
+  p->turnFraction = turn % 256;
+  for (int i = 0; i < 3; ++i) p->sectorOffset[i] = (5 - 2 * i + turn / 256) % 6;
+  // Negative saturation has no meaning; from 255 on every colour clips to
   // full saturation.
-  p->saturation = std::clamp(saturation, 0.0f, 256.0f);
-  p->recolour = p->hueSixths != 0.0f || p->saturation != 1.0f;
+  p->saturation256 = static_cast<int32_t>(
+      std::lround(std::clamp(static_cast<double>(saturation), 0.0, 255.0) * 256.0));
+  p->recolour = turn != 0 || p->saturation256 != 256;
 
   // Below -1 everything is black already, above 3 everything white. The
   // limits are whole ten-thousandths, rounded so that comparing whole

@@ -26,15 +26,16 @@
  * Sampling
  *   Bilinear. Sample positions are fixed point with 16 fraction bits,
  *   worked out exactly at every 128th pixel of a row and stepped in between;
- *   the four neighbours are weighted in 256ths from the top 8 fraction bits
- *   (the weights always sum to 256). A source pixel whose red, green and
+ *   the four neighbours are weighted in 128ths from the top 7 fraction bits:
+ *   each row's pair is mixed across, then the lower row's share is added to
+ *   the upper row's, rounded to a 128th. A source pixel whose red, green and
  *   blue equal the mask colour is left out: it gets no weight in its
  *   neighbours' samples, so no fringe of the mask colour appears. The
  *   weight that falls on pixels that are there gives the coverage of a
- *   destination pixel, which antialiases the picture's edges and the edges
- *   of masked areas; the colour is the weighted mean of the pixels that are
- *   there, rounded to nearest. Destination pixels with no coverage are not
- *   touched.
+ *   destination pixel (in 16384ths), which antialiases the picture's edges
+ *   and the edges of masked areas; the colour is the weighted mean of the
+ *   pixels that are there, rounded to nearest. Destination pixels with no
+ *   coverage are not touched.
  *
  * Mask colour
  *   0x00BBGGRR (red in the low byte). Any value with the top bit set (the
@@ -46,12 +47,15 @@
  *              and saturation: red turned by 1/6 is yellow, by 1/3 pure
  *              green, by 1/2 cyan (0, 255, 255), by 2/3 blue. 0 and whole
  *              numbers leave the colour; negative values turn the other way.
+ *              The turn counts in 1536ths of a circle.
  *   saturation multiplies the HSV saturation (clipped to 1), keeping the
  *              value (the brightest channel) and the hue: 0 gives a grey
  *              of the brightest channel, 1 leaves the colour, 2 turns
- *              (200, 100, 100) into (200, 0, 0). Negative values count as 0.
- *              Channels are rounded to nearest (halves to even) after hue
- *              and saturation.
+ *              (200, 100, 100) into (200, 0, 0). Negative values count as 0,
+ *              the factor counts in 256ths. Hue and saturation work in whole
+ *              numbers: the new chroma (brightest minus darkest channel) is
+ *              rounded, so is the hue's place between the channels, and the
+ *              brightest channel stays as it is.
  *   threshold  1 leaves the picture unchanged. Below 1, colours whose
  *              luminance (0.2126 R + 0.7152 G + 0.0722 B, worked out
  *              exactly in ten-thousandths) is under (1 - t) * 255 go black;
@@ -59,9 +63,9 @@
  *              white.
  *   alpha      opacity of the picture over the destination: 1 opaque,
  *              0 invisible (values outside 0..1 are clipped), in 256ths;
- *              with the edge coverage c (in 256ths) each channel becomes
+ *              with the edge coverage c (in 16384ths) each channel becomes
  *              (colour * a + destination * (256 - a) + 128) / 256 with
- *              a = (c * alpha + 128) / 256.
+ *              a = (c * alpha + 8192) / 16384.
  *   With hue 0, saturation 1, threshold 1 and alpha 1 the picture is drawn
  *   as loaded: unturned and unzoomed, every pixel is copied unchanged.
  *
@@ -79,8 +83,8 @@
  *
  * Implementation
  *   A plain reference implementation and a SIMD one with run-time dispatch
- *   (AVX-512, AVX2, SSE4; the reference without SSE4). Both do the same
- *   integer and float operations, so they give the same pixels bit for bit.
+ *   (AVX-512, AVX2, SSE4; the reference without SSE4). The arithmetic is in
+ *   whole numbers, so both give the same pixels bit for bit.
  *   Setting the environment variable ROTATEDC_REFERENCE to 1 forces the
  *   reference implementation (read once, at the first call).
  */

@@ -212,7 +212,8 @@ void TestRotatedc::square_data() {
   }
   // Hue and saturation in HSV keep the value (the brightest channel): red
   // turned half way is cyan, a third is green, back two thirds green too;
-  // orange turned a sixth is chartreuse; saturation clips at full. The
+  // orange turned a sixth is chartreuse; saturation clips at full, and a
+  // chroma of 1 grows by the whole of a large factor (150). The
   // threshold sees the recoloured colour's luminance: below 1 dark colours
   // go black, above 1 bright ones white (red's is 54, above 255 * 0.2).
   // Then opacity.
@@ -225,7 +226,8 @@ void TestRotatedc::square_data() {
       {0xFF323232u, 0, 1, 0.5f, 1, 0xFF000000u}, {0xFFC8C8C8u, 0, 1, 1.5f, 1, 0xFFFFFFFFu},
       {0xFF010101u, 0, 1, 2, 1, 0xFFFFFFFFu},    {pink, 0, 2, 0.7f, 1, 0xFF000000u},
       {orange, 0, 1, 1, 0.5f, 0xFF944A10u},      {orange, 0, 1, 1, -0.5f, 0x00603020u},
-      {0xFFC89664u, 0, 3, 1, 1, orange},         {red, 0, 1, 0.8f, 1, red}};
+      {0xFFC89664u, 0, 3, 1, 1, orange},         {red, 0, 1, 0.8f, 1, red},
+      {0xFFC8C7C7u, 0, 150, 1, 1, 0xFFC83232u}};
   // clang-format on
   for (const auto& [colour, h, s, t, a, expected] : colours) {
     Call c = base;
@@ -299,7 +301,9 @@ RandomCase randomCase(uint32_t seed) {
                             uint32_t(rng()) & 0xFFFFFFu, ROTATEDC_NO_MASK};
   c.mask = masks[std::min(whole(0, 3), 2)];
   c.alpha = often(1, -0.2, 1.2), c.hue = often(0, -1.5, 1.5);
-  c.saturation = often(1, 0, 3), c.threshold = often(1, 0, 2);
+  // 1 in 20 saturations so large that the factor no longer fits 16 bits.
+  c.saturation = whole(0, 19) ? often(1, 0, 3) : float(real(100, 300));
+  c.threshold = often(1, 0, 2);
   return r;
 }
 
