@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the three programs, their tests and the
-# screenshots need, and the renderer of the icons. Safe to run again.
+# screenshots need, and the renderer of the icons, together with any further
+# packages named as arguments (the other scripts' own tools). Safe to run
+# again: only what is missing is installed.
 set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
@@ -12,6 +14,7 @@ packages=(
   xvfb xauth
   dbus-daemon
   librsvg2-bin
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -20,19 +20,9 @@ case "${1:-}" in
     ;;
 esac
 
-bash scripts/install-deps.sh
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 tools=(dpkg-dev desktop-file-utils appstream lintian)
 if $install_test; then tools+=(debootstrap inotify-tools); fi
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh "${tools[@]}"
 
 # The compiler and linker flags a Debian package is built with, hardening
 # included; CMake reads the preprocessor flags only as part of the others.

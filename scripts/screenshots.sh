@@ -36,17 +36,7 @@ if [ "${1:-}" = --grab ]; then
   exit 0
 fi
 
-bash scripts/install-deps.sh
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-missing=()
-for p in x11-utils xdotool imagemagick; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh x11-utils xdotool imagemagick
 cmake --preset release >/dev/null
 cmake --build --preset release
 mkdir -p "$out"
