@@ -208,10 +208,10 @@ bool saveGif(const QImage& picture, const QString& path) {
   GifFileType* gif = EGifOpen(&file, writeToFile, &error);
   if (gif == nullptr) return false;
   ColorMapObject* map = GifMakeMapObject(256, colours.data());
-  bool ok = map != nullptr &&
-            EGifPutScreenDesc(gif, indexed.width(), indexed.height(), 8, 0, map) == GIF_OK &&
-            EGifPutImageDesc(gif, 0, 0, indexed.width(), indexed.height(), false, nullptr) ==
-                GIF_OK;
+  bool ok =
+      map != nullptr &&
+      EGifPutScreenDesc(gif, indexed.width(), indexed.height(), 8, 0, map) == GIF_OK &&
+      EGifPutImageDesc(gif, 0, 0, indexed.width(), indexed.height(), false, nullptr) == GIF_OK;
   for (int y = 0; ok && y < indexed.height(); ++y)
     ok = EGifPutLine(gif, const_cast<GifPixelType*>(indexed.constScanLine(y)), indexed.width()) ==
          GIF_OK;
