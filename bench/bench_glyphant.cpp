@@ -23,21 +23,12 @@
 #include "common/face_button.h"
 #include "common/picture_box.h"
 #include "glyphant/glyphant_window.h"
+#include "measure.h"
+
+using bench::median;
+using bench::residentKiB;
 
 namespace {
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-long residentKiB() {
-  QFile status("/proc/self/status");
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  return -1;
-}
 
 void setField(QLineEdit* field, const QString& text) { field->setText(text); }
 

@@ -40,6 +40,9 @@
 #include "common/face_button.h"
 #include "common/picture_box.h"
 #include "gridorm/skin/skinner.h"
+#include "measure.h"
+
+using bench::median;
 
 namespace {
 
@@ -147,11 +150,6 @@ double processSeconds() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return t.tv_sec + t.tv_nsec / 1e9;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
 }
 
 bool showSkinned(DemoWindow& window) {

@@ -18,25 +18,16 @@
 #include <vector>
 
 #include "common/face_button.h"
+#include "measure.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/main_window.h"
 #include "rotaskiv/screen_source.h"
 
+using bench::median;
+using bench::residentKiB;
+
 namespace {
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-long residentKiB() {
-  QFile status("/proc/self/status");
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray& line : status.readAll().split('\n'))
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  return -1;
-}
 
 // A desktop-like picture: panels, text-like stripes and a photo-like gradient,
 // so that compression sees something close to a real screen.
