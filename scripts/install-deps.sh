@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libgif-dev libhwy-dev libzstd-dev
-  fonts-noto-cjk qt6-translations-l10n
+  fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
   xvfb xauth
   dbus-daemon
   librsvg2-bin
