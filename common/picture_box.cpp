@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/fallback_text.h"
 #include "common/numbers.h"
 #include "common/surface.h"
 
@@ -198,10 +199,10 @@ ColourRef PictureBox::Point(double x, double y) const {
 }
 
 double PictureBox::TextWidth(const QString& text) const {
-  const QFontMetrics metrics(font(), &image_);
   int widest = 0;
   for (const QString& line : text.split(QLatin1Char('\n')))
-    widest = std::max(widest, metrics.horizontalAdvance(line));
+    widest = std::max(widest,
+                      fallback_text::advance(fallback_text::split(font(), line, &image_), &image_));
   return fromPixels(widest);
 }
 
@@ -214,7 +215,6 @@ void PictureBox::Print(const QString& text) {
   QPainter painter(&canvas());
   painter.setFont(font());
   painter.setPen(penColour(foreColour_));
-  const QFontMetrics metrics(font(), &image_);
   const QStringList lines = text.split(QLatin1Char('\n'));
   for (qsizetype i = 0; i < lines.size(); ++i) {
     if (i > 0) {
@@ -224,10 +224,12 @@ void PictureBox::Print(const QString& text) {
     QString line = lines[i];
     if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
     const QPoint at = pixelAt(CurrentX, CurrentY);
+    // Letters the face lacks come from a CJK face, even from a symbol face.
+    const QList<fallback_text::Run> runs = fallback_text::split(font(), line, &image_);
     if (!fontTransparent_)
-      painter.fillRect(QRect(at, QSize(metrics.horizontalAdvance(line), metrics.height())),
+      painter.fillRect(QRect(at, fallback_text::lineSize(runs, &image_)),
                        colour::toQColor(backColour_, palette()));
-    painter.drawText(at + QPoint(0, metrics.ascent()), line);
+    fallback_text::draw(painter, at, runs);
   }
   CurrentX = 0;
   CurrentY += TextHeight();

@@ -12,6 +12,7 @@
 
 #include "common/colour_swatch.h"
 #include "common/drag_window.h"
+#include "common/editable_list.h"
 #include "common/face_button.h"
 #include "common/font_list.h"
 #include "common/numbers.h"
@@ -30,6 +31,7 @@ constexpr ColourRef kWindowColour = colour::rgb(0, 64, 64);
 constexpr ColourRef kPanelColour = colour::rgb(124, 188, 245);
 constexpr ColourRef kButtonColour = colour::rgb(226, 240, 253);
 constexpr ColourRef kCanvasColour = colour::rgb(56, 160, 245);
+constexpr ColourRef kMaskColour = colour::rgb(192, 255, 255);
 constexpr QRect kCanvasStart(148, 2, 989, 630);
 constexpr QRect kPreviewStart(150, 4, 121, 71);
 constexpr QPoint kStampStart(760, 470);
@@ -109,6 +111,9 @@ void Form1::buildSurfaces() {
   Picture1->setObjectName("Picture1");
   Picture1->setScaleMode(PictureBox::ScaleMode::Pixels);
   Picture1->setAutoSize(true);
+  // A transparent stamp picture shows this through its clear pixels, which
+  // the mask colour as it starts then leaves out when stamping.
+  Picture1->setBackColor(kMaskColour);
   Picture1->setPicture(QImage(":/glyphant/stamp.png").convertToFormat(QImage::Format_RGB32));
   Picture1->move(kStampStart);
 
@@ -154,8 +159,8 @@ void Form1::buildPanel() {
   };
   const auto combo = [&](const char* name, int x, int width, bool editable) {
     auto* box = named(new QComboBox(Frame1), name, QRect(x, y, width, kFieldHeight));
-    box->setEditable(editable);
-    if (editable) box->setInsertPolicy(QComboBox::NoInsert);
+    // A typed font or size is taken as typed, never completed into an entry.
+    if (editable) editable_list::makeEditable(box);
     return box;
   };
   const auto swatch = [&](const char* name, ColourRef colour, const QRect& geometry) {
@@ -216,7 +221,7 @@ void Form1::buildPanel() {
   row(20);
   Label26 = swatch("Label26", colour::rgb(55, 3, 114), QRect(kLeft, y + 1, 18, 18));
   caption(tr("阴影色"), QRect(kLeft + 21, y + 1, 48, kCaptionHeight));
-  Label7 = swatch("Label7", colour::rgb(192, 255, 255), QRect(kRight, y, kColumn, 20));
+  Label7 = swatch("Label7", kMaskColour, QRect(kRight, y, kColumn, 20));
   Label7->setText(tr("选屏蔽色"));
   row(20, 4);
   caption(tr("阴影距离"), QRect(kLeft, y, 54, kCaptionHeight));
@@ -292,10 +297,15 @@ void Form1::buildPanel() {
 
 void Form1::connectHandlers() {
   connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
-  connect(File1, &QListWidget::itemClicked, this,
-          [this](QListWidgetItem* item) { File1_Click(item); });
-  connect(File1, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { File1_Click(item); });
+  // Any change of the selection, by the mouse or the keys, loads the pattern
+  // (the selection, not the current entry, which focus alone sets). A click
+  // on the entry already chosen brings it back after a text colour has
+  // emptied the holder; otherwise the holder has that picture already.
+  connect(File1, &QListWidget::itemSelectionChanged, this,
+          [this] { File1_Click(File1->selectedItems().value(0)); });
+  connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (PicRes->Picture().isNull()) File1_Click(item);
+  });
   connect(HScroll1, &QScrollBar::valueChanged, this,
           [this](int value) { ShadowOffset = std::int16_t(value); });
   connect(cbofontstyle, &QComboBox::activated, this,
@@ -357,7 +367,9 @@ QImage Form1::loadOrReport(const QString& path) {
            QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
     return QImage();
   }
-  return loaded.image.convertToFormat(QImage::Format_RGB32);
+  // Transparent pixels stay transparent: the box that receives the picture
+  // shows its background colour through them.
+  return loaded.image;
 }
 
 void Form1::Command5_Click() {

@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libgif-dev libhwy-dev libzstd-dev
   fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
+  # A symbol-encoded face for Glyphant's tests of letters a face lacks.
+  fonts-urw-base35
   xvfb xauth
   dbus-daemon
   librsvg2-bin

@@ -75,6 +75,8 @@ class TstPictureBox : public QObject {
       PictureBox box;
       const QImage picture = patternImage(40, 40);
       setUp(box, mode, picture);
+      // A face whose letters stay below its ascent: the top corners are clear.
+      box.setFont(QFont("DejaVu Sans", 9));
       box.setFontTransparent(transparent);
       box.CurrentX = 4.5 * u;
       box.CurrentY = 7.5 * u;

@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "common/colour_swatch.h"
 #include "common/picture_box.h"
@@ -28,8 +30,12 @@ class TstGlyphantWindow : public QObject {
   // next dialog (a file of the program folder, or cancel); NAME=TEXT types
   // into a field ('_' for a space); choose:NAME=TEXT picks from a list;
   // pick:NAME clicks an entry of the pattern list; at:X,Y presses the
-  // canvas; End:NAME presses End on a bar; a control's name clicks it.
+  // canvas; End:NAME, Home:NAME, Down:NAME press that key in a control; a
+  // control's name clicks it.
   void act(const QString& action) {
+    static const QHash<QString, Qt::Key> keys = {
+        {"End", Qt::Key_End}, {"Home", Qt::Key_Home}, {"Down", Qt::Key_Down}};
+    const QString head = action.section(':', 0, 0);
     const QString value = action.section(QRegularExpression("[=:]"), 1);
     const auto file = [&] {
       return value == "-" ? std::nullopt : std::optional(value.isEmpty() ? value : path(value));
@@ -51,17 +57,29 @@ class TstGlyphantWindow : public QObject {
     } else if (action.contains('=')) {
       auto* edit = qobject_cast<QLineEdit*>(control);
       if (edit == nullptr) edit = qobject_cast<QComboBox*>(control)->lineEdit();
-      edit->selectAll();
+      // As a user types: into the focused field, where completion runs.
+      QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+      QVERIFY2(edit->hasFocus(), qPrintable(action));
+      QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
       QTest::keyClick(edit, Qt::Key_Delete);
-      QTest::keyClicks(edit, QString(value).replace('_', ' '));
+      const QString typed = QString(value).replace('_', ' ');
+      for (const QChar c : typed) {
+        if (c.unicode() < 128) {
+          QTest::keyClick(edit, c.toLatin1());
+        } else {  // Chinese comes from an input method
+          QInputMethodEvent commit;
+          commit.setCommitString(c);
+          QCoreApplication::sendEvent(edit, &commit);
+        }
+      }
     } else if (action.startsWith("pick:")) {
       QListWidget* list = form_->File1;
       QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                         list->visualItemRect(list->findItems(value, {})[0]).center());
     } else if (action.startsWith("at:")) {
       press(QPoint(value.section(',', 0, 0).toInt(), value.section(',', 1).toInt()));
-    } else if (action.startsWith("End:")) {
-      QTest::keyClick(form_->findChild<QWidget*>(value), Qt::Key_End);
+    } else if (keys.contains(head)) {
+      QTest::keyClick(form_->findChild<QWidget*>(value), keys[head]);
     } else {
       QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
     }
@@ -96,29 +114,70 @@ class TstGlyphantWindow : public QObject {
   QStringList describe() const {
     const auto size = [](QSize s) { return QString::asprintf("%dx%d", s.width(), s.height()); };
     const auto picture = [&](const QImage& p) { return p.isNull() ? "none" : size(p.size()); };
+    const QImage canvas = form_->pic1->Image(), saved(path("out.jpg"), "BMP");
+    // The canvas's picture with the colour the canvas shows at its corner.
+    const QString background =
+        form_->pic1->Picture().isNull()
+            ? "none"
+            : size(form_->pic1->Picture().size()) + ' ' + QColor(canvas.pixel(0, 0)).name();
+    const QImage preview = form_->Image1->Picture();
+    QStringList asked;  // what the file and colour dialogs were asked to show
+    for (const FileDialogRequest& request : dialogs_->fileRequests())
+      asked << '[' + request.filter + ']';
+    for (const QColor& colour : dialogs_->colourRequests()) asked << colour.name();
     const auto style = [](const QFont& f) {
       return QString("%1%2%3").arg(f.bold()).arg(f.italic()).arg(f.underline());
     };
     QStringList titles;
     for (const MessageRequest& message : dialogs_->messages()) titles << message.title;
-    const QImage canvas = form_->pic1->Image(), saved(path("out.jpg"), "BMP");
     return {QString("step=%1").arg(form_->History.stepIndex()),
             "status=" + form_->Label27->text(),
             "messages=" + titles.join(','),
+            "asked=" + asked.join(','),
             "canvas=" + size(form_->pic1->size()) + (form_->pic1->isVisible() ? "" : " hidden"),
             "pixels=" + QString(canvas == start_ ? "start" : "changed"),
-            "preview=" + size(form_->Image1->size()),
-            "background=" + picture(form_->pic1->Picture()),
+            "preview=" + size(form_->Image1->size()) +
+                (preview.isNull()       ? " empty"
+                 : previewShowsCanvas() ? ""
+                                        : " stale"),
+            "background=" + background,
             "pattern=" + picture(form_->PicRes->Picture()),
             "stamp=" + picture(form_->Picture1->Picture()) +
                 (form_->Picture1->isHidden() ? " hidden" : ""),
             "style=" + style(form_->pic1->font()) + '/' + style(form_->picDst->font()),
             "saved=" + QString(saved.isNull()    ? "none"
                                : saved == canvas ? "canvas"
-                                                 : "other")};
+                                                 : "other"),
+            "size=" + form_->cbofontsize->currentText(),
+            "font=" + form_->cbofont->currentText()};
+  }
+
+  // Whether the preview, as drawn, shows the canvas stretched to its size:
+  // the mean difference from a smooth reduction stays small, whichever way
+  // the preview stretches it.
+  bool previewShowsCanvas() const {
+    const QImage shown = form_->Image1->grab().toImage();
+    const QImage canvas =
+        form_->pic1->Image().scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    qint64 difference = 0;
+    for (int y = 0; y < shown.height(); ++y)
+      for (int x = 0; x < shown.width(); ++x) {
+        const QRgb a = shown.pixel(x, y), b = canvas.pixel(x, y);
+        difference += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                std::abs(qBlue(a) - qBlue(b))});
+      }
+    return difference < 16 * qint64(shown.width()) * shown.height();
   }
 
  private slots:
+  void initTestCase() {
+    // A symbol-encoded face, from which Qt itself never falls back to
+    // another face for letters it lacks.
+    QVERIFY2(QFontDatabase::addApplicationFont(
+                 "/usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf") >= 0,
+             "fonts-urw-base35 is missing (scripts/install-deps.sh installs it)");
+  }
+
   void init() {
     dialogs_ = std::make_unique<ScriptedDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
@@ -129,9 +188,16 @@ class TstGlyphantWindow : public QObject {
       QFile file(path(name));
       QVERIFY(file.open(QIODevice::WriteOnly) && file.write("GIF89a, but no picture") > 0);
     }
+    // Its left half is transparent.
+    QImage clear = patternImage(8, 6).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 4; ++x) clear.setPixel(x, y, qRgba(0, 0, 0, 0));
+    QVERIFY(clear.save(path("clear.png"), "PNG"));
     form_ = std::make_unique<Form1>(dir_->path());
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    form_->activateWindow();  // so that fields take the focus when clicked
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     start_ = form_->pic1->Image();
   }
 
@@ -144,17 +210,19 @@ class TstGlyphantWindow : public QObject {
 
   void startState() {
     QCOMPARE(describe().join(' '),
-             QString("step=0 status=可记录10步 messages= canvas=989x630 pixels=start "
-                     "preview=121x71 background=none pattern=100x100 stamp=186x124 "
-                     "style=000/000 saved=none"));
-    QCOMPARE(QString("%1 %2 %3 %4")
-                 .arg(form_->windowTitle())
-                 .arg(form_->size().width())
-                 .arg(form_->Frame1->width())
-                 .arg(form_->Frame1->height()),
-             QString("Glyphant2.0 1167 145 855"));
-    QCOMPARE(form_->pic1->geometry(), QRect(148, 2, 989, 630));
+             QString("step=0 status=可记录10步 messages= asked= canvas=989x630 pixels=start "
+                     "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
+                     "style=000/000 saved=none size=364 font=") +
+                 form_->cbofont->currentText());
+    QCOMPARE(form_->windowTitle(), QString("Glyphant2.0"));
     QCOMPARE(form_->pic1->Point(5, 5), colour::rgb(56, 160, 245));
+    const QScrollBar* bar = form_->HScroll1;
+    QCOMPARE(QString("%1..%2 %3 %4")
+                 .arg(bar->minimum())
+                 .arg(bar->maximum())
+                 .arg(bar->value())
+                 .arg(form_->ShadowOffset),
+             QString("1..50 10 10"));
     const QStringList families = QFontDatabase::families();
     const QComboBox *fonts = form_->cbofont, *sizes = form_->cbofontsize;
     QCOMPARE(fonts->count(), (families.size() + 1) / 2);
@@ -168,6 +236,52 @@ class TstGlyphantWindow : public QObject {
     QCOMPARE(form_->txtsave->text(), dir_->path() + "/Saved.bmp");
     // A folder given with its separator gets no second one.
     QCOMPARE(Form1(dir_->path() + '/').txtsave->text(), dir_->path() + "/Saved.bmp");
+    form_->resize(1167, 900);  // the panel always reaches the bottom edge
+    QCOMPARE(form_->Frame1->height(), 900);
+  }
+
+  // Where the described controls lie in the window, after a script, and
+  // the colour the screen shows just inside their corners.
+  void layout_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("rect");  // at (-1, -1): only the size is fixed
+    QTest::addColumn<QColor>("shown");
+    const QPoint free(-1, -1);
+    const QColor canvas(56, 160, 245);
+    QTest::newRow("window") << ""
+                            << "Form1" << QRect(0, 0, 1167, 855) << QColor();
+    QTest::newRow("panel") << ""
+                           << "Frame1" << QRect(0, 0, 145, 855) << QColor(124, 188, 245);
+    QTest::newRow("canvas") << ""
+                            << "pic1" << QRect(148, 2, 989, 630) << canvas;
+    QTest::newRow("preview, under the canvas") << ""
+                                               << "Image1" << QRect(150, 4, 121, 71) << QColor();
+    QTest::newRow("preview, shrunk") << "Command4 Command6"
+                                     << "Image1" << QRect(150, 4, 89, 57) << canvas;
+    QTest::newRow("stamp picture") << ""
+                                   << "Picture1" << QRect(free, QSize(190, 128)) << QColor();
+    QTest::newRow("pattern preview") << ""
+                                     << "imgpreview" << QRect(free, QSize(79, 69)) << QColor();
+    QTest::newRow("pattern holder") << ""
+                                    << "PicRes" << QRect(free, QSize(100, 100)) << QColor();
+    QTest::newRow("working surface") << "Command5"
+                                     << "picDst" << QRect(148, 2, 1000, 1500) << QColor();
+  }
+  void layout() {
+    QFETCH(QString, script);
+    QFETCH(QString, name);
+    QFETCH(QRect, rect);
+    QFETCH(QColor, shown);
+    play(script);
+    QWidget* control = name == "Form1" ? form_.get() : form_->findChild<QWidget*>(name);
+    QRect at(control->mapTo(form_.get(), QPoint(0, 0)), control->size());
+    if (rect.topLeft() == QPoint(-1, -1)) at.moveTopLeft(rect.topLeft());
+    QCOMPARE(at, rect);
+    if (!shown.isValid()) return;
+    const QImage screen = form_->grab().toImage();
+    for (QPoint corner : {rect.topLeft() + QPoint(2, 2), rect.bottomRight() - QPoint(2, 2)})
+      QCOMPARE(screen.pixelColor(corner), shown);
   }
 
   // clang-format off
@@ -180,44 +294,56 @@ class TstGlyphantWindow : public QObject {
       QTest::addRow("%s: empty text", command) << QString("txtMessage=___ %1").arg(command)
                                                << "messages=Error now Text entered";
     }
-    QTest::newRow("size not a number") << "cbofontsize=abc Command4" << "messages=Glyphant2.0";
-    QTest::newRow("size 0") << "cbofontsize=0 Command9" << "messages=Glyphant2.0";
-    QTest::newRow("unknown font") << "cbofont=NoSuchFont Command1" << "messages=Glyphant2.0";
-    const QStringList families = QFontDatabase::families();  // every font offered draws
-    for (qsizetype i = 0; i < families.size(); i += 2)
-      QTest::addRow("font %s", qPrintable(families[i])) << "cbofont=" + QString(families[i]).replace(' ', '_') + " Command4" << drawn;
+    QTest::newRow("size not a number") << "cbofontsize=abc Command4" << "messages=Glyphant2.0 size=abc";
+    QTest::newRow("size 0") << "cbofontsize=0 Command9" << "messages=Glyphant2.0 size=0";
+    QTest::newRow("unknown font") << "cbofont=NoSuchFont Command1" << "messages=Glyphant2.0 font=NoSuchFont";
+    // Typed text stays as typed, never completed into an entry ("300", "DejaVu Sans").
+    QTest::newRow("size as typed") << "cbofontsize=30" << "size=30";
+    QTest::newRow("font as typed") << "cbofont=DejaVu" << "font=DejaVu";
+    // The sample text is Chinese: a face without its letters takes them from a CJK face.
+    for (const char* family : {"DejaVu Serif", "DejaVu Sans Mono", "Noto Serif CJK SC", "Standard Symbols PS"})
+      QTest::addRow("font %s", family) << "cbofont=" + QString(family).replace(' ', '_') + " Command4" << drawn + " font=" + family;
     QTest::newRow("position not a number") << "Text3=abc Command10" << "messages=Glyphant2.0";
     QTest::newRow("style on both surfaces") << "choose:cbofontstyle=Bold choose:cbofontstyle=Underline" << "style=001/001";
     QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150";
     QTest::newRow("same size keeps the drawing") << "Text2=989 Text1=630 Command4 Command5" << drawn;
     QTest::newRow("size too large") << "Text2=20000 Text1=20000 Command5" << "messages=Glyphant2.0";
-    QTest::newRow("two shrinks: 0.81") << "Command6 Command6" << "canvas=989x630 hidden preview=98x58";
-    QTest::newRow("grow, shrink: 0.99") << "Command7 Command6" << "canvas=989x630 hidden preview=120x70";
-    QTest::newRow("show the canvas") << "Command6 Command14" << "preview=109x64";
+    QTest::newRow("two shrinks: 0.81") << "Command6 Command6" << "canvas=989x630 hidden preview=98x58 empty";
+    QTest::newRow("grow, shrink: 0.99") << "Command7 Command6" << "canvas=989x630 hidden preview=120x70 empty";
+    QTest::newRow("show the canvas") << "Command6 Command14" << "preview=109x64 empty";
     QTest::newRow("pattern text shows it") << "Command7 Command1" << drawn;
     QTest::newRow("refresh resets the zoom") << "Command4 Command6 Command2" << "step=1 canvas=989x630 hidden preview=99x63";
-    QTest::newRow("background picture") << "open=a.bmp Command13" << "pixels=changed background=8x6";
-    QTest::newRow("background kept by shadow text") << "open=a.bmp Command13 Command9" << drawn + " background=8x6";
-    QTest::newRow("clear removes it") << "open=a.bmp Command13 Command2" << "preview=99x63";
-    QTest::newRow("background cancelled") << "open=- Command13" << "";
-    QTest::newRow("background unreadable") << "open=broken.gif Command13" << "messages=Glyphant2.0";
+    // The open dialog sets no filter of its own: it offers the one the shared dialog last had.
+    const QString bmp = "[Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*]";
+    QTest::newRow("background picture") << "open=a.bmp Command13" << "asked=[] pixels=changed background=8x6 #000000";
+    QTest::newRow("background kept by shadow text") << "open=a.bmp Command13 Command9" << "step=1 asked=[] pixels=changed preview=99x63 background=8x6 #000000";
+    QTest::newRow("transparent background: the canvas colour") << "open=clear.png Command13" << "asked=[] pixels=changed background=8x6 #38a0f5";
+    QTest::newRow("transparent background: the cleared colour") << "open=clear.png Command13 Command9" << "step=1 asked=[] pixels=changed preview=99x63 background=8x6 #ffffff";
+    QTest::newRow("clear removes it") << "open=a.bmp Command13 Command2" << "asked=[] preview=99x63";
+    QTest::newRow("background cancelled") << "open=- Command13" << "asked=[]";
+    QTest::newRow("background unreadable") << "open=broken.gif Command13" << "messages=Glyphant2.0 asked=[]";
+    QTest::newRow("background after saving: the save filter") << "save=- Command12 open=- Command13" << "asked=" + bmp + ',' + bmp;
     QTest::newRow("pattern chosen") << "pick:a.bmp" << "pattern=8x6";
+    QTest::newRow("pattern chosen by the keys") << "pick:a.bmp colour=#00ff00 Label10 Down:File1 Down:File1" << "messages=Glyphant2.0 asked=#ff0000 pattern=8x6";
+    QTest::newRow("the chosen pattern again") << "pick:a.bmp colour=#00ff00 Label10 pick:a.bmp" << "asked=#ff0000 pattern=8x6";
     QTest::newRow("pattern unreadable") << "pick:broken.gif" << "messages=Glyphant2.0";
-    QTest::newRow("text colour empties the holder") << "colour=#00ff00 Label10" << "pattern=none";
-    QTest::newRow("cancelled colours") << "colour=- Label10 colour=- Label22 colour=- Label26 colour=- Label7" << "";
-    QTest::newRow("stamp picture") << "open=a.bmp Command11" << "stamp=8x6";
-    QTest::newRow("stamp import cancelled") << "open=- Command11" << "";
-    QTest::newRow("empty name") << "open= Command11" << "";
-    QTest::newRow("stamp unreadable") << "open=broken.gif Command11" << "messages=Glyphant2.0";
+    QTest::newRow("text colour empties the holder") << "colour=#00ff00 Label10" << "asked=#ff0000 pattern=none";
+    // Each colour dialog starts at its swatch's colour.
+    QTest::newRow("cancelled colours") << "colour=- Label10 colour=- Label22 colour=- Label26 colour=- Label7" << "asked=#ff0000,#ffffff,#370372,#c0ffff";
+    QTest::newRow("a chosen colour") << "colour=#00ff00 Label26 colour=- Label26" << "asked=#370372,#00ff00";
+    QTest::newRow("stamp picture") << "open=a.bmp Command11" << "asked=[] stamp=8x6";
+    QTest::newRow("stamp import cancelled") << "open=- Command11" << "asked=[]";
+    QTest::newRow("empty name") << "open= Command11" << "asked=[]";
+    QTest::newRow("stamp unreadable") << "open=broken.gif Command11" << "messages=Glyphant2.0 asked=[]";
     QTest::newRow("click without stamp mode") << "at:100,100" << "";
     QTest::newRow("stamp: slot 0") << "Check2 at:100,100" << drawn;
     QTest::newRow("stamp box hidden") << "Check2 Check2" << "stamp=186x124 hidden";
     QTest::newRow("back at start") << "Command16" << "step=1 status=已到第1步不能再退";
     QTest::newRow("forward at start") << "Command17" << "step=1 status=第1步";
     QTest::newRow("print does nothing") << "Command15" << "";
-    QTest::newRow("BMP whatever the name") << "Command9 save=out.jpg Command12" << drawn + " saved=canvas";
-    QTest::newRow("save cancelled") << "save=- Command12" << "";
-    QTest::newRow("save fails") << "save=missing/x.bmp Command12" << "messages=Glyphant2.0";
+    QTest::newRow("BMP whatever the name") << "Command9 save=out.jpg Command12" << "step=1 asked=" + bmp + " pixels=changed preview=99x63 saved=canvas";
+    QTest::newRow("save cancelled") << "save=- Command12" << "asked=" + bmp;
+    QTest::newRow("save fails") << "save=missing/x.bmp Command12" << "messages=Glyphant2.0 asked=" + bmp;
   }
   // clang-format on
   void scripts() {
@@ -237,6 +363,7 @@ class TstGlyphantWindow : public QObject {
     QTest::newRow("white ground") << "";
     QTest::newRow("black ground: the pattern only") << "colour=#000000 Label22";
     QTest::newRow("emptied holder") << "colour=#00ff00 Label10";
+    QTest::newRow("after 确 定 resized the canvas") << "Command5";
   }
   void patternText() {
     QFETCH(QString, script);
@@ -268,6 +395,10 @@ class TstGlyphantWindow : public QObject {
     QTest::newRow("绘制阴影2") << "Command8" << 10;
     QTest::newRow("连续绘制1 at 50") << "End:HScroll1 Command10" << -50;
     QTest::newRow("连续绘制2") << "Command3" << 10;
+    QTest::newRow("连续绘制2 at 1") << "Home:HScroll1 Command3" << 1;
+    // Letters borrowed from a CJK face stay inside the symbol face's line box.
+    QTest::newRow("绘制阴影1 in a symbol face")
+        << "cbofontsize=100 cbofont=Standard_Symbols_PS txtMessage=大 Command9" << -10;
   }
   void shadowText() {
     QFETCH(QString, command);
@@ -287,24 +418,30 @@ class TstGlyphantWindow : public QObject {
   // The stamp where the button went down, pixels of the mask colour left
   // out, wherever the canvas was dragged meanwhile.
   void stamp_data() {
-    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("script");
     QTest::addColumn<QPoint>("at");
     QTest::addColumn<QPoint>("drag");
-    QTest::newRow("the stamp's ground drops out") << "" << QPoint(100, 100) << QPoint();
+    QTest::addColumn<bool>("dropsOut");  // some of the stamp is left out
+    QTest::newRow("the stamp's ground drops out") << "" << QPoint(100, 100) << QPoint() << true;
     QTest::newRow("a mask it lacks: the whole rectangle")
-        << "colour=#010203 Label7" << QPoint(100, 100) << QPoint();
-    QTest::newRow("clipped at the edges") << "" << QPoint(960, 610) << QPoint();
-    QTest::newRow("after dragging the canvas") << "" << QPoint(50, 40) << QPoint(-30, 20);
+        << "colour=#010203 Label7" << QPoint(100, 100) << QPoint() << false;
+    QTest::newRow("clipped at the edges") << "" << QPoint(960, 610) << QPoint() << true;
+    QTest::newRow("after dragging the canvas") << "" << QPoint(50, 40) << QPoint(-30, 20) << true;
+    // Its clear pixels show the stamp box's ground, the mask colour at start.
+    QTest::newRow("a transparent stamp")
+        << "open=clear.png Command11" << QPoint(100, 100) << QPoint() << true;
   }
   void stamp() {
-    QFETCH(QString, mask);
+    QFETCH(QString, script);
     QFETCH(QPoint, at);
     QFETCH(QPoint, drag);
-    play(mask + " Check2");
+    QFETCH(bool, dropsOut);
+    play(script + " Check2");
     const QPoint canvasAt = form_->pic1->pos();
     press(at, drag);
     QCOMPARE(form_->pic1->pos(), canvasAt + drag);
-    const QImage stamp = form_->Picture1->Picture(), canvas = form_->pic1->Image();
+    // The stamp as its box shows it.
+    const QImage stamp = form_->Picture1->Image(), canvas = form_->pic1->Image();
     const QRgb key = colour::toQColor(form_->Label7->BackColor()).rgb();
     int left = 0;
     for (int y = 0; y < stamp.height(); ++y)
@@ -315,7 +452,7 @@ class TstGlyphantWindow : public QObject {
         QCOMPARE(canvas.pixel(target),
                  stamp.pixel(x, y) == key ? start_.pixel(target) : stamp.pixel(x, y));
       }
-    QCOMPARE(left > 0, mask.isEmpty());
+    QCOMPARE(left > 0, dropsOut);
     QCOMPARE(canvas.pixel(at - QPoint(1, 1)), start_.pixel(at - QPoint(1, 1)));
   }
 
