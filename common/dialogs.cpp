@@ -14,13 +14,6 @@ QtDialogBackend& qtBackend() {
   return backend;
 }
 
-// Qt's filters are "description (patterns)"; pick the one the request names.
-QString selectedQtFilter(const FileDialogRequest& request) {
-  const QStringList filters = toQtFilter(request.filter).split(QStringLiteral(";;"));
-  const int index = request.filterIndex - 1;
-  return index >= 0 && index < filters.size() ? filters[index] : QString();
-}
-
 std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request,
                                      QFileDialog::AcceptMode mode) {
   QFileDialog dialog(parent, request.title, request.initialDir);
@@ -119,6 +112,12 @@ QString toQtFilter(const QString& toolkitFilter) {
     filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
   }
   return filters.join(QStringLiteral(";;"));
+}
+
+QString selectedQtFilter(const FileDialogRequest& request) {
+  const QStringList filters = toQtFilter(request.filter).split(QStringLiteral(";;"));
+  const int index = request.filterIndex - 1;
+  return index >= 0 && index < filters.size() ? filters[index] : QString();
 }
 
 FileDialogRequest CommonDialog::request() const {

@@ -64,6 +64,9 @@ void installDialogBackend(DialogBackend* backend);
 
 // "a|b;c|d|e" -> "a (b c);;d (e)", the form QFileDialog takes.
 QString toQtFilter(const QString& toolkitFilter);
+// The filter of `request` in Qt's form that its filterIndex names, counted
+// from 1 ("description (patterns)"); empty when there is no such filter.
+QString selectedQtFilter(const FileDialogRequest& request);
 
 // One shared open/save/colour dialog object: it remembers its last file name,
 // filter and colour between uses, like the toolkit's common dialog control.
