@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <cstring>
 
+#include "common/picture_completeness.h"
+
 namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("PictureLoader", text); }
@@ -86,8 +88,10 @@ class BlockReader {
 // marker (FFD9) follows the compressed data of a scan. Segments are skipped by
 // their length: the end marker of an EXIF thumbnail inside APP1 does not
 // count. Nothing after the end marker is read: phones append a motion photo's
-// video there and some cameras their own records.
-bool jpegLooksComplete(BlockReader& in) {
+// video there and some cameras their own records. Data that ends inside a
+// scan without the marker is asked of the decoder: some writers leave the
+// marker out of a whole picture.
+bool jpegLooksComplete(BlockReader& in, QIODevice& device, qint64 start) {
   if (in.next() != 0xFF || in.next() != 0xD8) return false;
   bool scanned = false;
   // Between segments, and through a scan's compressed data, every marker
@@ -95,7 +99,7 @@ bool jpegLooksComplete(BlockReader& in) {
   while (in.skipPastFF()) {
     int marker = in.next();
     while (marker == 0xFF) marker = in.next();  // fill bytes
-    if (marker < 0) return false;
+    if (marker < 0) break;
     if (marker == 0xD9) return scanned;
     // A stuffed zero inside compressed data, TEM, the restart markers and SOI
     // carry no length.
@@ -104,7 +108,7 @@ bool jpegLooksComplete(BlockReader& in) {
     if (length < 2 || !in.skip(length - 2)) return false;
     if (marker == 0xDA) scanned = true;  // a scan header: compressed data follows
   }
-  return false;
+  return scanned && device.seek(start) && picture_completeness::jpegDecodesWhole(device);
 }
 
 // libpng reports a cut inside the pixel data but not a missing end, so we
@@ -126,9 +130,15 @@ bool pngLooksComplete(BlockReader& in) {
 bool looksComplete(QIODevice& device, const QByteArray& format) {
   const qint64 start = device.pos();
   BlockReader in(device);
-  const bool complete = format == "jpeg"  ? jpegLooksComplete(in)
-                        : format == "png" ? pngLooksComplete(in)
-                                          : true;
+  // Qt's BMP, GIF and icon readers report success for a cut file, showing
+  // memory that was never decoded; they are held to their headers.
+  const bool complete =
+      format == "jpeg"                     ? jpegLooksComplete(in, device, start)
+      : format == "png"                    ? pngLooksComplete(in)
+      : format == "bmp" || format == "dib" ? picture_completeness::bmpComplete(device)
+      : format == "gif"                    ? picture_completeness::gifComplete(device)
+      : format == "ico" || format == "cur" ? picture_completeness::iconComplete(device)
+                                           : true;
   return device.seek(start) && complete;
 }
 

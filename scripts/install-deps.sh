@@ -10,10 +10,12 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libgif-dev libhwy-dev libzstd-dev
+  libjpeg62-turbo-dev  # the loader decodes a JPEG without its end marker to see it is whole
   fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
   # A symbol-encoded face for Glyphant's tests of letters a face lacks.
   fonts-urw-base35
   xvfb xauth
+  x11-xserver-utils  # xrandr: the screen-grab test lays out two monitors on its own Xvfb
   dbus-daemon
   librsvg2-bin
   "$@"

@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QDataStream>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +26,43 @@ QByteArray withThumbnail(const QByteArray& jpeg) {
                           encoded(filled(8, 8, qRgb(20, 90, 200)), "jpeg");
   const int length = int(exif.size()) + 2;
   return jpeg.left(2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + exif + jpeg.mid(2);
+}
+
+// An 8 x 8 GIF of black, red, green and blue whose compressed codes are the
+// pixels themselves, pixel (x, y) colour (9 y + x) % 4: a clear code before
+// every two keeps the codes 3 bits wide. Qt shows a cut one with black where
+// data is missing.
+const QList<QRgb> kGifColours{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
+QByteArray codedGif() {
+  QList<int> codes;
+  for (int i = 0; i < 64; i += 2) codes << 4 << (i / 8 + i) % 4 << (i / 8 + i + 1) % 4;
+  QByteArray data;
+  int bits = 0, used = 0;
+  for (const int code : codes << 5) {  // 5: end of data
+    bits |= code << used;
+    for (used += 3; used >= 8; used -= 8, bits >>= 8) data += char(bits & 0xFF);
+  }
+  data += char(bits);
+  return "GIF89a" +
+         QByteArray::fromHex("08000800810000000000ff000000ff000000ff2c00000000080008000002") +
+         char(data.size()) + data + char(0) + char(0x3B);
+}
+
+// A 2 x 2 bitmap in 8-bit runs, bottom row first: two white pixels, end of
+// row, two black ones, end of row, end of picture. `runBytes` cuts the runs.
+QByteArray runLengthBmp(int runBytes = 10) {
+  const QByteArray runs = QByteArray::fromHex("02010000020000000001").left(runBytes);
+  constexpr quint32 kPixelsAt = 14 + 40 + 2 * 4;
+  QByteArray bmp;
+  QDataStream out(&bmp, QIODevice::WriteOnly);
+  out.setByteOrder(QDataStream::LittleEndian);
+  out.writeRawData("BM", 2);
+  out << quint32(kPixelsAt + runs.size()) << quint32(0) << kPixelsAt;
+  out << quint32(40) << qint32(2) << qint32(2) << quint16(1) << quint16(8) << quint32(1)
+      << quint32(runs.size()) << qint32(0) << qint32(0) << quint32(2) << quint32(0);
+  out << quint32(0) << quint32(0x00FFFFFF);  // the palette: black, white
+  out.writeRawData(runs.constData(), int(runs.size()));
+  return bmp;
 }
 
 }  // namespace
@@ -71,6 +109,25 @@ class TstPictureLoader : public QObject {
     QTest::newRow("no-end.png") << png.chopped(12) << QImage() << QString();
     QTest::newRow("half.jpg") << cut << QImage() << QString();
     QTest::newRow("half-thumbnail.jpg") << withThumbnail(cut) << QImage() << QString();
+    // Without its end marker, but with every scanline: the same picture.
+    QTest::newRow("no-end.jpg") << jpeg.chopped(2) << orange << QString();
+    // Every other format the loader reads, cut short, is refused too: their
+    // decoders would show whatever memory held where the data is missing.
+    QImage runs = filled(2, 2, qRgb(0, 0, 0));
+    runs.setPixel(0, 1, qRgb(255, 255, 255));
+    runs.setPixel(1, 1, qRgb(255, 255, 255));
+    QTest::newRow("runs.bmp") << runLengthBmp() << runs << QString();
+    QTest::newRow("half.bmp") << bmp.left(bmp.size() / 2) << QImage() << QString();
+    QTest::newRow("half.dib") << bmp.chopped(1) << QImage() << QString();
+    QTest::newRow("half-runs.bmp") << runLengthBmp(6) << QImage() << QString();
+    QImage coded(8, 8, QImage::Format_RGB32);
+    for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
+    const QByteArray gif = codedGif();
+    QTest::newRow("coded.gif") << gif << coded << QString();
+    QTest::newRow("no-trailer.gif") << gif.chopped(1) << coded << QString();
+    QTest::newRow("half.gif") << gif.left(gif.size() / 2) << QImage() << QString();
+    QTest::newRow("half.ico") << ico.left(ico.size() / 2) << QImage() << QString();
+    QTest::newRow("half.cur") << cur.chopped(1) << QImage() << QString();
   }
 
   void loadsOrRefuses() {
