@@ -103,6 +103,11 @@ void AnnotationSession::writeText(const QString& text, const QFont& font, QColor
   commit();
 }
 
+void AnnotationSession::dropText() {
+  textAt_.reset();
+  strokeInProgress_ = false;
+}
+
 void AnnotationSession::drawStroke(QPainter& painter, QPointF end, QColor colour) const {
   const QPointF start = strokeStart_;
   painter.setPen(QPen(colour, 1));

@@ -75,6 +75,8 @@ class AnnotationSession {
   // Writes `text` at the text box's place, without a background, commits and
   // records a snapshot: the second click of the text tool.
   void writeText(const QString& text, const QFont& font, QColor colour);
+  // The text box was closed without writing: the stroke ends, nothing is kept.
+  void dropText();
 
   // --- History ---------------------------------------------------------------
   // False when there was nothing to undo: the caller cancels everything.

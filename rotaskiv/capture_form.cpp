@@ -90,11 +90,14 @@ CaptureForm::CaptureForm(QWidget* owner) : QWidget(owner, kSurfaceFlags) {
       apply(machine_->handlePress(index, session_.toolLocksSelection()));
     });
     connect(Image1[i], &ResizeHandle::moved, this, [this](int index, QPointF global) {
-      const QPointF point = selectionSurface()->mapFromGlobal(global);
-      apply(machine_->handleMove(index, onDesktop(controlsOn_, point)));
+      const QPointF point = onDesktop(controlsOn_, selectionSurface()->mapFromGlobal(global));
+      apply(machine_->handleMove(index, point));
+      if (machine_->handleDrag() == capture::SelectionMachine::HandleDrag::Start) showLoupe(point);
     });
-    connect(Image1[i], &ResizeHandle::released, this,
-            [this](int index) { apply(machine_->handleRelease(index)); });
+    connect(Image1[i], &ResizeHandle::released, this, [this](int index) {
+      hideLoupe();
+      apply(machine_->handleRelease(index));
+    });
   }
   LblPos = makeLabel(this, "LblPos");
   lblInfo = makeLabel(this, "lblInfo");
@@ -105,12 +108,14 @@ CaptureForm::CaptureForm(QWidget* owner) : QWidget(owner, kSurfaceFlags) {
   TextEdit->setAttribute(Qt::WA_TranslucentBackground);
   TextEdit->hide();
   connect(TextEdit, &QLineEdit::textChanged, this, [this] { widenTextEdit(); });
+  TextEdit->installEventFilter(this);
 
   Picture1 = new CaptureToolbar(this);
   Picture1->hide();
   connect(Picture1, &CaptureToolbar::buttonClicked, this, &CaptureForm::toolbarClicked);
   Picture2 = new ToolOptionPanel(this);
   Picture2->hide();
+  Picture2->Text1->installEventFilter(this);
   machine_ = std::make_unique<capture::SelectionMachine>(std::vector{primaryScreenInWindow()},
                                                          QSizeF(Picture1->size()), kHandleSize);
 }
@@ -242,6 +247,28 @@ void CaptureForm::paintEvent(QPaintEvent*) { paintScreen(0, this); }
 void CaptureForm::paintScreen(int screen, QWidget* surface) {
   QPainter painter(surface);
   session_.paint(painter, screen, currentColour());
+  if (loupe_ && screen == controlsOn_) capture::paintLoupe(painter, session_.picture(), *loupe_);
+}
+
+void CaptureForm::showLoupe(QPointF desktopPoint) {
+  QWidget* surface = selectionSurface();
+  const QRectF area(QPointF(0, 0), QSizeF(surface->size()));
+  // Where the pointer left the selection's screen, the loupe stays at its edge.
+  const QPointF at = onSelectionScreen(desktopPoint);
+  const QPointF pointer(qBound(area.left(), at.x(), area.right() - 1),
+                        qBound(area.top(), at.y(), area.bottom() - 1));
+  const capture::Selection s = selectionOnScreen();
+  const QPointF middle(s.left + s.width / 2.0, s.top + s.height / 2.0);
+  const capture::Loupe loupe =
+      capture::loupeFor(pointer, middle, area.size(), session_.picture().devicePixelRatio());
+  if (loupe_) surface->update(loupe_->area.toAlignedRect());
+  loupe_ = loupe;
+  surface->update(loupe.area.toAlignedRect());
+}
+
+void CaptureForm::hideLoupe() {
+  if (loupe_) selectionSurface()->update(loupe_->area.toAlignedRect());
+  loupe_.reset();
 }
 
 QColor CaptureForm::currentColour() const { return colour::toQColor(Picture2->currentColour()); }
@@ -266,14 +293,19 @@ void CaptureForm::pressOn(int screen, QMouseEvent* event) {
 void CaptureForm::moveOn(int screen, QMouseEvent* event) {
   const QPointF p = onDesktop(screen, event->position());
   showColourUnder(screen, event->position());  // whatever else is going on
-  if (session_.toolActive())
+  if (session_.toolActive()) {
     selectionSurface()->update(session_.move(onSelectionScreen(p), selectionOnScreen()));
-  else
-    apply(machine_->move(event->buttons(), p));
+    return;
+  }
+  apply(machine_->move(event->buttons(), p));
+  if (machine_->mode() == capture::SelectionMachine::Mode::Draw &&
+      (event->buttons() & Qt::LeftButton))
+    showLoupe(p);
 }
 
 void CaptureForm::releaseOn(int screen, QMouseEvent* event) {
   const QPointF p = onDesktop(screen, event->position());
+  hideLoupe();
   if (session_.toolActive()) finishStroke(onSelectionScreen(p));
   apply(machine_->release(event->button(), p));
 }
@@ -281,8 +313,51 @@ void CaptureForm::releaseOn(int screen, QMouseEvent* event) {
 void CaptureForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape)
     close();
-  else
+  else if (!nudge(event))
     QWidget::keyPressEvent(event);
+}
+
+// Not while a tool is chosen: then the selection stays where it is, as it
+// does for the mouse.
+bool CaptureForm::nudge(const QKeyEvent* event) {
+  int x = 0, y = 0;
+  switch (event->key()) {
+    case Qt::Key_Left:
+      x = -1;
+      break;
+    case Qt::Key_Right:
+      x = 1;
+      break;
+    case Qt::Key_Up:
+      y = -1;
+      break;
+    case Qt::Key_Down:
+      y = 1;
+      break;
+    default:
+      return false;
+  }
+  if (session_.toolActive()) return true;
+  const bool resize = event->modifiers() & Qt::ShiftModifier;
+  apply(resize ? machine_->nudge(0, 0, x, y) : machine_->nudge(x, y, 0, 0));
+  return true;
+}
+
+// While the text box or the font-size box has the keyboard, Esc is theirs:
+// it ends typing there (the text box closes without writing its text), and
+// the keyboard goes back to the window, where the next Esc closes it.
+bool CaptureForm::eventFilter(QObject* watched, QEvent* event) {
+  const bool escape =
+      event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+  if (!escape || (watched != TextEdit && watched != Picture2->Text1))
+    return QWidget::eventFilter(watched, event);
+  if (watched == TextEdit) {
+    session_.dropText();
+    TextEdit->hide();
+    TextEdit->clear();
+  }
+  selectionSurface()->setFocus();
+  return true;
 }
 
 void CaptureForm::closeEvent(QCloseEvent* event) {

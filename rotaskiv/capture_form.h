@@ -8,6 +8,7 @@
 
 #include "rotaskiv/annotation_session.h"
 #include "rotaskiv/capture_geometry.h"
+#include "rotaskiv/loupe.h"
 #include "rotaskiv/selection_machine.h"
 #include "rotaskiv/toolbar_button.h"
 
@@ -47,8 +48,10 @@ class CaptureForm : public QWidget {
   // False when the rectangle is empty.
   bool ScrnCap(int x1, int y1, int x2, int y2);
   bool ScrnCap(const QRect& rectangle);
-  // Asks for a file name and saves the clipboard's picture to it.
-  void CutdSave();
+  // Asks for a file name and saves the clipboard's picture to it. A saved
+  // picture leaves the clipboard; after a cancel or a failure it stays there.
+  enum class SaveOutcome { Cancelled, Saved, Failed };
+  SaveOutcome CutdSave();
 
   const capture::AnnotationSession& session() const { return session_; }
   // One full-screen surface per screen, the window itself first.
@@ -70,6 +73,8 @@ class CaptureForm : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // Esc in the text box or the font-size box ends typing there.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // What happens on surface `screen` (0: this window), in its own pixels.
@@ -91,6 +96,12 @@ class CaptureForm : public QWidget {
   // Shows the machine's view on the widgets and carries out its step.
   void apply(const capture::SelectionStep& step);
   void showColourUnder(int screen, QPointF point);
+  // The loupe follows the pointer (in the desktop's pixels) while a
+  // selection is drawn or resized.
+  void showLoupe(QPointF desktopPoint);
+  void hideLoupe();
+  // Arrow keys move the selection by a device pixel, with Shift they resize it.
+  bool nudge(const QKeyEvent* event);
   QColor currentColour() const;
 
   void toolbarClicked(ToolbarButton button);
@@ -104,6 +115,8 @@ class CaptureForm : public QWidget {
   // Output (capture_output.cpp).
   // Writes pending text, then puts the selection on the clipboard.
   bool copySelection();
+  // Puts these device pixels of the selection's screen on the clipboard.
+  bool copyDevicePixels(const QRect& devicePixels);
   void copyAndExit();
   void save();
 
@@ -112,6 +125,7 @@ class CaptureForm : public QWidget {
   std::vector<QWidget*> surfaces_{this};
   std::vector<QPointF> origins_{QPointF()};  // each surface's top-left on the desktop
   int controlsOn_ = 0;                       // the surface the selection's controls are on
+  std::optional<capture::Loupe> loupe_;      // on the selection's surface
 };
 
 // Another screen's share of the capture window: that screen's frozen picture,

@@ -203,8 +203,16 @@ QRect devicePixels(QRect pixels, qreal devicePixelRatio) {
       QSize(qRound(pixels.width() * devicePixelRatio), qRound(pixels.height() * devicePixelRatio)));
 }
 
+QRect selectionDevicePixels(Selection s, qreal devicePixelRatio) {
+  const auto device = [devicePixelRatio](float value) {
+    return numbers::roundHalfEven32(double(value) * devicePixelRatio);
+  };
+  return QRect(QPoint(device(s.left), device(s.top)),
+               QPoint(device(s.right()) - 1, device(s.bottom()) - 1));
+}
+
 QString sizeLabelText(Selection selection, qreal devicePixelRatio) {
-  const QSize size = devicePixels(selectionPixels(selection), devicePixelRatio).size();
+  const QSize size = selectionDevicePixels(selection, devicePixelRatio).size();
   return QString::number(size.width()) + QLatin1Char('x') + QString::number(size.height());
 }
 

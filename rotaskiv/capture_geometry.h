@@ -104,6 +104,12 @@ QRect selectionPixels(Selection selection);
 // device pixels to one window pixel.
 QRect devicePixels(QRect pixels, qreal devicePixelRatio);
 
+// The device pixels a copy of the selection takes on a screen of
+// `devicePixelRatio`: each edge rounded half to even in device pixels, so that
+// a selection placed to the device pixel (half a window pixel at scale 2) is
+// copied as placed. At scale 1 the same as selectionPixels.
+QRect selectionDevicePixels(Selection selection, qreal devicePixelRatio);
+
 // The size label: what a copy of the selection holds, in device pixels,
 // width "x" height ("320x240").
 QString sizeLabelText(Selection selection, qreal devicePixelRatio);

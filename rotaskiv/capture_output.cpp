@@ -38,19 +38,22 @@ bool CaptureForm::ScrnCap(int x1, int y1, int x2, int y2) {
 }
 
 bool CaptureForm::ScrnCap(const QRect& rectangle) {
+  return copyDevicePixels(capture::devicePixels(rectangle, session_.picture().devicePixelRatio()));
+}
+
+bool CaptureForm::copyDevicePixels(const QRect& devicePixels) {
   Shape1->hide();
   LblPos->hide();
   lblInfo->hide();
   for (ResizeHandle* handle : Image1) handle->hide();
-  if (rectangle.isEmpty()) return false;  // an empty selection copies nothing
 
   // The frozen screen with its annotations, at the screen's full resolution:
-  // nothing that covers the selection on screen (toolbar, panel, frame) can
-  // get into the copy, so there is nothing to hide first and wait for. The
-  // rectangle is in the pixels of the screen the selection is on.
+  // nothing that covers the selection on screen (toolbar, panel, frame, the
+  // loupe) can get into the copy, so there is nothing to hide first and wait
+  // for. The rectangle is in the device pixels of the selection's screen.
   const QImage& committed = session_.picture();
-  const QRect device =
-      capture::devicePixels(rectangle, committed.devicePixelRatio()).intersected(committed.rect());
+  if (devicePixels.isEmpty()) return false;  // an empty selection copies nothing
+  const QRect device = devicePixels.intersected(committed.rect());
   if (device.isEmpty()) return false;
   QImage picture = committed.copy(device);
   picture.setDevicePixelRatio(1);
@@ -75,7 +78,8 @@ bool CaptureForm::copySelection() {
     prepareTextBox();
     writeText();
   }
-  return ScrnCap(capture::selectionPixels(selectionOnScreen()));
+  return copyDevicePixels(
+      capture::selectionDevicePixels(selectionOnScreen(), session_.picture().devicePixelRatio()));
 }
 
 void CaptureForm::copyAndExit() {
@@ -95,11 +99,17 @@ void CaptureForm::save() {
   Picture1->show();
   Picture2->setVisible(panelWasShowing);
   Shape1->show();
-  if (copied) CutdSave();  // an empty selection has nothing to save
+  // An empty selection has nothing to save. A file that could not be written
+  // must not cost the work: the window stays as it was before the save, with
+  // the copy on the clipboard, so the user can try another name or copy it.
+  if (copied && CutdSave() == SaveOutcome::Failed) {
+    apply({});
+    return;
+  }
   close();
 }
 
-void CaptureForm::CutdSave() {
+CaptureForm::SaveOutcome CaptureForm::CutdSave() {
   CommonDialog dialog;
   dialog.DialogTitle = tr("保存为");
   dialog.Filter =
@@ -112,14 +122,17 @@ void CaptureForm::CutdSave() {
   dialog.OverwritePrompt = false;
   // Over the frozen screen of the selection, so the dialog is not hidden
   // behind it and shows where the user is looking.
-  if (!dialog.ShowSave(selectionSurface())) return;  // the clipboard keeps the copy
+  if (!dialog.ShowSave(selectionSurface()))
+    return SaveOutcome::Cancelled;  // the clipboard keeps the copy
 
   const QString fileName = dialog.FileName;
   const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
   const QString extension = dot < 0 ? fileName : fileName.mid(dot + 1);
   // A picture that vanished from the clipboard is reported by the saver.
   const QImage picture = QGuiApplication::clipboard()->image();
-  ModSavePic::SavePicToFile(picture, fileName, extension, kJpegQuality, kTiffColourDepth,
-                            kTiffNoCompression, this);
+  if (!ModSavePic::SavePicToFile(picture, fileName, extension, kJpegQuality, kTiffColourDepth,
+                                 kTiffNoCompression, this))
+    return SaveOutcome::Failed;
   QGuiApplication::clipboard()->clear();
+  return SaveOutcome::Saved;
 }

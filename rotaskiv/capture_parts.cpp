@@ -98,6 +98,14 @@ void PictureButton::mouseReleaseEvent(QMouseEvent* event) {
   if (click) emit clicked();
 }
 
+// Qt would take the second press of a double-click for another press; the
+// release that follows then must not click the button again (undo would undo
+// two strokes).
+void PictureButton::mouseDoubleClickEvent(QMouseEvent* event) {
+  event->accept();
+  leftDown_ = false;
+}
+
 Strip::Strip(QWidget* parent) : QFrame(parent) {
   setMouseTracking(true);
   makeFlatBox(this, style_constants::kStripBackground, style_constants::kStripBorder);

@@ -65,7 +65,7 @@ class ResizeHandle : public QFrame {
 };
 
 // A picture that acts as a button: reports hover, press and click (a left
-// press and release on it).
+// press and release on it). The second click of a double-click is no click.
 class PictureButton : public QWidget {
   Q_OBJECT
 
@@ -83,6 +83,7 @@ class PictureButton : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   QPixmap pixmap_;

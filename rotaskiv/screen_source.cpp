@@ -61,17 +61,43 @@ std::vector<QScreen*> desktopScreens() {
   return screens;
 }
 
+// The average of each `factor` x `factor` block of `picture`, `size` blocks.
+QImage boxReduced(const QImage& picture, int factor, QSize size) {
+  const QImage source = picture.convertToFormat(QImage::Format_RGB32);
+  QImage reduced(size, QImage::Format_RGB32);
+  if (reduced.isNull()) return reduced;
+  const int area = factor * factor;
+  std::vector<int> sums(std::size_t(size.width()) * 3);
+  for (int y = 0; y < size.height(); ++y) {
+    std::fill(sums.begin(), sums.end(), 0);
+    for (int row = 0; row < factor; ++row) {
+      const auto* line = reinterpret_cast<const QRgb*>(source.constScanLine(y * factor + row));
+      for (int x = 0; x < size.width() * factor; ++x) {
+        int* sum = &sums[std::size_t(x / factor) * 3];
+        sum[0] += qRed(line[x]);
+        sum[1] += qGreen(line[x]);
+        sum[2] += qBlue(line[x]);
+      }
+    }
+    auto* out = reinterpret_cast<QRgb*>(reduced.scanLine(y));
+    for (int x = 0; x < size.width(); ++x) {
+      const int* sum = &sums[std::size_t(x) * 3];
+      out[x] =
+          qRgb((sum[0] + area / 2) / area, (sum[1] + area / 2) / area, (sum[2] + area / 2) / area);
+    }
+  }
+  return reduced;
+}
+
 class PlatformScreenSource final : public ScreenSource {
  public:
   DesktopGrab grab() override {
     const std::vector<QScreen*> screens = desktopScreens();
     if (screens.empty()) return {{}, tr("无法截取屏幕：找不到屏幕。")};
-    const GrabRoute route = grabRoute(QGuiApplication::platformName(), inWaylandSession());
-    if (route == GrabRoute::Portal) return grabWithPortal(screens);
-    DesktopGrab grab = grabWithQt(screens, route == GrabRoute::QtGrabThenPortal);
-    if (grab.ok() || route != GrabRoute::QtGrabThenPortal) return grab;
-    // The portal knows better why it could not help either.
-    return grabWithPortal(screens);
+    return grabAlong(
+        grabRoute(QGuiApplication::platformName(), inWaylandSession()),
+        [&](bool blackMeansUnreadable) { return grabWithQt(screens, blackMeansUnreadable); },
+        [&] { return grabWithPortal(screens); });
   }
 
  private:
@@ -121,6 +147,15 @@ GrabRoute grabRoute(const QString& platformName, bool waylandSession) {
   return GrabRoute::QtGrab;
 }
 
+DesktopGrab grabAlong(GrabRoute route, const std::function<DesktopGrab(bool)>& qtGrab,
+                      const std::function<DesktopGrab()>& portalGrab) {
+  if (route == GrabRoute::Portal) return portalGrab();
+  DesktopGrab grab = qtGrab(route == GrabRoute::QtGrabThenPortal);
+  if (grab.ok() || route != GrabRoute::QtGrabThenPortal) return grab;
+  // The portal knows better why it could not help either.
+  return portalGrab();
+}
+
 ScreenGrab screenGrabFromPixmap(const QPixmap& pixmap, bool blackMeansUnreadable) {
   ScreenGrab grab;
   if (pixmap.isNull()) {
@@ -152,13 +187,13 @@ std::vector<FrozenScreen> cutPortalPicture(const QImage& picture,
   if (screens.size() == 1 || coversPrimary || !sameShape(picture.size(), desktop.size())) {
     // The one output, at a scale of its own when not at ours: laid over the
     // whole primary screen.
-    QImage whole = picture;
-    whole.setDevicePixelRatio(coversPrimary ? primary.devicePixelRatio
-                                            : qreal(picture.width()) / primary.geometry.width());
-    return {{primary.geometry, whole}};
+    const qreal ratio = coversPrimary ? primary.devicePixelRatio
+                                      : qreal(picture.width()) / primary.geometry.width();
+    return {{primary.geometry,
+             atScreenScale(picture, ratio, primary.geometry.size(), primary.devicePixelRatio)}};
   }
   // Every output in one picture, possibly at another scale than a screen's
-  // own: each screen's part at the picture's scale.
+  // own: each screen's part at the picture's scale, then at its own.
   std::vector<FrozenScreen> parts;
   for (const ScreenLayout& screen : screens) {
     const qreal ratio = covers(picture.size(), desktop.size(), screen.devicePixelRatio)
@@ -166,10 +201,27 @@ std::vector<FrozenScreen> cutPortalPicture(const QImage& picture,
                             : qreal(picture.width()) / desktop.width();
     const QRectF area(QPointF(screen.geometry.topLeft() - desktop.topLeft()) * ratio,
                       QSizeF(screen.geometry.size()) * ratio);
-    QImage part = picture.copy(area.toRect().intersected(picture.rect()));
+    const QImage part = picture.copy(area.toRect().intersected(picture.rect()));
     if (part.isNull()) continue;  // the picture ends before this screen: left unfrozen
-    part.setDevicePixelRatio(ratio);
-    parts.push_back({screen.geometry, std::move(part)});
+    parts.push_back({screen.geometry,
+                     atScreenScale(part, ratio, screen.geometry.size(), screen.devicePixelRatio)});
   }
   return parts;
+}
+
+QImage atScreenScale(const QImage& picture, qreal pictureRatio, QSize logical, qreal screenRatio) {
+  QImage result = picture;
+  result.setDevicePixelRatio(pictureRatio);
+  // Within rounding of the same scale: nothing to do.
+  if (picture.isNull() || pictureRatio <= screenRatio * 1.001) return result;
+  const int factor = qRound(pictureRatio / screenRatio);
+  const QSize wanted = (QSizeF(logical) * screenRatio).toSize();
+  if (factor >= 2 && std::abs(pictureRatio / screenRatio - factor) < 0.001 &&
+      picture.width() >= wanted.width() * factor && picture.height() >= wanted.height() * factor)
+    result = boxReduced(picture, factor, wanted);
+  else
+    result = picture.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                 .convertToFormat(QImage::Format_RGB32);
+  result.setDevicePixelRatio(screenRatio);
+  return result;
 }

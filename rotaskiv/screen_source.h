@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // One picture of the screen as a window system hands it over, or why there is
@@ -62,6 +63,12 @@ enum class GrabRoute {
 };
 GrabRoute grabRoute(const QString& platformName, bool waylandSession);
 
+// The grab along `route`: Qt's grab (told whether an all-black picture means
+// the screen could not be read), then, on the one route that has it, the
+// portal when Qt's grab failed.
+DesktopGrab grabAlong(GrabRoute route, const std::function<DesktopGrab(bool)>& qtGrab,
+                      const std::function<DesktopGrab()>& portalGrab);
+
 // Qt's grab as a ScreenGrab: 32-bit RGB, the pixmap's device pixel ratio kept.
 // A null pixmap is an error; so is an all-black one when `blackMeansUnreadable`
 // (the window system handed out an empty picture instead of the screen).
@@ -70,7 +77,16 @@ ScreenGrab screenGrabFromPixmap(const QPixmap& pixmap, bool blackMeansUnreadable
 // Cuts a portal's picture into the screens of `screens` (the primary first).
 // Portals shoot either every output at once, at the screens' scale or at
 // another one, or only one output: every screen then gets its part of the
-// picture at the picture's own scale, or the primary screen alone gets the
-// whole picture laid over it.
+// picture, or the primary screen alone gets the whole picture laid over it.
+// A part at a higher scale than its screen's own (a portal shoots the whole
+// desktop at its highest scale) is brought back to the screen's own pixels,
+// so that what is selected there is copied at that screen's resolution; a
+// part at a lower scale keeps its pixels.
 std::vector<FrozenScreen> cutPortalPicture(const QImage& picture,
                                            const std::vector<ScreenLayout>& screens);
+
+// `picture`, laid over `logical` window pixels at `pictureRatio` device pixels
+// to one, brought to `screenRatio` when that is lower: each k x k block of
+// device pixels averaged into one for a whole-number ratio k, which gives back
+// exactly a screen that was drawn enlarged; smoothly scaled otherwise.
+QImage atScreenScale(const QImage& picture, qreal pictureRatio, QSize logical, qreal screenRatio);

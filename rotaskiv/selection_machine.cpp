@@ -104,6 +104,24 @@ SelectionStep SelectionMachine::handleRelease(int) {
   return {};
 }
 
+SelectionStep SelectionMachine::nudge(int dx, int dy, int dw, int dh) {
+  if (mode_ != Mode::Move || handleDrag_ == HandleDrag::Start) return {};
+  const double step = 1 / screens_[screen_].devicePixelRatio;  // one device pixel
+  const QRectF area = screen();
+  Selection s = view_.frame;
+  // Grown no further than the screen's right and bottom edges.
+  s.width = float(qBound(0.0, s.width + dw * step, qMax(double(s.width), area.right() - s.left)));
+  s.height =
+      float(qBound(0.0, s.height + dh * step, qMax(double(s.height), area.bottom() - s.top)));
+  const QPointF origin(s.left, s.top);
+  view_.frame = movedSelection(origin, origin, origin + QPointF(dx * step, dy * step), s, area);
+  anchor_ = QPointF(view_.frame.left, view_.frame.top);
+  view_.frameShown = view_.labelsShown = view_.handlesShown = true;
+  showSize();
+  placeToolbar();
+  return {};
+}
+
 void SelectionMachine::cancelAll() {
   mode_ = Mode::Draw;
   view_.frameShown = view_.toolbarShown = view_.labelsShown = view_.handlesShown = false;

@@ -65,6 +65,13 @@ class SelectionMachine {
   SelectionStep handleMove(int index, QPointF cursor);
   SelectionStep handleRelease(int index);
 
+  // A key placed the selection to the device pixel: (dx, dy) moves it,
+  // (dw, dh) grows it from its right and bottom edges (shrinks when
+  // negative), in device pixels of its screen. Only in "move" mode and not
+  // while a handle is dragged; the selection stays on its screen, never gets
+  // a negative size, and the handles, labels and toolbar follow it.
+  SelectionStep nudge(int dx, int dy, int dw, int dh);
+
   // Undo with nothing to undo: back to "draw", everything hidden, size 0.
   void cancelAll();
 

@@ -1,8 +1,10 @@
+#include <QFontDatabase>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
 #include <QTest>
 
+#include "common/fonts.h"
 #include "common/picture_box.h"
 #include "common/surface.h"
 #include "tests/support/image_compare.h"
@@ -34,6 +36,12 @@ class TstPictureBox : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() {
+    // A symbol-encoded face (fonts-urw-base35, which scripts/install-deps.sh installs).
+    QVERIFY(QFontDatabase::addApplicationFont(
+                "/usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf") >= 0);
+  }
+
   // Positions land on the nearest pixel, a half going to the even one. A line
   // w pixels wide is centred on its pixels (the odd one above or left) with
   // square ends; a picture is scaled to the nearest pixel. Overlay lines are
@@ -65,31 +73,62 @@ class TstPictureBox : public QObject {
   }
 
   // The line box's top-left lands on the current point's pixel, (4, 8), and
-  // the current point moves to the start of the next line. Opaque text stands
-  // on a box of the background colour.
-  void print_data() { modes(); }
+  // the current point moves to the start of the next line. A face draws the
+  // letters it has, and a symbol face, which Qt never falls back from, lends
+  // the others to the CJK faces (face ""), on one baseline below the larger
+  // ascent. Opaque text stands on a box of the background colour.
+  void print_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::addColumn<QStringList>("faces");  // of the pieces of the line
+    QTest::addColumn<QStringList>("pieces");
+    const QStringList dejaVu{"DejaVu Sans"}, hg{"Hg"};
+    QTest::newRow("pixels") << Mode::Pixels << dejaVu << hg;
+    QTest::newRow("twips") << Mode::Twips << dejaVu << hg;
+    QTest::newRow("symbol face") << Mode::Pixels << QStringList{"Standard Symbols PS", ""}
+                                 << QStringList{"a", "大"};
+  }
   void print() {
     QFETCH(Mode, mode);
+    QFETCH(QStringList, faces);
+    QFETCH(QStringList, pieces);
     const double u = mode == Mode::Twips ? 15 : 1;
+    const auto fontOf = [](const QString& face) {
+      QFont font;
+      font.setFamilies(face.isEmpty() ? fonts::cjkFallback() : QStringList{face});
+      font.setPointSize(9);
+      return font;
+    };
     for (bool transparent : {true, false}) {
       PictureBox box;
-      const QImage picture = patternImage(40, 40);
-      setUp(box, mode, picture);
-      // A face whose letters stay below its ascent: the top corners are clear.
-      box.setFont(QFont("DejaVu Sans", 9));
+      QImage expected = patternImage(40, 40);
+      setUp(box, mode, expected);
+      box.setFont(fontOf(faces[0]));
+      box.setForeColor(kInk);
       box.setFontTransparent(transparent);
       box.CurrentX = 4.5 * u;
       box.CurrentY = 7.5 * u;
-      box.Print("Hg");
-      QCOMPARE(QPointF(box.CurrentX, box.CurrentY), QPointF(0, 7.5 * u + box.TextHeight()));
-      const QRect line(4, 8, qRound(box.TextWidth("Hg") / u), qRound(box.TextHeight() / u));
-      QImage printed = box.Image(), expected = picture;
-      QVERIFY2(printed != picture, "nothing printed");
-      for (QPoint corner : {line.topLeft(), line.topRight()})  // above the glyphs
-        QCOMPARE(printed.pixel(corner),
-                 transparent ? picture.pixel(corner) : colour::toPixel(kBack));
-      for (QImage* image : {&printed, &expected}) QPainter(image).fillRect(line, Qt::black);
-      QCOMPARE(imageDifference(printed, expected), QString());  // nothing outside the line box
+      box.Print(pieces.join(QString()));
+      // The platform's own text output, piece by piece, from (4, 8).
+      int width = 0, ascent = 0, descent = 0;
+      for (int i = 0; i < faces.size(); ++i) {
+        const QFontMetrics metrics(fontOf(faces[i]), &expected);
+        width += metrics.horizontalAdvance(pieces[i]);
+        ascent = std::max(ascent, metrics.ascent());
+        descent = std::max(descent, metrics.descent());
+      }
+      const int next = QFontMetrics(box.font(), &expected).height();
+      QCOMPARE(QPointF(box.CurrentX, box.CurrentY), QPointF(0, (7.5 + next) * u));
+      QCOMPARE(box.TextWidth(pieces.join(QString())), width * u);
+      QPainter painter(&expected);
+      if (!transparent) painter.fillRect(4, 8, width, ascent + descent, colour::toQColor(kBack));
+      painter.setPen(Qt::red);
+      for (int x = 4, i = 0; i < faces.size(); ++i) {
+        painter.setFont(fontOf(faces[i]));
+        painter.drawText(x, 8 + ascent, pieces[i]);
+        x += painter.fontMetrics().horizontalAdvance(pieces[i]);
+      }
+      painter.end();
+      QCOMPARE(imageDifference(box.Image(), expected), QString());
     }
   }
 

@@ -43,9 +43,16 @@ class TestCaptureForm : public QObject {
 
   // Opens the window over known pictures of the first `screens` screens, the
   // second's unlike the primary's anywhere, and drags out `selection`.
-  void open(QRect selection = kSelection, int screens = 1) {
+  // A `portal` picture of the whole desktop is cut into the screens instead.
+  void open(QRect selection = kSelection, int screens = 1, const QImage& portal = QImage()) {
     screen_.result = {};
+    std::vector<ScreenLayout> layout;
     for (int i = 0; i < screens; ++i) {
+      const QScreen* on = QGuiApplication::screens().at(i);
+      layout.push_back({on->geometry(), on->devicePixelRatio()});
+    }
+    if (!portal.isNull()) screen_.result.screens = cutPortalPicture(portal, layout);
+    for (int i = 0; i < screens && portal.isNull(); ++i) {
       const QScreen* on = QGuiApplication::screens().at(i);
       const QSize size = on->size() * on->devicePixelRatio();
       QImage picture = patternImage(size.width(), size.height());
@@ -75,6 +82,25 @@ class TestCaptureForm : public QObject {
     QTest::keyClicks(form_->TextEdit, text);
   }
   QImage screen(QRect r = QRect()) const { return screen_.result.screens[0].image.copy(r); }
+  // What the window shows: the frame, the size label, the history's count, and
+  // the toolbar, the text box and the option panel when they show.
+  QString describe() const {
+    if (form_.isNull() || form_->isHidden()) return "closed";
+    const auto at = [](const QWidget* w) { return QString("%1,%2").arg(w->x()).arg(w->y()); };
+    const QRect f = form_->Shape1->geometry();
+    QStringList words{
+        QString("frame %1 %2x%3").arg(at(form_->Shape1)).arg(f.width()).arg(f.height()),
+        "label " + form_->LblPos->text(),
+        QString("history %1").arg(form_->session().history().count())};
+    if (form_->Picture1->isVisible()) words << "toolbar " + at(form_->Picture1);
+    if (form_->TextEdit->isVisible()) words << "typing";
+    if (form_->Picture2->isVisible())
+      words << QString("panel %1 %2x%3")
+                   .arg(at(form_->Picture2))
+                   .arg(form_->Picture2->width())
+                   .arg(form_->Picture2->height());
+    return words.join(' ');
+  }
 
  private slots:
   void init() {
@@ -111,6 +137,66 @@ class TestCaptureForm : public QObject {
     QTest::mouseMove(form_, QPoint(10, 20));
     QCOMPARE(cursor_override::current(), std::optional(Qt::CrossCursor));
     QCOMPARE(form_->lblInfo->text(), QString("RGB(70,4,90)"));
+  }
+
+  // Each row plays actions on the selection (100, 100, 200, 120) and describes
+  // the window afterwards. tool:N clicks Image2(N), twice:N double-clicks it;
+  // drag:x,y-x,y and click:x,y on the window; focus:Text1 clicks into the
+  // font-size box; type:T and key:K (Esc, Left ... Down, Shift+...) go to the
+  // control that has the keyboard.
+  // clang-format off
+  void scripts_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("expected");
+    const QString start = "frame 100,100 200x120 label 200x120 history ";
+    QTest::newRow("a double-click on undo undoes once")
+        << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
+    QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc"
+        << start + "1 toolbar 59,224 panel 59,253 241x37";
+    QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed";
+    QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
+    QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed";
+    QTest::newRow("the panel above a low toolbar")
+        << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
+    QTest::newRow("arrows move the selection") << "key:Right key:Right key:Down"
+        << "frame 102,101 200x120 label 200x120 history 1 toolbar 61,225";
+    QTest::newRow("Shift and arrows resize it") << "key:Shift+Right key:Shift+Down key:Shift+Down"
+        << "frame 100,100 201x122 label 201x122 history 1 toolbar 60,226";
+    QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 59,224 panel 59,253 166x37";
+  }
+  // clang-format on
+
+  void scripts() {
+    QFETCH(QString, script);
+    QFETCH(QString, expected);
+    open();
+    for (const QString& action : script.split(' ')) {
+      const QString value = action.section(':', 1);
+      const QStringList n = value.split(QRegularExpression("[,-]"));
+      QWidget* keyboard = form_->focusWidget() != nullptr ? form_->focusWidget() : form_.data();
+      if (action.startsWith("tool:")) click(ToolbarButton(value.toInt()));
+      if (action.startsWith("twice:")) {
+        // A double-click as the window system delivers it: press, release,
+        // then the second press as a double-click, and its release.
+        QWidget* button = form_->Picture1->Image2[value.toInt()];
+        QTest::mouseClick(button, Qt::LeftButton);
+        QMouseEvent second(QEvent::MouseButtonDblClick, QPointF(5, 5),
+                           button->mapToGlobal(QPointF(5, 5)), Qt::LeftButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(button, &second);
+        QTest::mouseRelease(button, Qt::LeftButton);
+      }
+      if (action.startsWith("drag:"))
+        drag(form_, QPoint(n[0].toInt(), n[1].toInt()), QPoint(n[2].toInt(), n[3].toInt()));
+      if (action.startsWith("click:"))
+        QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(n[0].toInt(), n[1].toInt()));
+      if (action == "focus:Text1") QTest::mouseClick(form_->Picture2->Text1, Qt::LeftButton);
+      if (action.startsWith("type:")) QTest::keyClicks(keyboard, value);
+      if (action.startsWith("key:")) {
+        const QKeySequence key(value == "Esc" ? "Escape" : value);
+        QTest::keyClick(keyboard, key[0].key(), key[0].keyboardModifiers());
+      }
+    }
+    QCOMPARE(describe(), expected);
   }
 
   // Below the selection the toolbar lies outside it: a press that fell through
@@ -151,6 +237,11 @@ class TestCaptureForm : public QObject {
 
   void handleDrag() {
     open();
+    // Each 4 x 4 handle centred on a corner or the middle of an edge of
+    // (100, 100, 200, 120), handle 2 in by w / 1.5 (297.3).
+    const QList<QPoint> handles{{98, 98},  {198, 98},  {297, 98},  {98, 158},
+                                {98, 218}, {198, 218}, {298, 218}, {298, 158}};
+    for (int i = 0; i < capture::kHandleCount; ++i) QCOMPARE(form_->Image1[i]->pos(), handles[i]);
     ResizeHandle* corner = form_->Image1[6];
     QTest::mousePress(corner, Qt::LeftButton, {}, QPoint(2, 2));
     // The pointer travels 40 right and 30 down with the button held.
@@ -162,6 +253,90 @@ class TestCaptureForm : public QObject {
     QCOMPARE(form_->Shape1->geometry(), QRect(100, 100, 240, 150));
     QCOMPARE(form_->LblPos->text(), QString("240x150"));
     QCOMPARE(form_->Image1[2]->pos(), QPoint(337, 98));  // w / 1.5 in from the corner
+  }
+
+  // The strips as laid out in twips, at 15 to a pixel: name -> rectangle in its
+  // parent; "size" compares the size only, "left" the left edge only.
+  // clang-format off
+  void stripLayout_data() {
+    QTest::addColumn<int>("tool");  // the tool button clicked: 5 text, 7 rectangle
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("compare");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("toolbar") << 5 << "Picture1" << "size" << QRect(0, 0, 241, 26);
+    QTest::newRow("hover frame") << 5 << "Shape3(0)" << "size" << QRect(0, 0, 20, 20);
+    QTest::newRow("panel") << 5 << "Picture2" << "size" << QRect(0, 0, 241, 37);
+    QTest::newRow("font-size group") << 5 << "PicFont" << "all" << QRect(4, 8, 73, 25);
+    QTest::newRow("colour group") << 5 << "PicColor" << "left" << QRect(79, 0, 0, 0);
+    QTest::newRow("current colour") << 5 << "Pcolor(16)" << "all" << QRect(0, 0, 28, 28);
+    QTest::newRow("palette, first") << 5 << "Pcolor(0)" << "all" << QRect(32, 0, 13, 13);
+    QTest::newRow("palette, top right") << 5 << "Pcolor(7)" << "all" << QRect(144, 0, 13, 13);
+    QTest::newRow("palette, bottom left") << 5 << "Pcolor(8)" << "all" << QRect(32, 15, 13, 13);
+    QTest::newRow("palette, last") << 5 << "Pcolor(15)" << "all" << QRect(144, 15, 13, 13);
+    QTest::newRow("narrow panel") << 7 << "Picture2" << "size" << QRect(0, 0, 166, 37);
+    QTest::newRow("colour group moved left") << 7 << "PicColor" << "left" << QRect(4, 0, 0, 0);
+  }
+  // clang-format on
+
+  void stripLayout() {
+    QFETCH(int, tool);
+    QFETCH(QString, name);
+    QFETCH(QString, compare);
+    QFETCH(QRect, expected);
+    open();
+    click(ToolbarButton(tool));
+    const QWidget* control = form_->findChild<QWidget*>(name);
+    QVERIFY2(control != nullptr, qPrintable(name));
+    const QRect shown = control->geometry();
+    QCOMPARE(compare == "size"   ? QRect(QPoint(), shown.size())
+             : compare == "left" ? QRect(shown.x(), 0, 0, 0)
+                                 : shown,
+             expected);
+    QCOMPARE(form_->Picture2->PicFont->isVisibleTo(form_->Picture2), tool == 5);
+  }
+
+  // While a selection is drawn, a loupe beside the pointer, away from where
+  // the selection lies, shows each device pixel around it as a block of 8 x 8
+  // device pixels: 15 a side at scale 1, 31 at scale 2 (about 120 pixels), 16
+  // pixels from the pointer. It goes when the button is released.
+  void loupe_data() {
+    QTest::addColumn<int>("on");
+    QTest::addColumn<QPoint>("from");
+    QTest::addColumn<QPoint>("to");
+    QTest::addColumn<QPoint>("loupe");  // its top-left, in device pixels
+    QTest::addColumn<int>("cells");
+    QTest::newRow("scale 1") << 0 << QPoint(100, 100) << QPoint(300, 220) << QPoint(316, 236) << 15;
+    QTest::newRow("drawn up and left") << 0 << QPoint(300, 300) << QPoint(200, 150)
+                                       << QPoint(200 - 16 - 120, 150 - 16 - 120) << 15;
+    QTest::newRow("scale 2") << 1 << QPoint(50, 40) << QPoint(250, 160) << QPoint(532, 352) << 31;
+    QTest::newRow("flipped at the screen's edge")
+        << 1 << QPoint(50, 40) << QPoint(350, 250) << QPoint(700 - 32 - 248, 500 - 32 - 248) << 31;
+  }
+
+  void loupe() {
+    QFETCH(int, on);
+    QFETCH(QPoint, from);
+    QFETCH(QPoint, to);
+    QFETCH(QPoint, loupe);
+    QFETCH(int, cells);
+    if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
+    open(QRect(), 2);
+    QWidget* surface = form_->surfaces()[on];
+    const QImage frozen = screen_.result.screens[on].image;
+    const qreal dpr = frozen.devicePixelRatio();
+    QTest::mousePress(surface, Qt::LeftButton, {}, from);
+    QTest::mouseMove(surface, to);
+    QImage shown = surface->grab().toImage();
+    const QPoint pointer = to * dpr;
+    // Away from the crosshair through the middle cell's row and column.
+    for (const QPoint cell : {QPoint(0, 0), QPoint(3, -2), QPoint(-cells / 2, cells / 2)}) {
+      const QPoint at = loupe + (QPoint(cells / 2, cells / 2) + cell) * 8 + QPoint(2, 5);
+      QCOMPARE(QColor(shown.pixel(at)), QColor(frozen.pixel(pointer + cell)));
+    }
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+    shown = surface->grab().toImage();
+    const QPoint middle = loupe + QPoint(cells / 2, cells / 2) * 8 + QPoint(2, 5);
+    QCOMPARE(QColor(shown.pixel(middle)), QColor(frozen.pixel(middle)));
   }
 
   void textAtTheChosenSizeColourAndPlace() {
@@ -246,7 +421,9 @@ class TestCaptureForm : public QObject {
     QTest::newRow("double-click inside") << "double-click" << "" << true;
     QTest::newRow("save as PNG") << "Image2(2)" << "shot.PNG" << false;
     QTest::newRow("save cancelled") << "Image2(2)" << "-" << true;
-    QTest::newRow("save as .jpeg: reported") << "Image2(2)" << "shot.jpeg" << false;
+    // A failed write keeps the work: the window stays, the copy on the clipboard.
+    QTest::newRow("save as .jpeg: reported, kept") << "Image2(2)" << "shot.jpeg" << true;
+    QTest::newRow("save where no folder is: kept") << "Image2(2)" << "nowhere/shot.png" << true;
     QTest::newRow("exit capture") << "Image2(3)" << "" << false;
     QTest::newRow("Esc") << "Esc" << "" << false;
   }
@@ -266,13 +443,21 @@ class TestCaptureForm : public QObject {
     if (how == "Esc") QTest::keyClick(form_, Qt::Key_Escape);
     if (how.startsWith("Image2"))
       QTest::mouseClick(form_->findChild<QWidget*>(how), Qt::LeftButton);
+    const bool failed = saveAs.endsWith(".jpeg") || saveAs.startsWith("nowhere");
+    if (failed) {
+      // As before the save: the selection with its handles, labels and toolbar.
+      QVERIFY(form_->isVisible() && form_->Shape1->isVisible() && form_->LblPos->isVisible() &&
+              form_->Image1[5]->isVisible() && form_->Picture1->isVisible());
+      QCOMPARE(form_->Shape1->geometry(), area);
+      QTest::keyClick(form_, Qt::Key_Escape);
+    }
     QTRY_VERIFY2(form_.isNull(), "the capture window is still there");
     QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
                              onClipboard ? screen(area) : QImage()),
              QString());
     QCOMPARE(imageDifference(QImage(path), saveAs == "shot.PNG" ? screen(area) : QImage()),
              QString());
-    QCOMPARE(dialogs_->messages().size(), saveAs.endsWith(".jpeg") ? 1 : 0);
+    QCOMPARE(dialogs_->messages().size(), failed ? 1 : 0);
     if (saveAs.isEmpty()) return;
     const FileDialogRequest& request = dialogs_->fileRequests().value(0);
     QCOMPARE(request.title + " " + request.defaultExt + QString::number(request.filterIndex),
@@ -297,6 +482,10 @@ class TestCaptureForm : public QObject {
     QTest::newRow("back on the primary") << "1:50,40-250,160 0:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
     QTest::newRow("a tool keeps it there") << "0:100,100-300,220 tool 1:150,150-190,190" << 0 << QRect(100, 100, 200, 120);
     QTest::newRow("Esc on the second") << "0:100,100-300,220 1:50,40-250,160" << 1 << QRect();
+    // A portal shoots the desktop at its highest scale: the primary's part
+    // comes back to its own pixels.
+    QTest::newRow("portal, on the primary") << "portal 0:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
+    QTest::newRow("portal, on the second") << "portal 1:50,40-250,160" << 1 << QRect(100, 80, 400, 240);
   }
   // clang-format on
 
@@ -305,7 +494,12 @@ class TestCaptureForm : public QObject {
     QFETCH(int, on);
     QFETCH(QRect, device);
     if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
-    open(QRect(), 2);
+    // The desktop (1200 x 800) as a portal at scale 2 shoots it: every pixel
+    // of the scale-1 screen a block of 2 x 2.
+    const QImage desktop = patternImage(1200, 800);
+    const QImage shot = desktop.scaled(2400, 1600, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const bool portal = drags.startsWith("portal");
+    open(QRect(), 2, portal ? shot : QImage());
     QCOMPARE(form_->surfaces().size(), std::size_t(2));
     for (int i = 0; i < 2; ++i) {
       QWidget* surface = form_->surfaces()[i];
@@ -332,9 +526,11 @@ class TestCaptureForm : public QObject {
       click(ToolbarButton::CopyAndExit);
     }
     QTRY_VERIFY2(form_.isNull(), "the capture window is still there");
-    const QImage expected = screen_.result.screens[on].image;
+    const QImage expected = !portal   ? screen_.result.screens[on].image.copy(device)
+                            : on == 0 ? desktop.copy(device)
+                                      : shot.copy(device.translated(1600, 200));
     QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
-                             device.isEmpty() ? QImage() : expected.copy(device)),
+                             device.isEmpty() ? QImage() : expected),
              QString());
   }
 

@@ -1,9 +1,19 @@
 #include <QtTest>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QClipboard>
+#include <QLabel>
 #include <QScreen>
 
+#include "rotaskiv/capture_form.h"
+#include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/screen_source.h"
 #include "tests/support/image_compare.h"
+#include "tests/support/scripted_dialogs.h"
 
 QImage filled(QSize size, QColor colour) {
   QImage image(size, QImage::Format_RGB32);
@@ -11,39 +21,171 @@ QImage filled(QSize size, QColor colour) {
   return image;
 }
 
+// An X server of the test's own, made before the application so that it runs
+// there: Xvfb with two RandR monitors side by side, "left" 1280 x 800 and
+// "right" 1024 x 768, which Qt scales by 1 and 2 (QT_SCREEN_SCALE_FACTORS).
+// -noreset keeps the monitors when xrandr, the last client, leaves. When it
+// cannot be made, `error` says why and the tests that need it are skipped.
+struct XvfbDesktop {
+  XvfbDesktop() {
+    int out[2];
+    if (pipe(out) != 0) return;
+    server = fork();
+    if (server == 0) {
+      const int quiet = open("/dev/null", O_WRONLY);
+      dup2(quiet, STDOUT_FILENO);
+      dup2(quiet, STDERR_FILENO);
+      close(out[0]);
+      const std::string fd = std::to_string(out[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2304x800x24", "-nolisten",
+             "tcp", "-noreset", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(out[1]);
+    // The server writes its display number once it listens.
+    pollfd wait{out[0], POLLIN, 0};
+    char number[16] = {};
+    if (server > 0 && poll(&wait, 1, 20000) == 1 && read(out[0], number, sizeof number - 1) > 0)
+      display = ":" + QByteArray(number).trimmed();
+    close(out[0]);
+    if (display.size() < 2) return;
+    const QByteArray layout =
+        "DISPLAY=" + display +
+        " xrandr --setmonitor left 1280/338x800/211+0+0 screen && DISPLAY=" + display +
+        " xrandr --setmonitor right 1024/270x768/203+1280+0 none";
+    if (std::system(layout + " >/dev/null 2>&1") == 0) error.clear();
+  }
+  ~XvfbDesktop() {
+    if (server <= 0) return;
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+  }
+  pid_t server = -1;
+  QByteArray display;
+  QString error = "needs Xvfb (Debian package xvfb) and xrandr (x11-xserver-utils)";
+};
+
 class TestScreenSource : public QObject {
   Q_OBJECT
 
- private slots:
-  // Reads a real display: runs where there is one (QT_QPA_PLATFORM=xcb or
-  // wayland). Every screen is covered in a colour of its own.
-  void grabsTheRealScreens() {
-    if (QGuiApplication::platformName() == "offscreen")
-      QSKIP("no display: set QT_QPA_PLATFORM=xcb (or wayland) to read a real screen");
-    const QList<QScreen*> screens = QGuiApplication::primaryScreen()->virtualSiblings();
-    std::vector<std::unique_ptr<QWidget>> covers;
-    for (QScreen* screen : screens) {
-      covers.push_back(std::make_unique<QWidget>(nullptr, Qt::FramelessWindowHint));
-      covers.back()->setStyleSheet(QString("background: #2090%1").arg(covers.size() * 16, 2, 16));
+  QString noDesktop_;
+
+  // Covers each screen with a known picture in its device pixels, the
+  // second's unlike the first's anywhere.
+  std::vector<std::unique_ptr<QLabel>> coverScreens(std::vector<QImage>& pictures) {
+    std::vector<std::unique_ptr<QLabel>> covers;
+    for (QScreen* screen : QGuiApplication::screens()) {
+      const QSize size = screen->size() * screen->devicePixelRatio();
+      QImage picture = patternImage(size.width(), size.height());
+      if (!covers.empty()) picture = picture.rgbSwapped();
+      picture.setDevicePixelRatio(screen->devicePixelRatio());
+      covers.push_back(std::make_unique<QLabel>(nullptr, Qt::FramelessWindowHint));
+      covers.back()->setPixmap(QPixmap::fromImage(picture));
+      covers.back()->setScreen(screen);
       covers.back()->setGeometry(screen->geometry());
       covers.back()->show();
-      QVERIFY(QTest::qWaitForWindowExposed(covers.back().get()));
+      pictures.push_back(picture);
     }
-    QTest::qWait(200);  // for the window system to put them on screen
+    return covers;
+  }
+
+ public:
+  explicit TestScreenSource(QString noDesktop) : noDesktop_(std::move(noDesktop)) {}
+
+ private slots:
+  // Reads the X server's screens, each at its own scale: every device pixel
+  // as it was shown, and a selection on either copies that screen's device
+  // pixels, as the size label says.
+  // clang-format off
+  void perScreenScales_data() {
+    QTest::addColumn<int>("on");
+    QTest::addColumn<QRect>("drag");    // on that screen, in its window pixels
+    QTest::addColumn<QRect>("device");  // what is copied, in its device pixels
+    QTest::newRow("scale 1") << 0 << QRect(100, 100, 700, 481) << QRect(100, 100, 700, 481);
+    QTest::newRow("scale 2") << 1 << QRect(50, 40, 200, 120) << QRect(100, 80, 400, 240);
+  }
+  // clang-format on
+
+  void perScreenScales() {
+    QFETCH(int, on);
+    QFETCH(QRect, drag);
+    QFETCH(QRect, device);
+    if (!noDesktop_.isEmpty()) QSKIP(qPrintable(noDesktop_));
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QCOMPARE(screens.size(), 2);
+    QCOMPARE(screens[1]->devicePixelRatio(), 2.0);
+    std::vector<QImage> pictures;
+    const auto covers = coverScreens(pictures);
+    for (const auto& cover : covers) QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
+    QTest::qWait(200);  // for the server to show them
+
     const DesktopGrab grab = screenSource().grab();
     QVERIFY2(grab.ok(), qPrintable(grab.error));
-    QCOMPARE(grab.screens.size(), std::size_t(screens.size()));
-    for (const FrozenScreen& frozen : grab.screens) {
-      const auto i =
-          std::find_if(screens.begin(), screens.end(),
-                       [&](QScreen* screen) { return screen->geometry() == frozen.geometry; }) -
-          screens.begin();
-      QVERIFY2(i < screens.size(), "a screen that is not on the desktop");
-      QCOMPARE(frozen.image.size(), screens[i]->size() * screens[i]->devicePixelRatio());
-      QCOMPARE(frozen.image.pixelColor(frozen.image.rect().center()),
-               QColor(0x209000 + (i + 1) * 16));
+    QCOMPARE(grab.screens.size(), std::size_t(2));
+    for (std::size_t i = 0; i < 2; ++i) {
+      QCOMPARE(grab.screens[i].geometry, screens[int(i)]->geometry());
+      QCOMPARE(grab.screens[i].image.devicePixelRatio(), screens[int(i)]->devicePixelRatio());
+      QCOMPARE(imageDifference(grab.screens[i].image, pictures[i]), QString());
     }
-    QCOMPARE(grab.screens[0].geometry, QGuiApplication::primaryScreen()->geometry());
+
+    ScriptedDialogs dialogs;
+    QWidget owner;
+    QPointer<CaptureForm> form = new CaptureForm(&owner);
+    form->Show();
+    QWidget* surface = form->surfaces().at(std::size_t(on));
+    QVERIFY(QTest::qWaitForWindowExposed(surface));
+    QTest::mousePress(surface, Qt::LeftButton, {}, drag.topLeft());
+    QTest::mouseMove(surface, drag.center());
+    QTest::mouseMove(surface, drag.bottomRight() + QPoint(1, 1));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, drag.bottomRight() + QPoint(1, 1));
+    QCOMPARE(form->LblPos->text(), QString("%1x%2").arg(device.width()).arg(device.height()));
+    QTest::mouseClick(form->Picture1->Image2[buttonIndex(ToolbarButton::CopyAndExit)],
+                      Qt::LeftButton);
+    QTRY_VERIFY(form.isNull());
+    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
+                             pictures[std::size_t(on)].copy(device)),
+             QString());
+    QVERIFY(dialogs.messages().isEmpty());
+  }
+
+  // Which grab answers along each way of reading the screen: a failed X11
+  // grab falls back to the portal only where an X11 client is in a Wayland
+  // session, and only there is an all-black picture a failure.
+  // clang-format off
+  void grabRoutes_data() {
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<bool>("waylandSession");
+    QTest::addColumn<bool>("qtGrabWorks");
+    QTest::addColumn<QString>("expected");  // the grabs asked for, in order, then the answer
+    QTest::newRow("X11") << "xcb" << false << true << "qt qt";
+    QTest::newRow("X11, failing") << "xcb" << false << false << "qt no-qt";
+    QTest::newRow("X11 in Wayland") << "xcb" << true << true << "qt(black) qt";
+    QTest::newRow("X11 in Wayland, failing") << "xcb" << true << false << "qt(black) portal portal";
+    QTest::newRow("Wayland") << "wayland" << true << true << "portal portal";
+    QTest::newRow("Wayland over EGL") << "wayland-egl" << false << true << "portal portal";
+    QTest::newRow("offscreen in Wayland") << "offscreen" << true << false << "qt no-qt";
+  }
+  // clang-format on
+
+  void grabRoutes() {
+    QFETCH(QString, platform);
+    QFETCH(bool, waylandSession);
+    QFETCH(bool, qtGrabWorks);
+    QFETCH(QString, expected);
+    QStringList asked;
+    // Told apart by their sizes: Qt's picture is 1 x 1, the portal's 2 x 2.
+    const auto qt = [&](bool blackMeansUnreadable) {
+      asked << (blackMeansUnreadable ? "qt(black)" : "qt");
+      return qtGrabWorks ? DesktopGrab{{{QRect(0, 0, 1, 1), filled(QSize(1, 1), Qt::red)}}, {}}
+                         : DesktopGrab{{}, "no-qt"};
+    };
+    const auto portal = [&] {
+      asked << "portal";
+      return DesktopGrab{{{QRect(0, 0, 2, 2), filled(QSize(2, 2), Qt::blue)}}, {}};
+    };
+    const DesktopGrab grab = grabAlong(grabRoute(platform, waylandSession), qt, portal);
+    asked << (!grab.ok() ? grab.error : grab.screens[0].image.width() == 1 ? "qt" : "portal");
+    QCOMPARE(asked.join(' '), expected);
   }
 
   void blackIsAnUnreadableScreen() {
@@ -56,39 +198,49 @@ class TestScreenSource : public QObject {
   }
 
   // Portals shoot every output in one picture, at our scale or another, or
-  // only one of them.
+  // only one of them. A screen shot at a higher scale than its own is brought
+  // back to its own pixels: the shots here are drawn enlarged, `block` x
+  // `block` device pixels to one of the screen's, so that gives back exactly
+  // one pixel of each block.
   // clang-format off
   void cutPortalPicture_data() {
     QTest::addColumn<QSize>("picture");
+    QTest::addColumn<int>("block");
     QTest::addColumn<QList<QRect>>("screens");  // the primary first
     QTest::addColumn<QList<qreal>>("ratios");   // theirs
     QTest::addColumn<QList<QRect>>("parts");    // where each screen lies in the picture
     QTest::addColumn<QList<qreal>>("partRatios");
     const QRect left(0, 0, 100, 100), right(100, 0, 200, 100);
-    QTest::newRow("one output, its own scale") << QSize(300, 150) << QList{QRect(0, 0, 100, 50)}
-        << QList<qreal>{1} << QList{QRect(0, 0, 300, 150)} << QList<qreal>{3};
-    QTest::newRow("two, primary on the right") << QSize(300, 100) << QList{right, left}
+    QTest::newRow("one output, at three times its scale") << QSize(300, 150) << 3 << QList{QRect(0, 0, 100, 50)}
+        << QList<qreal>{1} << QList{QRect(0, 0, 300, 150)} << QList<qreal>{1};
+    QTest::newRow("one output, at its scale of 2") << QSize(200, 100) << 1 << QList{QRect(0, 0, 100, 50)}
+        << QList<qreal>{2} << QList{QRect(0, 0, 200, 100)} << QList<qreal>{2};
+    QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << QList{right, left}
         << QList<qreal>{1, 1} << QList{right, left} << QList<qreal>{1, 1};
-    QTest::newRow("two, at twice our scale") << QSize(600, 200) << QList{right, left}
+    QTest::newRow("two, at twice our scale") << QSize(600, 200) << 2 << QList{right, left}
         << QList<qreal>{1, 1} << QList{QRect(200, 0, 400, 200), QRect(0, 0, 200, 200)}
-        << QList<qreal>{2, 2};
-    QTest::newRow("two scales, at the larger") << QSize(600, 200) << QList{left, right}
+        << QList<qreal>{1, 1};
+    QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << QList{left, right}
         << QList<qreal>{1, 2} << QList{QRect(0, 0, 200, 200), QRect(200, 0, 400, 200)}
-        << QList<qreal>{2, 2};
-    QTest::newRow("one above the other") << QSize(100, 150) << QList{QRect(0, 50, 100, 100), QRect(0, 0, 100, 50)}
+        << QList<qreal>{1, 2};
+    QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << QList{left, right}
+        << QList<qreal>{1, 2} << QList{left, right} << QList<qreal>{1, 1};
+    QTest::newRow("one above the other") << QSize(100, 150) << 1 << QList{QRect(0, 50, 100, 100), QRect(0, 0, 100, 50)}
         << QList<qreal>{1, 1} << QList{QRect(0, 50, 100, 100), QRect(0, 0, 100, 50)} << QList<qreal>{1, 1};
-    QTest::newRow("only the primary's output") << QSize(200, 100) << QList{right, left}
+    QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << QList{right, left}
         << QList<qreal>{1, 1} << QList{QRect(0, 0, 200, 100)} << QList<qreal>{1};
   }
   // clang-format on
 
   void cutPortalPicture() {
     QFETCH(QSize, picture);
+    QFETCH(int, block);
     QFETCH(QList<QRect>, screens);
     QFETCH(QList<qreal>, ratios);
     QFETCH(QList<QRect>, parts);
     QFETCH(QList<qreal>, partRatios);
-    const QImage shot = patternImage(picture.width(), picture.height());
+    const QImage shot = patternImage(picture.width() / block, picture.height() / block)
+                            .scaled(picture, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     std::vector<ScreenLayout> layout;
     for (int i = 0; i < screens.size(); ++i) layout.push_back({screens[i], ratios[i]});
     const std::vector<FrozenScreen> cut = ::cutPortalPicture(shot, layout);
@@ -96,10 +248,26 @@ class TestScreenSource : public QObject {
     for (int i = 0; i < parts.size(); ++i) {
       QCOMPARE(cut[i].geometry, screens[i]);
       QCOMPARE(cut[i].image.devicePixelRatio(), partRatios[i]);
-      QCOMPARE(imageDifference(cut[i].image, shot.copy(parts[i])), QString());
+      // One pixel of each block where the part was brought back to its screen's scale.
+      const QSize size = (QSizeF(screens[i].size()) * partRatios[i]).toSize();
+      QCOMPARE(imageDifference(cut[i].image, shot.copy(parts[i]).scaled(size, Qt::IgnoreAspectRatio,
+                                                                        Qt::FastTransformation)),
+               QString());
     }
   }
 };
 
-QTEST_MAIN(TestScreenSource)
+int main(int argc, char** argv) {
+  XvfbDesktop desktop;
+  if (desktop.error.isEmpty()) {
+    qputenv("DISPLAY", desktop.display);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    qputenv("QT_SCREEN_SCALE_FACTORS", "left=1;right=2");
+    qunsetenv("XDG_SESSION_TYPE");  // an X11 desktop, whatever runs the tests
+  }
+  QApplication application(argc, argv);
+  TestScreenSource test(desktop.error);
+  QTEST_SET_MAIN_SOURCE_PATH
+  return QTest::qExec(&test, argc, argv);
+}
 #include "tst_screen_source.moc"

@@ -12,7 +12,8 @@ const QString kSelect = "dL@100,80 mL@300,200 uL@300,200";
 // label, and what the window was asked to do on the way. Events: dL dR press,
 // m mL move (no button, the left held), uL uR release, dc double-click; hdI
 // (hDI: locked by a tool) press on handle I, hmI move over it, huI release on
-// it; x cancel everything; "@x,y" the point. The screen is 800 x 600; a
+// it; x cancel everything; kL kR kU kD the arrow keys, KL KR KU KD with Shift
+// (a device pixel each); "@x,y" the point. The screen is 800 x 600; a
 // script that begins with "two" has a second one right of it, 400 x 300 at two
 // device pixels a pixel ("on1": the selection is there).
 QString play(const QString& script) {
@@ -36,6 +37,11 @@ QString play(const QString& script) {
       step = machine.handlePress(handle, op[1] == 'D');
     if (op.startsWith("hm")) step = machine.handleMove(handle, p);
     if (op.startsWith("hu")) step = machine.handleRelease(handle);
+    if (op.size() == 2 && (op[0] == 'k' || op[0] == 'K')) {
+      const int dx = op[1] == 'L' ? -1 : op[1] == 'R' ? 1 : 0;
+      const int dy = op[1] == 'U' ? -1 : op[1] == 'D' ? 1 : 0;
+      step = op[0] == 'k' ? machine.nudge(dx, dy, 0, 0) : machine.nudge(0, 0, dx, dy);
+    }
     asked << QString(step.close ? "close " : "") + (step.copyAndClose ? "copy " : "") +
                  (step.handleDragStarted ? "drag" : "");
   }
@@ -44,8 +50,9 @@ QString play(const QString& script) {
                   (v.handlesShown ? "H" : "-") + (v.toolbarShown ? "T" : "-");
   if (v.toolbarShown)
     shown += QString::asprintf("@%d,%d", qRound(v.toolbarAt.x()), qRound(v.toolbarAt.y()));
-  const QMap<int, QString> cursors{
-      {Qt::CrossCursor, "cross"}, {Qt::SizeAllCursor, "sizeall"}, {Qt::SizeFDiagCursor, "fdiag"}};
+  const QMap<int, QString> cursors{{Qt::CrossCursor, "cross"},     {Qt::SizeAllCursor, "sizeall"},
+                                   {Qt::SizeFDiagCursor, "fdiag"}, {Qt::SizeBDiagCursor, "bdiag"},
+                                   {Qt::SizeVerCursor, "ver"},     {Qt::SizeHorCursor, "hor"}};
   QStringList words{machine.mode() == SelectionMachine::Mode::Draw ? "draw" : "move",
                     QString("%1,%2 %3x%4")
                         .arg(v.frame.left)
@@ -77,6 +84,8 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("moved") << S + "dL@150,150 mL@180,130 uL@180,130" << "move 130,60 200x120 FLHT@89,184 sizeall 200x120";
     QTest::newRow("moved up to an edge")
         << S + "dL@150,150 mL@-500,-500 uL@-500,-500" << "move 0,0 200x120 FLHT@0,124 sizeall 200x120";
+    QTest::newRow("moved down to the other edges, toolbar inside")
+        << S + "dL@150,150 mL@900,700 uL@900,700" << "move 600,480 200x120 FLHT@559,570 sizeall 200x120";
     const QString T = "two dL@900,80 mL@1100,200 uL@1100,200 ";  // on the second screen
     QTest::newRow("on the second screen, in its device pixels") << T << "move 900,80 200x120 FLHT@859,204 cross 400x240 on1";
     QTest::newRow("moved to its edge") << T + "dL@950,150 mL@0,150 uL@0,150" << "move 800,80 200x120 FLHT@800,204 sizeall 400x240 on1";
@@ -99,6 +108,20 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("handle 6") << S + "hd6 hm6@340,250 hu6" << "move 100,80 240x170 FLHT@99,254 fdiag 240x170 drag";
     QTest::newRow("handle 0") << S + "hd0 hm0@120,100 hu0" << "move 122,102 180x100 FLHT@61,206 fdiag 180x100 drag";
     QTest::newRow("past the far edge") << S + "hd0 hm0@400,100" << "move 100,80 200x120 FLH- fdiag 200x120 resizing drag";
+    // L0 100, T0 80, R0 300, B0 200; half a handle is 2.
+    QTest::newRow("handle 1") << S + "hd1 hm1@150,60 hu1" << "move 100,62 200x140 FLHT@59,206 ver 200x140 drag";
+    QTest::newRow("handle 2") << S + "hd2 hm2@350,50" << "move 100,52 252x150 FLH- bdiag 252x150 resizing drag";
+    QTest::newRow("handle 3") << S + "hd3 hm3@50,150 hu3" << "move 52,80 250x120 FLHT@61,204 hor 250x120 drag";
+    QTest::newRow("handle 4") << S + "hd4 hm4@60,260" << "move 62,80 240x180 FLH- bdiag 240x180 resizing drag";
+    QTest::newRow("handle 5") << S + "hd5 hm5@150,250" << "move 100,80 200x170 FLH- ver 200x170 resizing drag";
+    QTest::newRow("handle 7") << S + "hd7 hm7@400,150" << "move 100,80 300x120 FLH- hor 300x120 resizing drag";
+    QTest::newRow("keys move it") << S + "kR kR kD" << "move 102,81 200x120 FLHT@61,205 cross 200x120";
+    QTest::newRow("Shift and keys resize it") << S + "KL KU" << "move 100,80 199x119 FLHT@58,203 cross 199x119";
+    QTest::newRow("keys stop at the screen's edges")
+        << "dL@700,500 mL@800,600 uL@800,600 kR KR KD" << "move 700,500 100x100 FLHT@559,570 cross 100x100";
+    QTest::newRow("no selection, no nudge") << "kR KD" << "draw 0,0 0x0 ---- cross";
+    QTest::newRow("not while a handle is dragged") << S + "hd6 kR" << "move 100,80 200x120 FLH- cross 200x120 resizing drag";
+    QTest::newRow("half a pixel at scale 2") << T + "kR KD" << "move 900.5,80 200x120.5 FLHT@859,205 cross 400x241 on1";
     QTest::newRow("locked by a tool") << S + "hD6 hm6@340,250" << "move 100,80 200x120 FLHT@59,204 fdiag 200x120";
     QTest::newRow("everything cancelled") << S + "x" << "draw 100,80 0x0 ---- cross 200x120";
   }
