@@ -8,21 +8,12 @@
 #include <QImageReader>
 #include <cstring>
 
+#include "common/metafile_loader.h"
 #include "common/picture_completeness.h"
 
 namespace {
 
 QString tr(const char* text) { return QCoreApplication::translate("PictureLoader", text); }
-
-bool looksLikeMetafile(const QByteArray& head) {
-  // Placeable WMF, plain WMF (memory or disk), and EMF (record type 1, " EMF" at 40).
-  if (head.startsWith(QByteArray::fromHex("d7cdc69a"))) return true;
-  if (head.startsWith(QByteArray::fromHex("01000900")) ||
-      head.startsWith(QByteArray::fromHex("02000900")))
-    return true;
-  return head.size() >= 44 && head.startsWith(QByteArray::fromHex("01000000")) &&
-         head.mid(40, 4) == " EMF";
-}
 
 // Reads a seekable device front to back in blocks, so that walking through
 // megabytes of compressed data costs a memchr per block rather than a call
@@ -165,10 +156,7 @@ LoadedPicture loadPicture(QIODevice& device) {
     result.error = tr("文件是空的，不是图片。");
     return result;
   }
-  if (looksLikeMetafile(device.peek(64))) {
-    result.error = tr("此平台不支持 Windows 图元文件（WMF/EMF）。");
-    return result;
-  }
+  if (isMetafileHead(device.peek(64))) return loadMetafile(device);
   // Qt refuses large pictures by default; our own limit above is the one that counts.
   if (QImageReader::allocationLimit() < int(kMaxPictureBytes >> 20))
     QImageReader::setAllocationLimit(int(kMaxPictureBytes >> 20));

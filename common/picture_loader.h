@@ -12,12 +12,12 @@ struct LoadedPicture {
   bool ok() const { return error.isEmpty(); }
 };
 
-// Loads BMP, DIB, GIF, JPEG, PNG, ICO and CUR files, recognised by their
-// content rather than their name. Files that are empty, truncated, not a
-// picture, or too large to hold in memory come back with an error text meant
-// for the user, and no image. Windows metafiles are not supported on this
-// platform and are reported as such. Data after a picture's end (a phone's
-// motion-photo video, a camera's own records) does not make it incomplete.
+// Loads BMP, DIB, GIF, JPEG, PNG, ICO and CUR files and Windows metafiles
+// (WMF, EMF; see metafile_loader.h), recognised by their content rather than
+// their name. Files that are empty, truncated, not a picture, or too large to
+// hold in memory come back with an error text meant for the user, and no
+// image. Data after a picture's end (a phone's motion-photo video, a camera's
+// own records) does not make it incomplete.
 LoadedPicture loadPicture(const QString& path);
 
 // The same for the bytes of an open, seekable device (a file, a buffer in

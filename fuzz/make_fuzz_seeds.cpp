@@ -1,6 +1,7 @@
-// Writes the seed inputs of the fuzz targets into <folder>/picture_loader and
-// <folder>/excel_property_bag: small valid inputs of every kind each reader
-// takes, so that the fuzzers start deep inside the formats.
+// Writes the seed inputs of the fuzz targets into <folder>/picture_loader,
+// <folder>/metafile_loader/{wmf,emf} and <folder>/excel_property_bag: small
+// valid inputs of every kind each reader takes, so that the fuzzers start
+// deep inside the formats.
 #include <QApplication>
 #include <QBuffer>
 #include <QDataStream>
@@ -12,6 +13,7 @@
 
 #include "rotaskiv/excel_property_bag.h"
 #include "rotaskiv/picture_saver.h"
+#include "tests/support/metafile_bytes.h"
 
 namespace {
 
@@ -59,6 +61,40 @@ QByteArray handMadeBlob(qint32 width, qint32 height, qint32 format, const QByteA
   return blob;
 }
 
+// Metafiles with the records clip art and office documents use most:
+// objects, shapes, lines, text, a small bitmap, coordinate changes.
+using metafile_bytes::colourRef;
+const quint32 kRed = colourRef(255, 0, 0), kBlue = colourRef(0, 0, 255);
+
+metafile_bytes::Wmf wmfShapes(metafile_bytes::Wmf wmf) {
+  wmf.brush(kRed).nullPen().rectangle({0, 0}, {100, 120}).brush(kBlue);
+  wmf.ellipse({130, 10}, {230, 110}).record(0x061C, {20, 20, 110, 230, 10, 130});  // round rect
+  wmf.record(0x0325, {3, 0, 0, 50, 60, 100, 0}).record(0x0324, {3, 10, 10, 60, 100, 10, 100});
+  wmf.record(0x0817, {60, 0, 0, 60, 120, 120, 0, 0})  // arc, pie
+      .record(0x081A, {60, 130, 60, 230, 110, 230, 10, 130});
+  wmf.record(0x0538, {2, 3, 3, 0, 0, 50, 0, 0, 50, 60, 60, 90, 60, 60, 90});  // two polygons
+  wmf.bitmap({180, 70}, {220, 110}, metafile_bytes::dib(2, 2, kRed));
+  return wmf.text({10, 10}, "Hi <&> \xE9", 30, colourRef(0, 128, 0));
+}
+
+metafile_bytes::Emf emfShapes(metafile_bytes::Emf emf) {
+  emf.brush(kRed).nullPen().rectangle({0, 0}, {100, 120}).brush(kBlue);
+  emf.ellipse({130, 10}, {230, 110}).record(44, {130, 10, 230, 110, 20, 20});     // round rect
+  emf.record(87, {0, 0, 100, 60, 3, 0 | 0 << 16, 50 | 60 << 16, 100 | 0 << 16});  // polyline16
+  emf.record(86, {0, 0, 100, 100, 3, 10 | 10 << 16, 60 | 100 << 16, 10 | 100 << 16});
+  emf.record(85, {0, 0, 100, 100, 4, 0, 50 | 100 << 16, 100 | 100 << 16, 100});  // bezier16
+  emf.record(45, {0, 0, 120, 120, 0, 60, 120, 60})
+      .record(47, {130, 10, 230, 110, 230, 60, 130, 60});
+  emf.record(33, {}).record(
+      35, {0x3F800000, 0, 0, 0x3F800000, 0x41200000, 0});  // save, world transform
+  emf.record(30, {0, 0, 200, 100}).record(59, {}).record(27, {10, 10}).record(54, {50, 10});
+  emf.record(54, {30, 50}).record(61, {}).record(60, {});            // a path: move, lines, close
+  emf.record(62, {0, 0, 60, 60}).record(34, {-1});                   // fill the path, restore
+  emf.record(17, {8}).record(9, {240, 120}).record(11, {240, 120});  // mapping
+  emf.bitmap({180, 70}, {220, 110}, metafile_bytes::dib(2, 2, kRed));
+  return emf.text({10, 10}, QStringLiteral("Hi <&> 中文"), 30, colourRef(0, 128, 0));
+}
+
 bool writeSeeds(const QString& folder, const QList<std::pair<QString, QByteArray>>& seeds) {
   if (!QDir().mkpath(folder)) return false;
   for (const auto& [name, bytes] : seeds) {
@@ -99,6 +135,22 @@ int main(int argc, char** argv) {
                   {"alpha.ico", encoded(alpha, "ico")},
                   {"alpha.cur", cursor}});
 
+  using metafile_bytes::Emf;
+  using metafile_bytes::Wmf;
+  const QRect twips(0, 0, 3600, 1800), pixels(0, 0, 240, 120);
+  const bool wmfs = writeSeeds(
+      out.filePath(QStringLiteral("metafile_loader/wmf")),
+      {{"placeable.wmf", wmfShapes(Wmf().window({0, 0}, {240, 120})).placeable(pixels, 96)},
+       {"twips.wmf", wmfShapes(Wmf().window({0, 0}, {240, 120})).placeable(twips, 1440)},
+       {"plain.wmf", wmfShapes(Wmf().window({0, 0}, {240, 120})).plain()},
+       {"anisotropic.wmf", wmfShapes(Wmf().mapMode(8).window({0, 120}, {240, -120})).plain()},
+       {"no-window.wmf", wmfShapes(Wmf()).plain()}});
+  const bool emfs = writeSeeds(
+      out.filePath(QStringLiteral("metafile_loader/emf")),
+      {{"shapes.emf", emfShapes(Emf()).file(pixels, QRect(0, 0, 6351, 3176))},
+       {"printer.emf", emfShapes(Emf()).file(QRect(0, 0, 750, 375), QRect(0, 0, 6351, 3176), 300)},
+       {"no-frame.emf", emfShapes(Emf()).file(pixels, QRect())}});
+
   const ExcelPropertyBag bag;
   const bool blobs = writeSeeds(
       out.filePath(QStringLiteral("excel_property_bag")),
@@ -114,5 +166,5 @@ int main(int argc, char** argv) {
        {"format-out-of-range.blob", handMadeBlob(8, 8, 0x08400000, QByteArray(16, 0))},
        {"tall-mono.blob",
         handMadeBlob(1, 1 << 30, QImage::Format_Mono, QByteArray::fromHex("28b52ffda000000040"))}});
-  return pictures && blobs ? 0 : 1;
+  return pictures && wmfs && emfs && blobs ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 # Builds one libFuzzer target (the fuzz preset: clang, AddressSanitizer,
 # UBSan) and runs it for a number of seconds, one job:
 #   bash scripts/fuzz.sh picture_loader 600
+#   bash scripts/fuzz.sh metafile_loader 600                  # WMF and EMF seeds
 #   bash scripts/fuzz.sh excel_property_bag 600 -max_len=65536   # more libFuzzer flags
 # The inputs it finds interesting collect in build/fuzz/corpus/<target> (the
 # next run starts from them), the inputs that crash it in
@@ -9,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$#" -lt 2 ]; then
-  echo "usage: $0 picture_loader|excel_property_bag <seconds> [libFuzzer flags...]" >&2
+  echo "usage: $0 picture_loader|metafile_loader|excel_property_bag <seconds> [libFuzzer flags...]" >&2
   exit 2
 fi
 target="${1#fuzz_}"

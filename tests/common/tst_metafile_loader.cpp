@@ -1,0 +1,162 @@
+#include <QBuffer>
+#include <QTest>
+#include <functional>
+
+#include "common/picture_loader.h"
+#include "tests/support/metafile_bytes.h"
+
+using namespace metafile_bytes;
+
+namespace {
+
+using Mapping = std::function<QPoint(QPoint)>;  // picture pixels to the file's own units
+
+constexpr quint32 kRed = colourRef(255, 0, 0), kBlue = colourRef(0, 0, 255),
+                  kGreen = colourRef(0, 128, 0), kMagenta = colourRef(255, 0, 255);
+
+// Every good file draws the same 240 x 120 picture: a red rectangle at the
+// left, a blue ellipse at the right, green text over the rectangle, a
+// magenta bitmap between them, and nothing around the ellipse.
+template <typename Writer>
+Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel, const char* text = "Hi") {
+  writer.brush(kRed).nullPen().rectangle(at({0, 0}), at({100, 120}));
+  writer.brush(kBlue).ellipse(at({130, 10}), at({230, 110}));
+  writer.text(at({10, 10}), text, int(30 * unitsPerPixel), kGreen);
+  writer.bitmap(at({102, 90}), at({126, 114}), dib(4, 4, kMagenta));
+  return writer;
+}
+
+Mapping scaled(double scale, QPoint offset = {}) {
+  return [=](QPoint p) { return (QPointF(p) * scale).toPoint() + offset; };
+}
+
+QByteArray twipsWmf(const char* text = "Hi") {
+  return drawing(Wmf().window({0, 0}, {3600, 1800}), scaled(15), 15, text)
+      .placeable(QRect(0, 0, 3600, 1800), 1440);
+}
+
+QByteArray emf(int dpi = 96) {
+  return drawing(Emf(), scaled(dpi / 96.0), dpi / 96.0)
+      .file(QRect(0, 0, 240 * dpi / 96, 120 * dpi / 96), QRect(QPoint(0, 0), QPoint(6350, 3175)),
+            dpi);
+}
+
+LoadedPicture load(QByteArray bytes) {
+  QBuffer device(&bytes);
+  device.open(QIODevice::ReadOnly);
+  return loadPicture(device);
+}
+
+bool near(QRgb pixel, quint32 colour, int tolerance = 40) {
+  return qAlpha(pixel) == 255 && qAbs(qRed(pixel) - int(colour & 0xFF)) <= tolerance &&
+         qAbs(qGreen(pixel) - int(colour >> 8 & 0xFF)) <= tolerance &&
+         qAbs(qBlue(pixel) - int(colour >> 16 & 0xFF)) <= tolerance;
+}
+
+}  // namespace
+
+class TstMetafileLoader : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void drawsAtItsSize_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("textEnd");  // the text's right end, in pixels
+    const QSize picture(240, 120);
+    QByteArray overstated = twipsWmf();  // its largest record claimed as 4 G words
+    overstated.replace(22 + 12, 4, QByteArray(4, '\xFF'));
+    QTest::newRow("placeable wmf, twips") << twipsWmf() << picture << 40;
+    QTest::newRow("placeable wmf, 1000 per inch, window moved")
+        << drawing(Wmf().window({500, 700}, {2500, 1250}), scaled(1000 / 96.0, {500, 700}),
+                   1000 / 96.0)
+               .placeable(QRect(500, 700, 2500, 1250), 1000)
+        << picture << 40;
+    QTest::newRow("placeable wmf, largest record overstated") << overstated << picture << 40;
+    // Longer than libwmf's print buffer, too.
+    static const QByteArray markup = "H<&\xE9" + QByteArray(300, 'x');
+    QTest::newRow("placeable wmf, long text with markup and accents")
+        << twipsWmf(markup.constData()) << picture << 240;
+    QTest::newRow("plain wmf, window extent in pixels")
+        << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << picture << 40;
+    QTest::newRow("plain wmf, window turned upside down")
+        << drawing(
+               Wmf().mapMode(8).window({0, 120}, {240, -120}),
+               [](QPoint p) { return QPoint(p.x(), 120 - p.y()); }, 1)
+               .plain()
+        << picture << 40;
+    QTest::newRow("emf, 96 dpi reference") << emf() << picture << 40;
+    QTest::newRow("emf, 300 dpi reference") << emf(300) << picture << 40;
+    QTest::newRow("emf, bounds and frame away from 0")
+        << drawing(Emf(), scaled(1, {24, 24}), 1)
+               .file(QRect(24, 24, 240, 120), QRect(QPoint(635, 635), QPoint(6985, 3810)))
+        << picture << 40;
+    QTest::newRow("emf without a frame: its bounds")
+        << drawing(Emf(), scaled(1), 1).file(QRect(0, 0, 241, 121), QRect()) << picture << 40;
+  }
+
+  void drawsAtItsSize() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    QFETCH(int, textEnd);
+    const LoadedPicture loaded = load(bytes);
+    QVERIFY2(loaded.ok(), qPrintable(loaded.error));
+    QCOMPARE(loaded.image.size(), size);
+    const QImage& image = loaded.image;
+    for (QPoint p : {QPoint(50, 100), QPoint(90, 60)})
+      QVERIFY2(near(image.pixel(p), kRed), qPrintable(QString::number(image.pixel(p), 16)));
+    for (QPoint p : {QPoint(180, 60), QPoint(180, 15), QPoint(135, 60)})
+      QVERIFY2(near(image.pixel(p), kBlue), qPrintable(QString::number(image.pixel(p), 16)));
+    // Around the ellipse nothing is drawn: the box's background shows there.
+    for (QPoint p : {QPoint(133, 13), QPoint(115, 60), QPoint(236, 60), QPoint(227, 107)})
+      QCOMPARE(qAlpha(image.pixel(p)), 0);
+    QVERIFY2(near(image.pixel(114, 102), kMagenta),
+             qPrintable(QString::number(image.pixel(114, 102), 16)));
+    int green = 0;  // the text's last letters are drawn
+    for (int y = 10; y < 45; ++y)
+      for (int x = textEnd - 25; x < textEnd; ++x) green += near(image.pixel(x, y), kGreen, 60);
+    QVERIFY2(green >= 20, qPrintable(QString::number(green)));
+  }
+
+  void refusesDamagedOrAbsurd_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("mentions");
+    const QByteArray wmf = twipsWmf(), good = emf();
+    QByteArray longRecord = wmf;  // the first record claims 2 G words
+    longRecord.replace(22 + 18, 4, QByteArray::fromHex("ffffff7f"));
+    QByteArray manyRecords = Wmf().plain();
+    manyRecords.insert(18, QByteArray::fromHex("030000000201").repeated(2'000'001));
+    QByteArray claimsMany = good;  // the header claims 4 000 000 000 records
+    claimsMany.replace(52, 4, QByteArray::fromHex("00286bee"));
+    QByteArray oddRecord = good;  // the first record after the header is 10 bytes long
+    oddRecord.replace(108 + 4, 4, QByteArray::fromHex("0a000000"));
+    QTest::newRow("wmf cut short") << wmf.chopped(6) << "WMF 图元文件已损坏：缺少结束记录";
+    QTest::newRow("wmf record past the end") << longRecord << "记录超出文件末尾";
+    QTest::newRow("wmf 3145632 pixels wide")
+        << Wmf().placeable(QRect(0, 0, 32767, 10), 1) << "图片太大（3145632 × 960 像素）";
+    QTest::newRow("wmf of 2000001 records") << manyRecords << "记录太多（2000001 条）";
+    QTest::newRow("wmf bitmap cut short")
+        << Wmf().bitmap({0, 0}, {10, 10}, {dib(4, 4, kRed).bytes.chopped(4), 4, 4}).plain()
+        << "位图不完整";
+    QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏";
+    QTest::newRow("emf cut short")
+        << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";
+    QTest::newRow("emf record of 10 bytes") << oddRecord << "记录长度无效";
+    QTest::newRow("emf claiming 4e9 records") << claimsMany << "记录太多（4000000000 条）";
+    QTest::newRow("emf frame of 20 km")
+        << Emf().file(QRect(0, 0, 10, 10), QRect(0, 0, 2'000'000'000, 2'000'000'000)) << "图片太大";
+    QTest::newRow("emf without a size") << Emf().file(QRect(), QRect()) << "没有可用的尺寸";
+  }
+
+  void refusesDamagedOrAbsurd() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, mentions);
+    const LoadedPicture loaded = load(bytes);
+    QVERIFY(loaded.image.isNull());
+    QVERIFY2(loaded.error.contains(mentions), qPrintable(loaded.error));
+  }
+};
+
+QTEST_MAIN(TstMetafileLoader)
+
+#include "tst_metafile_loader.moc"

@@ -1,0 +1,200 @@
+#pragma once
+
+// Small Windows metafiles written record by record, for the metafile tests
+// and the fuzzers' seeds. Coordinates are the metafile's own (logical) ones;
+// each created object is selected at once and takes the next slot.
+#include <QByteArray>
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+#include <QtEndian>
+
+namespace metafile_bytes {
+
+inline void put16(QByteArray& out, int value) {
+  char bytes[2];
+  qToLittleEndian<quint16>(quint16(value), bytes);
+  out.append(bytes, 2);
+}
+inline void put32(QByteArray& out, qint64 value) {
+  char bytes[4];
+  qToLittleEndian<quint32>(quint32(value), bytes);
+  out.append(bytes, 4);
+}
+// A COLORREF: red in the low byte.
+constexpr quint32 colourRef(int red, int green, int blue) { return red | green << 8 | blue << 16; }
+
+// A bottom-up 24-bit device-independent bitmap of one colour.
+struct Dib {
+  QByteArray bytes;
+  int width, height;
+};
+inline Dib dib(int width, int height, quint32 colour) {
+  QByteArray out;
+  const int stride = (width * 3 + 3) / 4 * 4;
+  for (qint64 value : {40, width, height, 1 | 24 << 16, 0, stride * height, 0, 0, 0, 0})
+    put32(out, value);
+  QByteArray row;
+  for (int x = 0; x < width; ++x)
+    row.append(char(colour >> 16)).append(char(colour >> 8)).append(char(colour));
+  return {out + row.leftJustified(stride, '\0').repeated(height), width, height};
+}
+
+class Wmf {
+ public:
+  Wmf& record(int function, const QList<int>& words) {
+    put32(records_, 3 + words.size());
+    put16(records_, function);
+    for (int word : words) put16(records_, word);
+    return *this;
+  }
+  Wmf& mapMode(int mode) { return record(0x0103, {mode}); }
+  Wmf& window(QPoint origin, QPoint extent) {
+    return record(0x020B, {origin.y(), origin.x()}).record(0x020C, {extent.y(), extent.x()});
+  }
+  Wmf& brush(quint32 colour) {
+    return record(0x02FC, {0, int(colour & 0xFFFF), int(colour >> 16), 0}).select();
+  }
+  Wmf& nullPen() { return record(0x02FA, {5, 0, 0, 0, 0}).select(); }
+  // Right and bottom exclusive, as the records have them.
+  Wmf& rectangle(QPoint from, QPoint to) {
+    return record(0x041B, {to.y(), to.x(), from.y(), from.x()});
+  }
+  Wmf& ellipse(QPoint from, QPoint to) {
+    return record(0x0418, {to.y(), to.x(), from.y(), from.x()});
+  }
+  // The whole bitmap stretched over the rectangle, as it is (SRCCOPY).
+  Wmf& bitmap(QPoint from, QPoint to, const Dib& dib) {
+    QList<int> words = {
+        0x0020,   0x00CC,  0, dib.height, dib.width, 0, 0, to.y() - from.y(), to.x() - from.x(),
+        from.y(), from.x()};
+    for (int i = 0; i + 1 < dib.bytes.size(); i += 2)
+      words << (quint8(dib.bytes[i]) | quint8(dib.bytes[i + 1]) << 8);
+    return record(0x0F43, words);
+  }
+  // `height` in logical units; the text's top left at `at`, on no background.
+  Wmf& text(QPoint at, const QByteArray& text, int height, quint32 colour) {
+    QList<int> font = {-height, 0, 0, 0, 400, 0, 0, 0, 0};
+    const QByteArray face = QByteArray("Arial").leftJustified(32, '\0');
+    for (int i = 0; i < face.size(); i += 2) font << (quint8(face[i]) | quint8(face[i + 1]) << 8);
+    record(0x02FB, font).select();
+    record(0x0209, {int(colour & 0xFFFF), int(colour >> 16)}).record(0x0102, {1});
+    QList<int> words = {int(text.size())};
+    const QByteArray padded = text + QByteArray(text.size() % 2, '\0');
+    for (int i = 0; i < padded.size(); i += 2)
+      words << (quint8(padded[i]) | quint8(padded[i + 1]) << 8);
+    return record(0x0521, words << at.y() << at.x());
+  }
+
+  // The records after a plain header, with the end record.
+  QByteArray plain() const {
+    const QByteArray body = records_ + QByteArray::fromHex("030000000000");
+    QByteArray out;
+    put16(out, 1);
+    put16(out, 9);
+    put16(out, 0x0300);
+    put32(out, (18 + body.size()) / 2);
+    put16(out, objects_);
+    put32(out, largestRecord(body));
+    put16(out, 0);
+    return out + body;
+  }
+  // The same behind a placeable header: its box, in `inch` units per inch.
+  QByteArray placeable(QRect box, int inch) const {
+    QByteArray out;
+    put32(out, 0x9AC6CDD7);
+    put16(out, 0);
+    for (int value : {box.left(), box.top(), box.right() + 1, box.bottom() + 1}) put16(out, value);
+    put16(out, inch);
+    put32(out, 0);
+    quint16 checksum = 0;
+    for (int i = 0; i < out.size(); i += 2) checksum ^= qFromLittleEndian<quint16>(out.data() + i);
+    put16(out, checksum);
+    return out + plain();
+  }
+
+ private:
+  Wmf& select() { return record(0x012D, {objects_++}); }
+  static quint32 largestRecord(const QByteArray& body) {
+    quint32 largest = 0;
+    for (qsizetype at = 0; at + 6 <= body.size();) {
+      const quint32 words = qFromLittleEndian<quint32>(body.data() + at);
+      largest = qMax(largest, words);
+      at += qsizetype(words) * 2;
+    }
+    return largest;
+  }
+  QByteArray records_;
+  int objects_ = 0;
+};
+
+class Emf {
+ public:
+  Emf& record(int type, const QList<qint64>& values, const QByteArray& tail = {}) {
+    put32(records_, type);
+    put32(records_, 8 + 4 * values.size() + tail.size());
+    for (qint64 value : values) put32(records_, value);
+    records_ += tail;
+    ++count_;
+    return *this;
+  }
+  Emf& brush(quint32 colour) { return record(39, {++objects_, 0, colour, 0}).select(objects_); }
+  Emf& nullPen() { return select(0x80000008); }
+  Emf& rectangle(QPoint from, QPoint to) {
+    return record(43, {from.x(), from.y(), to.x(), to.y()});
+  }
+  Emf& ellipse(QPoint from, QPoint to) { return record(42, {from.x(), from.y(), to.x(), to.y()}); }
+  Emf& bitmap(QPoint from, QPoint to, const Dib& dib) {
+    return record(
+        81,
+        {from.x(), from.y(), to.x(), to.y(), from.x(), from.y(), 0, 0, dib.width, dib.height, 80,
+         40, 120, dib.bytes.size() - 40, 0, 0x00CC0020, to.x() - from.x(), to.y() - from.y()},
+        dib.bytes);
+  }
+  Emf& text(QPoint at, const QString& text, int height, quint32 colour) {
+    QByteArray font;
+    for (qint64 value : {-height, 0, 0, 0, 400}) put32(font, value);
+    font += QByteArray(8, '\0');
+    font += QByteArray(reinterpret_cast<const char*>(u"DejaVu Sans"), 22).leftJustified(64, '\0');
+    record(82, {++objects_}, font).select(objects_).record(24, {colour}).record(18, {1});
+    // EMRTEXT: reference point, length, string offset, options, clip, offset of the advances.
+    const qint64 stringAt = 76, advancesAt = stringAt + (text.size() * 2 + 3) / 4 * 4;
+    QByteArray tail(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    tail = tail.leftJustified(advancesAt - stringAt, '\0');
+    for (qsizetype i = 0; i < text.size(); ++i) put32(tail, height * 3 / 5);
+    return record(
+        84,
+        {0, 0, -1, -1, 1, 0, 0, at.x(), at.y(), text.size(), stringAt, 0, 0, 0, -1, -1, advancesAt},
+        tail);
+  }
+
+  // The file: a header with `bounds` (reference pixels, inclusive) and `frame`
+  // (hundredths of a millimetre) on a reference device of `dpi`, the records,
+  // the end record.
+  QByteArray file(QRect bounds, QRect frame, int dpi = 96) const {
+    QByteArray tail = records_;
+    for (qint64 value : {14, 20, 0, 16, 20}) put32(tail, value);
+    const qsizetype headerBytes = 108;
+    QByteArray out;
+    for (qint64 value : {1LL, qint64(headerBytes)}) put32(out, value);
+    for (const QRect& r : {bounds, frame})
+      for (qint64 value : {r.left(), r.top(), r.right(), r.bottom()}) put32(out, value);
+    for (qint64 value : {0x464D4520LL, 0x10000LL, headerBytes + tail.size(), qint64(count_ + 2)})
+      put32(out, value);
+    put16(out, objects_ + 1);
+    put16(out, 0);
+    // No description, no palette; the device's size in pixels and millimetres.
+    for (qint64 value : {0, 0, 0, dpi * 10, dpi * 10, 254, 254, 0, 0, 0, 254000, 254000})
+      put32(out, value);
+    return out + tail;
+  }
+
+ private:
+  Emf& select(qint64 object) { return record(37, {object}); }
+  QByteArray records_;
+  int count_ = 0;
+  int objects_ = 0;
+};
+
+}  // namespace metafile_bytes
