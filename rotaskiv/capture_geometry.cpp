@@ -189,14 +189,6 @@ std::optional<ArrowHead> arrowHead(QPointF tail, QPointF tip, float size) {
                    QPointF(x2 + s * (ux - uy / 2), y2 + s * (uy + ux / 2))};
 }
 
-QRect selectionPixels(Selection s) {
-  const int left = numbers::roundHalfEven32(s.left);
-  const int top = numbers::roundHalfEven32(s.top);
-  const int right = numbers::roundHalfEven32(s.right());
-  const int bottom = numbers::roundHalfEven32(s.bottom());
-  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
 QRect devicePixels(QRect pixels, qreal devicePixelRatio) {
   return QRect(
       QPoint(qRound(pixels.left() * devicePixelRatio), qRound(pixels.top() * devicePixelRatio)),

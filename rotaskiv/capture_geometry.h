@@ -96,18 +96,15 @@ struct ArrowHead {
 };
 std::optional<ArrowHead> arrowHead(QPointF tail, QPointF tip, float size);
 
-// The window pixels a copy of the selection takes: Left, Top, Left + Width
-// and Top + Height, each rounded half to even; right and bottom exclusive.
-QRect selectionPixels(Selection selection);
-
 // Window pixels as the device pixels of a picture with `devicePixelRatio`
 // device pixels to one window pixel.
 QRect devicePixels(QRect pixels, qreal devicePixelRatio);
 
 // The device pixels a copy of the selection takes on a screen of
-// `devicePixelRatio`: each edge rounded half to even in device pixels, so that
-// a selection placed to the device pixel (half a window pixel at scale 2) is
-// copied as placed. At scale 1 the same as selectionPixels.
+// `devicePixelRatio`: Left, Top, Left + Width and Top + Height, each rounded
+// half to even in device pixels, right and bottom exclusive; so a selection
+// placed to the device pixel (half a window pixel at scale 2) is copied as
+// placed.
 QRect selectionDevicePixels(Selection selection, qreal devicePixelRatio);
 
 // The size label: what a copy of the selection holds, in device pixels,
