@@ -5,8 +5,10 @@
 //    screen on view (run under a real X server of the size to measure, e.g.
 //    xvfb-run -s "-screen 0 1920x1080x24");
 //  - the resident memory of the capture window's undo history after 100
-//    strokes on a 3840 x 2160 screen.
-// Usage: bench_windows [draw|open|history]...   (all three by default)
+//    strokes on a 3840 x 2160 screen;
+//  - drawing a selection on a 3840 x 2160 screen, where every pointer move
+//    repaints the frame and the loupe beside the pointer.
+// Usage: bench_windows [draw|open|history|loupe]...   (all four by default)
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +23,7 @@
 #include "measure.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
+#include "rotaskiv/loupe.h"
 #include "rotaskiv/main_window.h"
 #include "rotaskiv/screen_source.h"
 
@@ -173,14 +176,57 @@ void benchHistory() {
   installScreenSource(nullptr);
 }
 
+void benchLoupe() {
+  const QSize size(3840, 2160);
+  FixedScreen screen(desktopLike(size));
+  installScreenSource(&screen);
+  QWidget owner;
+  auto* capture = new CaptureForm(&owner);
+  capture->Show();
+  QCoreApplication::processEvents();
+  // One pointer move while a selection is drawn, with the repaint of what it
+  // changed (the frame, the labels, the handles, the old and the new loupe).
+  std::vector<double> moveMs;
+  QTest::mousePress(capture, Qt::LeftButton, {}, QPoint(100, 100));
+  for (int i = 0; i < 200; ++i) {
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseMove(capture, QPoint(300 + i * 3 % 900, 200 + i * 7 % 500));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    QCoreApplication::processEvents();
+    moveMs.push_back(timer.nsecsElapsed() / 1e6);
+  }
+  QTest::mouseRelease(capture, Qt::LeftButton, {}, QPoint(600, 400));
+  // The loupe alone, painted into a picture of the screen's size.
+  QImage target(size, QImage::Format_RGB32);
+  const QImage frozen = desktopLike(size);
+  std::vector<double> loupeUs;
+  for (int i = 0; i < 200; ++i) {
+    QPainter painter(&target);
+    QElapsedTimer timer;
+    timer.start();
+    capture::paintLoupe(painter, frozen,
+                        capture::loupeFor(QPointF(500 + i, 400 + i), QPointF(0, 0), size, 1));
+    loupeUs.push_back(timer.nsecsElapsed() / 1e3);
+  }
+  std::printf(
+      "Drawing a selection on a %d x %d picture (%s window %d x %d): pointer move with its "
+      "repaint median %.2f ms; the loupe's own painting median %.1f us\n",
+      size.width(), size.height(), qPrintable(QGuiApplication::platformName()), capture->width(),
+      capture->height(), median(moveMs), median(loupeUs));
+  capture->close();
+  installScreenSource(nullptr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QStringList which = QCoreApplication::arguments().mid(1);
-  if (which.isEmpty()) which = {"draw", "open", "history"};
+  if (which.isEmpty()) which = {"draw", "open", "history", "loupe"};
   if (which.contains("draw")) benchDraw();
   if (which.contains("open")) benchOpen();
   if (which.contains("history")) benchHistory();
+  if (which.contains("loupe")) benchLoupe();
   return 0;
 }
