@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -30,13 +31,24 @@ class PointerFollower final : public QObject {
         loop_.quit();
         return false;
       }
-      if (widget_) widget_->move(start_ + mouse->globalPosition().toPoint() - anchor_);
+      if (widget_)
+        widget_->move(start_ + heldToParent(mouse->globalPosition().toPoint()) - anchor_);
       return true;
     }
     return false;
   }
 
  private:
+  // The pointer, kept inside the parent's client area (a window has none).
+  QPoint heldToParent(QPoint global) const {
+    const QWidget* parent = widget_->isWindow() ? nullptr : widget_->parentWidget();
+    if (parent == nullptr || parent->rect().isEmpty()) return global;
+    const QPoint local = parent->mapFromGlobal(global);
+    const QRect area = parent->rect();
+    return parent->mapToGlobal(QPoint(std::clamp(local.x(), area.left(), area.right()),
+                                      std::clamp(local.y(), area.top(), area.bottom())));
+  }
+
   QPointer<QWidget> widget_;
   QEventLoop& loop_;
   const QPoint start_;

@@ -8,7 +8,8 @@
 class FontCatalogue {
  public:
   virtual ~FontCatalogue() = default;
-  // Every font family, in the order the system lists them.
+  // Every font family by its plain name, each once, in the order the system
+  // lists them.
   virtual QStringList families() const = 0;
 };
 
@@ -19,6 +20,18 @@ class SystemFontCatalogue final : public FontCatalogue {
 };
 
 namespace fonts {
+
+// The family names of `listed` (the font database's list) as a user reads
+// them: Qt tags a family that more than one foundry ships with the foundry
+// ("Nimbus Sans [urw]", "Nimbus Sans [UKWN]"); the tag goes, and each family
+// is named once, where it first appears.
+QStringList plainFamilies(const QStringList& listed);
+
+// The family to ask QFont for, for a name of a font list: the plain name, so
+// that the font database picks the best face of any foundry. A tagged name
+// loses its tag (a family the database lists only with one still draws by its
+// plain name).
+QString drawableFamily(const QString& name);
 
 // Every second name, starting with the first (indexes 0, 2, 4, ...): what the
 // programs' font lists hold.

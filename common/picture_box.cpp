@@ -50,7 +50,7 @@ PictureBox::PictureBox(QWidget* parent) : QFrame(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Moves are reported with no button held, too.
   setMouseTracking(true);
-  recompose();
+  setBackColor(backColour_);
 }
 
 void PictureBox::setBorder(Border border) {
@@ -94,6 +94,11 @@ QColor PictureBox::penColour(ColourRef c) const {
 
 void PictureBox::setBackColor(ColourRef c) {
   backColour_ = c;
+  // The palette tells the style what the box's background is (a flat frame
+  // takes its inner ring from it).
+  QPalette colours = palette();
+  colours.setColor(backgroundRole(), colour::toQColor(c, palette()));
+  setPalette(colours);
   recompose();
   update();
 }

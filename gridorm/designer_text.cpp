@@ -8,6 +8,7 @@
 
 #include "common/colour_swatch.h"
 #include "common/drag_window.h"
+#include "common/font_list.h"
 #include "common/fonts.h"
 #include "common/numbers.h"
 #include "common/picture_box.h"
@@ -33,14 +34,14 @@ void Form1::cbofontstyle_Click() {
   Picture1->setFont(font);
 }
 
-bool Form1::takeFontFromLists() {
-  const double size = numbers::leadingNumber(cbofontsize->currentText());
-  if (!(size > 0 && size <= kLargestFontSize)) return false;
+void Form1::takeFontFromLists() {
   QFont font = Picture1->font();
-  font.setFamilies(fonts::withCjkFallback(cbofont->currentText()));
-  font.setPointSizeF(size);
+  // A size that cannot be set (no number, 0, or beyond the largest) is a
+  // failing statement: skipped, and the text goes out at the size in force.
+  const double size = numbers::leadingNumber(cbofontsize->currentText());
+  if (size > 0 && size <= kLargestFontSize) font.setPointSizeF(size);
+  font.setFamilies(fonts::withCjkFallback(fonts::drawableFamily(cbofont->currentText())));
   Picture1->setFont(font);
-  return true;
 }
 
 QString Form1::editorTextOrComplain() {
@@ -54,9 +55,8 @@ QString Form1::editorTextOrComplain() {
 void Form1::Command9_Click() {
   Picture1->setForeColor(Label4->BackColor());
   const QString text = editorTextOrComplain();
-  // A size that is no number writes nothing; the editor stays on its cell
-  // so the text can go in once the size is put right.
-  if (text.isEmpty() || !takeFontFromLists()) return;
+  if (text.isEmpty()) return;
+  takeFontFromLists();
   Picture1->CurrentX = Text7->box().left;
   Picture1->CurrentY = Text7->box().top;
   Picture1->Print(text);
@@ -68,7 +68,7 @@ void Form1::Picture1_MouseDown(double x, double y) {
     const QString text = editorTextOrComplain();
     if (text.isEmpty()) return;
     Picture1->Refresh();
-    if (!takeFontFromLists()) return;
+    takeFontFromLists();
     Picture1->setForeColor(Label4->BackColor());
     Picture1->CurrentX = x;
     Picture1->CurrentY = y;

@@ -7,10 +7,12 @@ ImageControl::ImageControl(QWidget* parent) : QLabel(parent) {}
 
 void ImageControl::setPicture(const QImage& picture) {
   // Scaled once here rather than at every repaint: a canvas may be 2000
-  // pixels square and the control a thumbnail.
-  setPixmap(picture.isNull() ? QPixmap()
-                             : QPixmap::fromImage(picture.scaled(size(), Qt::IgnoreAspectRatio,
-                                                                 Qt::FastTransformation)));
+  // pixels square and the control a thumbnail. Averaged, not sampled: a
+  // two-pixel rule scaled down to a tenth must still show as a line.
+  setPixmap(picture.isNull()
+                ? QPixmap()
+                : QPixmap::fromImage(picture.scaled(contentsRect().size(), Qt::IgnoreAspectRatio,
+                                                    Qt::SmoothTransformation)));
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {

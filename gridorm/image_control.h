@@ -3,8 +3,8 @@
 #include <QImage>
 #include <QLabel>
 
-// An image control: shows its picture stretched to the control's size and
-// reports a click. The picture itself is kept by whoever gave it; the control
+// An image control: shows its picture stretched to the inside of its frame
+// and reports a click. The picture itself is kept by whoever gave it; the control
 // keeps only what it shows.
 class ImageControl : public QLabel {
   Q_OBJECT

@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include "common/colour_swatch.h"
+#include "common/editable_list.h"
 #include "common/font_list.h"
 #include "common/numbers.h"
 #include "common/picture_box.h"
@@ -76,9 +77,12 @@ Form1::Form1(const FontCatalogue* fonts, QWidget* parent) : QWidget(parent, Qt::
   setBackground(this, kWindowColour);
   resize(kOpeningClient.width() / numbers::kTwipsPerPixel,
          kOpeningClient.height() / numbers::kTwipsPerPixel);
-  // The canvas first: the panels, bars and buttons made after it lie above it.
+  // Made from the bottom up: the canvas, the top panel, then the corner
+  // button and the panning bars, which lie over both (the right-hand bar
+  // runs down the whole window, past the panel).
   buildCanvas();
   buildTopPanel();
+  buildPanningBars();
   buildTextControls();
   buildStorePanel();
   connectHandlers();
@@ -106,12 +110,14 @@ void Form1::buildCanvas() {
   editorFont.setResolveMask(QFont::AllPropertiesResolved);
   Text7->setFont(editorFont);
   Text7->setBox({70, 70, 1920, 520});
+}
 
-  HScroll = panningBar(Qt::Horizontal, "HScroll", this);
-  VScroll = panningBar(Qt::Vertical, "VScroll", this);
+void Form1::buildPanningBars() {
   Command1 = new QPushButton(this);
   Command1->setObjectName("Command1");
   Command1->resize(pixels(kCornerButton.width()), pixels(kCornerButton.height()));
+  HScroll = panningBar(Qt::Horizontal, "HScroll", this);
+  VScroll = panningBar(Qt::Vertical, "VScroll", this);
 }
 
 void Form1::buildTopPanel() {
@@ -138,7 +144,7 @@ void Form1::buildTopPanel() {
   Text6 = field("Text6", 8, tr("行数"), "10", 508, 28, 44);
   caption(11, tr("表格线宽"), 586, 3, 52);
   Combo1 = place(new QComboBox(Frame1), "Combo1", 638, 3, 48);
-  Combo1->setEditable(true);
+  editable_list::makeEditable(Combo1);
   Label1 = place(new ColourSwatch(kLineColour, Frame1), "Label1", 692, 3, 60);
   Label1->setText(tr("表格颜色"));
   Command2 = place(new QPushButton(tr("绘制表格"), Frame1), "Command2", 760, 2, 88, 23);
@@ -174,7 +180,7 @@ void Form1::buildTextControls() {
   cbofont = place(new QComboBox(Frame1), "cbofont", 34, 27, 150);
   caption("Label17", tr("大小"), 190, 27, 28);
   cbofontsize = place(new QComboBox(Frame1), "cbofontsize", 218, 27, 52);
-  cbofontsize->setEditable(true);
+  editable_list::makeEditable(cbofontsize);
   caption("Label18", tr("粗细"), 276, 27, 28);
   cbofontstyle = place(new QComboBox(Frame1), "cbofontstyle", 304, 27, 90);
   Label4 = place(new ColourSwatch(kTextColour, Frame1), "Label4", 400, 27, 60);

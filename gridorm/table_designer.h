@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <array>
 
@@ -81,6 +82,7 @@ class Form1 : public QWidget {
 
  private:
   void buildTopPanel();
+  void buildPanningBars();
   void buildTextControls();
   void buildCanvas();
   void buildStorePanel();
@@ -106,9 +108,9 @@ class Form1 : public QWidget {
   void Picture1_MouseDown(double x, double y);
   void Picture2_MouseDown(double x, double y);
   void pasteMode_Click();
-  // Takes the size and face for the next text from the font lists; false
-  // (and the font unchanged) when the size is not a usable number.
-  bool takeFontFromLists();
+  // Takes the size and face for the next text from the font lists; a size
+  // that cannot be used leaves the one in force.
+  void takeFontFromLists();
   // The editor's text without surrounding blanks; empty, after the message.
   QString editorTextOrComplain();
   // The canvas, its snapshots and saving (designer_canvas.cpp).
@@ -121,6 +123,12 @@ class Form1 : public QWidget {
   void HScroll1_Change();
   void HScroll2_Change();
   void showSnapshot(int slot);
+  void resizeCanvas(QSize size);
+  // The canvas's content was replaced or erased: nothing hidden is kept.
+  void forgetHiddenDrawing();
 
   SnapshotRing snapshots_;
+  // What was drawn on the canvas since it was last cleared, as large as the
+  // canvas has been since: narrowing the canvas hides, never erases.
+  QImage reserve_;
 };

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <algorithm>
+#include <cmath>
 
 #include "common/numbers.h"
 #include "gridorm/skin/skin_bitmaps.h"
@@ -38,12 +39,15 @@ QImage ButtonStateImage(const SkinBitmaps& skin, const ButtonLook& look, int sta
     const QPixmap icon =
         look.icon.pixmap(look.iconSize, state == kDisabled ? QIcon::Disabled : QIcon::Normal);
     const QSize iconSize = icon.deviceIndependentSize().toSize();
-    const QFontMetrics metrics(look.font);
+    // The caption's box is its width rounded up: a box of the width rounded
+    // down would make the caption elide ("Op…") with room to spare.
+    const QFontMetricsF metrics(look.font, &image);
     const int room = std::max(0, caption.width() - iconSize.width() - kButtonIconGap);
-    const int textWidth = look.text.isEmpty()
-                              ? 0
-                              : std::min(room, metrics.horizontalAdvance(QString(look.text).remove(
-                                                   QRegularExpression("&(?!&)"))));
+    const QString shown = QString(look.text).remove(QRegularExpression("&(?!&)"));
+    const int textWidth =
+        shown.isEmpty()
+            ? 0
+            : std::min(room, static_cast<int>(std::ceil(metrics.horizontalAdvance(shown))));
     const int gap = textWidth > 0 ? kButtonIconGap : 0;
     const int left = caption.left() + (caption.width() - iconSize.width() - gap - textWidth) / 2;
     QPainter painter(&image);

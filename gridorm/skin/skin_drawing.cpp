@@ -113,7 +113,9 @@ void DrawCaption(QImage& image, const QString& text, int x, int y, int width, in
   QPainter painter(&image);
   painter.setFont(font);
   painter.setPen(colour::toQColor(colour));
-  const QFontMetrics metrics(font);
+  // Measured as drawn, in fractions of a pixel, so that a caption that fits
+  // is never cut.
+  const QFontMetricsF metrics(font, &image);
   const QString shown = metrics.elidedText(text, Qt::ElideRight, width, Qt::TextShowMnemonic);
   painter.drawText(QRect(x, y, width, height),
                    Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic, shown);

@@ -1,5 +1,6 @@
 #include "gridorm/skin/skin_engine.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QHeaderView>
@@ -98,6 +99,12 @@ QStyle* SkinEngine::previousStyle(const QWidget* widget) const {
 QWidget* SkinEngine::skinTarget(QWidget* receiver) const {
   auto* header = qobject_cast<QHeaderView*>(receiver->parentWidget());
   if (header != nullptr && header->viewport() == receiver && isAttached(header)) return header;
+  // An open combo list's view is laid over its white ring; the list paints
+  // the ring over the view's viewport.
+  auto* view = qobject_cast<QAbstractItemView*>(receiver->parentWidget());
+  if (view != nullptr && view->viewport() == receiver && isComboPopup(view->parentWidget()) &&
+      isAttached(view->parentWidget()))
+    return view->parentWidget();
   return receiver;
 }
 
@@ -183,6 +190,13 @@ void SkinEngine::setUpFamily(QWidget* widget, AttachedWidget& record) {
       prop::set(widget, prop::kMouseFlag, 0);
       prop::set(widget, prop::kOldState, kNormal);
       break;
+    case SkinFamily::ComboList:
+      if (auto* view = widget->findChild<QAbstractItemView*>()) {
+        record.viewport = view->viewport();
+        record.viewport->installEventFilter(filter_);
+        record.viewport->update();
+      }
+      break;
     case SkinFamily::Header:
       prop::set(widget, prop::kMouseFlag, 0);
       prop::set(widget, prop::kHdIndex, -1);
@@ -242,6 +256,12 @@ void SkinEngine::tearDownFamily(QWidget* widget, AttachedWidget& record) {
         prop::remove(widget, name);
       if (record.viewport && !isAttached(record.viewport))
         record.viewport->removeEventFilter(filter_);
+      break;
+    case SkinFamily::ComboList:
+      if (record.viewport && !isAttached(record.viewport)) {
+        record.viewport->removeEventFilter(filter_);
+        record.viewport->update();
+      }
       break;
     default:
       break;

@@ -32,7 +32,7 @@ struct AttachedWidget {
   std::unique_ptr<ButtonFace> face;  // push buttons
   QHash<int, int>
       drawnItems;  // header items drawn in a state of their own since the last full paint
-  QPointer<QWidget> viewport;  // a header's viewport, which receives its mouse
+  QPointer<QWidget> viewport;  // a header's viewport (its mouse), a combo list's (its ring)
   bool leaveArmed = false;     // a Leave is awaited, as mouse-leave tracking would deliver it
 };
 
@@ -61,8 +61,8 @@ class SkinEngine {
   AttachedWidget* record(const QWidget* widget) const;
   // The style the widget had before; the application's for anything else.
   QStyle* previousStyle(const QWidget* widget) const;
-  // The widget whose state an event of `receiver` concerns: a header for its
-  // viewport, the receiver itself otherwise.
+  // The widget whose state an event of `receiver` concerns: a header or an
+  // open combo list for its view's viewport, the receiver itself otherwise.
   QWidget* skinTarget(QWidget* receiver) const;
 
   // A widget's non-window descendants, parents before children.

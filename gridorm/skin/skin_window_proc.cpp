@@ -3,11 +3,14 @@
 // would without the skin), then changes the control's skin state and
 // repaints it; paints themselves are left to the widget, which paints through
 // the skin style.
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QTimerEvent>
 
@@ -306,6 +309,18 @@ void comboInput(const Message& m, AttachedWidget& record) {
   }
 }
 
+// The text part of an editable combo box is a window of its own: the pointer
+// going into it leaves the combo box, whose drop button is hot no more.
+void textPartEntered(QWidget* field, SkinEngine& engine, QEvent* event) {
+  auto* combo = qobject_cast<QComboBox*>(field->parentWidget());
+  AttachedWidget* record = engine.record(combo);
+  if (record == nullptr || record->family != SkinFamily::Combo || combo->lineEdit() != field)
+    return;
+  set(combo, prop::kMouseFlag, 0);
+  record->leaveArmed = false;
+  drawDropButton({combo, combo, event, Input::Leave, engine}, kNormal, false);
+}
+
 // ---- headers ---------------------------------------------------------------
 
 void drawItem(const Message& m, AttachedWidget& record, int index, int state) {
@@ -397,6 +412,25 @@ void paint(QWidget* target, AttachedWidget& record, SkinEngine& engine) {
   if (!engine.paintIsQuiet(target)) windowRepaint(target, record, engine);
 }
 
+// QAbstractScrollArea paints its viewport through a handler of its own.
+struct ViewportAccess : QAbstractScrollArea {
+  using QAbstractScrollArea::viewportEvent;
+};
+
+// An open combo list's rows, then the white ring inside the list's frame line
+// over them: the view covers the ring's place, and the ring is to show.
+void paintListRows(QWidget* list, QWidget* viewport, QEvent* event) {
+  auto* view = static_cast<QAbstractScrollArea*>(viewport->parentWidget());
+  bool (QAbstractScrollArea::*viewportEvent)(QEvent*) = &ViewportAccess::viewportEvent;
+  (view->*viewportEvent)(event);
+  const QRect ring = QRect(QPoint(0, 0), list->size())
+                         .adjusted(kFrameWidth, kFrameWidth, -kFrameWidth, -kFrameWidth)
+                         .translated(-viewport->mapTo(list, QPoint(0, 0)));
+  QPainter painter(viewport);
+  painter.setPen(colour::toQColor(kWhite));
+  painter.drawRect(ring.adjusted(0, 0, -1, -1));
+}
+
 void resized(QWidget* target, AttachedWidget& record, SkinEngine& engine) {
   if (record.family != SkinFamily::Button) return;
   if (record.face && engine.bitmaps())
@@ -445,6 +479,10 @@ bool SkinWindowProc(QWidget* window, QEvent* event) {
   const Message message{window, target, event, inputOf(event), engine};
   switch (event->type()) {
     case QEvent::Paint:
+      if (record->family == SkinFamily::ComboList && target != window) {
+        paintListRows(target, window, event);
+        return true;
+      }
       paint(target, *record, engine);
       return false;
     case QEvent::Resize:
@@ -467,6 +505,9 @@ bool SkinWindowProc(QWidget* window, QEvent* event) {
       return false;
     case QEvent::Timer:
       return record->family == SkinFamily::Button && buttonTimer(message, *record);
+    case QEvent::Enter:
+      textPartEntered(window, engine, event);
+      return false;
     default:
       break;
   }

@@ -190,9 +190,13 @@ bool sunkenFrame(const SkinPaint& paint) {
 bool lineEditPanel(const SkinPaint& paint) {
   const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(paint.option);
   if (frame == nullptr) return false;
-  paint.previous.drawPrimitive(QStyle::PE_PanelLineEdit, frame, paint.painter, paint.widget);
-  if (frame->lineWidth > 0)
-    flatFrame(paint, frame->lineWidth, colour::fromQColor(frame->palette.color(QPalette::Base)));
+  // A frameless field (a combo box's) is the previous style's.
+  if (frame->lineWidth <= 0) return false;
+  // The whole panel is the skin's: the field's background to the frame line,
+  // with none of the previous style's shadows or rounded corners inside it.
+  const QColor base = frame->palette.color(QPalette::Base);
+  paint.painter->fillRect(frame->rect, base);
+  flatFrame(paint, frame->lineWidth, colour::fromQColor(base));
   return true;
 }
 

@@ -2,6 +2,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 #include "common/drag_window.h"
 
@@ -11,8 +12,9 @@ class TstDragWindow : public QObject {
   Q_OBJECT
 
  private slots:
-  // The pointer goes down at (20, 20) over a child at (10, 10), unless the
-  // button is already up; a script moves it and lets go while DragWindow runs.
+  // The pointer goes down at (20, 20) over a child at (10, 10) of a window of
+  // 200 x 150, unless the button is already up; a script moves it and lets go
+  // while DragWindow runs.
   void followsThePointerUntilReleased_data() {
     QTest::addColumn<bool>("pressed");
     QTest::addColumn<Points>("moves");
@@ -21,6 +23,10 @@ class TstDragWindow : public QObject {
     QTest::newRow("drag") << true << Points{{30, 25}, {100, 40}, {5, 2}} << false;
     QTest::newRow("deleted while dragged") << true << Points{{30, 25}} << true;
     QTest::newRow("button already up") << false << Points{{30, 25}} << false;
+    // The pointer is held to the window's client area: the pressed point of
+    // the child stays in it, so the child can always be taken again.
+    QTest::newRow("released far outside") << true << Points{{2000, 1500}} << false;
+    QTest::newRow("out past the top left") << true << Points{{-300, 60}, {40, -50}} << false;
   }
   void followsThePointerUntilReleased() {
     QFETCH(bool, pressed);
@@ -29,6 +35,7 @@ class TstDragWindow : public QObject {
     QWidget window;
     QPointer<QWidget> child = new QWidget(&window);
     child->move(10, 10);
+    window.resize(200, 150);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QWindow* handle = window.windowHandle();
@@ -43,7 +50,8 @@ class TstDragWindow : public QObject {
       QTest::mouseRelease(handle, Qt::LeftButton, {}, {20, 20});
     });
     DragWindow(child);
-    for (QPoint at : moves) expected << at - QPoint(10, 10);
+    for (QPoint at : moves)
+      expected << QPoint(std::clamp(at.x(), 0, 199), std::clamp(at.y(), 0, 149)) - QPoint(10, 10);
     QCOMPARE(seen, pressed ? expected : Points());  // returned only once the script ran
   }
 };

@@ -1,3 +1,5 @@
+#include <QFontInfo>
+#include <QGuiApplication>
 #include <QTest>
 
 #include "common/font_list.h"
@@ -12,6 +14,37 @@ class TstFontList : public QObject {
     QCOMPARE(fonts::everySecondName(names), QStringList({"0", "2", "4", "6"}));
     QCOMPARE(fonts::preselectedFontIndex(33), 32);
     QCOMPARE(fonts::preselectedFontIndex(32), 0);  // too short for entry 32: the first
+  }
+
+  // Families shipped by two foundries come tagged with them; a list offers
+  // each family once, by the name a user knows, and that name draws an
+  // installed face (a generic name such as "Monospace" the face behind it).
+  void plainNamesThatDraw_data() {
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("foundry tags") << QStringList{"C059 [UKWN]",        "Nimbus Sans [urw]",
+                                                 "Nimbus Sans [UKWN]", "DejaVu Sans",
+                                                 "Nimbus Sans Narrow", "DejaVu Sans [ghost]"}
+                                  << QStringList{"C059", "Nimbus Sans", "DejaVu Sans",
+                                                 "Nimbus Sans Narrow"};
+    QTest::newRow("this system") << QStringList() << QStringList();
+  }
+  void plainNamesThatDraw() {
+    QFETCH(QStringList, listed);
+    QFETCH(QStringList, offered);
+    const bool system = listed.isEmpty();
+    const QStringList names =
+        system ? SystemFontCatalogue().families() : fonts::plainFamilies(listed);
+    if (!system) QCOMPARE(names, offered);
+    QVERIFY(!names.isEmpty());
+    for (const QString& name : names) {
+      QVERIFY2(!name.contains('['), qPrintable(name));
+      QCOMPARE(names.count(name), 1);
+      QCOMPARE(fonts::drawableFamily(name + " [UKWN]"), name);
+      if (system)
+        QVERIFY2(names.contains(QFontInfo(QFont(fonts::drawableFamily(name))).family()),
+                 qPrintable(name));
+    }
   }
 };
 

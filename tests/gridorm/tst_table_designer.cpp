@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 
 #include "common/colour_swatch.h"
@@ -48,6 +50,23 @@ QString runs(const QImage& image, int index, bool row, QRgb ink) {
   }
   return found.join(' ');
 }
+
+// How many separate runs of pixels clearly darker than white lie along a row
+// (or a column) of `image`, from `first` to `last`.
+int darkRuns(const QImage& image, int index, bool row, int first, int last) {
+  int count = 0;
+  for (int i = first, inRun = 0; i <= last; ++i) {
+    const int dark = qGreen(row ? image.pixel(i, index) : image.pixel(index, i)) < 224;
+    count += dark && !inRun;
+    inRun = dark;
+  }
+  return count;
+}
+
+// Reaches QScrollBar's protected option, with no cast to a type it is not.
+struct ScrollBarAccess : QScrollBar {
+  using QScrollBar::initStyleOption;
+};
 
 bool inkedNear(const QImage& image, QRect area, QRgb ink) {
   for (int y = area.top(); y <= area.bottom(); ++y)
@@ -115,28 +134,160 @@ class TstTableDesigner : public QObject {
   void opens() {
     Form1& f = *form_;
     // clang-format off
-    const auto at = [](QWidget* w) {
-      return QString("%1,%2 %3x%4%5").arg(w->x()).arg(w->y()).arg(w->width()).arg(w->height())
-          .arg(w->isVisible() ? "" : " hidden");
-    };
     const auto hex = [](ColourRef c) { return QString::number(c, 16); };
     const QStringList state = {
-        f.windowTitle(), f.palette().window().color().name(), at(&f), at(f.Frame1),
-        f.Frame1->palette().window().color().name(), at(f.Picture1), at(f.HScroll), at(f.VScroll),
-        at(f.Command1), f.Label22->text(), f.Label23->text(), f.cbofontsize->currentText(),
+        f.windowTitle(), f.palette().window().color().name(), f.Frame1->palette().window().color().name(),
+        f.Label22->text(), f.Label23->text(), f.cbofontsize->currentText(),
         f.cbofontsize->itemText(16), f.cbofontstyle->currentText(), f.Picture1->font().bold() ? "bold" : "",
-        f.Combo1->currentText(), f.Combo1->itemText(11), editor(), at(f.Text7), at(f.Picture2),
-        at(f.Frame2), hex(f.Label1->BackColor()), hex(f.Label4->BackColor()), hex(f.Label24->BackColor())};
+        f.Combo1->currentText(), f.Combo1->itemText(11), editor(), f.Picture2->isVisible() ? "" : "hidden",
+        f.Frame2->isVisible() ? "" : "hidden", hex(f.Label1->BackColor()), hex(f.Label4->BackColor()),
+        hex(f.Label24->BackColor())};
     QCOMPARE(state.join(" | "),
-        "Gridorm2.0 | #004040 | 0,0 976x624 | 0,0 984x99 | #7cbcf5 | 4,103 951x471 | 0,610 957x14 "
-        "| 962,0 14x605 | 956,604 21x21 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12 "
-        "| 70 70 1920 520 | 7,7 128x35 | 744,30 190x128 hidden | 715,100 229x495 hidden | 8130b1 "
-        "| ff0000 | 80000009");
+        "Gridorm2.0 | #004040 | #7cbcf5 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12 "
+        "| 70 70 1920 520 | hidden | hidden | 8130b1 | ff0000 | 80000009");
     // clang-format on
     QStringList names;  // each control found by its own name
     for (const QWidget* w : f.findChildren<QWidget*>(QRegularExpression("^[A-Zct]")))
       names << w->objectName();
     QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
+    // The canvas's sunken edge is a flat line with the canvas's own white inside it.
+    const QImage edge = f.Picture1->grab().toImage();
+    QCOMPARE(QString("%1 %2").arg(edge.pixel(0, 200), 0, 16).arg(edge.pixel(1, 200), 0, 16),
+             "ff54a5d5 ffffffff");
+  }
+
+  // Where the window puts each described control, from the described twips
+  // (15 to a pixel; each value rounded on its own), and that it is there on
+  // screen, on top; for bars, their ranges, steps and start values.
+  void describedControls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("place");  // in the window; none where the place is ours to choose
+    QTest::addColumn<QString>("shownBy");
+    QTest::addColumn<QString>("bar");  // minimum-maximum[/small/large]=value
+    const auto tw = [](int x, int y, int w, int h) {
+      return QRect(qRound(x / 15.0), qRound(y / 15.0), qRound(w / 15.0), qRound(h / 15.0));
+    };
+    // The client is 14640 x 9360 twips; the window outside it 14760 x 9870.
+    const int e = 15 * QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QString pan = "1-32767/20/1500=1";
+    // clang-format off
+    QTest::newRow("Frame1") << "Frame1" << tw(0, 0, 14760, 1485) << "" << "";
+    QTest::newRow("Picture1") << "Picture1" << tw(59, 1549, 14265, 7065) << "" << "";
+    QTest::newRow("Text7 in the canvas's border") << "Text7" << QRect(11, 110, 128, 35) << "" << "";
+    QTest::newRow("HScroll") << "HScroll" << tw(0, 9360 - e, 14760 - 400, e) << "" << pan;
+    QTest::newRow("VScroll") << "VScroll" << tw(14640 - e, 0, e, 9870 - 800) << "" << pan;
+    QTest::newRow("HScroll1") << "HScroll1" << QRect() << "" << "10-32767=14265";
+    QTest::newRow("HScroll2") << "HScroll2" << QRect() << "" << "10-32767=7065";
+    QTest::newRow("Command1") << "Command1" << tw(14760 - 315 - 100, 9870 - 315 - 500, 315, 315) << "" << "";
+    QTest::newRow("Picture2") << "Picture2" << tw(11160, 450, 2850, 1920) << "Option1(1)" << "";
+    QTest::newRow("Frame2") << "Frame2" << tw(14760 - 3435 - 600, 1500, 3435, 7425) << "Command12" << "";
+    QTest::newRow("Image1(0)") << "Image1(0)" << tw(10725 + 90, 1500 + 300, 1665, 1095) << "Command12" << "";
+    QTest::newRow("Image1(5)") << "Image1(5)" << tw(10725 + 90, 1500 + 5850, 1665, 1095) << "Command12" << "";
+    QTest::newRow("Image1(6)") << "Image1(6)" << tw(10725 + 1740, 1500 + 300, 1665, 1095) << "Command12" << "";
+    QTest::newRow("Image1(11)") << "Image1(11)" << tw(10725 + 1740, 1500 + 5850, 1665, 1095) << "Command12" << "";
+    QTest::newRow("Command13(6)") << "Command13(6)" << tw(12465 + 390, 1800 + 780, 885, 285) << "Command12" << "";
+    // clang-format on
+  }
+  void describedControls() {
+    QFETCH(QString, name);
+    QFETCH(QRect, place);
+    QFETCH(QString, shownBy);
+    QFETCH(QString, bar);
+    if (!shownBy.isEmpty()) click(shownBy);
+    auto* control = form_->findChild<QWidget*>(name);
+    QVERIFY(control != nullptr);
+    const QRect shown(control->mapTo(form_.get(), QPoint(0, 0)), control->size());
+    if (!place.isNull()) QCOMPARE(shown, place);
+    QWidget* top = form_->childAt(shown.center());
+    QVERIFY2(top == control || control->isAncestorOf(top), qPrintable(name + " is covered"));
+    // The size bars' steps are ours to choose; the panning bars' are described.
+    if (auto* s = qobject_cast<QScrollBar*>(control))
+      QCOMPARE(QString("%1-%2").arg(s->minimum()).arg(s->maximum()) +
+                   (bar.contains('/') ? QString("/%1/%2").arg(s->singleStep()).arg(s->pageStep())
+                                      : QString()) +
+                   QString("=%1").arg(s->value()),
+               bar);
+  }
+
+  // Every part of both panning bars can be seen and clicked: the pointer goes
+  // to the window, which hands each press to whatever lies on top there.
+  void panningBarsEndToEnd_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("window");
+    QTest::newRow("right-hand bar") << "VScroll" << QSize();
+    QTest::newRow("right-hand bar, resized") << "VScroll" << QSize(700, 420);
+    QTest::newRow("bottom bar, resized") << "HScroll" << QSize(700, 420);
+  }
+  void panningBarsEndToEnd() {
+    QFETCH(QString, name);
+    QFETCH(QSize, window);
+    if (window.isValid()) {
+      form_->resize(window);
+      QTRY_COMPARE(form_->size(), window);
+    }
+    auto* bar = form_->findChild<QScrollBar*>(name);
+    const QRect place = bar->geometry();
+    const bool vertical = bar->orientation() == Qt::Vertical;
+    const int length = vertical ? place.height() : place.width();
+    for (int i = 0; i < length; ++i) {  // nothing lies over any part of it
+      const QPoint at = place.topLeft() +
+                        (vertical ? QPoint(place.width() / 2, i) : QPoint(i, place.height() / 2));
+      QVERIFY2(form_->childAt(at) == bar, qPrintable(QString("covered at %1").arg(i)));
+    }
+    const auto canvasAt = [&] { return vertical ? form_->Picture1->y() : form_->Picture1->x(); };
+    const int start = canvasAt();
+    const auto part = [&](QStyle::SubControl sub) {
+      QStyleOptionSlider option;
+      void (QScrollBar::*init)(QStyleOptionSlider*) const = &ScrollBarAccess::initStyleOption;
+      (bar->*init)(&option);
+      return bar->style()
+          ->subControlRect(QStyle::CC_ScrollBar, &option, sub, bar)
+          .translated(place.topLeft());
+    };
+    QWindow* handle = form_->windowHandle();
+    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddPage).center());
+    QVERIFY2(bar->value() > 1 && canvasAt() < start, "the groove scrolls the canvas on");
+    // The slider, taken and pushed back past the top (or left) end.
+    const QPoint slider = part(QStyle::SC_ScrollBarSlider).center();
+    QTest::mousePress(handle, Qt::LeftButton, {}, slider);
+    QTest::mouseMove(handle, vertical ? QPoint(slider.x(), 0) : QPoint(0, slider.y()));
+    QTest::mouseRelease(handle, Qt::LeftButton, {},
+                        vertical ? QPoint(slider.x(), 0) : QPoint(0, slider.y()));
+    QCOMPARE(QString("%1 %2").arg(bar->value()).arg(canvasAt()), QString("1 %1").arg(start));
+    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddLine).center());
+    QCOMPARE(bar->value(), 21);
+    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarSubLine).center());
+    QCOMPARE(QString("%1 %2").arg(bar->value()).arg(canvasAt()), QString("1 %1").arg(start));
+  }
+
+  // An editable list takes exactly what is typed into it (focused, as a user
+  // types): its entries are offered, never filled in, and the next drawing
+  // reads what was typed.
+  void typedNumbersStayAsTyped_data() {
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("size 3, not 32") << "cbofontsize"
+                                    << "3";
+    QTest::newRow("size 1, not 12") << "cbofontsize"
+                                    << "1";
+    QTest::newRow("line width 3") << "Combo1"
+                                  << "3";
+  }
+  void typedNumbersStayAsTyped() {
+    QFETCH(QString, list);
+    QFETCH(QString, typed);
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    auto* box = form_->findChild<QComboBox*>(list);
+    QTest::mouseClick(box->lineEdit(), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), box);  // the box passes its keys on to its text
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), typed);
+    QCOMPARE(box->currentText(), typed);
+    type(form_->Text7, "a");
+    click(list == "Combo1" ? "Command2" : "Command9");
+    QCOMPARE(list == "Combo1" ? form_->Picture1->DrawWidth() : form_->Picture1->font().pointSizeF(),
+             typed.toDouble());
   }
 
   void fontLists_data() {
@@ -161,7 +312,12 @@ class TstTableDesigner : public QObject {
     QCOMPARE(runs(image, 300, false, kRuleColour), kRows);
     QCOMPARE(runs(image, 134, false, kRuleColour), "0+402");  // a vertical rule, end to end
     QCOMPARE(editor(), "70 70 1920 520");
-    QVERIFY2(!form_->Image1[0]->pixmap().isNull(), "the drawing is filed in slot 0");
+    // The drawing is filed in slot 0, whose thumbnail shows every rule (a
+    // 2-pixel rule stays a line at a ninth of its size).
+    const QImage thumbnail = form_->Image1[0]->grab().toImage();
+    const QRect inner = form_->Image1[0]->contentsRect();
+    QCOMPARE(darkRuns(thumbnail, inner.top() + 3, true, inner.left(), inner.right()), 6);
+    QCOMPARE(darkRuns(thumbnail, inner.left() + 7, false, inner.top(), inner.bottom()), 11);
     // A new line colour redraws every rule over the old ones.
     dialogs_->answerColour(QColor(0, 255, 0));
     click("Label1");
@@ -193,30 +349,43 @@ class TstTableDesigner : public QObject {
     QVERIFY2(dialogs_->messages().isEmpty(), "no message");
   }
 
-  // clang-format off
   void textThatWritesNothing_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("size");
-    QTest::addColumn<int>("messages");  // one from the button, one from the canvas
-    QTest::newRow("blanks only") << "   " << "20" << 2;
-    QTest::newRow("size not a number") << "a" << "abc" << 0;
-    QTest::newRow("size 0") << "a" << "0" << 0;
+    QTest::newRow("blanks only") << "   ";
+    QTest::newRow("nothing") << "";
   }
-  // clang-format on
   void textThatWritesNothing() {
     QFETCH(QString, text);
-    QFETCH(QString, size);
     type(form_->Text7, text);
-    type(form_->cbofontsize->lineEdit(), size);
     const QImage before = canvas();
     click("Command9");
     click("Option1(1)");
     clickCanvas({300, 200});
     QVERIFY2(imageDifference(canvas(), before).isEmpty(), "nothing written");
     QCOMPARE(editor(), "70 70 1920 520");
-    QTEST(int(dialogs_->messages().size()), "messages");
+    QCOMPARE(dialogs_->messages().size(), 2);  // one from the button, one from the canvas
     for (const MessageRequest& m : dialogs_->messages())
       QCOMPARE(m.title + ": " + m.text, "Error now Text entered: Please enter in some text first");
+  }
+
+  // A size the canvas cannot take is a failing statement, skipped: the text
+  // goes out at the size in force and the editor moves on.
+  void unusableSizesAreSkipped_data() {
+    QTest::addColumn<QString>("size");
+    QTest::newRow("beyond the largest") << "3000";
+    QTest::newRow("not a number") << "abc";
+    QTest::newRow("0") << "0";
+  }
+  void unusableSizesAreSkipped() {
+    QFETCH(QString, size);
+    type(form_->Text7, "a");
+    click("Command9");  // at 20 points, into the first cell
+    type(form_->cbofontsize->lineEdit(), size);
+    click("Command9");
+    QCOMPARE(editor(), "70 1270 1920 520");
+    const QImage image = canvas();  // the cells' tops: 70 and 670 twips, 40 pixels apart
+    QVERIFY2(inkedNear(image, {5, 5, 30, 35}, kBlue), "the first letter");
+    QVERIFY2(image.copy(0, 40, 130, 40) == image.copy(0, 0, 130, 40), "the same letter below");
   }
 
   void stylesAndPasteModes() {
@@ -238,22 +407,29 @@ class TstTableDesigner : public QObject {
 
   void stampsTheTexture_data() {
     QTest::addColumn<bool>("pickMask");
-    QTest::newRow("mask picked from the corner") << true;
-    QTest::newRow("mask at its start value") << false;
+    QTest::addColumn<QPoint>("drag");
+    QTest::newRow("mask picked from the corner") << true << QPoint(30, 20);
+    QTest::newRow("mask at its start value") << false << QPoint();
+    QTest::newRow("dragged out and let go far outside") << true << QPoint(3000, 2000);
   }
   void stampsTheTexture() {
     QFETCH(bool, pickMask);
+    QFETCH(QPoint, drag);
     click("Option1(0)");
     PictureBox* preview = form_->Picture2;
     const QPoint corner = preview->contentsRect().topLeft(), start = preview->pos();
     if (pickMask) {  // the press drags the preview until the button goes up
       QCursor::setPos(preview->mapToGlobal(corner));
       QTimer::singleShot(0, this, [&] {
-        QTest::mouseMove(preview, corner + QPoint(30, 20));
-        QTest::mouseRelease(preview, Qt::LeftButton, {}, corner + QPoint(30, 20));
+        QTest::mouseMove(preview, corner + drag);
+        QTest::mouseRelease(preview, Qt::LeftButton, {}, corner + drag);
       });
       QTest::mousePress(preview, Qt::LeftButton, {}, corner);
-      QCOMPARE(preview->pos(), start + QPoint(30, 20));
+      // Wherever it was let go, the point it was taken by is in the window,
+      // on top, to be taken again.
+      const QPoint taken = preview->mapTo(form_.get(), corner);
+      QCOMPARE(form_->childAt(taken), preview);
+      if (form_->rect().contains(start + corner + drag)) QCOMPARE(preview->pos(), start + drag);
     }
     const QImage texture(":/assets/gridorm/texture.png");
     const ColourRef mask = colour::fromPixel(texture.pixel(0, 0));
@@ -367,9 +543,25 @@ class TstTableDesigner : public QObject {
   }
 
   void canvasSizeAndPanning() {
+    click("Command2");
+    const QImage table = canvas();
+    // A smaller picture hides the table's far part; saved, it is what is seen.
+    form_->HScroll1->setValue(3000);
+    form_->HScroll2->setValue(1500);
+    dialogs_->answerSave(dir_->filePath("small.bmp"));
+    click("Command4");
+    QCOMPARE(QImage(dir_->filePath("small.bmp")).size(), QSize(196, 96));  // inside the border
     form_->HScroll1->setValue(20000);
+    form_->HScroll2->setValue(7065);
     QCOMPARE(QString("%1 %2").arg(form_->Picture1->width()).arg(form_->Label22->text()),
              "1333 20000");
+    QVERIFY2(imageDifference(canvas().copy(table.rect()), table).isEmpty(), "the table is back");
+    QCOMPARE(runs(canvas(), 20, true, kWhite).section(' ', -1), "668+661");  // white beyond it
+    // Once cleared, nothing hidden comes back.
+    form_->HScroll1->setValue(3000);
+    click("Command3");
+    form_->HScroll1->setValue(14265);
+    QCOMPARE(runs(canvas(), 20, true, kWhite), "0+947");
     form_->HScroll->setValue(1001);
     QCOMPARE(form_->Picture1->pos(), QPoint(-63, 103));  // 60 - 1001 twips
   }

@@ -1,4 +1,6 @@
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QTest>
 
 #include "gridorm/skin/button_face.h"
@@ -84,17 +86,73 @@ class TstSkinDrawing : public QObject {
     }
   }
 
+  // A caption beside an icon is cut only when it does not fit: the file
+  // dialog's "Open" reads "Open", not "Op…". Its ink is that of the same
+  // caption drawn with all the room in the world (an elided one has far less).
+  void captionsBesideIconsAreWhole_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("points");
+    QTest::newRow("Open") << "Open" << 9.0;
+    QTest::newRow("&Open") << "&Open" << 9.0;
+    QTest::newRow("Save") << "Save" << 9.0;
+    QTest::newRow("Cancel") << "Cancel" << 10.0;
+  }
+  void captionsBesideIconsAreWhole() {
+    QFETCH(QString, text);
+    QFETCH(double, points);
+    QFont font;
+    font.setPointSizeF(points);
+    QPixmap clear(16, 16);  // an icon that takes room and shows nothing
+    clear.fill(Qt::transparent);
+    const auto ink = [&](int width, bool icon) {
+      ButtonLook look{{width, 26}, text, font, false, {}, {}};
+      if (icon) {
+        look.icon = QIcon(clear);
+        look.iconSize = QSize(16, 16);
+      }
+      const QImage with = ButtonStateImage(*skin_, look, kNormal);
+      look.text.clear();
+      const QImage without = ButtonStateImage(*skin_, look, kNormal);
+      qint64 sum = 0;
+      for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+          sum += std::abs(qGray(with.pixel(x, y)) - qGray(without.pixel(x, y)));
+      return sum;
+    };
+    const double share = double(ink(80, true)) / double(ink(400, false));
+    QVERIFY2(share > 0.9 && share < 1.1, qPrintable(QString::number(share)));
+  }
+
   // clang-format off
   void bitmapsCarryTheQuotedColours_data() {
     QTest::addColumn<QString>("where");  // surface, x, y
     QTest::addColumn<uint>("colour");
+    // Each cell at its corners and the middles of its edges, and where a
+    // colour is quoted for a cell's inside, there.
     const std::pair<const char*, ColourRef> pixels[] = {
         {"button 3 0", 0x00D58F1B}, {"button 0 0", 0x00F9E1BF}, {"button 3 83", 0x00E8C387},
-        {"combo 8 0", 0x005F5519}, {"combo 4 9", 0x00D1A04E}, {"combo 11 7", 0x00ACA584},
-        {"combo 10 3", kKey}, {"mark 4 12", 0x0010A445}, {"mark 13 12", 0x0086D1A0},
-        {"mark 4 20", 0x0012A847}, {"mark 13 20", 0x0088D3A3}, {"mark 0 9", kKey}, {"box 0 0", kKey},
-        {"box 0 6", 0x00D2A683}, {"box 6 6", kWhite}, {"box 0 32", 0x00C18964},
-        {"box 0 45", 0x00E8D2C1}, {"header 1 19", 0x00F2DAC0}, {"header 6 5", 0x00FAC25E}};
+        {"button 6 20", 0x00F9E1BF}, {"button 0 31", 0x00D58F1B}, {"button 0 42", 0x00F9E1BF},
+        {"button 6 52", 0x00D58F1B}, {"button 3 62", 0x00D58F1B}, {"button 0 73", 0x00E8C387},
+        {"button 3 1", kWhite}, {"button 3 3", 0x00FCF8F1}, {"button 3 19", 0x00EAD0B1},
+        {"button 3 22", 0x00FCEED2}, {"button 3 40", 0x00F2D4A7}, {"button 3 43", 0x00F3D49F},
+        {"button 3 61", 0x00FDEAC3}, {"button 3 64", 0x00FBF7F2}, {"button 3 82", 0x00F3E3D2},
+        {"combo 8 0", 0x005F5519}, {"combo 14 0", 0x005F5519}, {"combo 11 3", 0x005F5519},
+        {"combo 4 9", 0x00D1A04E}, {"combo 0 0", 0x00D1A04E}, {"combo 0 17", 0x00D1A04E},
+        {"combo 4 17", 0x00D1A04E}, {"combo 2 0", 0x00FFF9E8}, {"combo 6 0", 0x00F3E1BE},
+        {"combo 6 17", 0x00FEF8E6}, {"combo 8 4", 0x00ACA584}, {"combo 11 7", 0x00ACA584},
+        {"combo 10 3", kKey}, {"combo 8 7", kKey}, {"combo 14 17", kKey},
+        {"mark 0 0", kKey}, {"mark 4 4", 0x0013A948}, {"mark 13 4", 0x0087D3A2},
+        {"mark 4 12", 0x0010A445}, {"mark 13 12", 0x0086D1A0}, {"mark 2 18", kKey},
+        {"mark 4 20", 0x0012A847}, {"mark 13 20", 0x0088D3A3}, {"mark 0 9", kKey},
+        {"mark 17 23", kKey}, {"box 0 0", kKey}, {"box 12 12", kKey}, {"box 0 13", kKey},
+        {"box 12 51", kKey}, {"box 0 6", 0x00D2A683}, {"box 6 0", 0x00D2A683},
+        {"box 0 19", 0x00D2A683}, {"box 12 19", 0x00D2A683}, {"box 6 6", kWhite},
+        {"box 0 32", 0x00C18964}, {"box 6 38", 0x00C18964}, {"box 0 45", 0x00E8D2C1},
+        {"box 6 45", kWhite}, {"header 1 19", 0x00F2DAC0}, {"header 0 19", 0x00F2DAC0},
+        {"header 4 19", 0x00F2DAC0}, {"header 8 19", 0x00F2DAC0}, {"header 1 0", 0x00FEF5EA},
+        {"header 1 18", 0x00F6E5D3}, {"header 4 0", 0x00FEEED3}, {"header 4 18", 0x00FDE0AE},
+        {"header 7 0", 0x00FBD797}, {"header 7 18", 0x00FFE8B3}, {"header 3 10", 0x00FAC25E},
+        {"header 6 5", 0x00FAC25E}};
     for (const auto& [where, c] : pixels) QTest::newRow(where) << QString(where) << uint(c);
   }
   // clang-format on

@@ -60,14 +60,18 @@ QString stateOf(const QWidget* w) {
          properties.join(' ');
 }
 
-// Which of a push button's state images the window shows: "0".."3", or "blend".
+// Which of a push button's state images the window shows: "0".."3", the
+// pressed image with the hot one blended over it at 140 ("2+1@140"), or "blend".
 QString faceOf(const QPushButton* button) {
   const QRect inner = button->rect().adjusted(1, 1, -1, -1);  // inside the rounded corners
+  const QImage shown = onScreen(button).copy(inner);
   for (int state = 0; state < 4; ++state)
-    if (ButtonStateImage(*SkinSurfaces(), lookOf(*button), state).copy(inner) ==
-        onScreen(button).copy(inner))
+    if (ButtonStateImage(*SkinSurfaces(), lookOf(*button), state).copy(inner) == shown)
       return QString::number(state);
-  return "blend";
+  ButtonFace face;
+  face.render(*SkinSurfaces(), lookOf(*button), kPressed);
+  face.blend(kHot, kLeaveOpacity);
+  return face.face().copy(inner) == shown ? "2+1@140" : "blend";
 }
 
 }  // namespace
@@ -79,6 +83,7 @@ class TstSkinner : public QObject {
   QPushButton* button_ = nullptr;
   TickGate gate_;
   int moves_ = 0;
+  int clicks_ = 0;
 
   template <typename W>
   W* add(W* w, QRect geometry, const char* name = "") {
@@ -104,10 +109,12 @@ class TstSkinner : public QObject {
   }
 
   // "move:NAME" "press:NAME" "release:NAME" (NAME defaults to the button),
-  // "pressarrow" / "pressedge" (on a combo's drop button / its frame),
-  // "shift" (moves it), "off" (the pointer to the form), "dragoff", "space",
-  // "unspace", "tickN", "settle" (ticks until the fade ends), "paint",
-  // "disable", "enable", "focus", "rename", "hide" (a combo box's list).
+  // "pressarrow" / "pressedge" / "movearrow" / "movetext" (on a combo's drop
+  // button / its frame / its text part), "shift" (moves it), "off" (the
+  // pointer to the form), "dragoff", "releaseoff" (on the form), "space",
+  // "unspace", "tickN", "settle" (ticks until the fade ends), "real" (the
+  // fade's own 15 ms timer, until it stops), "paint", "disable", "enable",
+  // "focus", "rename", "hide" (a combo box's list).
   void play(const QString& script) {
     for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
       const QString verb = step.section(':', 0, 0);
@@ -119,6 +126,11 @@ class TstSkinner : public QObject {
       if (verb == "release") QTest::mouseRelease(w, Qt::LeftButton, {}, centre);
       if (verb == "pressarrow") QTest::mousePress(w, Qt::LeftButton, {}, {w->width() - 8, 12});
       if (verb == "pressedge") QTest::mousePress(w, Qt::LeftButton, {}, {1, 12});
+      if (verb == "movearrow") QTest::mouseMove(w, {w->width() - 8, 12});
+      if (verb == "movetext")
+        QTest::mouseMove(w, static_cast<QComboBox*>(w)->lineEdit()->geometry().center());
+      if (verb == "releaseoff")
+        QTest::mouseRelease(form_.get(), Qt::LeftButton, {}, QPoint(2, form_->height() - 2));
       if (verb == "shift") w->move(w->pos() + QPoint(0, 1));
       if (verb == "resize") w->resize(w->size() + QSize(-4, 10));
       if (verb == "off") QTest::mouseMove(form_.get(), QPoint(2, form_->height() - 2));
@@ -127,6 +139,11 @@ class TstSkinner : public QObject {
       if (verb == "unspace") QTest::keyRelease(w, Qt::Key_Space);
       for (int i = 0; verb.startsWith("tick") && i < verb.mid(4).toInt(); ++i) tick();
       for (int i = 0; verb == "settle" && i < 200 && prop(button_, "TIMERID") != 0; ++i) tick();
+      if (verb == "real") {
+        gate_.open = true;
+        QTRY_COMPARE_WITH_TIMEOUT(prop(button_, "TIMERID"), 0, 10000);
+        gate_.open = false;
+      }
       if (verb == "paint") w->repaint();
       if (verb == "disable" || verb == "enable") w->setEnabled(verb == "enable");
       if (verb == "focus") w->setFocus();
@@ -142,6 +159,8 @@ class TstSkinner : public QObject {
     form_->resize(420, 320);
     // The project's own button, red: the skin reaches it through the style all the same.
     button_ = add(new FaceButton("确定"), {10, 10, 90, 28});
+    clicks_ = 0;
+    connect(button_, &QPushButton::clicked, this, [this] { ++clicks_; });
     static_cast<FaceButton*>(button_)->setBackColor(0x000000FF);
     add(new QPushButton("own style"), {110, 10, 90, 28})->setStyle(QApplication::style());
     add(new QCheckBox("表格线"), {10, 50, 100, 20}, "check")
@@ -229,16 +248,24 @@ class TstSkinner : public QObject {
     QCOMPARE(SkinAttachedCount(), before);
   }
 
+  // An open list, the first time and again: the frame line, and a white ring
+  // inside it over the list's rows.
   void comboListSkinnedWhenShown() {
     skin();
     auto* combo = static_cast<QComboBox*>(named("list"));
-    combo->showPopup();
-    QWidget* list = combo->view()->parentWidget();
-    QTRY_VERIFY(list->property("PROCADDR").isValid());
-    const QImage shown = list->grab().toImage();
-    for (QPoint edge : {QPoint(0, 0), QPoint(list->width() - 1, list->height() / 2)})
-      QCOMPARE(shown.pixel(edge), rgb(kFrameEnabled));
-    combo->hidePopup();
+    for (int opening = 0; opening < 2; ++opening) {
+      combo->showPopup();
+      QWidget* list = combo->view()->parentWidget();
+      QTRY_VERIFY(list->property("PROCADDR").isValid());
+      const QImage shown = list->grab().toImage();
+      const int r = list->width() - 1, b = list->height() - 1;
+      for (QPoint edge : {QPoint(0, 0), QPoint(r, b / 2), QPoint(r / 2, b)})
+        QCOMPARE(shown.pixel(edge), rgb(kFrameEnabled));
+      for (QPoint ring :
+           {QPoint(1, 1), QPoint(1, b / 2), QPoint(r - 1, b / 2), QPoint(r / 2, b - 1)})
+        QCOMPARE(shown.pixel(ring), rgb(kWhite));
+      combo->hidePopup();
+    }
   }
 
   // ---- push buttons ---------------------------------------------------------
@@ -250,13 +277,16 @@ class TstSkinner : public QObject {
     QTest::newRow("at rest") << "" << "state=0 alpha=255 flag=0 face=0";
     QTest::newRow("twelve ticks in") << "move tick12" << "state=1 alpha=36 fading flag=1 face=blend";
     QTest::newRow("pressed at once") << "move settle press" << "state=2 alpha=0 flag=1 face=2";
-    QTest::newRow("release fades from 60") << "move settle press release" << "state=0 alpha=60 fading flag=0 face=2";
-    QTest::newRow("then normal") << "move press release settle" << "state=0 alpha=0 flag=0 face=0";
-    QTest::newRow("hot again at the next move") << "move press release settle move" << "state=1 alpha=0 fading flag=1 face=0";
+    QTest::newRow("release fades from 60") << "move settle press release" << "state=0 alpha=60 fading flag=0 face=2 clicked";
+    QTest::newRow("then normal") << "move press release settle" << "state=0 alpha=0 flag=0 face=0 clicked";
+    QTest::newRow("hot again at the next move") << "move press release settle move" << "state=1 alpha=0 fading flag=1 face=0 clicked";
+    QTest::newRow("released off itself: hot at 140, no click") << "move settle press dragoff releaseoff" << "state=0 alpha=0 fading flag=0 face=2+1@140";
+    QTest::newRow("and then normal") << "move settle press dragoff releaseoff settle" << "state=0 alpha=0 flag=0 face=0";
+    QTest::newRow("the real timer fades in and stops") << "move real" << "state=1 alpha=0 flag=1 face=1";
     QTest::newRow("leaving leaves it hot") << "move settle off" << "state=0 alpha=0 fading flag=0 face=1";
     QTest::newRow("dragged off while held") << "move settle press dragoff" << "state=2 alpha=255 flag=1 face=2";
     QTest::newRow("space") << "space" << "state=2 alpha=0 flag=0 face=2";
-    QTest::newRow("space let go") << "space unspace" << "state=0 alpha=0 fading flag=0 face=2";
+    QTest::newRow("space let go") << "space unspace" << "state=0 alpha=0 fading flag=0 face=2 clicked";
     QTest::newRow("a new caption shows at once") << "move settle rename" << "state=1 alpha=255 flag=1 face=1";
     QTest::newRow("a paint during a fade settles it") << "move tick5 paint" << "state=1 alpha=255 flag=1 face=1";
     QTest::newRow("disabled") << "disable" << "state=3 alpha=255 flag=0 face=3";
@@ -276,7 +306,7 @@ class TstSkinner : public QObject {
         QString::asprintf("state=%d alpha=%d%s flag=%d face=", prop(button_, "OLDSTATE"),
                           prop(button_, "ALPHALEVEL"), prop(button_, "TIMERID") ? " fading" : "",
                           prop(button_, "MOUSEFLAG")) +
-            faceOf(button_),
+            faceOf(button_) + (clicks_ > 0 ? " clicked" : ""),
         expected);
   }
 
@@ -296,6 +326,8 @@ class TstSkinner : public QObject {
     QTest::newRow("a closed list leaves it normal") << "press:list release:list hide:list" << "";
     QTest::newRow("editable pressed off its button") << "pressedge:editable" << "";
     QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
+    QTest::newRow("editable hot over its button") << "movearrow:editable" << "editable=1";
+    QTest::newRow("its text part is another window") << "movearrow:editable movetext:editable" << "";
     QTest::newRow("header item hot") << "move:header" << "header=-1/1 item1=1";
     QTest::newRow("header item pressed") << "move:header press:header" << "header=1/1 item1=2";
     QTest::newRow("released over the header: normal") << "move:header press:header release:header" << "header=-1/1 item1=0";
@@ -425,18 +457,31 @@ class TstSkinner : public QObject {
              rgb(share > 0 ? kProgressFill : kWhite));  // filled from the bottom or the left
   }
 
+  // A sunken edge becomes a flat line in the frame colour with the rest of the
+  // border in the control's own background: a canvas's white in a teal window,
+  // a field's base; no shadow or rounded corner of the previous style is left.
   void sunkenEdgesGoFlat() {
+    QPalette teal = form_->palette();
+    teal.setColor(QPalette::Window, QColor(0x00, 0x40, 0x40));
+    form_->setPalette(teal);
     auto* box = add(new PictureBox, {350, 60, 60, 60});
+    box->setBackColor(colour::rgb(255, 255, 255));
     auto* edit = add(new QLineEdit, {350, 130, 60, 24});
-    edit->setEnabled(false);
+    auto* off = add(new QLineEdit, {350, 160, 60, 24});
+    off->setEnabled(false);
     skin();
-    for (QWidget* w : {static_cast<QWidget*>(box), static_cast<QWidget*>(edit)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(box), static_cast<QWidget*>(edit), static_cast<QWidget*>(off)}) {
       const QImage image = w->grab().toImage();
-      QCOMPARE(image.pixel(0, w->height() / 2),
-               rgb(w->isEnabled() ? kFrameEnabled : kFrameDisabled));
-      // The rest of the border takes the background colour.
-      QCOMPARE(QColor(image.pixel(1, w->height() / 2)),
-               w->palette().color(w == box ? QPalette::Window : QPalette::Base));
+      const int r = w->width() - 1, b = w->height() - 1, x = w->width() / 2, y = w->height() / 2;
+      const QColor inside = w == box ? Qt::white : w->palette().color(QPalette::Base);
+      const QRgb line = rgb(w->isEnabled() ? kFrameEnabled : kFrameDisabled);
+      for (QPoint at :
+           {QPoint(0, 0), QPoint(r, 0), QPoint(0, b), QPoint(r, b), QPoint(x, 0), QPoint(0, y)})
+        QCOMPARE(image.pixel(at), line);
+      for (QPoint at : {QPoint(1, 1), QPoint(r - 1, 1), QPoint(1, b - 1), QPoint(r - 1, b - 1),
+                        QPoint(x, 1), QPoint(1, y), QPoint(x, b - 1)})
+        QCOMPARE(QColor(image.pixel(at)), inside);
     }
   }
 };
