@@ -42,11 +42,17 @@ struct XvfbDesktop {
       _exit(127);
     }
     close(out[1]);
-    // The server writes its display number once it listens.
+    // The server writes its display number, and a line end once it is ready.
     pollfd wait{out[0], POLLIN, 0};
     char number[16] = {};
-    if (server > 0 && poll(&wait, 1, 20000) == 1 && read(out[0], number, sizeof number - 1) > 0)
-      display = ":" + QByteArray(number).trimmed();
+    for (std::size_t got = 0;
+         server > 0 && !std::strchr(number, '\n') && got + 1 < sizeof number;) {
+      const ssize_t more =
+          poll(&wait, 1, 20000) == 1 ? read(out[0], number + got, sizeof number - 1 - got) : 0;
+      if (more <= 0) break;
+      got += std::size_t(more);
+    }
+    if (std::strchr(number, '\n')) display = ":" + QByteArray(number).trimmed();
     close(out[0]);
     if (display.size() < 2) return;
     const QByteArray layout =
@@ -264,6 +270,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("QT_SCREEN_SCALE_FACTORS", "left=1;right=2");
     qunsetenv("XDG_SESSION_TYPE");  // an X11 desktop, whatever runs the tests
+    // Nothing of the machine's own desktop bus (accessibility, portals) is
+    // reached, and none is started for the X server.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/session-bus");
   }
   QApplication application(argc, argv);
   TestScreenSource test(desktop.error);
