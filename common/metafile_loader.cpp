@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QIODevice>
 #include <QImage>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QStringDecoder>
 #include <QSvgRenderer>
@@ -15,7 +14,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <optional>
 #include <utility>
 
@@ -514,24 +512,25 @@ std::optional<QByteArray> emfToSvg(QByteArray& bytes, const MetafileLayout& layo
 
 // Qt SVG ---------------------------------------------------------------------
 
-// Qt SVG warns on the console about every element it does not know; the
-// libraries write some, and a damaged file is reported to the user anyway.
-void quietenSvgWarnings() {
-  static std::once_flag once;
-  static QLoggingCategory::CategoryFilter previous = nullptr;
-  std::call_once(once, [] {
-    previous = QLoggingCategory::installFilter([](QLoggingCategory* category) {
-      if (previous != nullptr) previous(category);
-      if (qstrncmp(category->categoryName(), "qt.svg", 6) == 0) {
-        category->setEnabled(QtWarningMsg, false);
-        category->setEnabled(QtCriticalMsg, false);
-      }
-    });
-  });
-}
+// Qt SVG and the painter warn on the console about what an odd or damaged
+// drawing holds (elements they do not know, a font size of 0, a pen too
+// wide); the user hears of a damaged file through the error instead. Quiet
+// while it lives.
+class QuietQt {
+ public:
+  QuietQt()
+      : previous_(
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {})) {}
+  ~QuietQt() { qInstallMessageHandler(previous_); }
+  QuietQt(const QuietQt&) = delete;
+  QuietQt& operator=(const QuietQt&) = delete;
+
+ private:
+  QtMessageHandler previous_;
+};
 
 std::optional<QImage> drawSvg(const QByteArray& svg, const QRectF& window, const QSize& pixels) {
-  quietenSvgWarnings();
+  const QuietQt quiet;
   QSvgRenderer renderer;
   if (!renderer.load(svg) || !renderer.isValid()) return std::nullopt;
   renderer.setViewBox(window);

@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QRegularExpression>
 #include <QTest>
 #include <functional>
 
@@ -116,6 +117,14 @@ class TstMetafileLoader : public QObject {
     for (int y = 10; y < 45; ++y)
       for (int x = textEnd - 25; x < textEnd; ++x) green += near(image.pixel(x, y), kGreen, 60);
     QVERIFY2(green >= 20, qPrintable(QString::number(green)));
+  }
+
+  // A text of height 0: Qt would warn on the console about its font.
+  void staysQuiet() {
+    QTest::failOnWarning(QRegularExpression(".*"));
+    const LoadedPicture loaded =
+        load(Wmf().window({0, 0}, {240, 120}).text({10, 10}, "Hi", 0, kGreen).plain());
+    QVERIFY2(loaded.ok(), qPrintable(loaded.error));
   }
 
   void refusesDamagedOrAbsurd_data() {
