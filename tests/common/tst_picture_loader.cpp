@@ -1,5 +1,6 @@
 #include <QBuffer>
 #include <QDataStream>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,8 +44,11 @@ QByteArray codedGif() {
     for (used += 3; used >= 8; used -= 8, bits >>= 8) data += char(bits & 0xFF);
   }
   data += char(bits);
+  // Screen, palette, a comment ("abc"), the picture's descriptor, code size 2.
   return "GIF89a" +
-         QByteArray::fromHex("08000800810000000000ff000000ff000000ff2c00000000080008000002") +
+         QByteArray::fromHex(
+             "08000800810000000000ff000000ff000000ff21fe0361626300"
+             "2c00000000080008000002") +
          char(data.size()) + data + char(0) + char(0x3B);
 }
 
@@ -111,6 +115,15 @@ class TstPictureLoader : public QObject {
     QTest::newRow("half-thumbnail.jpg") << withThumbnail(cut) << QImage() << QString();
     // Without its end marker, but with every scanline: the same picture.
     QTest::newRow("no-end.jpg") << jpeg.chopped(2) << orange << QString();
+    QByteArray progressive;
+    QBuffer buffer(&progressive);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    QVERIFY(writer.write(orange));
+    QTest::newRow("progressive-no-end.jpg") << progressive.chopped(2) << orange << QString();
+    // Every scan but the last, whole: a coarser picture, not the one saved.
+    QTest::newRow("progressive-cut.jpg")
+        << progressive.left(progressive.lastIndexOf("\xFF\xDA")) << QImage() << QString();
     // Every other format the loader reads, cut short, is refused too: their
     // decoders would show whatever memory held where the data is missing.
     QImage runs = filled(2, 2, qRgb(0, 0, 0));
@@ -125,7 +138,7 @@ class TstPictureLoader : public QObject {
     const QByteArray gif = codedGif();
     QTest::newRow("coded.gif") << gif << coded << QString();
     QTest::newRow("no-trailer.gif") << gif.chopped(1) << coded << QString();
-    QTest::newRow("half.gif") << gif.left(gif.size() / 2) << QImage() << QString();
+    QTest::newRow("half.gif") << gif.chopped(20) << QImage() << QString();
     QTest::newRow("half.ico") << ico.left(ico.size() / 2) << QImage() << QString();
     QTest::newRow("half.cur") << cur.chopped(1) << QImage() << QString();
   }
