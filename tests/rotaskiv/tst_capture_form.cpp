@@ -248,6 +248,10 @@ class TestCaptureForm : public QObject {
     QMouseEvent move(QEvent::MouseMove, QPoint(42, 32), corner->mapToGlobal(QPoint(42, 32)),
                      Qt::NoButton, Qt::LeftButton, {});
     QCoreApplication::sendEvent(corner, &move);
+    // The loupe beside the pointer (340, 250), away from the selection: its
+    // middle cell shows the pixel under the pointer.
+    QCOMPARE(QColor(form_->grab().toImage().pixel(340 + 16 + 7 * 8 + 2, 250 + 16 + 7 * 8 + 5)),
+             QColor(screen().pixel(340, 250)));
     QTest::mouseRelease(corner, Qt::LeftButton, {}, QPoint(42, 32));
     // The handle's top-left was at the corner less 2, the pointer 2 further in.
     QCOMPARE(form_->Shape1->geometry(), QRect(100, 100, 240, 150));
@@ -482,6 +486,7 @@ class TestCaptureForm : public QObject {
     QTest::newRow("back on the primary") << "1:50,40-250,160 0:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
     QTest::newRow("a tool keeps it there") << "0:100,100-300,220 tool 1:150,150-190,190" << 0 << QRect(100, 100, 200, 120);
     QTest::newRow("Esc on the second") << "0:100,100-300,220 1:50,40-250,160" << 1 << QRect();
+    QTest::newRow("nudged by device pixels") << "1:50,40-250,160 key:Right key:Shift+Down" << 1 << QRect(101, 80, 400, 241);
     // A portal shoots the desktop at its highest scale: the primary's part
     // comes back to its own pixels.
     QTest::newRow("portal, on the primary") << "portal 0:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
@@ -510,6 +515,10 @@ class TestCaptureForm : public QObject {
     }
     for (const QString& step : drags.split(' ')) {
       if (step == "tool") click(ToolbarButton::Rectangle);
+      if (step.startsWith("key:")) {
+        const QKeySequence key(step.mid(4));
+        QTest::keyClick(form_->surfaces()[on], key[0].key(), key[0].keyboardModifiers());
+      }
       const QStringList n = step.split(QRegularExpression("[:,-]"));
       if (n.size() == 5)
         drag(form_->surfaces()[n[0].toInt()], QPoint(n[1].toInt(), n[2].toInt()),
