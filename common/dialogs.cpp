@@ -54,6 +54,8 @@ std::optional<QColor> QtDialogBackend::colour(QWidget* parent, const QColor& ini
   return chosen;
 }
 
+bool QtDialogBackend::runDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
 MsgBoxResult QtDialogBackend::message(QWidget* parent, const MessageRequest& request) {
   QMessageBox box(parent);
   box.setWindowTitle(request.title);

@@ -6,6 +6,7 @@
 
 #include "common/colour.h"
 
+class QDialog;
 class QWidget;
 
 // What a file dialog is asked to show, in the toolkit's terms: the filter is
@@ -46,6 +47,9 @@ class DialogBackend {
   virtual std::optional<QColor> colour(QWidget* parent, const QColor& initial) = 0;
   // Closing the box without a button counts as Cancel (or No).
   virtual MsgBoxResult message(QWidget* parent, const MessageRequest& request) = 0;
+  // A dialog the program builds itself (a print preview, the printer's own
+  // dialog), shown modally: true when the user accepted it.
+  virtual bool runDialog(QDialog& dialog) = 0;
 };
 
 // Qt's own widget dialogs (never the native ones, so that a skin can paint them).
@@ -55,6 +59,7 @@ class QtDialogBackend final : public DialogBackend {
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QColor> colour(QWidget* parent, const QColor& initial) override;
   MsgBoxResult message(QWidget* parent, const MessageRequest& request) override;
+  bool runDialog(QDialog& dialog) override;
 };
 
 // The backend in use; Qt's unless another was installed.

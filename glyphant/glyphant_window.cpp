@@ -19,6 +19,7 @@
 #include "common/picture_box.h"
 #include "common/picture_loader.h"
 #include "glyphant/pattern_tiling.h"
+#include "glyphant/print_preview.h"
 #include "glyphant/stretched_image.h"
 #include "glyphant/window_style.h"
 #include "glyphant/work_folder.h"
@@ -332,7 +333,7 @@ void Form1::connectHandlers() {
   connect(Command13, &QPushButton::clicked, this, [this] { Command13_Click(); });
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(Command12, &QPushButton::clicked, this, [this] { Command12_Click(); });
-  // "打 印" prints nothing: printing is left to other programs.
+  connect(Command15, &QPushButton::clicked, this, [this] { printCanvas(this, pic1->Image()); });
   connect(Label10, &ColourSwatch::colourChosen, this, [this] { Label10_Chosen(); });
 
   connect(

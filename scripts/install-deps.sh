@@ -10,10 +10,10 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libgif-dev libhwy-dev libzstd-dev
+  libjpeg62-turbo-dev  # the loader decodes a JPEG without its end marker to see it is whole
   # Windows metafiles: libwmf plays WMF and libemf2svg EMF into SVG that Qt
   # SVG draws; libwmf measures text with the URW fonts (fonts-urw-base35).
   libwmf-dev libemf2svg-dev qt6-svg-dev
-  libjpeg62-turbo-dev  # the loader decodes a JPEG without its end marker to see it is whole
   fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
   # A symbol-encoded face for Glyphant's tests of letters a face lacks.
   fonts-urw-base35
@@ -21,6 +21,9 @@ packages=(
   x11-xserver-utils  # xrandr: the screen-grab test lays out two monitors on its own Xvfb
   dbus-daemon
   librsvg2-bin
+  # Glyphant's printing: libcups2-dev hands a finished job to the queue;
+  # poppler-utils rasterises a printed PDF sheet in its test.
+  libcups2-dev poppler-utils
   "$@"
 )
 missing=()

@@ -340,7 +340,6 @@ class TstGlyphantWindow : public QObject {
     QTest::newRow("stamp box hidden") << "Check2 Check2" << "stamp=186x124 hidden";
     QTest::newRow("back at start") << "Command16" << "step=1 status=已到第1步不能再退";
     QTest::newRow("forward at start") << "Command17" << "step=1 status=第1步";
-    QTest::newRow("print does nothing") << "Command15" << "";
     QTest::newRow("BMP whatever the name") << "Command9 save=out.jpg Command12" << "step=1 asked=" + bmp + " pixels=changed preview=99x63 saved=canvas";
     QTest::newRow("save cancelled") << "save=- Command12" << "asked=" + bmp;
     QTest::newRow("save fails") << "save=missing/x.bmp Command12" << "messages=Glyphant2.0 asked=" + bmp;

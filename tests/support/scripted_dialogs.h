@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QDialog>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 
 #include "common/dialogs.h"
@@ -10,7 +12,10 @@
 // dialog takes the next scripted answer (nothing = the user cancelled), and
 // one without a scripted answer is recorded as unexpected and cancelled, so a
 // test fails on it instead of hanging. Message boxes are recorded and
-// answered with their first button.
+// answered with their first button. A dialog the program builds itself is
+// shown (never on a screen, never modally) and handed to the next scripted
+// user, who works its controls as a person would and says whether it was
+// accepted.
 class ScriptedDialogs final : public DialogBackend {
  public:
   ScriptedDialogs() { installDialogBackend(this); }
@@ -19,14 +24,20 @@ class ScriptedDialogs final : public DialogBackend {
   void answerOpen(std::optional<QString> fileName) { open_.push_back(std::move(fileName)); }
   void answerSave(std::optional<QString> fileName) { save_.push_back(std::move(fileName)); }
   void answerColour(std::optional<QColor> colour) { colour_.push_back(std::move(colour)); }
+  using DialogUser = std::function<bool(QDialog&)>;
+  void answerDialog(DialogUser user) { dialogUsers_.push_back(std::move(user)); }
 
   // What the program asked for, oldest first.
   const QList<FileDialogRequest>& fileRequests() const { return fileRequests_; }
   const QList<QColor>& colourRequests() const { return colourRequests_; }
   const QList<MessageRequest>& messages() const { return messages_; }
   const QStringList& unexpected() const { return unexpected_; }
+  // The class names of the program's own dialogs shown, oldest first.
+  const QStringList& dialogsShown() const { return dialogsShown_; }
   // Answers scripted but never asked for.
-  int unusedAnswers() const { return int(open_.size() + save_.size() + colour_.size()); }
+  int unusedAnswers() const {
+    return int(open_.size() + save_.size() + colour_.size() + dialogUsers_.size());
+  }
 
   std::optional<QString> openFileName(QWidget*, const FileDialogRequest& request) override {
     return next(open_, fileRequests_, request, "open dialog");
@@ -40,6 +51,21 @@ class ScriptedDialogs final : public DialogBackend {
   MsgBoxResult message(QWidget*, const MessageRequest& request) override {
     messages_ << request;
     return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::Ok;
+  }
+  bool runDialog(QDialog& dialog) override {
+    dialogsShown_ << QString::fromLatin1(dialog.metaObject()->className());
+    if (dialogUsers_.empty()) {
+      unexpected_ << dialogsShown_.constLast();
+      return false;
+    }
+    const DialogUser user = std::move(dialogUsers_.front());
+    dialogUsers_.pop_front();
+    // Visible to the user's clicks and keys, but never put on a screen.
+    dialog.setAttribute(Qt::WA_DontShowOnScreen);
+    dialog.show();
+    const bool accepted = user(dialog);
+    dialog.hide();
+    return accepted;
   }
 
  private:
@@ -56,6 +82,8 @@ class ScriptedDialogs final : public DialogBackend {
 
   std::deque<std::optional<QString>> open_, save_;
   std::deque<std::optional<QColor>> colour_;
+  std::deque<DialogUser> dialogUsers_;
+  QStringList dialogsShown_;
   QList<FileDialogRequest> fileRequests_;
   QList<QColor> colourRequests_;
   QList<MessageRequest> messages_;

@@ -1,0 +1,302 @@
+#include "glyphant/print_job.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintEngine>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cmath>
+
+#if GLYPHANT_HAVE_CUPS
+#include <cups/cups.h>
+
+#include <vector>
+#endif
+
+namespace print_job {
+
+namespace {
+
+// Marks are hairlines of this width (mm), drawn in the mark band: a gap
+// from the picture's edge, then a tick to near the band's outer edge.
+constexpr double kMarkPenMm = 0.2;
+constexpr double kMarkGapMm = 1.0;
+constexpr double kTickMm = poster::kMarkBandMm - kMarkGapMm - 0.5;
+constexpr double kLabelPoints = 7.0;
+
+QString text(const char* source) { return QCoreApplication::translate("print_job", source); }
+
+// Millimetres on the paper to the device's pixels, whose origin is the top-left
+// corner of the printable area as the device rounds it.
+QTransform paperToDevice(const QPageLayout& page, const QPaintDevice& device) {
+  const double x = device.logicalDpiX() / poster::kMillimetresPerInch;
+  const double y = device.logicalDpiY() / poster::kMillimetresPerInch;
+  const QPoint origin = page.paintRectPixels(device.logicalDpiX()).topLeft();
+  return QTransform(x, 0, 0, y, -origin.x(), -origin.y());
+}
+
+void drawPicturePart(QPainter& painter, const QImage& picture, const poster::Sheet& sheet) {
+  // Whole pixels are drawn, placed where they fall on the poster, and cut to
+  // the sheet's place: each sheet shows exactly its part, and the pixels at
+  // a seam line up with those on the neighbour.
+  const QRect pixels = sheet.source.toAlignedRect() & picture.rect();
+  const double mmPerPixelX = sheet.place.width() / sheet.source.width();
+  const double mmPerPixelY = sheet.place.height() / sheet.source.height();
+  const QRectF target(sheet.place.left() + (pixels.left() - sheet.source.left()) * mmPerPixelX,
+                      sheet.place.top() + (pixels.top() - sheet.source.top()) * mmPerPixelY,
+                      pixels.width() * mmPerPixelX, pixels.height() * mmPerPixelY);
+  painter.save();
+  painter.setClipRect(sheet.place);
+  painter.drawImage(target, picture, QRectF(pixels));
+  painter.restore();
+}
+
+// A tick in the mark band, continuing the line through `from` away from the
+// picture in direction `dir` (a unit step).
+void tick(QPainter& painter, QPointF from, QPointF dir) {
+  painter.drawLine(from + dir * kMarkGapMm, from + dir * (kMarkGapMm + kTickMm));
+}
+
+// A line across the picture that shows on any colour: black dashes on white.
+void alignmentLine(QPainter& painter, QPointF a, QPointF b) {
+  painter.save();
+  painter.setPen(QPen(Qt::white, 2 * kMarkPenMm, Qt::SolidLine, Qt::FlatCap));
+  painter.drawLine(a, b);
+  QPen dashes(Qt::black, kMarkPenMm, Qt::CustomDashLine, Qt::FlatCap);
+  dashes.setDashPattern({8, 8});  // 1.6 mm dashes
+  painter.setPen(dashes);
+  painter.drawLine(a, b);
+  painter.restore();
+}
+
+void drawMarks(QPainter& painter, const poster::Layout& layout, const poster::Sheet& sheet) {
+  const QRectF& p = sheet.place;
+  const QPointF up(0, -1), down(0, 1), left(-1, 0), right(1, 0);
+  painter.save();
+  painter.setPen(QPen(Qt::black, kMarkPenMm, Qt::SolidLine, Qt::FlatCap));
+  // This sheet is laid over its left and upper neighbours: cut along the
+  // picture's edge there.
+  if (sheet.column > 0) {
+    tick(painter, p.topLeft(), up);
+    tick(painter, p.bottomLeft(), down);
+  }
+  if (sheet.row > 0) {
+    tick(painter, p.topLeft(), left);
+    tick(painter, p.topRight(), right);
+  }
+  // The right and lower neighbours are laid over this sheet: their picture
+  // starts at the line drawn here, inside the overlap.
+  const auto& sheets = layout.sheets;
+  const std::size_t index = std::size_t(sheet.row * layout.columns + sheet.column);
+  if (sheet.column + 1 < layout.columns) {
+    const poster::Sheet& next = sheets[index + 1];
+    const double x =
+        p.left() + (next.source.left() - sheet.source.left()) * (p.width() / sheet.source.width());
+    tick(painter, QPointF(x, p.top()), up);
+    tick(painter, QPointF(x, p.bottom()), down);
+    alignmentLine(painter, QPointF(x, p.top()), QPointF(x, p.bottom()));
+  }
+  if (sheet.row + 1 < layout.rows) {
+    const poster::Sheet& next = sheets[index + std::size_t(layout.columns)];
+    const double y =
+        p.top() + (next.source.top() - sheet.source.top()) * (p.height() / sheet.source.height());
+    tick(painter, QPointF(p.left(), y), left);
+    tick(painter, QPointF(p.right(), y), right);
+    alignmentLine(painter, QPointF(p.left(), y), QPointF(p.right(), y));
+  }
+  painter.restore();
+}
+
+void drawLabel(QPainter& painter, const poster::Layout& layout, const poster::Sheet& sheet) {
+  const QString label = text("第 %1 行，第 %2 列（共 %3 行 × %4 列）")
+                            .arg(sheet.row + 1)
+                            .arg(sheet.column + 1)
+                            .arg(layout.rows)
+                            .arg(layout.columns);
+  // Centred under the picture, in the band, wide enough for the text even
+  // under a narrow last column.
+  const QRectF& p = sheet.place;
+  const QRectF box(p.center().x() - 60, p.bottom() + kMarkGapMm, 120,
+                   poster::kMarkBandMm - kMarkGapMm);
+  // Drawn in device pixels so that the font keeps its size in points.
+  const QRectF deviceBox = painter.transform().mapRect(box);
+  painter.save();
+  painter.setTransform(QTransform());
+  QFont font = painter.font();
+  font.setPointSizeF(kLabelPoints);
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  painter.drawText(deviceBox, Qt::AlignHCenter | Qt::AlignTop, label);
+  painter.restore();
+}
+
+Result failed(const QString& why) { return {Outcome::Failed, why}; }
+
+// Every sheet onto `device`, one page each; false when `carryOn` stopped it.
+bool paintAll(QPainter& painter, QPagedPaintDevice& device, const QImage& picture,
+              const poster::Layout& layout, const CarryOn& carryOn) {
+  const int total = int(layout.sheets.size());
+  for (int i = 0; i < total; ++i) {
+    if (!carryOn(i, total)) return false;
+    if (i > 0) device.newPage();
+    paintSheet(painter, device.pageLayout(), picture, layout, layout.sheets[std::size_t(i)]);
+  }
+  return carryOn(total, total);
+}
+
+// The sheets as PDF into `out`, laid out as `printer` is.
+Result writePdf(QIODevice& out, const QPrinter& printer, const QImage& picture,
+                const poster::Layout& layout, const CarryOn& carryOn) {
+  QPdfWriter writer(&out);
+  writer.setPageLayout(printer.pageLayout());
+  writer.setResolution(printer.resolution());
+  writer.setTitle(printer.docName());
+  writer.setCreator(printer.creator());
+  QPainter painter;
+  if (!painter.begin(&writer)) return failed(out.errorString());
+  const bool finished = paintAll(painter, writer, picture, layout, carryOn);
+  painter.end();
+  return {finished ? Outcome::Printed : Outcome::Cancelled, QString()};
+}
+
+Result printToFile(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+                   const CarryOn& carryOn) {
+  const QString name = printer.outputFileName();
+  if (name.isEmpty()) return failed(text("没有选择打印机，也没有选择输出文件。"));
+  QSaveFile file(name);
+  if (!file.open(QIODevice::WriteOnly))
+    return failed(text("无法写入“%1”：\n%2").arg(name, file.errorString()));
+  const Result result = writePdf(file, printer, picture, layout, carryOn);
+  if (result.outcome != Outcome::Printed) {
+    file.cancelWriting();
+    return result;
+  }
+  if (!file.commit()) return failed(text("无法写入“%1”：\n%2").arg(name, file.errorString()));
+  return result;
+}
+
+#if GLYPHANT_HAVE_CUPS
+// The options Qt's own print engine gives a queue, so that the job is
+// treated like any other: paper, copies, sides, orientation, and what the
+// print dialog's option pages set.
+Result submit(const QPrinter& printer, const QString& spool) {
+  std::vector<std::pair<QByteArray, QByteArray>> options;
+  const QPageLayout page = printer.pageLayout();
+  options.emplace_back("media", page.pageSize().key().toUtf8());
+  if (printer.copyCount() > 1) {
+    options.emplace_back("copies", QByteArray::number(printer.copyCount()));
+    if (printer.collateCopies()) options.emplace_back("Collate", "True");
+  }
+  const bool portrait = page.orientation() == QPageLayout::Portrait;
+  switch (printer.duplex()) {
+    case QPrinter::DuplexNone:
+      options.emplace_back("sides", "one-sided");
+      break;
+    case QPrinter::DuplexAuto:
+      options.emplace_back("sides", portrait ? "two-sided-long-edge" : "two-sided-short-edge");
+      break;
+    case QPrinter::DuplexLongSide:
+      options.emplace_back("sides", "two-sided-long-edge");
+      break;
+    case QPrinter::DuplexShortSide:
+      options.emplace_back("sides", "two-sided-short-edge");
+      break;
+  }
+  if (!portrait) options.emplace_back("landscape", "");
+  // The print dialog keeps its further options as name, value pairs under
+  // this key of the CUPS print engine.
+  constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+  const QStringList more = printer.printEngine()->property(kCupsOptions).toStringList();
+  for (qsizetype i = 0; i + 1 < more.size(); i += 2)
+    options.emplace_back(more[i].toUtf8(), more[i + 1].toUtf8());
+
+  std::vector<cups_option_t> list;
+  for (auto& [key, value] : options) list.push_back({key.data(), value.data()});
+  // A queue's instance ("queue/instance") only chooses its saved options.
+  const QByteArray queue = printer.printerName().section('/', 0, 0).toUtf8();
+  const int job =
+      cupsPrintFile(queue.constData(), QFile::encodeName(spool).constData(),
+                    printer.docName().toUtf8().constData(), int(list.size()), list.data());
+  if (job == 0)
+    return failed(text("打印机“%1”没有接受打印任务：\n%2")
+                      .arg(printer.printerName(), QString::fromUtf8(cupsLastErrorString())));
+  return {Outcome::Printed, QString()};
+}
+
+Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+                    const CarryOn& carryOn) {
+  // The whole job is made in a spool file first and handed to the queue
+  // only when complete: a cancel never prints part of a poster.
+  QTemporaryFile spool(QDir::tempPath() + QStringLiteral("/glyphant-print-XXXXXX.pdf"));
+  if (!spool.open()) return failed(text("无法建立打印缓存文件：\n%1").arg(spool.errorString()));
+  const Result made = writePdf(spool, printer, picture, layout, carryOn);
+  if (made.outcome != Outcome::Printed) return made;
+  if (!spool.flush()) return failed(text("无法建立打印缓存文件：\n%1").arg(spool.errorString()));
+  return submit(printer, spool.fileName());
+}
+#else
+Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+                    const CarryOn& carryOn) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return failed(text("无法开始打印。"));
+  const bool finished = paintAll(painter, printer, picture, layout, carryOn);
+  if (!finished) printer.abort();
+  painter.end();
+  return {finished ? Outcome::Printed : Outcome::Cancelled, QString()};
+}
+#endif
+
+}  // namespace
+
+QRectF printableMm(const QPageLayout& page) { return page.paintRect(QPageLayout::Millimeter); }
+
+poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPageLayout& page) {
+  const QRectF printable = printableMm(page);
+  if (settings.mode == PrintSettings::Mode::OneSheet) return poster::oneSheet(picture, printable);
+  QSizeF size;
+  switch (settings.size) {
+    case PrintSettings::Size::TrueSize:
+      size = poster::trueSizeMm(picture);
+      break;
+    case PrintSettings::Size::WidthCm:
+      size = poster::sizeForWidthMm(picture, settings.widthCm * 10);
+      break;
+    case PrintSettings::Size::SheetsAcross:
+      size = poster::sizeForSheetsAcross(picture, settings.sheetsAcross, printable,
+                                         settings.overlapMm);
+      break;
+  }
+  return poster::posterSheets(picture, size, printable, settings.overlapMm);
+}
+
+void paintSheet(QPainter& painter, const QPageLayout& page, const QImage& picture,
+                const poster::Layout& layout, const poster::Sheet& sheet) {
+  painter.save();
+  painter.setTransform(paperToDevice(page, *painter.device()));
+  // The canvas's pixels as they are: no smoothing, no lossy compression.
+  painter.setRenderHint(QPainter::LosslessImageRendering);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+  drawPicturePart(painter, picture, sheet);
+  if (layout.poster) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawMarks(painter, layout, sheet);
+    drawLabel(painter, layout, sheet);
+  }
+  painter.restore();
+}
+
+Result print(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+             const CarryOn& carryOn) {
+  if (layout.sheets.empty() || picture.isNull()) return failed(text("没有可打印的内容。"));
+  if (printer.outputFormat() == QPrinter::PdfFormat)
+    return printToFile(printer, picture, layout, carryOn);
+  if (printer.printerName().isEmpty() || !printer.isValid())
+    return failed(text("没有可用的打印机。"));
+  return printToQueue(printer, picture, layout, carryOn);
+}
+
+}  // namespace print_job

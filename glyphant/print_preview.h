@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include "glyphant/print_job.h"
+
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QPrintPreviewWidget;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+// The print preview: the canvas laid out on the printer's paper as one sheet
+// or as a poster over many, the sheets and their count shown before anything
+// is printed. The paper and its orientation are the printer's own settings,
+// changed here or in the printer's dialog; "打印…" opens that dialog (a
+// queue, or a PDF file) and accepts the preview when the user prints.
+class PrintPreview : public QDialog {
+  Q_OBJECT
+
+ public:
+  PrintPreview(const QImage& picture, QPrinter& printer, QWidget* parent = nullptr);
+
+  PrintSettings settings() const;
+  // The sheets for the printer's paper as it is now.
+  poster::Layout layout() const;
+
+  // The controls, named for users and tests.
+  QRadioButton *oneSheet = nullptr, *poster = nullptr;
+  QComboBox* sizeKind = nullptr;  // true size, a width, or sheets across
+  QDoubleSpinBox* widthCm = nullptr;
+  QSpinBox* sheetsAcross = nullptr;
+  QDoubleSpinBox* overlapMm = nullptr;
+  QComboBox *paper = nullptr, *orientation = nullptr;  // the printer's
+  QLabel* summary = nullptr;                           // the count of sheets, or why there are none
+  QPrintPreviewWidget* view = nullptr;
+  QPushButton *printButton = nullptr, *cancelButton = nullptr;
+
+ private:
+  void buildControls();
+  void fillPaperList();
+  void showPrinterPaper();
+  void changed();
+  void paintSheets(QPrinter* printer);
+  void openPrintDialog();
+
+  const QImage& picture_;
+  QPrinter& printer_;
+};
+
+// "打 印": the preview over `canvas`, then the sheets chosen there with a
+// progress dialog that can cancel; errors in a message box. The canvas is
+// only read.
+void printCanvas(QWidget* parent, const QImage& canvas);

@@ -1,0 +1,334 @@
+#include <QtTest>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include "common/face_button.h"
+#include "common/picture_box.h"
+#include "glyphant/glyphant_window.h"
+#include "glyphant/print_preview.h"
+#include "tests/support/scripted_dialogs.h"
+
+// "打 印" from the window to a PDF file, as a user prints: the preview, the
+// page dialog, the printer's dialog, the progress dialog. The sheets' own
+// geometry is checked in tst_poster_layout; here the file that comes out.
+class TstPrintJob : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<Form1> form_;
+
+  QString path(const QString& name) const { return dir_->filePath(name); }
+
+  static void type(QLineEdit* edit, const QString& text) {
+    edit->setFocus();
+    edit->selectAll();
+    // As an input method delivers it: the text of each key, whatever its script.
+    for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
+  }
+  static void click(QWidget* control) {
+    QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
+  }
+
+  // Picks the entry `text` from the list of `box` with the keys.
+  static void choose(QComboBox* box, const QString& text) {
+    const int entry = box->findText(text);
+    QVERIFY2(entry >= 0, qPrintable(text));
+    QTest::keyClick(box, Qt::Key_F4);  // opens the list
+    QTRY_VERIFY(box->view()->isVisible());
+    QTest::keyClick(box->view(), Qt::Key_Home);
+    for (int i = 0; i < entry; ++i) QTest::keyClick(box->view(), Qt::Key_Down);
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QTRY_VERIFY(!box->view()->isVisible());
+    QCOMPARE(box->currentText(), text);
+  }
+
+  // Presses "打 印"; in the preview `choose` sets the layout and the paper
+  // is set to `paper` and `orientation`; unless `print` is false the
+  // printer's dialog then chooses the PDF file `file`. Returns the preview's
+  // summary and the number of pages it showed before anything was printed.
+  QPair<QString, int> print(const std::function<void(PrintPreview&)>& layout,
+                            QPageSize::PageSizeId paper, QPageLayout::Orientation orientation,
+                            const QString& file, bool print = true) {
+    QPair<QString, int> seen;
+    dialogs_->answerDialog([&](QDialog& dialog) {
+      auto& preview = dynamic_cast<PrintPreview&>(dialog);
+      layout(preview);
+      choose(preview.paper, QPageSize::name(paper));
+      choose(preview.orientation, orientation == QPageLayout::Portrait ? "纵向" : "横向");
+      seen = {preview.summary->text(), preview.view->pageCount()};
+      if (!print) {
+        click(preview.cancelButton);
+        return preview.result() == QDialog::Accepted;
+      }
+      dialogs_->answerDialog([&](QDialog& printDialog) {
+        QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(file);
+        return true;
+      });
+      click(preview.printButton);
+      return preview.result() == QDialog::Accepted;
+    });
+    click(form_->Command15);
+    return seen;
+  }
+
+  // "Page N size: W x H pts" of every page, rounded, as poppler reads the file.
+  static QStringList pageSizes(const QString& pdf) {
+    QProcess info;
+    info.start("pdfinfo", {"-f", "1", "-l", "1000", pdf});
+    if (!info.waitForFinished(30000)) return {"pdfinfo did not run"};
+    QStringList sizes;
+    static const QRegularExpression line(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)");
+    auto matches = line.globalMatch(QString::fromUtf8(info.readAllStandardOutput()));
+    while (matches.hasNext()) {
+      const QRegularExpressionMatch m = matches.next();
+      sizes << QString("%1x%2")
+                   .arg(qRound(m.captured(1).toDouble()))
+                   .arg(qRound(m.captured(2).toDouble()));
+    }
+    return sizes;
+  }
+
+  // Pages `first` to `last` of `pdf` at 96 pixels per inch: a canvas printed
+  // at its true size comes back pixel for pixel.
+  QList<QImage> rasterise(const QString& pdf, int first, int last) {
+    QProcess render;
+    render.start("pdftoppm", {"-r", "96", "-png", "-f", QString::number(first), "-l",
+                              QString::number(last), pdf, path("page")});
+    QList<QImage> pages;
+    if (!render.waitForFinished(30000)) return pages;
+    for (int page = first; page <= last; ++page)
+      pages << QImage(path(QString("page-%1.png").arg(page)));
+    return pages;
+  }
+
+ private slots:
+  void initTestCase() {
+    // The offscreen platform says what it cannot do (size limits of a shown
+    // dialog, raising and grabbing for a list's popup) each time; nothing
+    // else is held back.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+          if (!message.startsWith(QLatin1String("This plugin does not support ")))
+            previous(type, context, message);
+        });
+    // The machine's own printers stay out of the test: the printer starts
+    // as Qt's PDF output, whatever queues this machine has.
+    qputenv("CUPS_SERVER", QFile::encodeName(QDir::temp().filePath("no-cups-here.sock")));
+    QVERIFY2(!QStandardPaths::findExecutable("pdfinfo").isEmpty() &&
+                 !QStandardPaths::findExecutable("pdftoppm").isEmpty(),
+             "poppler-utils is missing: run scripts/install-deps.sh");
+  }
+
+  void init() {
+    dialogs_ = std::make_unique<ScriptedDialogs>();
+    dir_ = std::make_unique<QTemporaryDir>();
+    form_ = std::make_unique<Form1>(dir_->path());
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+
+  void cleanup() {
+    QVERIFY2(dialogs_->unexpected().isEmpty(), qPrintable(dialogs_->unexpected().join(", ")));
+    QCOMPARE(dialogs_->unusedAnswers(), 0);
+    form_.reset();
+    dialogs_.reset();
+  }
+
+  // Qt's PDF output keeps 10-point (3.53 mm) margins: with the 6 mm mark
+  // band, A4 leaves a window of 190.94 x 277.94 mm, landscape Letter one of
+  // 260.34 x 196.84 mm; neighbours share 10 mm.
+  void printsToPdf_data() {
+    QTest::addColumn<QSize>("canvas");
+    QTest::addColumn<QString>("layout");  // "one", "true", "across:N"
+    QTest::addColumn<QPageSize::PageSizeId>("paper");
+    QTest::addColumn<QPageLayout::Orientation>("orientation");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QString>("pageSize");
+    const auto portrait = QPageLayout::Portrait;
+    // 202.94 mm wide printable area: 989 x 630 px at 0.2052 mm each.
+    QTest::newRow("one sheet") << QSize(989, 630) << "one" << QPageSize::A4 << portrait
+                               << "1 张，A4 纵向，图像 20.3 × 12.9 厘米" << 1 << "595x842";
+    // 261.66 mm: (261.66 - 10) / 180.94 = 1.4 -> 2 across; 166.7 mm fits one row.
+    QTest::newRow("start canvas as a poster")
+        << QSize(989, 630) << "true" << QPageSize::A4 << portrait
+        << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842";
+    // 261.66 mm over a window of 260.34: two across, one down.
+    QTest::newRow("landscape Letter")
+        << QSize(989, 630) << "true" << QPageSize::Letter << QPageLayout::Landscape
+        << "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米" << 2 << "792x612";
+    // 3 * 190.94 - 2 * 10 = 552.8 mm wide, 352.2 mm high: (352.2 - 10) / 267.94 -> 2 down.
+    QTest::newRow("three sheets across")
+        << QSize(989, 630) << "across:3" << QPageSize::A4 << portrait
+        << "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米" << 6 << "595x842";
+    // 714.4 x 740.8 mm: 704.4 / 180.94 = 3.9 -> 4 across, 730.8 / 267.94 = 2.7 -> 3 down.
+    QTest::newRow("2000-point character")
+        << QSize(2700, 2800) << "true" << QPageSize::A4 << portrait
+        << "共 12 张（3 行 × 4 列），A4 纵向，海报 71.4 × 74.1 厘米" << 12 << "595x842";
+  }
+
+  // The preview shows the sheets and their count before anything is printed;
+  // the PDF has a page of that paper for each; the canvas and the history
+  // stay as they were.
+  void printsToPdf() {
+    QFETCH(QSize, canvas);
+    QFETCH(QString, layout);
+    QFETCH(QPageSize::PageSizeId, paper);
+    QFETCH(QPageLayout::Orientation, orientation);
+    QFETCH(QString, summary);
+    QFETCH(int, pages);
+    QFETCH(QString, pageSize);
+    if (canvas != form_->pic1->size()) {
+      type(form_->Text2, QString::number(canvas.width()));
+      type(form_->Text1, QString::number(canvas.height()));
+      click(form_->Command5);
+      type(form_->cbofontsize->lineEdit(), "2000");
+      type(form_->txtMessage, "大");
+      click(form_->Command4);
+    }
+    QCOMPARE(form_->pic1->size(), canvas);
+    const QImage before = form_->pic1->Image();
+    const int step = form_->History.stepIndex();
+    const QString status = form_->Label27->text();
+
+    const QString pdf = path("out.pdf");
+    const auto [shown, shownPages] = print(
+        [&](PrintPreview& preview) {
+          if (layout == "one") return;
+          click(preview.poster);
+          if (layout.startsWith("across:")) {
+            preview.sizeKind->setCurrentIndex(2);
+            type(preview.sheetsAcross->findChild<QLineEdit*>(), layout.section(':', 1));
+          }
+        },
+        paper, orientation, pdf);
+    QCOMPARE(shown, summary);
+    QCOMPARE(shownPages, pages);
+    QCOMPARE(pageSizes(pdf), QStringList(QList<QString>(pages, pageSize)));
+    QVERIFY(dialogs_->messages().isEmpty());
+    QVERIFY(form_->pic1->Image() == before);
+    QCOMPARE(form_->History.stepIndex(), step);
+    QCOMPARE(form_->Label27->text(), status);
+  }
+
+  // A poster of coloured blocks at its true size comes back from the PDF
+  // pixel for pixel, in the right place on each sheet, with the alignment
+  // line on the first sheet where the second is laid over it, cut marks at
+  // the second's left edge, and each sheet's label under its picture.
+  void sheetPixels() {
+    QImage blocks(989, 630, QImage::Format_RGB32);
+    for (int y = 0; y < blocks.height(); ++y)
+      for (int x = 0; x < blocks.width(); ++x)
+        blocks.setPixel(x, y,
+                        qRgb(40 + x / 50 * 10, 40 + y / 50 * 15, 200 - (x / 50 + y / 50) * 5));
+    QVERIFY(blocks.save(path("blocks.png")));
+    dialogs_->answerOpen(path("blocks.png"));
+    click(form_->Command13);
+    const QString pdf = path("out.pdf");
+    print([&](PrintPreview& preview) { click(preview.poster); }, QPageSize::A4,
+          QPageLayout::Portrait, pdf);
+    const QList<QImage> pages = rasterise(pdf, 1, 2);
+    QCOMPARE(pages.size(), 2);
+    for (const QImage& page : pages) QCOMPARE(page.size(), QSize(794, 1123));
+
+    // Millimetres on the paper to pixels at 96 per inch. The picture starts
+    // 10 points and the 6 mm mark band in; the second sheet starts one
+    // window (210 mm less both margins and bands) less the 10 mm overlap
+    // into the picture.
+    const auto px = [](double mm) { return mm * 96 / 25.4; };
+    const double margin = 25.4 * 10 / 72;
+    const double origin = px(margin + 6), second = px(210 - 2 * (margin + 6) - 10);
+    // Marks are hairlines, grey where they fall between pixels.
+    const auto dark = [](const QImage& page, QRect area) {
+      for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+          if (qGray(page.pixel(x, y)) < 160) return true;
+      return false;
+    };
+    for (int sheet = 0; sheet < 2; ++sheet) {
+      const double start = sheet == 0 ? 0 : second;
+      const double end = sheet == 0 ? second + px(10) : 989;
+      // Block centres, away from the block edges and the alignment line.
+      for (int y = 25; y < 630; y += 50) {
+        for (int x = 25; x < 989; x += 50) {
+          if (x < start + 3 || x > end - 3 || (sheet == 0 && std::abs(x - second) < 8)) continue;
+          const QPoint at(qRound(origin + x - start), qRound(origin + y));
+          const QRgb got = pages[sheet].pixel(at), want = blocks.pixel(x, y);
+          QVERIFY2(std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want)) +
+                           std::abs(qBlue(got) - qBlue(want)) <=
+                       12,
+                   qPrintable(QString("sheet %1, picture (%2, %3)").arg(sheet + 1).arg(x).arg(y)));
+        }
+      }
+      // The label, centred under the picture inside the mark band.
+      const int centre = qRound(origin + (end - start) / 2), bottom = qRound(origin + 630);
+      QVERIFY(dark(pages[sheet], QRect(centre - 50, bottom + 3, 100, qRound(px(5)) - 3)));
+      // Nothing in the margin beside the picture's top.
+      QVERIFY(!dark(pages[sheet], QRect(0, 0, qRound(origin) - 2, qRound(origin) - 2)));
+    }
+    // The first sheet's alignment line where the second one's picture starts.
+    QVERIFY(dark(pages[0], QRect(qRound(origin + second) - 1, qRound(origin), 3, 630)));
+    // Cut marks above and below the second sheet's left edge.
+    QVERIFY(dark(pages[1], QRect(qRound(origin) - 1, qRound(origin - px(5)), 3, qRound(px(4)))));
+    QVERIFY(dark(pages[1],
+                 QRect(qRound(origin) - 1, qRound(origin + 630 + px(1.5)), 3, qRound(px(3)))));
+  }
+
+  // Cancelled in the progress dialog: the older file of that name stays as it
+  // was and nothing else is left in its folder. A file that cannot be
+  // written is reported. A cancelled preview prints nothing.
+  void printsNothingHalf_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("messages");
+    QTest::newRow("cancelled while printing") << "cancel"
+                                              << "out.pdf" << 0;
+    QTest::newRow("folder missing") << "print"
+                                    << "missing/out.pdf" << 1;
+    QTest::newRow("preview cancelled") << "preview"
+                                       << "out.pdf" << 0;
+  }
+  void printsNothingHalf() {
+    QFETCH(QString, how);
+    QFETCH(QString, file);
+    QFETCH(int, messages);
+    QFile old(path("out.pdf"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    QTimer canceller;
+    bool cancelled = false;
+    connect(&canceller, &QTimer::timeout, this, [&] {
+      auto* progress = form_->findChild<QProgressDialog*>("printProgress");
+      if (progress == nullptr || !progress->isVisible() || cancelled) return;
+      cancelled = true;
+      click(progress->findChild<QPushButton*>());
+    });
+    if (how == "cancel") canceller.start(0);
+    print([&](PrintPreview& preview) { click(preview.poster); }, QPageSize::A4,
+          QPageLayout::Portrait, path(file), how != "preview");
+    QCOMPARE(cancelled, how == "cancel");
+    QCOMPARE(dialogs_->messages().size(), messages);
+    if (messages) QCOMPARE(dialogs_->messages()[0].title, QString("Glyphant2.0"));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("old"));
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
+  }
+};
+
+QTEST_MAIN(TstPrintJob)
+#include "tst_print_job.moc"
