@@ -212,52 +212,51 @@ class TestScreenSource : public QObject {
   void cutPortalPicture_data() {
     QTest::addColumn<QSize>("picture");
     QTest::addColumn<int>("block");
-    QTest::addColumn<QList<QRect>>("screens");  // the primary first
-    QTest::addColumn<QList<qreal>>("ratios");   // theirs
-    QTest::addColumn<QList<QRect>>("parts");    // where each screen lies in the picture
-    QTest::addColumn<QList<qreal>>("partRatios");
-    const QRect left(0, 0, 100, 100), right(100, 0, 200, 100);
-    QTest::newRow("one output, at three times its scale") << QSize(300, 150) << 3 << QList{QRect(0, 0, 100, 50)}
-        << QList<qreal>{1} << QList{QRect(0, 0, 300, 150)} << QList<qreal>{1};
-    QTest::newRow("one output, at its scale of 2") << QSize(200, 100) << 1 << QList{QRect(0, 0, 100, 50)}
-        << QList<qreal>{2} << QList{QRect(0, 0, 200, 100)} << QList<qreal>{2};
-    QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << QList{right, left}
-        << QList<qreal>{1, 1} << QList{right, left} << QList<qreal>{1, 1};
-    QTest::newRow("two, at twice our scale") << QSize(600, 200) << 2 << QList{right, left}
-        << QList<qreal>{1, 1} << QList{QRect(200, 0, 400, 200), QRect(0, 0, 200, 200)}
-        << QList<qreal>{1, 1};
-    QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << QList{left, right}
-        << QList<qreal>{1, 2} << QList{QRect(0, 0, 200, 200), QRect(200, 0, 400, 200)}
-        << QList<qreal>{1, 2};
-    QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << QList{left, right}
-        << QList<qreal>{1, 2} << QList{left, right} << QList<qreal>{1, 1};
-    QTest::newRow("one above the other") << QSize(100, 150) << 1 << QList{QRect(0, 50, 100, 100), QRect(0, 0, 100, 50)}
-        << QList<qreal>{1, 1} << QList{QRect(0, 50, 100, 100), QRect(0, 0, 100, 50)} << QList<qreal>{1, 1};
-    QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << QList{right, left}
-        << QList<qreal>{1, 1} << QList{QRect(0, 0, 200, 100)} << QList<qreal>{1};
+    QTest::addColumn<QString>("screens");  // "x,y,w,h@ratio" each, the primary first
+    QTest::addColumn<QString>("parts");    // where each lies in the picture, at what ratio it comes back
+    QTest::newRow("one output, at three times its scale") << QSize(300, 150) << 3 << "0,0,100,50@1" << "0,0,300,150@1";
+    QTest::newRow("one output, at its scale of 2") << QSize(200, 100) << 1 << "0,0,100,50@2" << "0,0,200,100@2";
+    QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << "100,0,200,100@1 0,0,100,100@1"
+                                               << "100,0,200,100@1 0,0,100,100@1";
+    QTest::newRow("two, at twice our scale") << QSize(600, 200) << 2 << "100,0,200,100@1 0,0,100,100@1"
+                                             << "200,0,400,200@1 0,0,200,200@1";
+    QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << "0,0,100,100@1 100,0,200,100@2"
+                                               << "0,0,200,200@1 200,0,400,200@2";
+    QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << "0,0,100,100@1 100,0,200,100@2"
+                                                << "0,0,100,100@1 100,0,200,100@1";
+    QTest::newRow("one above the other") << QSize(100, 150) << 1 << "0,50,100,100@1 0,0,100,50@1"
+                                         << "0,50,100,100@1 0,0,100,50@1";
+    QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << "100,0,200,100@1 0,0,100,100@1"
+                                               << "0,0,200,100@1";
   }
   // clang-format on
 
   void cutPortalPicture() {
     QFETCH(QSize, picture);
     QFETCH(int, block);
-    QFETCH(QList<QRect>, screens);
-    QFETCH(QList<qreal>, ratios);
-    QFETCH(QList<QRect>, parts);
-    QFETCH(QList<qreal>, partRatios);
+    QFETCH(QString, screens);
+    QFETCH(QString, parts);
+    const auto read = [](const QString& text) {
+      std::vector<ScreenLayout> list;
+      for (const QString& item : text.split(' ')) {
+        const QStringList n = item.split(QRegularExpression("[,@]"));
+        list.push_back({{n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()}, n[4].toDouble()});
+      }
+      return list;
+    };
+    const std::vector<ScreenLayout> layout = read(screens), part = read(parts);
     const QImage shot = patternImage(picture.width() / block, picture.height() / block)
                             .scaled(picture, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    std::vector<ScreenLayout> layout;
-    for (int i = 0; i < screens.size(); ++i) layout.push_back({screens[i], ratios[i]});
     const std::vector<FrozenScreen> cut = ::cutPortalPicture(shot, layout);
-    QCOMPARE(int(cut.size()), parts.size());
-    for (int i = 0; i < parts.size(); ++i) {
-      QCOMPARE(cut[i].geometry, screens[i]);
-      QCOMPARE(cut[i].image.devicePixelRatio(), partRatios[i]);
+    QCOMPARE(cut.size(), part.size());
+    for (std::size_t i = 0; i < part.size(); ++i) {
+      QCOMPARE(cut[i].geometry, layout[i].geometry);
+      QCOMPARE(cut[i].image.devicePixelRatio(), part[i].devicePixelRatio);
       // One pixel of each block where the part was brought back to its screen's scale.
-      const QSize size = (QSizeF(screens[i].size()) * partRatios[i]).toSize();
-      QCOMPARE(imageDifference(cut[i].image, shot.copy(parts[i]).scaled(size, Qt::IgnoreAspectRatio,
-                                                                        Qt::FastTransformation)),
+      const QSize size = (QSizeF(layout[i].geometry.size()) * part[i].devicePixelRatio).toSize();
+      QCOMPARE(imageDifference(cut[i].image,
+                               shot.copy(part[i].geometry)
+                                   .scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)),
                QString());
     }
   }

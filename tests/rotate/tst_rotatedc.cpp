@@ -77,192 +77,6 @@ void bothPaths(const QString& name, const Test& test) {  // a row per renderer
   QTest::newRow(qPrintable(name + " / fast")) << Implementation::Fast << test;
 }
 
-}  // namespace
-
-Q_DECLARE_METATYPE(Implementation)
-Q_DECLARE_METATYPE(Placement)
-Q_DECLARE_METATYPE(Square)
-
-class TestRotatedc : public QObject {
-  Q_OBJECT
-
- private slots:
-  void placement_data();
-  void placement();
-  void square_data();
-  void square();
-  void fastMatchesReference();
-  void exportedEntry();
-};
-
-// Where the 64x48 source goes and where nothing may change: the 96x96
-// destination sits in canary memory (guards before and after, padding at
-// each row's end). At reset values and at unzoomed quarter turns
-// (counter-clockwise on screen) the source is copied exactly.
-void TestRotatedc::placement_data() {
-  QTest::addColumn<Implementation>("how");
-  QTest::addColumn<Placement>("test");
-  const Call base{.cx = 48, .cy = 48, .sw = 64, .sh = 48};
-  const QRect all(0, 0, 96, 96), none;
-  // Copies at whole turns, 9.5e-5 past one and quarter turns.
-  for (float a : {kReset, 0.0f, -kReset, 12.5664f, 6.28328f, kQuarter, -kQuarter, 2 * kQuarter}) {
-    Call c = base;
-    c.angle = a;
-    bothPaths(QStringLiteral("copy at angle %1").arg(a), Placement{0, 0, c, none, true});
-  }
-  for (int way = 1; way <= 6; ++way) {
-    bothPaths(QString::asprintf("spoilt %d", way), Placement{way, -1, base, none, false});
-    bothPaths(QString::asprintf("spoilt %d", 10 * way), Placement{10 * way, -1, base, none, false});
-  }
-  // clang-format off
-  float Call::*fields[] = {&Call::angle, &Call::zoom, &Call::alpha, &Call::hue, &Call::saturation, &Call::threshold};
-  // clang-format on
-  for (int i = 0; i < 18; ++i) {
-    const float bad = std::array{NAN, INFINITY, -INFINITY}[i / 6];
-    Call c = base;
-    c.*fields[i % 6] = bad;
-    bothPaths(QString::asprintf("float %d: %g", i % 6, bad), Placement{0, -1, c, none, false});
-  }
-  // clang-format off
-  const std::tuple<const char*, int, QRect, bool, void (*)(Call&)> rows[] = {
-      {"copy of a part", 0, none, true, [](Call& c) { c = {.cx = 40, .cy = 50, .sw = 31, .sh = 21, .sx = 11, .sy = 7}; }},
-      {"copy partly outside", 0, none, true, [](Call& c) { c.sx = c.sy = -10, c.sw = c.sh = 40; }},
-      {"zoom 0", -1, none, false, [](Call& c) { c.zoom = 0; }},
-      {"negative width", -1, none, false, [](Call& c) { c.sw = -1; }},
-      {"empty rectangle", 0, none, false, [](Call& c) { c.sw = 0; }},
-      {"centre far away", 0, none, false, [](Call& c) { c.cx = INT32_MAX, c.cy = INT32_MIN; }},
-      {"largest rectangle", 0, none, false, [](Call& c) { c.sx = c.sy = INT32_MIN, c.sw = c.sh = INT32_MAX; }},
-      {"huge zoom, far centre", 0, all, false, [](Call& c) { c.zoom = 1e30f, c.cx = INT32_MAX; }},
-      {"tiny zoom", 0, QRect(47, 47, 2, 2), false, [](Call& c) { c.zoom = 1e-30f; }},
-      {"huge angle", 0, all, false, [](Call& c) { c.angle = 3e38f; }},
-      {"extreme factors", 0, all, false, [](Call& c) { c.alpha = c.saturation = 3e38f, c.hue = c.threshold = -3e38f; }}};
-  // clang-format on
-  for (const auto& [name, result, allowed, copy, change] : rows) {
-    Call c = base;
-    change(c);
-    bothPaths(name, Placement{0, result, c, allowed, copy});
-  }
-}
-
-void TestRotatedc::placement() {
-  QFETCH(Implementation, how);
-  QFETCH(Placement, test);
-  const auto& [spoilt, result, c, allowed, copy] = test;
-  constexpr int kStride = 101, kGuard = 4096;  // pixels: 96 and padding
-  constexpr uint32_t kCanary = 0x5A123456u;
-  std::vector<uint32_t> memory(2 * kGuard + kStride * 96, kCanary);
-  QImage source = picture(64, 48, 0, 7), before = source.copy();
-  Surface surfaces[2] = {{memory.data() + kGuard, 96, 96, kStride * 4}, surfaceOf(source)};
-  Surface* used[2] = {&surfaces[0], &surfaces[1]};
-  // clang-format off
-  void (*const spoil[])(Surface*&) = {[](Surface*&) {}, [](Surface*& s) { s = nullptr; },
-      [](Surface*& s) { s->bits = nullptr; }, [](Surface*& s) { s->width = 0; }, [](Surface*& s) { s->height = -1; },
-      [](Surface*& s) { s->stride = s->width * 4 - 4; }, [](Surface*& s) { s->stride = s->width * 4 + 2; }};
-  // clang-format on
-  spoil[spoilt % 10](used[0]);
-  spoil[spoilt / 10](used[1]);
-  QCOMPARE(draw(how, used[0], used[1], c), result);
-
-  QTransform toSource;  // destination pixel centres onto source pixel centres
-  if (copy)
-    toSource.translate(c.sx + c.sw / 2, c.sy + c.sh / 2)
-        .rotate(std::round(c.angle / kQuarter) * 90)
-        .translate(-c.cx, -c.cy);
-  const QRect readable = copy ? QRect(c.sx, c.sy, c.sw, c.sh) & source.rect() : QRect();
-  int copied = 0;
-  for (int i = -kGuard; i < int(memory.size()) - kGuard; ++i) {
-    const bool inside = i >= 0 && i < kStride * 96 && i % kStride < 96;
-    const QPoint p = inside ? QPoint(i % kStride, i / kStride) : QPoint(-1, -1);
-    const QPoint s = (toSource.map(QPointF(p) + QPointF(0.5, 0.5)) - QPointF(0.5, 0.5)).toPoint();
-    const bool fromSource = inside && readable.contains(s);
-    const uint32_t word = memory[i + kGuard];
-    const uint32_t expected = fromSource ? at(source, s.y() * 64 + s.x()) | 0xFF000000u : kCanary;
-    copied += fromSource;
-    if (word != expected && (copy || !allowed.contains(p))) {
-      QFAIL(qPrintable(QString::asprintf("(%d, %d) is %x, not %x", p.x(), p.y(), word, expected)));
-    }
-  }
-  QVERIFY2(!copy || copied > 0, "the case copies nothing");
-  QVERIFY2(same(source, before), "the source was written to");
-}
-
-// A 16x16 square on a 48x48 background of the key colour, drawn on
-// (0x60, 0x30, 0x20) whose alpha byte 0 marks untouched pixels. Keyed
-// pixels let the destination show and do not bleed into the square's
-// antialiased edges, which mix only the square's colour and the canvas.
-void TestRotatedc::square_data() {
-  QTest::addColumn<Implementation>("how");
-  QTest::addColumn<Square>("test");
-  const uint32_t blue = 0xFF2040C0u, red = 0xFFFF0000u, orange = 0xFFC86400u, pink = 0xFFC86464u;
-  const Call base{.angle = 0, .cx = 64, .cy = 64, .sw = 48, .sh = 48, .mask = kKey};
-  // Turned and scaled, the square alone: at least 24x24, with a rim. Nothing
-  // keyed (no mask, a key written as 0x00RRGGBB, the top bit set): at least
-  // the whole 72x72 turned picture.
-  // clang-format off
-  const std::tuple<float, float, uint32_t, int, int> turns[] = {
-      {0, 1, kKey, 256, 256}, {0.3f, 1.5f, kKey, 24 * 24, 27 * 31}, {-2, 0.4f, kKey, 6 * 6, 9 * 13},
-      {0.3f, 1.5f, ROTATEDC_NO_MASK, 72 * 72, 10000}, {0.3f, 1.5f, 0x0000FF80u, 72 * 72, 10000},
-      {0.3f, 1.5f, 0x8080FF00u, 72 * 72, 10000}};
-  // clang-format on
-  for (const auto& [angle, zoom, mask, lo, hi] : turns) {
-    Call c = base;
-    c.angle = angle, c.zoom = zoom, c.mask = mask;
-    bothPaths(QString::asprintf("turn %g zoom %g mask %x", angle, zoom, mask),
-              Square{c, blue, blue, lo, hi});
-  }
-  // Hue and saturation in HSV keep the value (the brightest channel): red
-  // turned half way is cyan, a third is green, back two thirds green too;
-  // orange turned a sixth is chartreuse; saturation clips at full, and a
-  // chroma of 1 grows by the whole of a large factor (150). The
-  // threshold sees the recoloured colour's luminance: below 1 dark colours
-  // go black, above 1 bright ones white (red's is 54, above 255 * 0.2).
-  // Then opacity.
-  // clang-format off
-  const std::tuple<uint32_t, float, float, float, float, uint32_t> colours[] = {
-      {orange, 1, 1, 1, 1, orange},              {red, 0.5f, 1, 1, 1, 0xFF00FFFFu},
-      {red, 1.0f / 3, 1, 1, 1, 0xFF00FF00u},     {red, -2.0f / 3, 1, 1, 1, 0xFF00FF00u},
-      {orange, 1.0f / 6, 1, 1, 1, 0xFF64C800u},  {pink, -1.0f / 3, 0.5f, 1, 1, 0xFF9696C8u},
-      {pink, 0, 2, 1, 1, 0xFFC80000u},           {orange, 0, 0, 1, 1, 0xFFC8C8C8u},
-      {0xFF323232u, 0, 1, 0.5f, 1, 0xFF000000u}, {0xFFC8C8C8u, 0, 1, 1.5f, 1, 0xFFFFFFFFu},
-      {0xFF010101u, 0, 1, 2, 1, 0xFFFFFFFFu},    {pink, 0, 2, 0.7f, 1, 0xFF000000u},
-      {orange, 0, 1, 1, 0.5f, 0xFF944A10u},      {orange, 0, 1, 1, -0.5f, 0x00603020u},
-      {0xFFC89664u, 0, 3, 1, 1, orange},         {red, 0, 1, 0.8f, 1, red},
-      {0xFFC8C7C7u, 0, 150, 1, 1, 0xFFC83232u}};
-  // clang-format on
-  for (const auto& [colour, h, s, t, a, expected] : colours) {
-    Call c = base;
-    c.hue = h, c.saturation = s, c.threshold = t, c.alpha = a;
-    const QString name =
-        QString::asprintf("%x hue %g sat %g threshold %g alpha %g", colour, h, s, t, a);
-    bothPaths(name, Square{c, colour, expected, a > 0 ? 256 : 0, a > 0 ? 256 : 0});
-  }
-}
-
-void TestRotatedc::square() {
-  QFETCH(Implementation, how);
-  QFETCH(Square, test);
-  const auto& [call, colour, expected, minWritten, maxWritten] = test;
-  const uint32_t canvas = 0x00603020u;
-  QImage src = picture(48, 48, 0xFF00FF80u), dst = picture(128, 128, canvas);
-  for (int i = 0; i < 256; ++i) at(src, (16 + i / 16) * 48 + 16 + i % 16) = colour;
-  QCOMPARE(draw(how, dst, src, call), 0);
-  int written = 0;
-  for (int i = 0; i < 128 * 128 * 3; ++i) {
-    const uint32_t p = at(dst, i / 3);
-    const int shift = i % 3 * 8, value = p >> shift & 0xFF;
-    const auto [lo, hi] = std::minmax({int(expected >> shift & 0xFF), int(canvas >> shift & 0xFF)});
-    written += shift == 0 && p != canvas;
-    if (call.mask == kKey && p != canvas && (value < lo || value > hi)) {
-      QFAIL(qPrintable(
-          QString::asprintf("0x%08x is no mix of the expected colour and the canvas", p)));
-    }
-  }
-  QVERIFY2(written >= minWritten && written <= maxWritten, qPrintable(QString::number(written)));
-  QCOMPARE(QString::number(at(dst, 64 * 128 + 64), 16), QString::number(expected, 16));
-}
-
-namespace {
-
 // A random case: surfaces small enough to run thousands under the
 // sanitizers, arguments spread over everything the kernel distinguishes.
 // Every 150th source is too large for the cache (the SIMD renderer then
@@ -309,61 +123,242 @@ RandomCase randomCase(uint32_t seed) {
 
 }  // namespace
 
-// The SIMD renderer on every target this CPU runs against the reference:
-// the same result and the same pixels. ROTATEDC_SEED=n reruns case n alone.
-void TestRotatedc::fastMatchesReference() {
-  struct Restore {
-    ~Restore() { rotate_internal::forceFastTarget(0); }
-  } restore;
-  bool single = false;
-  const uint32_t only = qEnvironmentVariableIntValue("ROTATEDC_SEED", &single);
-  constexpr uint32_t kCases = 3000;
-  for (int64_t target : rotate_internal::fastTargets()) {
-    rotate_internal::forceFastTarget(target);
-    const QString name = rotate_internal::targetName(target);
-    QCOMPARE(QString(rotate_internal::fastTargetName()), name);
-    int drawn = 0;
-    for (uint32_t seed = single ? only : 1; seed <= (single ? only : kCases); ++seed) {
-      auto [src, dst, c] = randomCase(seed);
-      QImage expected = dst.copy(), actual = dst.copy();
-      const int result = draw(Implementation::Reference, expected, src, c);
-      const QString where = name + QString::asprintf(", ROTATEDC_SEED=%u: ", seed);
-      QVERIFY2(draw(Implementation::Fast, actual, src, c) == result, qPrintable(where + "result"));
-      drawn += !same(expected, dst);
-      for (int i = 0; i < dst.width() * dst.height(); ++i) {
-        if (at(actual, i) != at(expected, i)) {
-          QFAIL(qPrintable(where + QString::asprintf("pixel %d in rows of %d: %x, reference %x", i,
-                                                     dst.width(), at(actual, i), at(expected, i))));
-        }
+Q_DECLARE_METATYPE(Implementation)
+Q_DECLARE_METATYPE(Placement)
+Q_DECLARE_METATYPE(Square)
+
+class TestRotatedc : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // Where the 64x48 source goes and where nothing may change: the 96x96
+  // destination sits in canary memory (guards before and after, padding at
+  // each row's end). At reset values and at unzoomed quarter turns
+  // (counter-clockwise on screen) the source is copied exactly.
+  void placement_data() {
+    QTest::addColumn<Implementation>("how");
+    QTest::addColumn<Placement>("test");
+    const Call base{.cx = 48, .cy = 48, .sw = 64, .sh = 48};
+    const QRect all(0, 0, 96, 96), none;
+    // Copies at whole turns, 9.5e-5 past one and quarter turns.
+    for (float a : {kReset, 0.0f, -kReset, 12.5664f, 6.28328f, kQuarter, -kQuarter, 2 * kQuarter}) {
+      Call c = base;
+      c.angle = a;
+      bothPaths(QStringLiteral("copy at angle %1").arg(a), Placement{0, 0, c, none, true});
+    }
+    for (int way = 1; way <= 6; ++way) {
+      bothPaths(QString::asprintf("spoilt %d", way), Placement{way, -1, base, none, false});
+      bothPaths(QString::asprintf("spoilt %d", 10 * way),
+                Placement{10 * way, -1, base, none, false});
+    }
+    // clang-format off
+  float Call::*fields[] = {&Call::angle, &Call::zoom, &Call::alpha, &Call::hue, &Call::saturation, &Call::threshold};
+    // clang-format on
+    for (int i = 0; i < 18; ++i) {
+      const float bad = std::array{NAN, INFINITY, -INFINITY}[i / 6];
+      Call c = base;
+      c.*fields[i % 6] = bad;
+      bothPaths(QString::asprintf("float %d: %g", i % 6, bad), Placement{0, -1, c, none, false});
+    }
+    // clang-format off
+  const std::tuple<const char*, int, QRect, bool, void (*)(Call&)> rows[] = {
+      {"copy of a part", 0, none, true, [](Call& c) { c = {.cx = 40, .cy = 50, .sw = 31, .sh = 21, .sx = 11, .sy = 7}; }},
+      {"copy partly outside", 0, none, true, [](Call& c) { c.sx = c.sy = -10, c.sw = c.sh = 40; }},
+      {"zoom 0", -1, none, false, [](Call& c) { c.zoom = 0; }},
+      {"negative width", -1, none, false, [](Call& c) { c.sw = -1; }},
+      {"empty rectangle", 0, none, false, [](Call& c) { c.sw = 0; }},
+      {"centre far away", 0, none, false, [](Call& c) { c.cx = INT32_MAX, c.cy = INT32_MIN; }},
+      {"largest rectangle", 0, none, false, [](Call& c) { c.sx = c.sy = INT32_MIN, c.sw = c.sh = INT32_MAX; }},
+      {"huge zoom, far centre", 0, all, false, [](Call& c) { c.zoom = 1e30f, c.cx = INT32_MAX; }},
+      {"tiny zoom", 0, QRect(47, 47, 2, 2), false, [](Call& c) { c.zoom = 1e-30f; }},
+      {"huge angle", 0, all, false, [](Call& c) { c.angle = 3e38f; }},
+      {"extreme factors", 0, all, false, [](Call& c) { c.alpha = c.saturation = 3e38f, c.hue = c.threshold = -3e38f; }}};
+    // clang-format on
+    for (const auto& [name, result, allowed, copy, change] : rows) {
+      Call c = base;
+      change(c);
+      bothPaths(name, Placement{0, result, c, allowed, copy});
+    }
+  }
+
+  void placement() {
+    QFETCH(Implementation, how);
+    QFETCH(Placement, test);
+    const auto& [spoilt, result, c, allowed, copy] = test;
+    constexpr int kStride = 101, kGuard = 4096;  // pixels: 96 and padding
+    constexpr uint32_t kCanary = 0x5A123456u;
+    std::vector<uint32_t> memory(2 * kGuard + kStride * 96, kCanary);
+    QImage source = picture(64, 48, 0, 7), before = source.copy();
+    Surface surfaces[2] = {{memory.data() + kGuard, 96, 96, kStride * 4}, surfaceOf(source)};
+    Surface* used[2] = {&surfaces[0], &surfaces[1]};
+    // clang-format off
+  void (*const spoil[])(Surface*&) = {[](Surface*&) {}, [](Surface*& s) { s = nullptr; },
+      [](Surface*& s) { s->bits = nullptr; }, [](Surface*& s) { s->width = 0; }, [](Surface*& s) { s->height = -1; },
+      [](Surface*& s) { s->stride = s->width * 4 - 4; }, [](Surface*& s) { s->stride = s->width * 4 + 2; }};
+    // clang-format on
+    spoil[spoilt % 10](used[0]);
+    spoil[spoilt / 10](used[1]);
+    QCOMPARE(draw(how, used[0], used[1], c), result);
+
+    QTransform toSource;  // destination pixel centres onto source pixel centres
+    if (copy)
+      toSource.translate(c.sx + c.sw / 2, c.sy + c.sh / 2)
+          .rotate(std::round(c.angle / kQuarter) * 90)
+          .translate(-c.cx, -c.cy);
+    const QRect readable = copy ? QRect(c.sx, c.sy, c.sw, c.sh) & source.rect() : QRect();
+    int copied = 0;
+    for (int i = -kGuard; i < int(memory.size()) - kGuard; ++i) {
+      const bool inside = i >= 0 && i < kStride * 96 && i % kStride < 96;
+      const QPoint p = inside ? QPoint(i % kStride, i / kStride) : QPoint(-1, -1);
+      const QPoint s = (toSource.map(QPointF(p) + QPointF(0.5, 0.5)) - QPointF(0.5, 0.5)).toPoint();
+      const bool fromSource = inside && readable.contains(s);
+      const uint32_t word = memory[i + kGuard];
+      const uint32_t expected = fromSource ? at(source, s.y() * 64 + s.x()) | 0xFF000000u : kCanary;
+      copied += fromSource;
+      if (word != expected && (copy || !allowed.contains(p))) {
+        QFAIL(
+            qPrintable(QString::asprintf("(%d, %d) is %x, not %x", p.x(), p.y(), word, expected)));
       }
     }
-    QVERIFY2(single || drawn > int(kCases) / 2, "the cases mostly draw nothing and prove little");
+    QVERIFY2(!copy || copied > 0, "the case copies nothing");
+    QVERIFY2(same(source, before), "the source was written to");
   }
-}
 
-// librotate, loaded by name as callers load it, exports rotatedc alone and
-// draws what the renderer that ROTATEDC_REFERENCE selects draws.
-void TestRotatedc::exportedEntry() {
-  QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/rotate"));
-  QVERIFY2(library.load(), qPrintable(library.errorString()));
-  auto entry = reinterpret_cast<RotatedcFunction>(library.resolve("rotatedc"));
-  QVERIFY(entry != nullptr);
-  QVERIFY(library.resolve("_ZN15rotate_internal15renderReferenceERKNS_8PreparedE") == nullptr);
-  QImage src = picture(64, 48, 0, 3), viaLibrary = picture(96, 96, 0, 4),
-         direct = viaLibrary.copy();
-  const Call c{.angle = 0.7f, .cx = 50, .cy = 45, .sw = 60, .sh = 40, .zoom = 1.3f, .alpha = 0.8f};
-  Surface d = surfaceOf(viaLibrary), s = surfaceOf(src);
-  QCOMPARE(entry(&d, c.angle, c.cx, c.cy, c.sw, c.sh, &s, c.sx, c.sy, c.zoom, c.mask, c.alpha,
-                 c.hue, c.saturation, c.threshold),
-           0);
-  QCOMPARE(entry(nullptr, c.angle, c.cx, c.cy, c.sw, c.sh, &s, c.sx, c.sy, c.zoom, c.mask, c.alpha,
-                 c.hue, c.saturation, c.threshold),
-           -1);
-  const bool reference = qgetenv("ROTATEDC_REFERENCE") == "1";
-  QCOMPARE(draw(reference ? Implementation::Reference : Implementation::Fast, direct, src, c), 0);
-  QVERIFY2(!same(viaLibrary, picture(96, 96, 0, 4)), "nothing drawn");
-  QVERIFY2(same(viaLibrary, direct), "the library draws otherwise");
-}
+  // A 16x16 square on a 48x48 background of the key colour, drawn on
+  // (0x60, 0x30, 0x20) whose alpha byte 0 marks untouched pixels. Keyed
+  // pixels let the destination show and do not bleed into the square's
+  // antialiased edges, which mix only the square's colour and the canvas.
+  void square_data() {
+    QTest::addColumn<Implementation>("how");
+    QTest::addColumn<Square>("test");
+    const uint32_t blue = 0xFF2040C0u, red = 0xFFFF0000u, orange = 0xFFC86400u, pink = 0xFFC86464u;
+    const Call base{.angle = 0, .cx = 64, .cy = 64, .sw = 48, .sh = 48, .mask = kKey};
+    // Turned and scaled, the square alone: at least 24x24, with a rim. Nothing
+    // keyed (no mask, a key written as 0x00RRGGBB, the top bit set): at least
+    // the whole 72x72 turned picture.
+    // clang-format off
+  const std::tuple<float, float, uint32_t, int, int> turns[] = {
+      {0, 1, kKey, 256, 256}, {0.3f, 1.5f, kKey, 24 * 24, 27 * 31}, {-2, 0.4f, kKey, 6 * 6, 9 * 13},
+      {0.3f, 1.5f, ROTATEDC_NO_MASK, 72 * 72, 10000}, {0.3f, 1.5f, 0x0000FF80u, 72 * 72, 10000},
+      {0.3f, 1.5f, 0x8080FF00u, 72 * 72, 10000}};
+    // clang-format on
+    for (const auto& [angle, zoom, mask, lo, hi] : turns) {
+      Call c = base;
+      c.angle = angle, c.zoom = zoom, c.mask = mask;
+      bothPaths(QString::asprintf("turn %g zoom %g mask %x", angle, zoom, mask),
+                Square{c, blue, blue, lo, hi});
+    }
+    // Hue and saturation in HSV keep the value (the brightest channel): red
+    // turned half way is cyan, a third is green, back two thirds green too;
+    // orange turned a sixth is chartreuse; saturation clips at full, and a
+    // chroma of 1 grows by the whole of a large factor (150). The
+    // threshold sees the recoloured colour's luminance: below 1 dark colours
+    // go black, above 1 bright ones white (red's is 54, above 255 * 0.2).
+    // Then opacity.
+    // clang-format off
+  const std::tuple<uint32_t, float, float, float, float, uint32_t> colours[] = {
+      {orange, 1, 1, 1, 1, orange},              {red, 0.5f, 1, 1, 1, 0xFF00FFFFu},
+      {red, 1.0f / 3, 1, 1, 1, 0xFF00FF00u},     {red, -2.0f / 3, 1, 1, 1, 0xFF00FF00u},
+      {orange, 1.0f / 6, 1, 1, 1, 0xFF64C800u},  {pink, -1.0f / 3, 0.5f, 1, 1, 0xFF9696C8u},
+      {pink, 0, 2, 1, 1, 0xFFC80000u},           {orange, 0, 0, 1, 1, 0xFFC8C8C8u},
+      {0xFF323232u, 0, 1, 0.5f, 1, 0xFF000000u}, {0xFFC8C8C8u, 0, 1, 1.5f, 1, 0xFFFFFFFFu},
+      {0xFF010101u, 0, 1, 2, 1, 0xFFFFFFFFu},    {pink, 0, 2, 0.7f, 1, 0xFF000000u},
+      {orange, 0, 1, 1, 0.5f, 0xFF944A10u},      {orange, 0, 1, 1, -0.5f, 0x00603020u},
+      {0xFFC89664u, 0, 3, 1, 1, orange},         {red, 0, 1, 0.8f, 1, red},
+      {0xFFC8C7C7u, 0, 150, 1, 1, 0xFFC83232u}};
+    // clang-format on
+    for (const auto& [colour, h, s, t, a, expected] : colours) {
+      Call c = base;
+      c.hue = h, c.saturation = s, c.threshold = t, c.alpha = a;
+      const QString name =
+          QString::asprintf("%x hue %g sat %g threshold %g alpha %g", colour, h, s, t, a);
+      bothPaths(name, Square{c, colour, expected, a > 0 ? 256 : 0, a > 0 ? 256 : 0});
+    }
+  }
+
+  void square() {
+    QFETCH(Implementation, how);
+    QFETCH(Square, test);
+    const auto& [call, colour, expected, minWritten, maxWritten] = test;
+    const uint32_t canvas = 0x00603020u;
+    QImage src = picture(48, 48, 0xFF00FF80u), dst = picture(128, 128, canvas);
+    for (int i = 0; i < 256; ++i) at(src, (16 + i / 16) * 48 + 16 + i % 16) = colour;
+    QCOMPARE(draw(how, dst, src, call), 0);
+    int written = 0;
+    for (int i = 0; i < 128 * 128 * 3; ++i) {
+      const uint32_t p = at(dst, i / 3);
+      const int shift = i % 3 * 8, value = p >> shift & 0xFF;
+      const auto [lo, hi] =
+          std::minmax({int(expected >> shift & 0xFF), int(canvas >> shift & 0xFF)});
+      written += shift == 0 && p != canvas;
+      if (call.mask == kKey && p != canvas && (value < lo || value > hi)) {
+        QFAIL(qPrintable(
+            QString::asprintf("0x%08x is no mix of the expected colour and the canvas", p)));
+      }
+    }
+    QVERIFY2(written >= minWritten && written <= maxWritten, qPrintable(QString::number(written)));
+    QCOMPARE(QString::number(at(dst, 64 * 128 + 64), 16), QString::number(expected, 16));
+  }
+
+  // The SIMD renderer on every target this CPU runs against the reference:
+  // the same result and the same pixels. ROTATEDC_SEED=n reruns case n alone.
+  void fastMatchesReference() {
+    struct Restore {
+      ~Restore() { rotate_internal::forceFastTarget(0); }
+    } restore;
+    bool single = false;
+    const uint32_t only = qEnvironmentVariableIntValue("ROTATEDC_SEED", &single);
+    constexpr uint32_t kCases = 3000;
+    for (int64_t target : rotate_internal::fastTargets()) {
+      rotate_internal::forceFastTarget(target);
+      const QString name = rotate_internal::targetName(target);
+      QCOMPARE(QString(rotate_internal::fastTargetName()), name);
+      int drawn = 0;
+      for (uint32_t seed = single ? only : 1; seed <= (single ? only : kCases); ++seed) {
+        auto [src, dst, c] = randomCase(seed);
+        QImage expected = dst.copy(), actual = dst.copy();
+        const int result = draw(Implementation::Reference, expected, src, c);
+        const QString where = name + QString::asprintf(", ROTATEDC_SEED=%u: ", seed);
+        QVERIFY2(draw(Implementation::Fast, actual, src, c) == result,
+                 qPrintable(where + "result"));
+        drawn += !same(expected, dst);
+        for (int i = 0; i < dst.width() * dst.height(); ++i) {
+          if (at(actual, i) != at(expected, i)) {
+            QFAIL(
+                qPrintable(where + QString::asprintf("pixel %d in rows of %d: %x, reference %x", i,
+                                                     dst.width(), at(actual, i), at(expected, i))));
+          }
+        }
+      }
+      QVERIFY2(single || drawn > int(kCases) / 2, "the cases mostly draw nothing and prove little");
+    }
+  }
+
+  // librotate, loaded by name as callers load it, exports rotatedc alone and
+  // draws what the renderer that ROTATEDC_REFERENCE selects draws.
+  void exportedEntry() {
+    QLibrary library(QCoreApplication::applicationDirPath() + QStringLiteral("/rotate"));
+    QVERIFY2(library.load(), qPrintable(library.errorString()));
+    auto entry = reinterpret_cast<RotatedcFunction>(library.resolve("rotatedc"));
+    QVERIFY(entry != nullptr);
+    QVERIFY(library.resolve("_ZN15rotate_internal15renderReferenceERKNS_8PreparedE") == nullptr);
+    QImage src = picture(64, 48, 0, 3), viaLibrary = picture(96, 96, 0, 4),
+           direct = viaLibrary.copy();
+    const Call c{
+        .angle = 0.7f, .cx = 50, .cy = 45, .sw = 60, .sh = 40, .zoom = 1.3f, .alpha = 0.8f};
+    Surface d = surfaceOf(viaLibrary), s = surfaceOf(src);
+    const auto call = [&](Surface* dst) {
+      return entry(dst, c.angle, c.cx, c.cy, c.sw, c.sh, &s, c.sx, c.sy, c.zoom, c.mask, c.alpha,
+                   c.hue, c.saturation, c.threshold);
+    };
+    QCOMPARE(call(&d), 0);
+    QCOMPARE(call(nullptr), -1);
+    const bool reference = qgetenv("ROTATEDC_REFERENCE") == "1";
+    QCOMPARE(draw(reference ? Implementation::Reference : Implementation::Fast, direct, src, c), 0);
+    QVERIFY2(!same(viaLibrary, picture(96, 96, 0, 4)), "nothing drawn");
+    QVERIFY2(same(viaLibrary, direct), "the library draws otherwise");
+  }
+};
 
 QTEST_GUILESS_MAIN(TestRotatedc)
 #include "tst_rotatedc.moc"
