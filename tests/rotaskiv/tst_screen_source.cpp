@@ -15,12 +15,6 @@
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 
-QImage filled(QSize size, QColor colour) {
-  QImage image(size, QImage::Format_RGB32);
-  image.fill(colour);
-  return image;
-}
-
 // An X server of the test's own, made before the application so that it runs
 // there: Xvfb with two RandR monitors side by side, "left" 1280 x 800 and
 // "right" 1024 x 768, which Qt scales by 1 and 2 (QT_SCREEN_SCALE_FACTORS).
@@ -182,12 +176,12 @@ class TestScreenSource : public QObject {
     // Told apart by their sizes: Qt's picture is 1 x 1, the portal's 2 x 2.
     const auto qt = [&](bool blackMeansUnreadable) {
       asked << (blackMeansUnreadable ? "qt(black)" : "qt");
-      return qtGrabWorks ? DesktopGrab{{{QRect(0, 0, 1, 1), filled(QSize(1, 1), Qt::red)}}, {}}
+      return qtGrabWorks ? DesktopGrab{{{QRect(0, 0, 1, 1), patternImage(1, 1)}}, {}}
                          : DesktopGrab{{}, "no-qt"};
     };
     const auto portal = [&] {
       asked << "portal";
-      return DesktopGrab{{{QRect(0, 0, 2, 2), filled(QSize(2, 2), Qt::blue)}}, {}};
+      return DesktopGrab{{{QRect(0, 0, 2, 2), patternImage(2, 2)}}, {}};
     };
     const DesktopGrab grab = grabAlong(grabRoute(platform, waylandSession), qt, portal);
     asked << (!grab.ok() ? grab.error : grab.screens[0].image.width() == 1 ? "qt" : "portal");
@@ -195,7 +189,8 @@ class TestScreenSource : public QObject {
   }
 
   void blackIsAnUnreadableScreen() {
-    QPixmap black = QPixmap::fromImage(filled(QSize(40, 30), Qt::black));
+    QPixmap black(40, 30);
+    black.fill(Qt::black);
     black.setDevicePixelRatio(2);
     // Black is what a Wayland session hands an X11 client instead of the screen.
     QVERIFY2(screenGrabFromPixmap(black, true).error.startsWith("无法截取屏幕："), "black taken");

@@ -54,11 +54,8 @@ QString play(const QString& script) {
                                    {Qt::SizeFDiagCursor, "fdiag"}, {Qt::SizeBDiagCursor, "bdiag"},
                                    {Qt::SizeVerCursor, "ver"},     {Qt::SizeHorCursor, "hor"}};
   QStringList words{machine.mode() == SelectionMachine::Mode::Draw ? "draw" : "move",
-                    QString("%1,%2 %3x%4")
-                        .arg(v.frame.left)
-                        .arg(v.frame.top)
-                        .arg(v.frame.width)
-                        .arg(v.frame.height),
+                    QString::asprintf("%g,%g %gx%g", double(v.frame.left), double(v.frame.top),
+                                      double(v.frame.width), double(v.frame.height)),
                     shown, machine.cursor() ? cursors.value(*machine.cursor()) : "none",
                     v.sizeText};
   if (machine.handleDrag() == SelectionMachine::HandleDrag::Start) words << "resizing";
