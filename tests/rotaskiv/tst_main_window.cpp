@@ -75,8 +75,11 @@ class TestMainWindow : public QObject {
     QCOMPARE(describe().join(' '),
              QString("draws=1 path= S=320x240 bg=800x600 back=face mask=#ffffff messages=0 "
                      "angle=6.2832 zoom=1 alpha=1 hue=0 saturation=1 threshold=1 readouts="));
-    QCOMPARE(QRect(calls_[0].cx, calls_[0].cy, calls_[0].sw, calls_[0].sh),
-             QRect(376, 302, 320, 240));
+    // The display's 753 x 605 halved, a half to the even neighbour; the whole
+    // source from its corner, white masked.
+    const RotateArguments& a = calls_[0];
+    QCOMPARE(QString::asprintf("%d,%d %d,%d %dx%d %x", a.cx, a.cy, a.sx, a.sy, a.sw, a.sh, a.mask),
+             QString("376,302 0,0 320x240 ffffff"));
     QCOMPARE(form_->windowTitle() + QString::asprintf(" %dx%d", form_->width(), form_->height()),
              QString("Rotaskiv2.0 753x702"));
     // Pixel for pixel, centred: the sample where it is not white, the background where it is.
@@ -140,7 +143,8 @@ class TestMainWindow : public QObject {
   // of describe() that changed. open=NAME / open=- answers the next open
   // dialog (a file of the test's folder, or cancel), colour=#rrggbb / colour=-
   // the next colour dialog; a control's name clicks it, right:NAME right-clicks
-  // it; End:BAR and Home:BAR press that key on a bar; display@X,Y clicks the
+  // it; End:BAR and Home:BAR press that key on a bar, BAR=N sets it to N (as
+  // its thumb dragged there would); display@X,Y clicks the
   // display; drop=A,B drops files of the test's folder or web addresses on the
   // path box, droptext=T drops text. pattern.png is a 64 x 48 picture,
   // broken.bmp none, and a dropped file is a 30 x 20 picture whatever its name.
@@ -161,9 +165,13 @@ class TestMainWindow : public QObject {
     QTest::newRow("no mask: right click") << "right:Command2" << "draws=2 mask=face";
     QTest::newRow("mask from the display") << "colour=#123456 Command5 Command7 display@20,20"
                                            << "draws=2 bg=none back=#123456 mask=#123456";
+    QTest::newRow("angle 90") << "vScroll1=90" << "draws=2 angle=4.7082 zoom=1 alpha=1";
+    QTest::newRow("angle 359") << "vScroll1=359" << "draws=2 angle=0.0007 zoom=1 alpha=1";
     QTest::newRow("angle at 360") << "End:vScroll1" << "draws=2 angle=-0.0168 zoom=1 alpha=1";
     QTest::newRow("zoom at 20") << "Home:HScroll2" << "draws=2 angle=6.2832 zoom=0.1 alpha=1";
     QTest::newRow("hue at 360") << "End:HScroll3(0)" << "draws=2 hue=1 saturation=1 threshold=1 readouts=360";
+    QTest::newRow("factors") << "HScroll2=123 HScroll1=37 HScroll3(0)=120 HScroll3(1)=200 HScroll3(2)=199"
+        << "draws=6 angle=6.2832 zoom=0.615 alpha=0.37 hue=0.333333 saturation=2 threshold=1.99 readouts=120200199";
     QTest::newRow("reset: a draw per bar moved") << "End:vScroll1 End:HScroll3(1) Command3" << "draws=5 readouts=100";
     QTest::newRow("reset, nothing moved") << "Command3" << "";
     QTest::newRow("drop JPG") << "drop=b.JPG" << "draws=2 path=b.JPG S=30x20";
@@ -194,6 +202,8 @@ class TestMainWindow : public QObject {
         dialogs_->answerColour(value == "-" ? std::nullopt : std::optional(QColor(value)));
       if (action.startsWith("Command") || action.startsWith("right:"))
         QTest::mouseClick(control, action.startsWith("right:") ? Qt::RightButton : Qt::LeftButton);
+      if (action.contains(QRegularExpression("Scroll.*=")))
+        form_->findChild<QScrollBar*>(action.section('=', 0, 0))->setValue(value.toInt());
       if (action.startsWith("End:") || action.startsWith("Home:"))
         QTest::keyClick(control, action.startsWith("End") ? Qt::Key_End : Qt::Key_Home);
       if (action.startsWith("display@"))
