@@ -51,16 +51,13 @@ class TestCaptureForm : public QObject {
     for (int i = 0; i < screens; ++i) {
       const QScreen* on = QGuiApplication::screens().at(i);
       layout.push_back({on->geometry(), on->devicePixelRatio()});
-    }
-    if (!portal.isNull()) screen_.result.screens = cutPortalPicture(portal, layout);
-    for (int i = 0; i < screens && portal.isNull(); ++i) {
-      const QScreen* on = QGuiApplication::screens().at(i);
       const QSize size = on->size() * on->devicePixelRatio();
       QImage picture = patternImage(size.width(), size.height());
       if (i == 1) picture = picture.rgbSwapped();
       picture.setDevicePixelRatio(on->devicePixelRatio());
       screen_.result.screens.push_back({on->geometry(), picture});
     }
+    if (!portal.isNull()) screen_.result.screens = cutPortalPicture(portal, layout);
     form_ = new CaptureForm(owner_.get());
     form_->Show();
     QVERIFY(QTest::qWaitForWindowExposed(form_));
@@ -84,33 +81,31 @@ class TestCaptureForm : public QObject {
   // picture annotated there, and whether a message was shown.
   QString describe() const {
     if (form_.isNull()) return "gone";
-    const auto at = [](const QWidget* w) { return QString("%1,%2").arg(w->x()).arg(w->y()); };
+    const auto at = [](const QWidget* w) { return QString::asprintf("%d,%d", w->x(), w->y()); };
+    const auto size = [](const QWidget* w) {
+      return QString::asprintf(" %dx%d", w->width(), w->height());
+    };
     const QRect f = form_->Shape1->geometry();
     QStringList words{QString("history %1").arg(form_->session().history().count())};
-    if (!form_->isHidden()) words.prepend("label " + form_->LblPos->text());
-    if (form_->isHidden()) words.prepend("closed");
+    words.prepend(form_->isHidden() ? "closed" : "label " + form_->LblPos->text());
     if (form_->Shape1->isVisible())
-      words.prepend(
-          QString("frame %1 %2x%3").arg(at(form_->Shape1)).arg(f.width()).arg(f.height()));
+      words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";
     if (form_->Picture1->isVisible()) words << "toolbar " + at(form_->Picture1);
     if (form_->TextEdit->isVisible()) words << "typing";
     if (form_->Picture2->isVisible())
-      words << QString("panel %1 %2x%3")
-                   .arg(at(form_->Picture2))
-                   .arg(form_->Picture2->width())
-                   .arg(form_->Picture2->height());
+      words << "panel " + at(form_->Picture2) + size(form_->Picture2);
+    const QImage annotated = form_->session().picture().copy(f);
     for (const auto& [word, image] : {std::pair{"copied", QGuiApplication::clipboard()->image()},
                                       std::pair{"saved", QImage(saved_)}})
       if (!image.isNull())
-        words << word +
-                     QString(imageDifference(image, screen(f)).isEmpty() ? ""
-                             : imageDifference(image, form_->session().picture().copy(f)).isEmpty()
-                                 ? " annotated"
-                                 : " other");
+        words << word + QString(imageDifference(image, screen(f)).isEmpty()   ? ""
+                                : imageDifference(image, annotated).isEmpty() ? " annotated"
+                                                                              : " other");
     if (!dialogs_->messages().isEmpty()) words << "reported";
     return words.join(' ');
   }
+
   // Plays actions: tool:N clicks Image2(N), twice:N double-clicks it;
   // drag:x,y-x,y, drag1:x,y-x,y on the second screen, rdrag:x,y-x,y with the
   // right button, click:x,y and dclick:x,y; save:NAME answers the save

@@ -70,25 +70,6 @@ class TestScreenSource : public QObject {
 
   QString noDesktop_;
 
-  // Covers each screen with a known picture in its device pixels, the
-  // second's unlike the first's anywhere.
-  std::vector<std::unique_ptr<QLabel>> coverScreens(std::vector<QImage>& pictures) {
-    std::vector<std::unique_ptr<QLabel>> covers;
-    for (QScreen* screen : QGuiApplication::screens()) {
-      const QSize size = screen->size() * screen->devicePixelRatio();
-      QImage picture = patternImage(size.width(), size.height());
-      if (!covers.empty()) picture = picture.rgbSwapped();
-      picture.setDevicePixelRatio(screen->devicePixelRatio());
-      covers.push_back(std::make_unique<QLabel>(nullptr, Qt::FramelessWindowHint));
-      covers.back()->setPixmap(QPixmap::fromImage(picture));
-      covers.back()->setScreen(screen);
-      covers.back()->setGeometry(screen->geometry());
-      covers.back()->show();
-      pictures.push_back(picture);
-    }
-    return covers;
-  }
-
  public:
   explicit TestScreenSource(QString noDesktop) : noDesktop_(std::move(noDesktop)) {}
 
@@ -114,8 +95,22 @@ class TestScreenSource : public QObject {
     const QList<QScreen*> screens = QGuiApplication::screens();
     QCOMPARE(screens.size(), 2);
     QCOMPARE(screens[1]->devicePixelRatio(), 2.0);
+    // Each screen covered with a known picture in its device pixels, the
+    // second's unlike the first's anywhere.
     std::vector<QImage> pictures;
-    const auto covers = coverScreens(pictures);
+    std::vector<std::unique_ptr<QLabel>> covers;
+    for (QScreen* screen : screens) {
+      const QSize size = screen->size() * screen->devicePixelRatio();
+      QImage picture = patternImage(size.width(), size.height());
+      if (!covers.empty()) picture = picture.rgbSwapped();
+      picture.setDevicePixelRatio(screen->devicePixelRatio());
+      covers.push_back(std::make_unique<QLabel>(nullptr, Qt::FramelessWindowHint));
+      covers.back()->setPixmap(QPixmap::fromImage(picture));
+      covers.back()->setScreen(screen);
+      covers.back()->setGeometry(screen->geometry());
+      covers.back()->show();
+      pictures.push_back(picture);
+    }
     for (const auto& cover : covers) QVERIFY(QTest::qWaitForWindowExposed(cover.get()));
     QTest::qWait(200);  // for the server to show them
 
