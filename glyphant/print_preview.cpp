@@ -80,7 +80,6 @@ void PrintPreview::buildControls() {
   fillPaperList();
 
   view = named(new QPrintPreviewWidget(&printer_, this), "view");
-  view->setViewMode(QPrintPreviewWidget::AllPagesView);
   summary = named(new QLabel(this), "summary");
   printButton = named(new QPushButton(tr("打印…"), this), "printButton");
   printButton->setDefault(true);
@@ -184,6 +183,23 @@ void PrintPreview::changed() {
   }
   printButton->setEnabled(sheets.problem == poster::Problem::None);
   view->updatePreview();
+  fitSheets();
+}
+
+void PrintPreview::fitSheets() {
+  // Qt fits the pages of its all-pages view once, when the mode is set, and
+  // keeps that zoom afterwards: set it again for the present sheets and size.
+  view->setAllPagesViewMode();
+}
+
+void PrintPreview::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  fitSheets();
+}
+
+void PrintPreview::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  fitSheets();
 }
 
 void PrintPreview::paintSheets(QPrinter* printer) {

@@ -40,11 +40,16 @@ class PrintPreview : public QDialog {
   QPrintPreviewWidget* view = nullptr;
   QPushButton *printButton = nullptr, *cancelButton = nullptr;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void buildControls();
   void fillPaperList();
   void showPrinterPaper();
   void changed();
+  void fitSheets();
   void paintSheets(QPrinter* printer);
   void openPrintDialog();
 

@@ -10,6 +10,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 
@@ -57,7 +58,8 @@ class TstPrintJob : public QObject {
   // Presses "打 印"; in the preview `choose` sets the layout and the paper
   // is set to `paper` and `orientation`; unless `print` is false the
   // printer's dialog then chooses the PDF file `file`. Returns the preview's
-  // summary and the number of pages it showed before anything was printed.
+  // summary and the number of pages it showed, all in sight, before anything
+  // was printed.
   QPair<QString, int> print(const std::function<void(PrintPreview&)>& layout,
                             QPageSize::PageSizeId paper, QPageLayout::Orientation orientation,
                             const QString& file, bool print = true) {
@@ -67,7 +69,11 @@ class TstPrintJob : public QObject {
       layout(preview);
       choose(preview.paper, QPageSize::name(paper));
       choose(preview.orientation, orientation == QPageLayout::Portrait ? "纵向" : "横向");
-      seen = {preview.summary->text(), preview.view->pageCount()};
+      // Every sheet in sight, without scrolling; -1 pages where not.
+      const auto* sheets = preview.view->findChild<QAbstractScrollArea*>();
+      const bool inSight = sheets->horizontalScrollBar()->maximum() == 0 &&
+                           sheets->verticalScrollBar()->maximum() == 0;
+      seen = {preview.summary->text(), inSight ? preview.view->pageCount() : -1};
       if (!print) {
         click(preview.cancelButton);
         return preview.result() == QDialog::Accepted;
