@@ -1,3 +1,4 @@
+#include <QPainter>
 #include <QTest>
 
 #include "common/picture_box.h"
@@ -56,27 +57,25 @@ class TstLineBatch : public QObject {
   void slantedLineIsWholeAndThin() {
     const QLineF line(5, 3, 40, 36);
     const QImage image = batch({line}, 2);
-    QString rows;
+    QList<int> rows;
     for (int y = 0; y < image.height(); ++y)
       for (int x = 0; x < image.width(); ++x) {
         if (image.pixel(x, y) == 0xFFFFFFFF) continue;
         const QPointF d = QPointF(x + 0.5, y + 0.5) - line.p1();
         const double across = std::abs(d.x() * 33 - d.y() * 35) / line.length();
         QVERIFY2(across <= 1.71, qPrintable(QString("(%1,%2) %3 off").arg(x).arg(y).arg(across)));
-        if (!rows.endsWith(QString(" %1").arg(y))) rows += QString(" %1").arg(y);
+        if (rows.isEmpty() || rows.last() != y) rows << y;
       }
-    QString expected;
-    for (int y = 2; y <= 36; ++y) expected += QString(" %1").arg(y);
-    QCOMPARE(rows, expected);
+    QCOMPARE(QString("%1 rows, %2 to %3").arg(rows.size()).arg(rows[0]).arg(rows.last()),
+             "35 rows, 2 to 36");
   }
 
   void dotsAndFarLines() {
-    QImage expected = filled(60, 40, 0xFFFFFFFF);
-    for (int y = 8; y < 12; ++y)
-      for (int x = 18; x < 22; ++x) expected.setPixel(x, y, colour::toPixel(kInk));
     // A line of no length is a square of the width; lines far off draw nothing.
     const QImage got = batch({{20, 10, 20, 10}, {-1e9, -1e9, -1e9, 1e9}, {1e7, 5, 2e7, 5}}, 4);
-    QVERIFY2(imageDifference(got, expected).isEmpty(), qPrintable(imageDifference(got, expected)));
+    QImage expected = filled(60, 40, 0xFFFFFFFF);
+    QPainter(&expected).fillRect(18, 8, 4, 4, QColor(colour::toPixel(kInk)));
+    QCOMPARE(got, expected);
   }
 };
 

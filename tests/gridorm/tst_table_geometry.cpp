@@ -103,12 +103,10 @@ class TstTableGeometry : public QObject {
     table::EditorBox editor{b[0].toFloat(), b[1].toFloat(), b[2].toFloat(), b[3].toFloat()};
     QStringList positions;
     for (QChar move : moves) {
-      const table::Fields f = fieldsOf(fields);
-      if (move == 'R') editor = table::moveRight(editor, f);
-      if (move == 'L') editor = table::moveLeft(editor, f);
-      if (move == 'D') editor = table::moveDown(editor, f);
-      if (move == 'U') editor = table::moveUp(editor, f);
-      positions << QString::number(move == 'R' || move == 'L' ? editor.left : editor.top);
+      const int m = QString("RLDU").indexOf(move);
+      editor = std::array{table::moveRight, table::moveLeft, table::moveDown, table::moveUp}[m](
+          editor, fieldsOf(fields));
+      positions << QString::number(m < 2 ? editor.left : editor.top);
     }
     QTEST(positions.join(' '), "positions");
   }

@@ -1,7 +1,5 @@
-#include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 #include <QTest>
+#include <QtGui>
 
 #include "gridorm/skin/button_face.h"
 #include "gridorm/skin/control_painters.h"
@@ -64,17 +62,6 @@ class TstSkinDrawing : public QObject {
     }
   }
 
-  void keyColourLetsTheBackgroundShow() {
-    QImage dst = filled(13, 52, kGrey);
-    Surface s = surface::of(dst);
-    DrawSkinPart(s, 0, 0, 13, 52, ReadingSurface(skin_->BoxSkin), {0, 0, 13, 52}, kBoxMargins,
-                 kKey);
-    for (int i = 0; i < 13 * 52; ++i) {
-      const QRgb pixel = skin_->BoxSkin.pixel(i % 13, i / 13);
-      QCOMPARE(dst.pixel(i % 13, i / 13), pixel == rgb(kKey) ? kGrey : pixel);
-    }
-  }
-
   void captionsAreGreyOnlyWhenDisabled() {
     const ButtonLook look{{80, 24}, "保存", QFont(), false, {}, {}};
     for (int state = 0; state < 4; ++state) {
@@ -123,43 +110,35 @@ class TstSkinDrawing : public QObject {
     QVERIFY2(share > 0.9 && share < 1.1, qPrintable(QString::number(share)));
   }
 
-  // clang-format off
+  // Each cell at its corners and the middles of its edges, and where a colour
+  // is quoted for a cell's inside, there: "surface x,y=colour ...;", colours
+  // as ColourRef hex (FF00FF is the key colour).
   void bitmapsCarryTheQuotedColours_data() {
-    QTest::addColumn<QString>("where");  // surface, x, y
-    QTest::addColumn<uint>("colour");
-    // Each cell at its corners and the middles of its edges, and where a
-    // colour is quoted for a cell's inside, there.
-    const std::pair<const char*, ColourRef> pixels[] = {
-        {"button 3 0", 0x00D58F1B}, {"button 0 0", 0x00F9E1BF}, {"button 3 83", 0x00E8C387},
-        {"button 6 20", 0x00F9E1BF}, {"button 0 31", 0x00D58F1B}, {"button 0 42", 0x00F9E1BF},
-        {"button 6 52", 0x00D58F1B}, {"button 3 62", 0x00D58F1B}, {"button 0 73", 0x00E8C387},
-        {"button 3 1", kWhite}, {"button 3 3", 0x00FCF8F1}, {"button 3 19", 0x00EAD0B1},
-        {"button 3 22", 0x00FCEED2}, {"button 3 40", 0x00F2D4A7}, {"button 3 43", 0x00F3D49F},
-        {"button 3 61", 0x00FDEAC3}, {"button 3 64", 0x00FBF7F2}, {"button 3 82", 0x00F3E3D2},
-        {"combo 8 0", 0x005F5519}, {"combo 14 0", 0x005F5519}, {"combo 11 3", 0x005F5519},
-        {"combo 4 9", 0x00D1A04E}, {"combo 0 0", 0x00D1A04E}, {"combo 0 17", 0x00D1A04E},
-        {"combo 4 17", 0x00D1A04E}, {"combo 2 0", 0x00FFF9E8}, {"combo 6 0", 0x00F3E1BE},
-        {"combo 6 17", 0x00FEF8E6}, {"combo 8 4", 0x00ACA584}, {"combo 11 7", 0x00ACA584},
-        {"combo 10 3", kKey}, {"combo 8 7", kKey}, {"combo 14 17", kKey},
-        {"mark 0 0", kKey}, {"mark 4 4", 0x0013A948}, {"mark 13 4", 0x0087D3A2},
-        {"mark 4 12", 0x0010A445}, {"mark 13 12", 0x0086D1A0}, {"mark 2 18", kKey},
-        {"mark 4 20", 0x0012A847}, {"mark 13 20", 0x0088D3A3}, {"mark 0 9", kKey},
-        {"mark 17 23", kKey}, {"box 0 0", kKey}, {"box 12 12", kKey}, {"box 0 13", kKey},
-        {"box 12 51", kKey}, {"box 0 6", 0x00D2A683}, {"box 6 0", 0x00D2A683},
-        {"box 0 19", 0x00D2A683}, {"box 12 19", 0x00D2A683}, {"box 6 6", kWhite},
-        {"box 0 32", 0x00C18964}, {"box 6 38", 0x00C18964}, {"box 0 45", 0x00E8D2C1},
-        {"box 6 45", kWhite}, {"header 1 19", 0x00F2DAC0}, {"header 0 19", 0x00F2DAC0},
-        {"header 4 19", 0x00F2DAC0}, {"header 8 19", 0x00F2DAC0}, {"header 1 0", 0x00FEF5EA},
-        {"header 1 18", 0x00F6E5D3}, {"header 4 0", 0x00FEEED3}, {"header 4 18", 0x00FDE0AE},
-        {"header 7 0", 0x00FBD797}, {"header 7 18", 0x00FFE8B3}, {"header 3 10", 0x00FAC25E},
-        {"header 6 5", 0x00FAC25E}};
-    for (const auto& [where, c] : pixels) QTest::newRow(where) << QString(where) << uint(c);
+    QTest::addColumn<uint>("colour");  // at the surface, x and y of the row's name
+    const QString table =
+        "button 3,0=D58F1B 0,0=F9E1BF 3,83=E8C387 6,20=F9E1BF 0,31=D58F1B 0,42=F9E1BF 6,52=D58F1B"
+        " 3,62=D58F1B 0,73=E8C387 3,1=FFFFFF 3,3=FCF8F1 3,19=EAD0B1 3,22=FCEED2 3,40=F2D4A7"
+        " 3,43=F3D49F 3,61=FDEAC3 3,64=FBF7F2 3,82=F3E3D2;"
+        "combo 8,0=5F5519 14,0=5F5519 11,3=5F5519 4,9=D1A04E 0,0=D1A04E 0,17=D1A04E 4,17=D1A04E"
+        " 2,0=FFF9E8 6,0=F3E1BE 6,17=FEF8E6 8,4=ACA584 11,7=ACA584 10,3=FF00FF 8,7=FF00FF"
+        " 14,17=FF00FF;"
+        "mark 0,0=FF00FF 4,4=13A948 13,4=87D3A2 4,12=10A445 13,12=86D1A0 2,18=FF00FF 4,20=12A847"
+        " 13,20=88D3A3 0,9=FF00FF 17,23=FF00FF;"
+        "box 0,0=FF00FF 12,12=FF00FF 0,13=FF00FF 12,51=FF00FF 0,6=D2A683 6,0=D2A683 0,19=D2A683"
+        " 12,19=D2A683 6,6=FFFFFF 0,32=C18964 6,38=C18964 0,45=E8D2C1 6,45=FFFFFF;"
+        "header 1,19=F2DAC0 0,19=F2DAC0 4,19=F2DAC0 8,19=F2DAC0 1,0=FEF5EA 1,18=F6E5D3 4,0=FEEED3"
+        " 4,18=FDE0AE 7,0=FBD797 7,18=FFE8B3 3,10=FAC25E 6,5=FAC25E;";
+    for (const QString& surface : table.split(';', Qt::SkipEmptyParts)) {
+      const QStringList entries = surface.split(' ');
+      for (const QString& entry : entries.mid(1)) {
+        const QString where = entries[0] + ' ' + entry.section('=', 0, 0).replace(',', ' ');
+        QTest::newRow(qPrintable(where)) << entry.section('=', 1).toUInt(nullptr, 16);
+      }
+    }
   }
-  // clang-format on
   void bitmapsCarryTheQuotedColours() {
-    QFETCH(QString, where);
     QFETCH(uint, colour);
-    const QStringList at = where.split(' ');
+    const QStringList at = QString(QTest::currentDataTag()).split(' ');
     const QImage* surfaces[] = {&skin_->ButtonSkin, &skin_->ComboSkin, &skin_->MarkSkin,
                                 &skin_->BoxSkin, &skin_->HeaderSkin};
     const auto index = QStringList{"button", "combo", "mark", "box", "header"}.indexOf(at[0]);
