@@ -87,7 +87,9 @@ class TestCaptureForm : public QObject {
     };
     const QRect f = form_->Shape1->geometry();
     QStringList words{QString("history %1").arg(form_->session().history().count())};
-    words.prepend(form_->isHidden() ? "closed" : "label " + form_->LblPos->text());
+    words.prepend(form_->isHidden()            ? "closed"
+                  : form_->LblPos->isVisible() ? "label " + form_->LblPos->text()
+                                               : "no label");
     if (form_->Shape1->isVisible())
       words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";

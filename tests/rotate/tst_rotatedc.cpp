@@ -303,9 +303,7 @@ class TestRotatedc : public QObject {
   // The SIMD renderer on every target this CPU runs against the reference:
   // the same result and the same pixels. ROTATEDC_SEED=n reruns case n alone.
   void fastMatchesReference() {
-    struct Restore {
-      ~Restore() { rotate_internal::forceFastTarget(0); }
-    } restore;
+    const auto restore = qScopeGuard([] { rotate_internal::forceFastTarget(0); });
     bool single = false;
     const uint32_t only = qEnvironmentVariableIntValue("ROTATEDC_SEED", &single);
     constexpr uint32_t kCases = 3000;
