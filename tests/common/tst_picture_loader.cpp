@@ -20,13 +20,17 @@ QByteArray encoded(const QImage& image, const char* format) {
 const QByteArray kGif =
     QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b");
 
-// An EXIF block in APP1 right after the start marker, carrying a thumbnail
-// with start and end markers of its own, as cameras write it.
-QByteArray withThumbnail(const QByteArray& jpeg) {
-  const QByteArray exif = QByteArray::fromHex("4578696600004d4d002a0000000800000000000000") +
-                          encoded(filled(8, 8, qRgb(20, 90, 200)), "jpeg");
+// An EXIF block in APP1 right after the start marker.
+QByteArray withExif(const QByteArray& jpeg, const QByteArray& exif) {
   const int length = int(exif.size()) + 2;
   return jpeg.left(2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + exif + jpeg.mid(2);
+}
+constexpr char kExifHeader[] = "4578696600004d4d002a00000008";  // "Exif", big-endian TIFF
+
+// A thumbnail with start and end markers of its own, as cameras write it.
+QByteArray withThumbnail(const QByteArray& jpeg) {
+  return withExif(jpeg, QByteArray::fromHex(QByteArray(kExifHeader) + "00000000000000") +
+                            encoded(filled(8, 8, qRgb(20, 90, 200)), "jpeg"));
 }
 
 // An 8 x 8 GIF of black, red, green and blue whose compressed codes are the
@@ -52,18 +56,21 @@ QByteArray codedGif() {
          char(data.size()) + data + char(0) + char(0x3B);
 }
 
-// A 2 x 2 bitmap in 8-bit runs, bottom row first: two white pixels, end of
-// row, two black ones, end of row, end of picture. `runBytes` cuts the runs.
-QByteArray runLengthBmp(int runBytes = 10) {
-  const QByteArray runs = QByteArray::fromHex("02010000020000000001").left(runBytes);
+// A 2 x 2 bitmap in 8-bit (or 4-bit) runs, bottom row first: two white
+// pixels, end of row, two black ones, end of row, end of picture. `runBytes`
+// cuts the runs.
+QByteArray runLengthBmp(int runBytes = 10, int bits = 8) {
+  const QByteArray white = bits == 8 ? "01" : "11";  // 4-bit runs alternate two nibbles
+  const QByteArray runs = QByteArray::fromHex("02" + white + "0000020000000001").left(runBytes);
   constexpr quint32 kPixelsAt = 14 + 40 + 2 * 4;
   QByteArray bmp;
   QDataStream out(&bmp, QIODevice::WriteOnly);
   out.setByteOrder(QDataStream::LittleEndian);
   out.writeRawData("BM", 2);
   out << quint32(kPixelsAt + runs.size()) << quint32(0) << kPixelsAt;
-  out << quint32(40) << qint32(2) << qint32(2) << quint16(1) << quint16(8) << quint32(1)
-      << quint32(runs.size()) << qint32(0) << qint32(0) << quint32(2) << quint32(0);
+  out << quint32(40) << qint32(2) << qint32(2) << quint16(1) << quint16(bits)
+      << quint32(bits == 8 ? 1 : 2) << quint32(runs.size()) << qint32(0) << qint32(0) << quint32(2)
+      << quint32(0);
   out << quint32(0) << quint32(0x00FFFFFF);  // the palette: black, white
   out.writeRawData(runs.constData(), int(runs.size()));
   return bmp;
@@ -102,6 +109,13 @@ class TstPictureLoader : public QObject {
     QTest::newRow("a.jpg") << jpeg << orange << QString();
     QTest::newRow("trailer.jpg") << jpeg + trailer << orange << QString();
     QTest::newRow("thumbnail.jpg") << withThumbnail(jpeg) << orange << QString();
+    // A camera's turned photo (orientation 6: turned a quarter clockwise) is
+    // shown upright, as it was taken.
+    const QByteArray turned = withExif(
+        jpeg,
+        QByteArray::fromHex(QByteArray(kExifHeader) + "000101120003000000010006000000000000"));
+    QTest::newRow("turned.jpg") << turned << orange.transformed(QTransform().rotate(90))
+                                << QString();
     QTest::newRow("absent.png") << QByteArray() << QImage() << QString();
     QTest::newRow("empty.png") << QByteArray() << QImage() << QString();
     QTest::newRow("video.jpg") << trailer << QImage() << QString();
@@ -133,6 +147,8 @@ class TstPictureLoader : public QObject {
     QTest::newRow("half.bmp") << bmp.left(bmp.size() / 2) << QImage() << QString();
     QTest::newRow("half.dib") << bmp.chopped(1) << QImage() << QString();
     QTest::newRow("half-runs.bmp") << runLengthBmp(6) << QImage() << QString();
+    QTest::newRow("runs4.bmp") << runLengthBmp(10, 4) << runs << QString();
+    QTest::newRow("half-runs4.bmp") << runLengthBmp(6, 4) << QImage() << QString();
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
     const QByteArray gif = codedGif();
