@@ -221,23 +221,22 @@ class TstTableDesigner : public QObject {
       QStyleOptionSlider option;
       void (QScrollBar::*init)(QStyleOptionSlider*) const = &ScrollBarAccess::initStyleOption;
       (bar->*init)(&option);
-      return bar->style()
-          ->subControlRect(QStyle::CC_ScrollBar, &option, sub, bar)
-          .translated(place.topLeft());
+      return place.topLeft() +
+             bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, sub, bar).center();
     };
     QWindow* handle = form_->windowHandle();
-    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddPage).center());
+    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddPage));
     QVERIFY2(bar->value() > 1 && canvasAt() < start, "the groove scrolls the canvas on");
     // The slider, taken and pushed back past the top (or left) end.
-    const QPoint slider = part(QStyle::SC_ScrollBarSlider).center();
+    const QPoint slider = part(QStyle::SC_ScrollBarSlider);
     const QPoint end = vertical ? QPoint(slider.x(), 0) : QPoint(0, slider.y());
     QTest::mousePress(handle, Qt::LeftButton, {}, slider);
     QTest::mouseMove(handle, end);
     QTest::mouseRelease(handle, Qt::LeftButton, {}, end);
     QCOMPARE(QString("%1 %2").arg(bar->value()).arg(canvasAt()), QString("1 %1").arg(start));
-    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddLine).center());
+    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarAddLine));
     QCOMPARE(bar->value(), 21);
-    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarSubLine).center());
+    QTest::mouseClick(handle, Qt::LeftButton, {}, part(QStyle::SC_ScrollBarSubLine));
     QCOMPARE(QString("%1 %2").arg(bar->value()).arg(canvasAt()), QString("1 %1").arg(start));
   }
 
@@ -395,8 +394,8 @@ class TstTableDesigner : public QObject {
       if (form_->rect().contains(start + corner + drag)) QCOMPARE(preview->pos(), start + drag);
     }
     const QImage texture(":/assets/gridorm/texture.png");
-    const ColourRef mask = colour::fromPixel(texture.pixel(0, 0));
-    QCOMPARE(form_->Label24->BackColor(), pickMask ? mask : colour::kCaptionText);
+    QCOMPARE(form_->Label24->BackColor(),
+             pickMask ? colour::fromPixel(texture.pixel(0, 0)) : colour::kCaptionText);
     clickCanvas({50, 60});
     QImage expected = canvas();
     for (int y = 0; y < texture.height(); ++y)

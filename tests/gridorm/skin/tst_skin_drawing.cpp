@@ -48,11 +48,10 @@ class TstSkinDrawing : public QObject {
       for (int x = 0; x < w; ++x) {
         QList<QRgb> corners;
         for (int right : {0, 1})
-          for (int bottom : {0, 1}) {
-            const int cx = right ? x - (w - 3) : x, cy = bottom ? y - (h - 3) : y;
-            if (cx >= 0 && cx < 3 && cy >= 0 && cy < 3)
+          for (int bottom : {0, 1})
+            if (const int cx = x - right * (w - 3), cy = y - bottom * (h - 3);
+                cx >= 0 && cx < 3 && cy >= 0 && cy < 3)
               corners << source.pixel(right * 4 + cx, bottom * 18 + cy);
-          }
         QVERIFY(corners.isEmpty() || corners.contains(dst.pixel(2 + x, 2 + y)));
       }
     int row = 0;
@@ -92,11 +91,8 @@ class TstSkinDrawing : public QObject {
     QPixmap clear(16, 16);  // an icon that takes room and shows nothing
     clear.fill(Qt::transparent);
     const auto ink = [&](int width, bool icon) {
-      ButtonLook look{{width, 26}, text, font, false, {}, {}};
-      if (icon) {
-        look.icon = QIcon(clear);
-        look.iconSize = QSize(16, 16);
-      }
+      const QSize iconSize = icon ? QSize(16, 16) : QSize();
+      ButtonLook look{{width, 26}, text, font, false, icon ? QIcon(clear) : QIcon(), iconSize};
       const QImage with = ButtonStateImage(*skin_, look, kNormal);
       look.text.clear();
       const QImage without = ButtonStateImage(*skin_, look, kNormal);
@@ -132,17 +128,16 @@ class TstSkinDrawing : public QObject {
       const QStringList entries = surface.split(' ');
       for (const QString& entry : entries.mid(1)) {
         const QString where = entries[0] + ' ' + entry.section('=', 0, 0).replace(',', ' ');
-        QTest::newRow(qPrintable(where)) << entry.section('=', 1).toUInt(nullptr, 16);
+        QTest::newRow(qPrintable(where)) << rgb(entry.section('=', 1).toUInt(nullptr, 16));
       }
     }
   }
   void bitmapsCarryTheQuotedColours() {
-    QFETCH(uint, colour);
     const QStringList at = QString(QTest::currentDataTag()).split(' ');
     const QImage* surfaces[] = {&skin_->ButtonSkin, &skin_->ComboSkin, &skin_->MarkSkin,
                                 &skin_->BoxSkin, &skin_->HeaderSkin};
     const auto index = QStringList{"button", "combo", "mark", "box", "header"}.indexOf(at[0]);
-    QCOMPARE(surfaces[index]->pixel(at[1].toInt(), at[2].toInt()), rgb(colour));
+    QTEST(surfaces[index]->pixel(at[1].toInt(), at[2].toInt()), "colour");
   }
 
   void geometry() {
