@@ -44,6 +44,7 @@ class TstPatternTiling : public QObject {
     QTest::newRow("partial both ways") << QSize(61, 23) << QSize(7, 5);
     QTest::newRow("one pixel pattern") << QSize(9, 4) << QSize(1, 1);
     QTest::newRow("pattern larger") << QSize(5, 3) << QSize(7, 5);
+    QTest::newRow("one column of several rows") << QSize(5, 12) << QSize(7, 5);
   }
   void coversTheCanvas() {
     QFETCH(QSize, canvas);

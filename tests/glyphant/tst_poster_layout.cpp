@@ -65,6 +65,9 @@ class TstPosterLayout : public QObject {
 
     QTest::newRow("overlap a whole window") << QSize(1000, 500) << "width:600" << a4 << 178.0 << 0
                                             << 0 << poster::Problem::OverlapTooLarge;
+    // 25 * 178 = 4450 mm across, 5200 mm down: 25 x 20 sheets, the most allowed.
+    QTest::newRow("the most sheets")
+        << QSize(445, 520) << "width:4450" << a4 << 0.0 << 20 << 25 << ok;
     QTest::newRow("a kilometre wide") << QSize(1000, 500) << "width:1000000" << a4 << 10.0 << 0 << 0
                                       << poster::Problem::TooManySheets;
     QTest::newRow("empty canvas") << QSize(0, 0) << "true" << a4 << 10.0 << 0 << 0
