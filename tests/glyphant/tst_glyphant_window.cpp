@@ -238,6 +238,15 @@ class TstGlyphantWindow : public QObject {
     QCOMPARE(Form1(dir_->path() + '/').txtsave->text(), dir_->path() + "/Saved.bmp");
     form_->resize(1167, 900);  // the panel always reaches the bottom edge
     QCOMPARE(form_->Frame1->height(), 900);
+    // Every control of the panel inside it, none over another.
+    const QList<QWidget*> controls =
+        form_->Frame1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+      QVERIFY(form_->Frame1->rect().contains(controls[i]->geometry()));
+      for (qsizetype j = i + 1; j < controls.size(); ++j)
+        QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                 qPrintable(controls[i]->objectName() + " over " + controls[j]->objectName()));
+    }
   }
 
   // Where the described controls lie in the window, after a script, and
