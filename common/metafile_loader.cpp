@@ -547,6 +547,15 @@ std::optional<QImage> drawSvg(const QByteArray& svg, const QRectF& window, const
 
 }  // namespace
 
+// libemf2svg turns a text written as glyph indices (ETO_GLYPH_INDEX, as
+// Windows writes shaped text) back into letters through the font's file,
+// which it finds with fontconfig, and then shuts fontconfig down with
+// FcFini() -- under Qt, whose fonts keep using it: fontconfig aborts the
+// program on an assertion, or Qt reads freed memory later. Nothing else in
+// the programs calls FcFini(); this definition stands in for fontconfig's
+// everywhere in the process, so that fontconfig lives as long as the process.
+extern "C" Q_DECL_EXPORT void FcFini() {}
+
 bool isMetafileHead(const QByteArray& head) {
   if (head.size() >= 4 && u32(head, 0) == kPlaceableKey) return true;
   if (head.size() >= 6 && (u16(head, 0) == 1 || u16(head, 0) == 2) &&

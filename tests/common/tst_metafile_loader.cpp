@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
 #include <functional>
@@ -94,6 +95,18 @@ class TstMetafileLoader : public QObject {
         << picture << 40;
     QTest::newRow("emf without a frame: its bounds")
         << drawing(Emf(), scaled(1), 1).file(QRect(0, 0, 241, 121), QRect()) << picture << 40;
+    // Its text as the font's glyph indices (ETO_GLYPH_INDEX), as Windows writes shaped text,
+    // opened after a picture whose Chinese text took a fallback font, which fontconfig holds.
+    load(drawing(Emf(), scaled(1), 1, "中文").file(QRect(0, 0, 240, 120), QRect()));
+    QByteArray shaped = emf();
+    const QList<quint32> glyphs =
+        QRawFont::fromFont(QFont(QStringLiteral("DejaVu Sans"))).glyphIndexesForString("Hi");
+    for (qsizetype at = 108; at < shaped.size(); at += qFromLittleEndian<quint32>(&shaped[at + 4]))
+      if (qFromLittleEndian<quint32>(&shaped[at]) == 84) {
+        qToLittleEndian<quint32>(0x10, &shaped[at + 52]);
+        for (int i : {0, 1}) qToLittleEndian<quint16>(glyphs.value(i), &shaped[at + 76 + 2 * i]);
+      }
+    QTest::newRow("emf, text as glyph indices") << shaped << picture << 40;
   }
 
   void drawsAtItsSize() {
