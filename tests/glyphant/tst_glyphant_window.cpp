@@ -238,6 +238,9 @@ class TstGlyphantWindow : public QObject {
     QCOMPARE(Form1(dir_->path() + '/').txtsave->text(), dir_->path() + "/Saved.bmp");
     form_->resize(1167, 900);  // the panel always reaches the bottom edge
     QCOMPARE(form_->Frame1->height(), 900);
+    // A field across the panel leaves the same margin on both sides.
+    const QRect across = form_->txtMessage->geometry();
+    QCOMPARE(form_->Frame1->width() - 1 - across.right(), across.left());
     // Every control of the panel inside it, none over another.
     const QList<QWidget*> controls =
         form_->Frame1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);

@@ -175,6 +175,10 @@ class TstPrintJob : public QObject {
         << QSize(989, 630) << "true" << QPageSize::A4 << portrait
         << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842";
     // 261.66 mm over a window of 260.34: two across, one down.
+    // A width in centimetres starts at the true width, 261.66 mm rounded.
+    QTest::newRow("width in centimetres")
+        << QSize(989, 630) << "width" << QPageSize::A4 << portrait
+        << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842";
     QTest::newRow("landscape Letter")
         << QSize(989, 630) << "true" << QPageSize::Letter << QPageLayout::Landscape
         << "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米" << 2 << "792x612";
@@ -217,6 +221,7 @@ class TstPrintJob : public QObject {
         [&](PrintPreview& preview) {
           if (layout == "one") return;
           click(preview.poster);
+          if (layout == "width") preview.sizeKind->setCurrentIndex(1);
           if (layout.startsWith("across:")) {
             preview.sizeKind->setCurrentIndex(2);
             type(preview.sheetsAcross->findChild<QLineEdit*>(), layout.section(':', 1));
