@@ -1,7 +1,5 @@
-#include <QPointer>
-#include <QTest>
-#include <QTimer>
-#include <QWidget>
+#include <QtTest>
+#include <QtWidgets>
 #include <algorithm>
 
 #include "common/drag_window.h"

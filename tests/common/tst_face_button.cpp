@@ -1,8 +1,5 @@
-#include <QPainter>
-#include <QProxyStyle>
-#include <QStyleFactory>
-#include <QStyleOption>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "common/face_button.h"
 

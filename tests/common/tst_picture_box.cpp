@@ -1,8 +1,5 @@
-#include <QFontDatabase>
-#include <QPainter>
-#include <QPointer>
-#include <QScreen>
-#include <QTest>
+#include <QtTest>
+#include <QtWidgets>
 
 #include "common/fonts.h"
 #include "common/picture_box.h"

@@ -1,8 +1,5 @@
-#include <QBuffer>
-#include <QDataStream>
-#include <QImageWriter>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtGui>
+#include <QtTest>
 
 #include "common/picture_loader.h"
 #include "tests/support/image_compare.h"

@@ -1,12 +1,6 @@
 #include <QtTest>
+#include <QtWidgets>
 
-#include <QComboBox>
-#include <QFontDatabase>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QScrollBar>
-#include <QTemporaryDir>
 #include <algorithm>
 
 #include "common/colour_swatch.h"
