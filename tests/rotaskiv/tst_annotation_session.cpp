@@ -78,8 +78,7 @@ class TestAnnotationSession : public QObject {
   void scripts_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("rectangle, clamped") << "tR d@120,130 m@400,400 u@400,400"
-                                        << "2/2 rectangle panel repaint 108,118 204x114 ink 120,130 181x91";
+    QTest::newRow("rectangle, clamped") << "tR d@120,130 m@400,400 u@400,400" << "2/2 rectangle panel repaint 108,118 204x114 ink 120,130 181x91";
     QTest::newRow("arrow: head 10 back, 5 aside") << "tA d@120,130 u@250,130" << "2/2 arrow panel ink 120,125 131x11";
     QTest::newRow("ellipse in its box") << "tE d@120,130 u@221,191" << "2/2 ellipse panel ink 120,130 101x61";
     QTest::newRow("no length, still committed") << "tA d@150,150 u@150,150" << "2/2 arrow panel no ink";
@@ -90,8 +89,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("undo at the first snapshot") << "tR U" << "1/1 no tool cancelled no ink";
     QTest::newRow("handle after undo to the first") << "tR d@110,110 u@150,150 U h R" << "1/1 no tool no ink";
     QTest::newRow("handle, annotated") << "tR d@110,110 u@150,150 h" << "2/2 rectangle panel locked ink 110,110 41x41";
-    QTest::newRow("text: placed, then written") << "tT d@150,150 u@150,150 m@200,200 d@20,20 u@20,20"
-                                                << "2/2 text panel text@150,150 written no ink";
+    QTest::newRow("text: placed, then written") << "tT d@150,150 u@150,150 m@200,200 d@20,20 u@20,20" << "2/2 text panel text@150,150 written no ink";
     QTest::newRow("same tool: panel hides") << "tR tR" << "1/1 rectangle no ink";
     QTest::newRow("other tool: panel stays") << "tT tE" << "1/1 ellipse panel no ink";
   }

@@ -108,12 +108,12 @@ class TestCaptureForm : public QObject {
     return words.join(' ');
   }
 
-  // Plays actions: tool:N clicks Image2(N), twice:N double-clicks it;
-  // drag:x,y-x,y, drag1:x,y-x,y on the second screen, rdrag:x,y-x,y with the
-  // right button, click:x,y and dclick:x,y; save:NAME answers the save
-  // dialog with that file of the test's folder ("-": cancels); strip:NAME@x,y drags a little on
-  // that strip's control, where the pointer must be an arrow; focus:Text1 clicks into the font-size
-  // box; type:T and key:K (Esc, Left ... Down, Shift+...) go to the control that has the keyboard.
+  // Plays actions: tool:N clicks Image2(N), twice:N double-clicks it; drag:x,y-x,y, drag1:x,y-x,y
+  // on the second screen, rdrag:x,y-x,y with the right button, click:x,y and dclick:x,y;
+  // cap:x1,y1,x2,y2 calls ScrnCap; save:NAME answers the save dialog with that file of the test's
+  // folder ("-": cancels); strip:NAME@x,y drags a little on that strip's control, where the pointer
+  // must be an arrow; focus:Text1 clicks into the font-size box; type:T and key:K (Esc, Left ...
+  // Down, Shift+...) go to the control that has the keyboard.
   void play(const QString& script) {
     QWidget* surface = form_;
     for (const QString& action : script.split(' ')) {
@@ -122,6 +122,8 @@ class TestCaptureForm : public QObject {
       const auto point = [&](int i) { return QPoint(n.value(i).toInt(), n.value(i + 1).toInt()); };
       QWidget* keyboard = surface->focusWidget() != nullptr ? surface->focusWidget() : surface;
       if (action.startsWith("tool:")) click(ToolbarButton(value.toInt()));
+      if (action.startsWith("cap:"))
+        form_->ScrnCap(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt());
       if (action.startsWith("twice:")) {
         // A double-click as the window system delivers it: press, release,
         // then the second press as a double-click, and its release.
@@ -209,20 +211,18 @@ class TestCaptureForm : public QObject {
     const QString start = "frame 100,100 200x120 label 200x120 history ";
     QTest::newRow("a double-click on undo undoes once")
         << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
-    QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc"
-        << start + "1 toolbar 59,224 panel 59,253 241x37";
+    QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed history 1";
     QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed history 1";
     QTest::newRow("the panel above a low toolbar")
         << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
-    QTest::newRow("arrows move the selection") << "key:Right key:Right key:Down"
-        << "frame 102,101 200x120 label 200x120 history 1 toolbar 61,225";
-    QTest::newRow("Shift and arrows resize it") << "key:Shift+Right key:Shift+Down key:Shift+Down"
-        << "frame 100,100 201x122 label 201x122 history 1 toolbar 60,226";
+    QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down"
+        << "frame 102,101 201x122 label 201x122 history 1 toolbar 62,227";
     QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("copy and exit") << "tool:1" << "closed history 1 copied";
     QTest::newRow("double-click inside") << "dclick:150,150" << "closed history 1 copied";
+    QTest::newRow("ScrnCap hides frame, label, handles") << "cap:100,100,300,220" << "no label history 1 toolbar 59,224 copied";
     QTest::newRow("save as PNG") << "save:shot.PNG tool:2" << "closed history 1 saved";
     QTest::newRow("save cancelled") << "save:- tool:2" << "closed history 1 copied";
     // A failed write keeps the work: the window stays, the copy on the clipboard.
@@ -234,11 +234,10 @@ class TestCaptureForm : public QObject {
     QTest::newRow("exit capture") << "tool:3" << "closed history 1";
     QTest::newRow("Esc") << "key:Esc" << "closed history 1";
     QTest::newRow("a right-button stroke commits, then closes") << "tool:7 rdrag:110,110-150,150" << "closed history 2";
-    QTest::newRow("press between two toolbar buttons") << "strip:Picture1@27,13" << start + "1 toolbar 59,224";
-    QTest::newRow("press on a separator") << "strip:Line1@1,5" << start + "1 toolbar 59,224";
+    QTest::newRow("press between two toolbar buttons, on a separator") << "strip:Picture1@27,13 strip:Line1@1,5" << start + "1 toolbar 59,224";
     const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 400x195 history 1 toolbar 259,765 panel 259,725 ";
-    QTest::newRow("press on the panel") << low + "7 strip:Picture2@2,2" << lowShown + "166x37";
-    QTest::newRow("press between the swatches") << low + "7 strip:PicColor@30,20" << lowShown + "166x37";
+    QTest::newRow("press on the panel, between and on the swatches")
+        << low + "7 strip:Picture2@2,2 strip:PicColor@30,20 strip:Pcolor(3)@5,5" << lowShown + "166x37";
     QTest::newRow("press on the font-size group") << low + "5 strip:PicFont@1,0" << lowShown + "241x37";
   }
   // clang-format on

@@ -29,8 +29,7 @@ class TestExcelPropertyBag : public QObject {
     for (int i = 0; i < 13 * 5; ++i) mono.setPixel(i % 13, i / 13, i % 3 == 0);
     QTest::newRow("null") << QImage();
     QTest::newRow("1 x 1, ratio 1.25") << withAlpha(1, 1, 1.25);
-    QTest::newRow("RGB888, padded rows")
-        << patternImage(5, 3).convertToFormat(QImage::Format_RGB888);
+    QTest::newRow("RGB888, padded rows") << patternImage(5, 3).convertToFormat(QImage::Format_RGB888);
     QTest::newRow("indexed") << patternImage(11, 7).convertToFormat(QImage::Format_Indexed8);
     QTest::newRow("mono") << mono;
     QTest::newRow("RGBA64, ratio 2") << withAlpha(7, 3, 2).convertToFormat(QImage::Format_RGBA64);

@@ -156,15 +156,13 @@ class TestMainWindow : public QObject {
     QTest::newRow("background picture") << "open=pattern.png Command6" << "draws=2 path=pattern.png bg=64x48";
     QTest::newRow("a file that is not there") << "open=nowhere.bmp Command1" << "path=nowhere.bmp";
     QTest::newRow("not a picture") << "open=broken.bmp Command6" << "path=broken.bmp messages=1";
-    QTest::newRow("a cancel loads nothing") << "open=pattern.png Command1 open=- Command1 open=- Command6"
-                                            << "draws=2 path=pattern.png S=64x48";
+    QTest::newRow("a cancel loads nothing") << "open=pattern.png Command1 open=- Command1 open=- Command6" << "draws=2 path=pattern.png S=64x48";
     QTest::newRow("background colour: no draw") << "colour=#0000ff Command5" << "back=#0000ff";
     QTest::newRow("cancelled colours") << "colour=- Command5 colour=- Command2" << "";
     QTest::newRow("clear: no draw") << "Command7" << "bg=none";
     QTest::newRow("mask colour") << "colour=#0a141e Command2" << "draws=2 mask=#0a141e";
     QTest::newRow("no mask: right click") << "right:Command2" << "draws=2 mask=face";
-    QTest::newRow("mask from the display") << "colour=#123456 Command5 Command7 display@20,20"
-                                           << "draws=2 bg=none back=#123456 mask=#123456";
+    QTest::newRow("mask from the display") << "colour=#123456 Command5 Command7 display@20,20" << "draws=2 bg=none back=#123456 mask=#123456";
     QTest::newRow("angle 90") << "vScroll1=90" << "draws=2 angle=4.7082 zoom=1 alpha=1";
     QTest::newRow("angle 359") << "vScroll1=359" << "draws=2 angle=0.0007 zoom=1 alpha=1";
     QTest::newRow("angle at 360") << "End:vScroll1" << "draws=2 angle=-0.0168 zoom=1 alpha=1";
@@ -178,8 +176,7 @@ class TestMainWindow : public QObject {
     QTest::newRow("drop a name ending in bmp") << "drop=picturebmp" << "draws=2 path=picturebmp S=30x20";
     QTest::newRow("drop jpeg: refused") << "drop=d.jpeg" << "";
     QTest::newRow("drop a web address") << "drop=https://example.org/a.bmp" << "";
-    QTest::newRow("drop a web address and a file") << "drop=https://example.org/a.bmp,a.bmp"
-                                                   << "draws=2 path=a.bmp S=30x20";
+    QTest::newRow("drop a web address and a file") << "drop=https://example.org/a.bmp,a.bmp" << "draws=2 path=a.bmp S=30x20";
     QTest::newRow("drop text") << "droptext=x.bmp" << "";
   }
   // clang-format on

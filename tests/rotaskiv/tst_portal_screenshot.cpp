@@ -107,8 +107,7 @@ class TestPortalScreenshot : public QObject {
     config.close();
     daemon_.start("dbus-daemon",
                   {"--config-file=" + config.fileName(), "--print-address", "--nofork"});
-    while (daemon_.waitForReadyRead(10000) && !daemon_.canReadLine()) {
-    }
+    while (daemon_.waitForReadyRead(10000) && !daemon_.canReadLine()) continue;
     const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
     if (address.isEmpty()) QSKIP("dbus-daemon (Debian package dbus-daemon) did not start");
     QVERIFY(QDBusConnection::connectToBus(address, "client").isConnected());

@@ -206,18 +206,12 @@ class TestScreenSource : public QObject {
     QTest::addColumn<QString>("parts");    // where each lies in the picture, at what ratio it comes back
     QTest::newRow("one output, at three times its scale") << QSize(300, 150) << 3 << "0,0,100,50@1" << "0,0,300,150@1";
     QTest::newRow("one output, at its scale of 2") << QSize(200, 100) << 1 << "0,0,100,50@2" << "0,0,200,100@2";
-    QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << "100,0,200,100@1 0,0,100,100@1"
-                                               << "100,0,200,100@1 0,0,100,100@1";
-    QTest::newRow("two, at twice our scale") << QSize(600, 200) << 2 << "100,0,200,100@1 0,0,100,100@1"
-                                             << "200,0,400,200@1 0,0,200,200@1";
-    QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << "0,0,100,100@1 100,0,200,100@2"
-                                               << "0,0,200,200@1 200,0,400,200@2";
-    QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << "0,0,100,100@1 100,0,200,100@2"
-                                                << "0,0,100,100@1 100,0,200,100@1";
-    QTest::newRow("one above the other") << QSize(100, 150) << 1 << "0,50,100,100@1 0,0,100,50@1"
-                                         << "0,50,100,100@1 0,0,100,50@1";
-    QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << "100,0,200,100@1 0,0,100,100@1"
-                                               << "0,0,200,100@1";
+    QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << "100,0,200,100@1 0,0,100,100@1" << "100,0,200,100@1 0,0,100,100@1";
+    QTest::newRow("two, at twice our scale") << QSize(600, 200) << 2 << "100,0,200,100@1 0,0,100,100@1" << "200,0,400,200@1 0,0,200,200@1";
+    QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << "0,0,100,100@1 100,0,200,100@2" << "0,0,200,200@1 200,0,400,200@2";
+    QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << "0,0,100,100@1 100,0,200,100@2" << "0,0,100,100@1 100,0,200,100@1";
+    QTest::newRow("one above the other") << QSize(100, 150) << 1 << "0,50,100,100@1 0,0,100,50@1" << "0,50,100,100@1 0,0,100,50@1";
+    QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << "100,0,200,100@1 0,0,100,100@1" << "0,0,200,100@1";
   }
   // clang-format on
 

@@ -215,10 +215,9 @@ class TestRotatedc : public QObject {
       const uint32_t word = memory[i + kGuard];
       const uint32_t expected = fromSource ? at(source, s.y() * 64 + s.x()) | 0xFF000000u : kCanary;
       copied += fromSource;
-      if (word != expected && (copy || !allowed.contains(p))) {
+      if (word != expected && (copy || !allowed.contains(p)))
         QFAIL(
             qPrintable(QString::asprintf("(%d, %d) is %x, not %x", p.x(), p.y(), word, expected)));
-      }
     }
     QVERIFY2(!copy || copied > 0, "the case copies nothing");
     QVERIFY2(same(source, before), "the source was written to");
@@ -291,10 +290,8 @@ class TestRotatedc : public QObject {
       const auto [lo, hi] =
           std::minmax({int(expected >> shift & 0xFF), int(canvas >> shift & 0xFF)});
       written += shift == 0 && p != canvas;
-      if (call.mask == kKey && p != canvas && (value < lo || value > hi)) {
-        QFAIL(qPrintable(
-            QString::asprintf("0x%08x is no mix of the expected colour and the canvas", p)));
-      }
+      if (call.mask == kKey && p != canvas && (value < lo || value > hi))
+        QFAIL(qPrintable(QString::asprintf("0x%08x no mix of the colour and the canvas", p)));
     }
     QVERIFY2(written >= minWritten && written <= maxWritten, qPrintable(QString::number(written)));
     QCOMPARE(QString::number(at(dst, 64 * 128 + 64), 16), QString::number(expected, 16));
@@ -320,13 +317,11 @@ class TestRotatedc : public QObject {
         QVERIFY2(draw(Implementation::Fast, actual, src, c) == result,
                  qPrintable(where + "result"));
         drawn += !same(expected, dst);
-        for (int i = 0; i < dst.width() * dst.height(); ++i) {
-          if (at(actual, i) != at(expected, i)) {
+        for (int i = 0; i < dst.width() * dst.height(); ++i)
+          if (at(actual, i) != at(expected, i))
             QFAIL(
                 qPrintable(where + QString::asprintf("pixel %d in rows of %d: %x, reference %x", i,
                                                      dst.width(), at(actual, i), at(expected, i))));
-          }
-        }
       }
       QVERIFY2(single || drawn > int(kCases) / 2, "the cases mostly draw nothing and prove little");
     }
