@@ -17,12 +17,9 @@ class TstSnapshotRing : public QObject {
     QCOMPARE(chosen, QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}));
     ring.store(12, filled(5, 5, 0));  // no such slot
     ring.store(1, filled(5, 5, 0));
-    QCOMPARE(QString("%1 %2 %3 %4")
-                 .arg(ring.counter())
-                 .arg(ring.picture(0)->width())
-                 .arg(ring.picture(11)->width())
-                 .arg(ring.picture(1)->width()),
-             "1 13 12 5");
+    QCOMPARE(QList({ring.counter(), ring.picture(0)->width(), ring.picture(11)->width(),
+                    ring.picture(1)->width()}),
+             QList({1, 13, 12, 5}));
     SnapshotRing fresh;
     QVERIFY2(!fresh.picture(4) && !ring.picture(12) && !ring.picture(-1), "nothing stored there");
   }

@@ -201,10 +201,8 @@ class TstTableDesigner : public QObject {
   }
   void panningBarsEndToEnd() {
     QFETCH(QSize, window);
-    if (window.isValid()) {
-      form_->resize(window);
-      QTRY_COMPARE(form_->size(), window);
-    }
+    if (window.isValid()) form_->resize(window);
+    QTRY_VERIFY(!window.isValid() || form_->size() == window);
     QScrollBar* bar =
         QByteArray(QTest::currentDataTag()).startsWith("right") ? form_->VScroll : form_->HScroll;
     const QRect place = bar->geometry();
@@ -283,15 +281,17 @@ class TstTableDesigner : public QObject {
     dialogs_->answerColour(QColor(0, 255, 0));
     click("Label1 Command2");
     QCOMPARE(runs(canvas(), 20, true, 0xFF00FF00), "0+2 133+2 266+2 400+2 533+2 666+2");
-    // No columns and a width that is no number: the rows, still 2 pixels
-    // wide, and the drawing filed all the same.
-    click("Command3");
+    // No columns and a width below 1 or no number: the rows, still
+    // 2 pixels wide, and each drawing filed all the same.
     type(form_->Text3, "0");
-    type(form_->Combo1->lineEdit(), "abc");
-    click("Command2");
-    QCOMPARE(runs(canvas(), 20, true, 0xFF00FF00), "");
-    QCOMPARE(runs(canvas(), 300, false, 0xFF00FF00), kRows);
-    QCOMPARE(form_->snapshotCounter(), 3);
+    for (const char* width : {"0", "abc"}) {
+      click("Command3");
+      type(form_->Combo1->lineEdit(), width);
+      click("Command2");
+      QCOMPARE(runs(canvas(), 20, true, 0xFF00FF00), "");
+      QCOMPARE(runs(canvas(), 300, false, 0xFF00FF00), kRows);
+    }
+    QCOMPARE(form_->snapshotCounter(), 4);
   }
 
   // Eleven presses write down the first column. A size typed after the
@@ -352,9 +352,8 @@ class TstTableDesigner : public QObject {
     QTest::mouseMove(view->viewport(), item);  // to the entry, as the pointer goes
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item);
     QTRY_COMPARE(styles->currentText(), "Underline");
-    const QFont font = form_->Picture1->font();
-    QCOMPARE(QString("bold %1 underline %2").arg(font.bold()).arg(font.underline()),
-             "bold 0 underline 1");
+    QVERIFY2(form_->Picture1->font().underline() && !form_->Picture1->font().bold(),
+             "underlined, no longer bold");
     type(form_->Text7, "x");
     click("Option4");
     QVERIFY2(form_->Text7->isHidden() && form_->Picture2->isHidden(), "editor and preview off");
@@ -402,8 +401,7 @@ class TstTableDesigner : public QObject {
       for (int x = 0; x < texture.width(); ++x)
         if (!pickMask || texture.pixel(x, y) != texture.pixel(0, 0))
           expected.setPixel(50 + x, 60 + y, texture.pixel(x, y));
-    QVERIFY2(imageDifference(canvas(), expected).isEmpty(),
-             qPrintable(imageDifference(canvas(), expected)));
+    QCOMPARE(canvas(), expected);
   }
 
   // The file dialogs. An import takes a picture as the texture and otherwise

@@ -378,6 +378,10 @@ class TstSkinner : public QObject {
       option.editable = name == "editable";
       style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, w);
       QCOMPARE(image.pixel(0, 0), line);
+      // One white ring inside the line; inside it a list shows the previous
+      // style's face, an editable box is white throughout.
+      QCOMPARE(image.pixel(1, w->height() / 2), rgb(kWhite));
+      QCOMPARE(image.pixel(2, w->height() / 2) == rgb(kWhite), option.editable);
       const int button = style->pixelMetric(QStyle::PM_ScrollBarExtent, &option, w) + 1;
       QCOMPARE(image.pixel(w->width() - button - 1, w->height() / 2),
                state % 3 ? bitmaps.ComboSkin.pixel(state == kHot ? 0 : 4, 8) : rgb(kWhite));
@@ -401,7 +405,8 @@ class TstSkinner : public QObject {
         return;
       }
       const bool pressed = enabled && state == kPressed, hot = enabled && state == kHot;
-      QCOMPARE(image.pixel(box.topLeft()), pressed ? rgb(kCheckFramePressed) : line);
+      for (QPoint edge : {box.topLeft(), QPoint(box.right(), box.center().y())})
+        QCOMPARE(image.pixel(edge), pressed ? rgb(kCheckFramePressed) : line);
       // Hot and pressed boxes are filled (from the option box's middle rows).
       QCOMPARE(image.pixel(box.left() + 1, box.center().y()) == rgb(kWhite), !hot && !pressed);
       if (mark) QCOMPARE(middle, bitmaps.MarkSkin.pixel(cell.x + 5, cell.y + 3 + (mark == 1)));
