@@ -8,7 +8,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressDialog>
@@ -18,6 +17,7 @@
 #include <cmath>
 
 #include "common/dialogs.h"
+#include "glyphant/sheets_view.h"
 #include "glyphant/window_style.h"
 
 namespace {
@@ -40,8 +40,6 @@ PrintPreview::PrintPreview(const QImage& picture, QPrinter& printer, QWidget* pa
   setObjectName("PrintPreview");
   setWindowTitle(tr("打印预览"));
   buildControls();
-  connect(view, &QPrintPreviewWidget::paintRequested, this,
-          [this](QPrinter* target) { paintSheets(target); });
   changed();
   resize(900, 700);
 }
@@ -79,7 +77,7 @@ void PrintPreview::buildControls() {
   orientation->addItems({tr("纵向"), tr("横向")});
   fillPaperList();
 
-  view = named(new QPrintPreviewWidget(&printer_, this), "view");
+  view = named(new SheetsView(picture_, this), "view");
   summary = named(new QLabel(this), "summary");
   printButton = named(new QPushButton(tr("打印…"), this), "printButton");
   printButton->setDefault(true);
@@ -182,36 +180,7 @@ void PrintPreview::changed() {
       break;
   }
   printButton->setEnabled(sheets.problem == poster::Problem::None);
-  view->updatePreview();
-  fitSheets();
-}
-
-void PrintPreview::fitSheets() {
-  // Qt fits the pages of its all-pages view once, when the mode is set, and
-  // keeps that zoom afterwards: set it again for the present sheets and size.
-  view->setAllPagesViewMode();
-}
-
-void PrintPreview::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  fitSheets();
-}
-
-void PrintPreview::resizeEvent(QResizeEvent* event) {
-  QDialog::resizeEvent(event);
-  fitSheets();
-}
-
-void PrintPreview::paintSheets(QPrinter* printer) {
-  const poster::Layout sheets =
-      print_job::layoutFor(picture_.size(), settings(), printer->pageLayout());
-  QPainter painter(printer);
-  bool first = true;
-  for (const poster::Sheet& sheet : sheets.sheets) {
-    if (!first) printer->newPage();
-    first = false;
-    print_job::paintSheet(painter, printer->pageLayout(), picture_, sheets, sheet);
-  }
+  view->setSheets(sheets, page);
 }
 
 void PrintPreview::fillPaperList() {

@@ -8,11 +8,11 @@
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
-class QPrintPreviewWidget;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class SheetsView;
 
 // The print preview: the canvas laid out on the printer's paper as one sheet
 // or as a poster over many, the sheets and their count shown before anything
@@ -37,20 +37,14 @@ class PrintPreview : public QDialog {
   QDoubleSpinBox* overlapMm = nullptr;
   QComboBox *paper = nullptr, *orientation = nullptr;  // the printer's
   QLabel* summary = nullptr;                           // the count of sheets, or why there are none
-  QPrintPreviewWidget* view = nullptr;
+  SheetsView* view = nullptr;                          // the sheets as they are put together
   QPushButton *printButton = nullptr, *cancelButton = nullptr;
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void buildControls();
   void fillPaperList();
   void showPrinterPaper();
   void changed();
-  void fitSheets();
-  void paintSheets(QPrinter* printer);
   void openPrintDialog();
 
   const QImage& picture_;
