@@ -188,7 +188,7 @@ alignas(16) constexpr uint8_t kChannelBytes[16] = {0, 4, 8, 12, 1, 5, 9, 13, 2, 
 // in a register or read them from the stack.
 template <class V>
 HWY_INLINE V Opaque(V v) {
-#if HWY_ARCH_X86 && HWY_COMPILER_GCC
+#if HWY_ARCH_X86 && HWY_COMPILER_GCC_ACTUAL  // clang takes no vector register operand here
   asm("" : "+x"(v.raw));
 #endif
   return v;
