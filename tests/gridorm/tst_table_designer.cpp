@@ -165,6 +165,7 @@ class TstTableDesigner : public QObject {
     QTest::newRow("Frame2") << tw(14760 - 3435 - 600, 1500, 3435, 7425) << "Command12" << "";
     QTest::newRow("Image1(0)") << tw(10725 + 90, 1500 + 300, 1665, 1095) << "Command12" << "";
     QTest::newRow("Image1(5)") << tw(10725 + 90, 1500 + 5850, 1665, 1095) << "Command12" << "";
+    QTest::newRow("Image1(6)") << tw(10725 + 1740, 1500 + 300, 1665, 1095) << "Command12" << "";
     QTest::newRow("Image1(11)") << tw(10725 + 1740, 1500 + 5850, 1665, 1095) << "Command12" << "";
     QTest::newRow("Command13(6)") << tw(12465 + 390, 1800 + 780, 885, 285) << "Command12" << "";
     // clang-format on
