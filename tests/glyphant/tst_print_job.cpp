@@ -95,16 +95,13 @@ class TstPrintJob : public QObject {
   static QStringList pageSizes(const QString& pdf) {
     QProcess info;
     info.start("pdfinfo", {"-f", "1", "-l", "1000", pdf});
-    if (!info.waitForFinished(30000)) return {"pdfinfo did not run"};
+    info.waitForFinished(30000);
     QStringList sizes;
-    static const QRegularExpression line(R"(Page\s+\d+ size:\s+([\d.]+) x ([\d.]+) pts)");
-    auto matches = line.globalMatch(QString::fromUtf8(info.readAllStandardOutput()));
-    while (matches.hasNext()) {
-      const QRegularExpressionMatch m = matches.next();
+    static const QRegularExpression line(R"(size:\s+([\d.]+) x ([\d.]+) pts)");
+    for (const QRegularExpressionMatch& m : line.globalMatch(info.readAllStandardOutput()))
       sizes << QString("%1x%2")
                    .arg(qRound(m.captured(1).toDouble()))
                    .arg(qRound(m.captured(2).toDouble()));
-    }
     return sizes;
   }
 
