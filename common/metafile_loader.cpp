@@ -354,7 +354,7 @@ void readCheckedBitmap(wmfAPI* api, wmfBMP_Read_t* read) {
 // by a transform), which puts it outside the picture; this one places it once.
 void drawBitmap(wmfAPI* api, wmfBMP_Draw_t* draw) {
   const auto& crop = draw->crop;
-  if (draw->bmp.data == nullptr || crop.w == 0 || crop.h == 0 ||
+  if (draw->bmp.data == nullptr || draw->dc == nullptr || crop.w == 0 || crop.h == 0 ||
       crop.x + crop.w > draw->bmp.width || crop.y + crop.h > draw->bmp.height) {
     hooks(api).badBitmap = true;
     return;
@@ -364,10 +364,17 @@ void drawBitmap(wmfAPI* api, wmfBMP_Draw_t* draw) {
   const QRectF box(QPointF(svg->bbox.TL.x, svg->bbox.TL.y),
                    QPointF(svg->bbox.BR.x, svg->bbox.BR.y));
   const double scaleX = svg->width / box.width(), scaleY = svg->height / box.height();
-  const QRectF place =
-      QRectF((draw->pt.x - box.left()) * scaleX, (draw->pt.y - box.top()) * scaleY,
-             draw->pixel_width * crop.w * scaleX, draw->pixel_height * crop.h * scaleY)
-          .normalized();
+  // libwmf reads the record's extent as unsigned 16-bit numbers and drops the
+  // sign of the mapping (`perUnit`, device units per logical unit): a bitmap
+  // mirrored by an extent of -24 units would be drawn 65512 units long.
+  const auto extent = [](double size, double perUnit) {
+    const double units = perUnit != 0 ? std::round(size / std::abs(perUnit)) : 0;
+    return (units >= 32768 ? units - 65536 : units) * perUnit;
+  };
+  const QRectF place = QRectF((draw->pt.x - box.left()) * scaleX, (draw->pt.y - box.top()) * scaleY,
+                              extent(draw->pixel_width * crop.w, draw->dc->pixel_width) * scaleX,
+                              extent(draw->pixel_height * crop.h, draw->dc->pixel_height) * scaleY)
+                           .normalized();
   QByteArray element =
       QStringLiteral(
           "<image x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" "
@@ -529,15 +536,43 @@ class QuietQt {
   QtMessageHandler previous_;
 };
 
-std::optional<QImage> drawSvg(const QByteArray& svg, const QRectF& window, const QSize& pixels) {
+// Qt's rasteriser walks every edge of a shape over all the rows it spans,
+// once for each band of rows of the picture it fills: a shape reaching
+// millions of pixels past the picture takes minutes to draw. A real drawing
+// reaches no further past its picture than the picture's own size, or 32768
+// pixels where that is more (text running on); the rest is damage.
+constexpr double kMinReachPixels = 32768;
+
+// The picture drawn from the SVG, or a null one with `error` set.
+QImage drawSvg(const QByteArray& svg, const QRectF& window, const MetafileLayout& layout,
+               QString* error) {
   const QuietQt quiet;
   QSvgRenderer renderer;
-  if (!renderer.load(svg) || !renderer.isValid()) return std::nullopt;
+  const QSize pixels = layout.pixels;
+  const double reach = std::max({double(pixels.width()), double(pixels.height()), kMinReachPixels});
+  const double perPixelX = window.width() / pixels.width(),
+               perPixelY = window.height() / pixels.height();
+  const QRectF allowed =
+      window.adjusted(-reach * perPixelX, -reach * perPixelY, reach * perPixelX, reach * perPixelY);
+  if (!renderer.load(svg) || !renderer.isValid()) {
+    *error = damaged(layout.kind, tr("无法画出其中的记录"));
+    return QImage();
+  }
+  // The bounds of the whole drawing, strokes included: no element has an empty name.
+  const QRectF drawn = renderer.boundsOnElement(QString()).normalized();
+  if (!drawn.isNull() && !(drawn.left() >= allowed.left() && drawn.right() <= allowed.right() &&
+                           drawn.top() >= allowed.top() && drawn.bottom() <= allowed.bottom())) {
+    *error = damaged(layout.kind, tr("其中的图形远远超出图片"));
+    return QImage();
+  }
   renderer.setViewBox(window);
   renderer.setAspectRatioMode(Qt::IgnoreAspectRatio);
   // Transparent where nothing is drawn: the picture box shows its background there.
   QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
-  if (image.isNull()) return QImage();
+  if (image.isNull()) {
+    *error = tr("内存不足，无法打开这张图片。");
+    return image;
+  }
   image.fill(Qt::transparent);
   QPainter painter(&image);
   renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(pixels)));
@@ -595,12 +630,6 @@ LoadedPicture loadMetafile(QIODevice& device) {
   const QRectF window = layout.kind == MetafileLayout::Kind::Emf
                             ? layout.drawingWindow
                             : QRectF(QPointF(0, 0), QSizeF(layout.pixels));
-  const std::optional<QImage> image = drawSvg(*svg, window, layout.pixels);
-  if (!image)
-    result.error = damaged(layout.kind, tr("无法画出其中的记录"));
-  else if (image->isNull())
-    result.error = tr("内存不足，无法打开这张图片。");
-  else
-    result.image = *image;
+  result.image = drawSvg(*svg, window, layout, &result.error);
   return result;
 }

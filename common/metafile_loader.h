@@ -23,7 +23,8 @@ class QIODevice;
 // Both libraries trust what they read, so every file is walked first: each
 // record must lie within the file, the last must be the end record, and sizes
 // and record counts beyond our limits are refused before anything is
-// allocated for them.
+// allocated for them. A drawing reaching far past its picture is refused
+// before Qt draws it, which would take minutes.
 
 // True when `head` (the first bytes of a file) starts like a metafile.
 bool isMetafileHead(const QByteArray& head);

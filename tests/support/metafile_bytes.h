@@ -12,16 +12,14 @@
 
 namespace metafile_bytes {
 
-inline void put16(QByteArray& out, int value) {
-  char bytes[2];
-  qToLittleEndian<quint16>(quint16(value), bytes);
-  out.append(bytes, 2);
+template <typename T>
+inline void put(QByteArray& out, qint64 value) {
+  char bytes[sizeof(T)];
+  qToLittleEndian<T>(T(value), bytes);
+  out.append(bytes, sizeof(T));
 }
-inline void put32(QByteArray& out, qint64 value) {
-  char bytes[4];
-  qToLittleEndian<quint32>(quint32(value), bytes);
-  out.append(bytes, 4);
-}
+inline void put16(QByteArray& out, int value) { put<quint16>(out, value); }
+inline void put32(QByteArray& out, qint64 value) { put<quint32>(out, value); }
 // A COLORREF: red in the low byte.
 constexpr quint32 colourRef(int red, int green, int blue) { return red | green << 8 | blue << 16; }
 
@@ -45,6 +43,7 @@ class Wmf {
  public:
   Wmf& record(int function, const QList<int>& words) {
     put32(records_, 3 + words.size());
+    largest_ = qMax(largest_, quint32(3 + words.size()));
     put16(records_, function);
     for (int word : words) put16(records_, word);
     return *this;
@@ -58,12 +57,8 @@ class Wmf {
   }
   Wmf& nullPen() { return record(0x02FA, {5, 0, 0, 0, 0}).select(); }
   // Right and bottom exclusive, as the records have them.
-  Wmf& rectangle(QPoint from, QPoint to) {
-    return record(0x041B, {to.y(), to.x(), from.y(), from.x()});
-  }
-  Wmf& ellipse(QPoint from, QPoint to) {
-    return record(0x0418, {to.y(), to.x(), from.y(), from.x()});
-  }
+  Wmf& rectangle(QPoint from, QPoint to) { return box(0x041B, from, to); }
+  Wmf& ellipse(QPoint from, QPoint to) { return box(0x0418, from, to); }
   // The whole bitmap stretched over the rectangle, as it is (SRCCOPY).
   Wmf& bitmap(QPoint from, QPoint to, const Dib& dib) {
     QList<int> words = {
@@ -91,12 +86,10 @@ class Wmf {
   QByteArray plain() const {
     const QByteArray body = records_ + QByteArray::fromHex("030000000000");
     QByteArray out;
-    put16(out, 1);
-    put16(out, 9);
-    put16(out, 0x0300);
+    for (int value : {1, 9, 0x0300}) put16(out, value);
     put32(out, (18 + body.size()) / 2);
     put16(out, objects_);
-    put32(out, largestRecord(body));
+    put32(out, largest_);
     put16(out, 0);
     return out + body;
   }
@@ -104,9 +97,8 @@ class Wmf {
   QByteArray placeable(QRect box, int inch) const {
     QByteArray out;
     put32(out, 0x9AC6CDD7);
-    put16(out, 0);
-    for (int value : {box.left(), box.top(), box.right() + 1, box.bottom() + 1}) put16(out, value);
-    put16(out, inch);
+    for (int value : {0, box.left(), box.top(), box.right() + 1, box.bottom() + 1, inch})
+      put16(out, value);
     put32(out, 0);
     quint16 checksum = 0;
     for (int i = 0; i < out.size(); i += 2) checksum ^= qFromLittleEndian<quint16>(out.data() + i);
@@ -116,24 +108,18 @@ class Wmf {
 
  private:
   Wmf& select() { return record(0x012D, {objects_++}); }
-  static quint32 largestRecord(const QByteArray& body) {
-    quint32 largest = 0;
-    for (qsizetype at = 0; at + 6 <= body.size();) {
-      const quint32 words = qFromLittleEndian<quint32>(body.data() + at);
-      largest = qMax(largest, words);
-      at += qsizetype(words) * 2;
-    }
-    return largest;
+  Wmf& box(int function, QPoint from, QPoint to) {
+    return record(function, {to.y(), to.x(), from.y(), from.x()});
   }
   QByteArray records_;
+  quint32 largest_ = 3;  // the end record's words
   int objects_ = 0;
 };
 
 class Emf {
  public:
   Emf& record(int type, const QList<qint64>& values, const QByteArray& tail = {}) {
-    put32(records_, type);
-    put32(records_, 8 + 4 * values.size() + tail.size());
+    for (qint64 value : {qint64(type), 8 + 4 * values.size() + tail.size()}) put32(records_, value);
     for (qint64 value : values) put32(records_, value);
     records_ += tail;
     ++count_;
@@ -154,8 +140,7 @@ class Emf {
   }
   Emf& text(QPoint at, const QString& text, int height, quint32 colour) {
     QByteArray font;
-    for (qint64 value : {-height, 0, 0, 0, 400}) put32(font, value);
-    font += QByteArray(8, '\0');
+    for (qint64 value : {-height, 0, 0, 0, 400, 0, 0}) put32(font, value);  // 8 bytes of flags
     font += QByteArray(reinterpret_cast<const char*>(u"DejaVu Sans"), 22).leftJustified(64, '\0');
     record(82, {++objects_}, font).select(objects_).record(24, {colour}).record(18, {1});
     // EMRTEXT: reference point, length, string offset, options, clip, offset of the advances.
@@ -180,10 +165,10 @@ class Emf {
     for (qint64 value : {1LL, qint64(headerBytes)}) put32(out, value);
     for (const QRect& r : {bounds, frame})
       for (qint64 value : {r.left(), r.top(), r.right(), r.bottom()}) put32(out, value);
-    for (qint64 value : {0x464D4520LL, 0x10000LL, headerBytes + tail.size(), qint64(count_ + 2)})
+    // The signature, the version, the size, the records, the handles (16 bits) and 16 reserved.
+    for (qint64 value :
+         {0x464D4520LL, 0x10000LL, headerBytes + tail.size(), count_ + 2LL, objects_ + 1LL})
       put32(out, value);
-    put16(out, objects_ + 1);
-    put16(out, 0);
     // No description, no palette; the device's size in pixels and millimetres.
     for (qint64 value : {0, 0, 0, dpi * 10, dpi * 10, 254, 254, 0, 0, 0, 254000, 254000})
       put32(out, value);
