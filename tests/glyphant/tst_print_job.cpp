@@ -71,21 +71,19 @@ class TstPrintJob : public QObject {
     return seen;
   }
 
-  // "rows x columns" of the white pages a view shows, counted from the first
-  // page's top-left corner down and across, inside its margin.
+  // "rows x columns" of the white pages a view shows, counted from inside the
+  // first page's top-left corner down and across.
   static QString pagesShown(QWidget* view) {
     const QImage shown = view->grab().toImage();
-    const QRgb white = qRgb(255, 255, 255);
+    const auto white = [&](QPoint at) { return shown.pixel(at) == qRgb(255, 255, 255); };
     QPoint first;
-    for (int i = 0; i < shown.width() * shown.height() && first.isNull(); ++i)
-      if (shown.pixel(i % shown.width(), i / shown.width()) == white)
-        first = QPoint(i % shown.width(), i / shown.width());
+    for (int i = 0; first.isNull() && i < shown.width() * shown.height(); ++i)
+      if (white({i % shown.width(), i / shown.width()}))
+        first = QPoint(i % shown.width() + 1, i / shown.width() + 1);
     const auto pages = [&](QPoint step) {
-      int count = 0;
-      for (QPoint at = first + QPoint(1, 1), before; shown.rect().contains(at); at += step) {
-        count += shown.pixel(at) == white && (before.isNull() || shown.pixel(before) != white);
-        before = at;
-      }
+      int count = 1;
+      for (QPoint at = first; shown.rect().contains(at + step); at += step)
+        count += !white(at) && white(at + step);
       return count;
     };
     return QString("%1x%2").arg(pages({0, 1})).arg(pages({1, 0}));
@@ -120,15 +118,6 @@ class TstPrintJob : public QObject {
 
  private slots:
   void initTestCase() {
-    // The offscreen platform says what it cannot do (size limits of a shown
-    // dialog, raising and grabbing for a list's popup) each time; nothing
-    // else is held back.
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-          if (!message.startsWith(QLatin1String("This plugin does not support ")))
-            previous(type, context, message);
-        });
     // The machine's own printers stay out of the test: the printer starts
     // as Qt's PDF output, whatever queues this machine has.
     qputenv("CUPS_SERVER", QFile::encodeName(QDir::temp().filePath("no-cups-here.sock")));
