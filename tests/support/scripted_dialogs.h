@@ -32,8 +32,6 @@ class ScriptedDialogs final : public DialogBackend {
   const QList<QColor>& colourRequests() const { return colourRequests_; }
   const QList<MessageRequest>& messages() const { return messages_; }
   const QStringList& unexpected() const { return unexpected_; }
-  // The class names of the program's own dialogs shown, oldest first.
-  const QStringList& dialogsShown() const { return dialogsShown_; }
   // Answers scripted but never asked for.
   int unusedAnswers() const {
     return int(open_.size() + save_.size() + colour_.size() + dialogUsers_.size());
@@ -53,9 +51,8 @@ class ScriptedDialogs final : public DialogBackend {
     return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::Ok;
   }
   bool runDialog(QDialog& dialog) override {
-    dialogsShown_ << QString::fromLatin1(dialog.metaObject()->className());
     if (dialogUsers_.empty()) {
-      unexpected_ << dialogsShown_.constLast();
+      unexpected_ << QString::fromLatin1(dialog.metaObject()->className());
       return false;
     }
     const DialogUser user = std::move(dialogUsers_.front());
@@ -83,7 +80,6 @@ class ScriptedDialogs final : public DialogBackend {
   std::deque<std::optional<QString>> open_, save_;
   std::deque<std::optional<QColor>> colour_;
   std::deque<DialogUser> dialogUsers_;
-  QStringList dialogsShown_;
   QList<FileDialogRequest> fileRequests_;
   QList<QColor> colourRequests_;
   QList<MessageRequest> messages_;
