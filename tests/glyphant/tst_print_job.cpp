@@ -153,30 +153,18 @@ class TstPrintJob : public QObject {
     QTest::addColumn<QString>("pageSize");
     QTest::addColumn<QString>("grid");  // as the preview shows the pages
     const auto portrait = QPageLayout::Portrait;
+    // clang-format off
     // 202.94 mm wide printable area: 989 x 630 px at 0.2052 mm each.
-    QTest::newRow("one sheet") << "one" << QPageSize::A4 << portrait
-                               << "1 张，A4 纵向，图像 20.3 × 12.9 厘米" << 1 << "595x842"
-                               << "1x1";
+    QTest::newRow("one sheet") << "one" << QPageSize::A4 << portrait << "1 张，A4 纵向，图像 20.3 × 12.9 厘米" << 1 << "595x842" << "1x1";
     // 261.66 mm: (261.66 - 10) / 180.94 = 1.4 -> 2 across; 166.7 mm fits one row.
-    QTest::newRow("start canvas as a poster")
-        << "true" << QPageSize::A4 << portrait
-        << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842"
-        << "1x2";
+    QTest::newRow("start canvas as a poster") << "true" << QPageSize::A4 << portrait << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842" << "1x2";
     // A width in centimetres starts at the true width, 261.66 mm rounded.
-    QTest::newRow("width in centimetres")
-        << "width" << QPageSize::A4 << portrait
-        << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842"
-        << "1x2";
+    QTest::newRow("width in centimetres") << "width" << QPageSize::A4 << portrait << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842" << "1x2";
     // 261.66 mm over a window of 260.34: two across, one down.
-    QTest::newRow("landscape Letter")
-        << "true" << QPageSize::Letter << QPageLayout::Landscape
-        << "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米" << 2 << "792x612"
-        << "1x2";
+    QTest::newRow("landscape Letter") << "true" << QPageSize::Letter << QPageLayout::Landscape << "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米" << 2 << "792x612" << "1x2";
     // 3 * 190.94 - 2 * 10 = 552.8 mm wide, 352.2 mm high: (352.2 - 10) / 267.94 -> 2 down.
-    QTest::newRow("three sheets across")
-        << "across:3" << QPageSize::A4 << portrait
-        << "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米" << 6 << "595x842"
-        << "2x3";
+    QTest::newRow("three sheets across") << "across:3" << QPageSize::A4 << portrait << "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米" << 6 << "595x842" << "2x3";
+    // clang-format on
   }
 
   // The preview shows the sheets and their count before anything is printed;
@@ -285,12 +273,11 @@ class TstPrintJob : public QObject {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("messages");
-    QTest::newRow("cancelled while printing") << "cancel"
-                                              << "out.pdf" << 0;
-    QTest::newRow("folder missing") << "print"
-                                    << "missing/out.pdf" << 1;
-    QTest::newRow("preview cancelled") << "preview"
-                                       << "out.pdf" << 0;
+    // clang-format off
+    QTest::newRow("cancelled while printing") << "cancel" << "out.pdf" << 0;
+    QTest::newRow("folder missing") << "print" << "missing/out.pdf" << 1;
+    QTest::newRow("preview cancelled") << "preview" << "out.pdf" << 0;
+    // clang-format on
   }
   void printsNothingHalf() {
     QFETCH(QString, how);
