@@ -148,9 +148,12 @@ class TestCaptureForm : public QObject {
       if (action.startsWith("strip:")) {
         QWidget* strip = form_->findChild<QWidget*>(n[0]);
         QVERIFY2(strip != nullptr, qPrintable(n[0]));
-        cursor_override::set(Qt::BusyCursor);
-        drag(strip, point(1), point(1) + QPoint(3, 2));
-        QCOMPARE(cursor_override::current(), std::optional(Qt::ArrowCursor));
+        for (bool pressed : {true, false}) {  // a drag, then the pointer alone passing over
+          cursor_override::set(Qt::BusyCursor);
+          if (pressed) drag(strip, point(1), point(1) + QPoint(3, 2));
+          if (!pressed) QTest::mouseMove(strip, point(1) + QPoint(1, 1));
+          QCOMPARE(cursor_override::current(), std::optional(Qt::ArrowCursor));
+        }
       }
       if (action == "focus:Text1") QTest::mouseClick(form_->Picture2->Text1, Qt::LeftButton);
       if (action.startsWith("type:")) QTest::keyClicks(keyboard, value);
