@@ -54,11 +54,12 @@ QByteArray codedGif() {
 }
 
 // A 2 x 2 bitmap in 8-bit (or 4-bit) runs, bottom row first: two white
-// pixels, end of row, two black ones, end of row, end of picture. `runBytes`
-// cuts the runs.
-QByteArray runLengthBmp(int runBytes = 10, int bits = 8) {
+// pixels, end of row, a jump by nothing, two black ones, end of row, end of
+// picture. `runBytes` cuts the runs.
+QByteArray runLengthBmp(int runBytes = 14, int bits = 8) {
   const QByteArray white = bits == 8 ? "01" : "11";  // 4-bit runs alternate two nibbles
-  const QByteArray runs = QByteArray::fromHex("02" + white + "0000020000000001").left(runBytes);
+  const QByteArray runs =
+      QByteArray::fromHex("02" + white + "000000020000020000000001").left(runBytes);
   constexpr quint32 kPixelsAt = 14 + 40 + 2 * 4;
   QByteArray bmp;
   QDataStream out(&bmp, QIODevice::WriteOnly);
@@ -144,8 +145,9 @@ class TstPictureLoader : public QObject {
     QTest::newRow("half.bmp") << bmp.left(bmp.size() / 2) << QImage() << QString();
     QTest::newRow("half.dib") << bmp.chopped(1) << QImage() << QString();
     QTest::newRow("half-runs.bmp") << runLengthBmp(6) << QImage() << QString();
-    QTest::newRow("runs4.bmp") << runLengthBmp(10, 4) << runs << QString();
+    QTest::newRow("runs4.bmp") << runLengthBmp(14, 4) << runs << QString();
     QTest::newRow("half-runs4.bmp") << runLengthBmp(6, 4) << QImage() << QString();
+    QTest::newRow("runs without their end.bmp") << runLengthBmp(12) << runs << QString();
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
     const QByteArray gif = codedGif();

@@ -406,6 +406,7 @@ class TstTableDesigner : public QObject {
     QTest::addColumn<QString>("outcome");  // the texture's size, the messages, the folder
     const QString before = "broken.bmp pattern.png";
     QTest::newRow("cancel keeps it") << false << "-" << "186x124 [] " + before;
+    QTest::newRow("empty name keeps it") << false << "" << "186x124 [] " + before;
     QTest::newRow("not a picture keeps it") << false << "broken.bmp" << "186x124 [] " + before;
     QTest::newRow("a picture") << false << "pattern.png" << "30x20 [] " + before;
     QTest::newRow("bmp data whatever the name") << true << "table.jpg" << "186x124 [] " + before + " table.jpg";
