@@ -439,6 +439,7 @@ class TstTableDesigner : public QObject {
     dialogs_->answerOpen(std::nullopt);  // the next import offers the bitmap filter
     click("Command10");
     QCOMPARE(dialogs_->fileRequests()[1].filter, dialogs_->fileRequests()[0].filter);
+    QCOMPARE(form_->Picture2->Picture().size(), texture);  // cancelled: not the saved name
   }
 
   void storesAndRestores() {
