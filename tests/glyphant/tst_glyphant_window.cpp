@@ -315,6 +315,7 @@ class TstGlyphantWindow : public QObject {
     QTest::newRow("same size keeps the drawing") << "Text2=989 Text1=630 Command4 Command5" << drawn;
     QTest::newRow("size too large") << "Text2=20000 Text1=20000 Command5" << "messages=Glyphant2.0";
     QTest::newRow("two shrinks: 0.81") << "Command6 Command6" << "canvas=989x630 hidden preview=98x58 empty";
+    QTest::newRow("growing hides the canvas") << "Command7" << "canvas=989x630 hidden preview=133x78 empty";
     QTest::newRow("grow, shrink: 0.99") << "Command7 Command6" << "canvas=989x630 hidden preview=120x70 empty";
     QTest::newRow("show the canvas") << "Command6 Command14" << "preview=109x64 empty";
     QTest::newRow("pattern text shows it") << "Command7 Command1" << drawn;
