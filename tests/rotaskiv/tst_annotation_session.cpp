@@ -78,6 +78,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("a press outside") << "tR d@50,50 m@150,150 u@150,150" << "1/1 rectangle panel no ink";
     QTest::newRow("a stroke after undo discards redo") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U d@250,110 u@280,150 R"
                                                        << "3/3 rectangle panel ink 110,110 171x41";
+    QTest::newRow("undo then redo brings the stroke back") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U R" << "3/3 rectangle panel ink 110,110 91x91";
     QTest::newRow("undo at the first snapshot") << "tR U" << "1/1 no tool cancelled no ink";
     QTest::newRow("handle after undo to the first") << "tR d@110,110 u@150,150 U h R" << "1/1 no tool no ink";
     QTest::newRow("handle, annotated") << "tR d@110,110 u@150,150 h" << "2/2 rectangle panel locked ink 110,110 41x41";
