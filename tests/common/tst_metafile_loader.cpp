@@ -109,6 +109,8 @@ class TstMetafileLoader : public QObject {
         for (int i : {0, 1}) qToLittleEndian<quint16>(glyphs.value(i), &shaped[at + 76 + 2 * i]);
       }
     QTest::newRow("emf, text as glyph indices") << shaped << 40;
+    QTest::newRow("emf, description filling its header")
+        << patched(patched(emf(), 60, "04000000"), 64, "64000000") << 40;
   }
 
   void drawsAtItsSize() {
@@ -155,6 +157,7 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("wmf bitmap cut short")
         << Wmf().bitmap({0, 0}, {10, 10}, {dib(4, 4, kRed).bytes.chopped(4), 4, 4}).plain()
         << "位图不完整";
+    QTest::newRow("wmf header of 10 words") << patched(wmf, 22, "01000a00") << "文件头无效";
     QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏";
     QTest::newRow("emf cut short")
         << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";

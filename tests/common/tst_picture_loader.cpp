@@ -146,7 +146,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("half.dib") << bmp.chopped(1) << QImage() << QString();
     QTest::newRow("half-runs.bmp") << runLengthBmp(6) << QImage() << QString();
     QTest::newRow("runs4.bmp") << runLengthBmp(14, 4) << runs << QString();
-    QTest::newRow("half-runs4.bmp") << runLengthBmp(6, 4) << QImage() << QString();
+    QTest::newRow("half-runs4.bmp") << runLengthBmp(5, 4) << QImage() << QString();
     QTest::newRow("runs without their end.bmp") << runLengthBmp(12) << runs << QString();
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);

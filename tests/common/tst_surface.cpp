@@ -7,7 +7,7 @@
 
 namespace {
 
-enum Op { Copy, Or, Keyed, Blend };
+enum Op { Copy, Or, Keyed, Blend, Mirrored };
 
 // w x h pixels from `from` to the target's top-left; the parameter is the key
 // colour or the opacity. The destination is 12 x 10 and the source 8 x 6, or
@@ -42,6 +42,7 @@ class TstSurface : public QObject {
         << Blit{{1, 1, 8, 6}, {}, Keyed, int(colour::kButtonFace)};
     for (int opacity : {0, 128, 255})
       QTest::addRow("blend %d", opacity) << Blit{{-2, 5, 8, 6}, {}, Blend, opacity};
+    QTest::newRow("mirrored both ways, cut at the corner") << Blit{{6, 5, 8, 6}, {}, Mirrored};
   }
   void blits() {
     QFETCH(Blit, blit);
@@ -56,7 +57,9 @@ class TstSurface : public QObject {
     const QRect hit = target & dst.rect() & src.rect().translated(shift);
     for (int y = hit.top(); y <= hit.bottom(); ++y)
       for (int x = hit.left(); x <= hit.right(); ++x) {
-        const QRgb d = dst.pixel(x, y), s = src.pixel(QPoint(x, y) - shift);
+        const QPoint mirrored = from + target.bottomRight() - QPoint(x, y);
+        const QRgb d = dst.pixel(x, y),
+                   s = src.pixel(op == Mirrored ? mirrored : QPoint(x, y) - shift);
         QRgb e = op == Or ? d | s : s;
         if (op == Keyed && colour::fromPixel(s) == ColourRef(param)) e = d;
         if (op == Blend)
@@ -69,6 +72,7 @@ class TstSurface : public QObject {
       surface::bitBlt(d, x, y, w, h, s, from.x(), from.y(),
                       op == Or ? surface::RasterOp::SrcPaint : surface::RasterOp::SrcCopy);
     if (op == Keyed) surface::transparentBlt(d, x, y, w, h, s, from.x(), from.y(), w, h, param);
+    if (op == Mirrored) surface::stretchBlt(d, x, y, w, h, s, from.x() + w, from.y() + h, -w, -h);
     if (op == Blend) surface::alphaBlend(d, x, y, w, h, s, from.x(), from.y(), w, h, param);
     QCOMPARE(imageDifference(dst, expected), QString());
   }

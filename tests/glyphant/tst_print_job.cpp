@@ -86,7 +86,16 @@ class TstPrintJob : public QObject {
         count += !white(at) && white(at + step);
       return count;
     };
-    return QString("%1x%2").arg(pages({0, 1})).arg(pages({1, 0}));
+    // Centred, and as large as fits with 8 pixels around them.
+    QRect sheets;
+    for (int i = 0; i < shown.width() * shown.height(); ++i)
+      if (shown.pixel(i % shown.width(), i / shown.width()) != view->palette().dark().color().rgb())
+        sheets |= QRect(i % shown.width(), i / shown.width(), 1, 1);
+    const QMargins m(sheets.left(), sheets.top(), shown.width() - 1 - sheets.right(),
+                     shown.height() - 1 - sheets.bottom());
+    const bool placed = std::abs(m.left() - m.right()) <= 1 &&
+                        std::abs(m.top() - m.bottom()) <= 1 && std::min(m.left(), m.top()) <= 9;
+    return QString("%1x%2").arg(pages({0, 1})).arg(pages({1, 0})) + (placed ? "" : " misplaced");
   }
 
   // "Page N size: W x H pts" of every page, rounded, as poppler reads the file.

@@ -32,6 +32,15 @@ struct FixedScreen : ScreenSource {
 
 const QRect kSelection(100, 100, 200, 120);
 
+// The bounds of the pixels of `image` that `is` picks.
+QRect bounds(const QImage& image, const std::function<bool(QRgb)>& is) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (is(image.pixel(x, y))) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
 class TestCaptureForm : public QObject {
   Q_OBJECT
 
@@ -264,6 +273,7 @@ class TestCaptureForm : public QObject {
 
   void handleDrag() {
     open();
+    play("tool:7");  // no stroke yet: a handle drag drops the tool and its panel
     // Each 4 x 4 handle centred on a corner or the middle of an edge of
     // (100, 100, 200, 120), handle 2 in by w / 1.5 (297.3).
     const QList<QPoint> handles{{98, 98},  {198, 98},  {297, 98},  {98, 158},
@@ -281,7 +291,7 @@ class TestCaptureForm : public QObject {
              QColor(screen().pixel(340, 250)));
     QTest::mouseRelease(corner, Qt::LeftButton, {}, QPoint(42, 32));
     // The handle's top-left was at the corner less 2, the pointer 2 further in.
-    QCOMPARE(form_->Shape1->geometry(), QRect(100, 100, 240, 150));
+    QCOMPARE(describe(), "frame 100,100 240x150 label 240x150 history 1 toolbar 99,254");
     QCOMPARE(form_->Image1[2]->pos(), QPoint(337, 98));  // w / 1.5 in from the corner
   }
 
@@ -368,8 +378,14 @@ class TestCaptureForm : public QObject {
     open(QRect(100, 100, 400, 250));
     click(ToolbarButton::Text);
     ToolOptionPanel* panel = form_->Picture2;
-    // The drop-down button opens the size list, a click there picks 20.
+    // The drop-down button, drawn pressed (its dark arrow a step down and right), opens the
+    // size list; a click there picks 20.
+    const auto arrow = [&] {
+      return bounds(panel->PicCombox->grab().toImage(), [](QRgb c) { return qGray(c) < 64; });
+    };
+    const QRect arrowUp = arrow();
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
+    QCOMPARE(arrow(), arrowUp.translated(1, 1));
     QAbstractItemView* list = panel->Combo1->view();
     QTRY_VERIFY(list->isVisible());
     const QModelIndex twenty = panel->Combo1->model()->index(panel->Combo1->findText("20"), 0);
@@ -378,17 +394,18 @@ class TestCaptureForm : public QObject {
 
     QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(150, 150));
     QTest::keyClicks(form_->TextEdit, "HHHH");
+    const QPoint corner = form_->TextEdit->geometry().topLeft() + QPoint(1, 1);  // no frame
+    QCOMPARE(form_->grab().toImage().pixel(corner),
+             form_->TextEdit->palette().base().color().rgb());
     const int wide = form_->TextEdit->width();
     QTest::keyClick(form_->TextEdit, Qt::Key_Backspace);
     QCOMPARE(form_->TextEdit->width(), wide);  // wider than at first, and never narrower
     QVERIFY2(wide > 25, qPrintable(QString::number(wide)));
     QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(20, 20));
 
-    QRect ink;
-    const QImage picture = form_->session().picture();
-    for (int y = 100; y < 350; ++y)
-      for (int x = 100; x < 500; ++x)
-        if (picture.pixel(x, y) == qRgb(0, 0, 255)) ink |= QRect(x, y, 1, 1);
+    const QRect ink = bounds(form_->session().picture().copy(100, 100, 400, 250), [](QRgb c) {
+                        return c == qRgb(0, 0, 255);
+                      }).translated(100, 100);
     // 20 points are this many pixels; a capital H stands well over half of them.
     const double px = 20 * form_->logicalDpiY() / 72.0;
     const QByteArray box =
@@ -442,8 +459,10 @@ class TestCaptureForm : public QObject {
     play(drags);
     QWidget* surface = form_->surfaces()[on];
     QVERIFY2(form_->Picture1->isVisible(), "no toolbar after the selection");
-    QCOMPARE(form_->Picture1->window(), surface);  // the controls live on the selection's screen
-    QCOMPARE(form_->LblPos->window(), surface);
+    // The frame and the controls live on the selection's screen.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{form_->Shape1, form_->LblPos, form_->Picture1})
+      QCOMPARE(w->window(), surface);
     if (device.isEmpty()) {
       QTest::keyClick(surface, Qt::Key_Escape);
     } else {
