@@ -140,6 +140,7 @@ class TstSkinner : public QObject {
       if (verb == "pressarrow") QTest::mousePress(w, Qt::LeftButton, {}, arrow);
       if (verb == "pressedge") QTest::mousePress(w, Qt::LeftButton, {}, {1, 12});
       if (verb == "movearrow") QTest::mouseMove(w, arrow);
+      if (verb == "moveedge") QTest::mouseMove(w, {0, 12});
       if (verb == "movetext") QTest::mouseMove(w, w->findChild<QLineEdit*>()->geometry().center());
       if (verb == "releaseoff") QTest::mouseRelease(form_.get(), Qt::LeftButton, {}, off);
       if (verb == "shift") w->move(w->pos() + QPoint(0, 1));
@@ -196,6 +197,8 @@ class TstSkinner : public QObject {
   // ---- attaching and detaching -------------------------------------------------
 
   void attachingAndDetaching() {
+    // A button without hover repaints, as its program chose: detaching gives that back.
+    form_->findChild<QPushButton*>()->setAttribute(Qt::WA_Hover, false);
     const QList<QWidget*> widgets = windowAndControls(form_.get());
     QStringList before;
     for (QWidget* w : widgets) before << stateOf(w);
@@ -267,7 +270,7 @@ class TstSkinner : public QObject {
   void controls_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("changed");
-    QTest::newRow("at rest") << "" << "state=0 alpha=255 fading=0 flag=0 face=0 clicked=0";
+    QTest::newRow("at rest") << "" << "state=0 alpha=255 fading=0 flag=0 face=0 clicked=0 items=00 empty=1";
     QTest::newRow("twelve ticks in") << "move tick12" << "state=1 alpha=36 fading=1 flag=1 face=blend";
     QTest::newRow("pressed at once") << "move settle press" << "state=2 alpha=0 flag=1 face=2";
     QTest::newRow("release fades from 60") << "move settle press release" << "state=0 alpha=60 fading=1 flag=0 face=2 clicked=1";
@@ -300,9 +303,10 @@ class TstSkinner : public QObject {
     QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
     QTest::newRow("editable hot over its button") << "movearrow:editable" << "editable=1";
     QTest::newRow("its text part is another window") << "movearrow:editable movetext:editable" << "";
-    QTest::newRow("header item hot") << "move:header" << "header=-1/1 item1=1";
-    QTest::newRow("header item pressed") << "move:header press:header" << "header=1/1 item1=2";
-    QTest::newRow("released over the header: normal") << "move:header press:header release:header" << "header=-1/1 item1=0";
+    QTest::newRow("header item hot") << "move:header" << "header=-1/1 items=01";
+    QTest::newRow("the first item hot from its first pixel") << "moveedge:header" << "header=-1/0 items=10";
+    QTest::newRow("header item pressed") << "move:header press:header" << "header=1/1 items=02";
+    QTest::newRow("released over the header: normal") << "move:header press:header release:header" << "header=-1/1 items=00";
     QTest::newRow("the header left") << "move:header off" << "";
   }
   // clang-format on
@@ -321,14 +325,21 @@ class TstSkinner : public QObject {
       for (const char* name : {"check", "option0", "option1", "list", "editable"})
         parts << QString("%1=%2").arg(name).arg(prop(named(name), "OLDSTATE"));
       auto* header = static_cast<QHeaderView*>(named("header"));
-      const QRgb item =
-          onScreen(header->viewport()).pixel(header->sectionViewportPosition(1) + 1, 1);
-      int drawn = -1;  // the state whose cell the header's second item shows
-      for (int state = 0; state < 3; ++state)
-        if (SkinSurfaces()->HeaderSkin.pixel(headerCell(state).x + 1, 1) == item) drawn = state;
+      const QImage shown = onScreen(header->viewport());
+      QString drawn;  // the states whose cells the header's first two items show
+      for (int i : {0, 1}) {
+        const QRgb item = shown.pixel(header->sectionViewportPosition(i) + 1, 1);
+        int state = 2;
+        while (state >= 0 && SkinSurfaces()->HeaderSkin.pixel(headerCell(state).x + 1, 1) != item)
+          --state;
+        drawn += QString::number(state);
+      }
+      // Right of the last item, the skin's background.
+      const QRgb empty = onScreen(header->viewport()).pixel(header->viewport()->width() - 2, 1);
       return parts
              << QString("header=%1/%2").arg(prop(header, "HDINDEX")).arg(prop(header, "HMINDEX"))
-             << QString("item1=%1").arg(drawn);
+             << "items=" + drawn
+             << QString("empty=%1").arg(empty == SkinSurfaces()->HeaderSkin.pixel(1, 1));
     };
     QStringList expected = describe();
     for (const QString& entry : changed.split(' ', Qt::SkipEmptyParts))
@@ -448,7 +459,11 @@ class TstSkinner : public QObject {
     auto* edit = add(new QLineEdit, {350, 130, 60, 24});
     auto* off = add(new QLineEdit, {350, 160, 60, 24});
     off->setEnabled(false);
+    auto* rule = add(new QFrame, {350, 190, 60, 8});  // a separator, which keeps its look
+    rule->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    const QImage ruleBefore = rule->grab().toImage();
     skin();
+    QCOMPARE(rule->grab().toImage(), ruleBefore);
     for (QWidget* w : QWidgetList{box, edit, off}) {
       const QColor inside = w == box ? Qt::white : w->palette().color(QPalette::Base);
       const QRgb line = rgb(w->isEnabled() ? kFrameEnabled : kFrameDisabled);
