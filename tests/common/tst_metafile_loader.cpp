@@ -20,11 +20,12 @@ constexpr quint32 kRed = colourRef(255, 0, 0), kBlue = colourRef(0, 0, 255),
 // left, a blue ellipse at the right, green text over the rectangle, a
 // magenta bitmap between them, and nothing around the ellipse.
 template <typename Writer>
-Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel, const char* text = "Hi") {
+Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel, const char* text = "Hi",
+               int bitmapBits = 24) {
   writer.brush(kRed).nullPen().rectangle(at({0, 0}), at({100, 120}));
   writer.brush(kBlue).ellipse(at({130, 10}), at({230, 110}));
   writer.text(at({10, 10}), text, int(30 * unitsPerPixel), kGreen);
-  writer.bitmap(at({102, 90}), at({126, 114}), dib(4, 4, kMagenta));
+  writer.bitmap(at({102, 90}), at({126, 114}), dib(4, 4, kMagenta, bitmapBits));
   return writer;
 }
 
@@ -83,6 +84,8 @@ class TstMetafileLoader : public QObject {
         << twipsWmf(markup.constData()) << 240;
     QTest::newRow("plain wmf, window extent in pixels")
         << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
+    QTest::newRow("plain wmf, a 16-bit bitmap with colour masks")
+        << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1, "Hi", 16).plain() << 40;
     QTest::newRow("plain wmf, window turned upside down")
         << drawing(
                Wmf().mapMode(8).window({0, 120}, {240, -120}),

@@ -23,19 +23,23 @@ inline void put32(QByteArray& out, qint64 value) { put<quint32>(out, value); }
 // A COLORREF: red in the low byte.
 constexpr quint32 colourRef(int red, int green, int blue) { return red | green << 8 | blue << 16; }
 
-// A bottom-up 24-bit device-independent bitmap of one colour.
+// A bottom-up device-independent bitmap of one colour: 24 bits a pixel, or
+// 16 with 5-6-5 colour masks.
 struct Dib {
   QByteArray bytes;
   int width, height;
 };
-inline Dib dib(int width, int height, quint32 colour) {
-  QByteArray out;
-  const int stride = (width * 3 + 3) / 4 * 4;
-  for (qint64 value : {40, width, height, 1 | 24 << 16, 0, stride * height, 0, 0, 0, 0})
+inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
+  QByteArray out, row;
+  const int stride = (width * bits / 8 + 3) / 4 * 4, masks = bits == 16 ? 3 : 0;
+  for (qint64 value : {40, width, height, 1 | bits << 16, masks, stride * height, 0, 0, 0, 0})
     put32(out, value);
-  QByteArray row;
+  const int r = colour & 0xFF, g = colour >> 8 & 0xFF, b = colour >> 16 & 0xFF;
+  for (qint64 mask : masks ? QList<qint64>{0xF800, 0x07E0, 0x001F} : QList<qint64>{})
+    put32(out, mask);
   for (int x = 0; x < width; ++x)
-    row.append(char(colour >> 16)).append(char(colour >> 8)).append(char(colour));
+    bits == 16 ? put16(row, r >> 3 << 11 | g >> 2 << 5 | b >> 3)
+               : void(row.append(char(b)).append(char(g)).append(char(r)));
   return {out + row.leftJustified(stride, '\0').repeated(height), width, height};
 }
 
