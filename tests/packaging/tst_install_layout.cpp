@@ -21,56 +21,51 @@ QString mapsOf(const QProcess& process) {
 class TestInstallLayout : public QObject {
   Q_OBJECT
 
- private slots:
-  void initTestCase();
-  void programStartsThroughItsLink_data();
-  void programStartsThroughItsLink();
-
- private:
   QTemporaryDir prefix_;
+
+ private slots:
+  void initTestCase() {
+    QVERIFY2(prefix_.isValid(), qPrintable(prefix_.errorString()));
+    QProcess install;
+    install.setProcessChannelMode(QProcess::MergedChannels);
+    install.start(PT_CMAKE_COMMAND, {"--install", PT_BINARY_DIR, "--prefix", prefix_.path()});
+    QVERIFY2(install.waitForFinished(120000) && install.exitCode() == 0, install.readAll().data());
+  }
+
+  void programStartsThroughItsLink_data() {
+    QTest::addColumn<QString>("program");
+    QTest::newRow("rotaskiv") << "rotaskiv";
+    QTest::newRow("gridorm") << "gridorm";
+    QTest::newRow("glyphant") << "glyphant";
+  }
+
+  void programStartsThroughItsLink() {
+    QFETCH(QString, program);
+    // A relative link, so the tree can move, out of the binary folder.
+    const QString link = QDir(prefix_.path()).filePath("bin/" + program);
+    char target[4096] = {};
+    QVERIFY2(readlink(QFile::encodeName(link).constData(), target, sizeof target - 1) > 0,
+             qPrintable(link + " is no link"));
+    QVERIFY2(QDir::isRelativePath(QFile::decodeName(target)), target);
+    const QString folder = QFileInfo(link).canonicalPath();
+    QVERIFY2(!folder.endsWith("/bin"), qPrintable(folder));
+    // Glyphant lists the patterns of the folder "textures" beside its file.
+    if (program == "glyphant")
+      QVERIFY2(!QDir(folder + "/textures").entryList({"*.jpg", "*.bmp", "*.gif"}).isEmpty(),
+               qPrintable("no patterns beside " + link));
+
+    QProcess running;
+    running.start(link);
+    QVERIFY2(running.waitForStarted(), qPrintable(running.errorString()));
+    if (program == "rotaskiv")
+      QTRY_VERIFY2_WITH_TIMEOUT(mapsOf(running).contains(folder + "/librotate.so"),
+                                "librotate.so was not loaded from beside the program", 20000);
+    QTest::qWait(2000);
+    QVERIFY2(running.state() == QProcess::Running, running.readAllStandardError().data());
+    running.kill();
+    running.waitForFinished();
+  }
 };
-
-void TestInstallLayout::initTestCase() {
-  QVERIFY2(prefix_.isValid(), qPrintable(prefix_.errorString()));
-  QProcess install;
-  install.setProcessChannelMode(QProcess::MergedChannels);
-  install.start(PT_CMAKE_COMMAND, {"--install", PT_BINARY_DIR, "--prefix", prefix_.path()});
-  QVERIFY2(install.waitForFinished(120000) && install.exitCode() == 0, install.readAll().data());
-}
-
-void TestInstallLayout::programStartsThroughItsLink_data() {
-  QTest::addColumn<QString>("program");
-  QTest::newRow("rotaskiv") << "rotaskiv";
-  QTest::newRow("gridorm") << "gridorm";
-  QTest::newRow("glyphant") << "glyphant";
-}
-
-void TestInstallLayout::programStartsThroughItsLink() {
-  QFETCH(QString, program);
-  // A relative link, so the tree can move, out of the binary folder.
-  const QString link = QDir(prefix_.path()).filePath("bin/" + program);
-  char target[4096] = {};
-  QVERIFY2(readlink(QFile::encodeName(link).constData(), target, sizeof target - 1) > 0,
-           qPrintable(link + " is no link"));
-  QVERIFY2(QDir::isRelativePath(QFile::decodeName(target)), target);
-  const QString folder = QFileInfo(link).canonicalPath();
-  QVERIFY2(!folder.endsWith("/bin"), qPrintable(folder));
-  // Glyphant lists the patterns of the folder "textures" beside its file.
-  if (program == "glyphant")
-    QVERIFY2(!QDir(folder + "/textures").entryList({"*.jpg", "*.bmp", "*.gif"}).isEmpty(),
-             qPrintable("no patterns beside " + link));
-
-  QProcess running;
-  running.start(link);
-  QVERIFY2(running.waitForStarted(), qPrintable(running.errorString()));
-  if (program == "rotaskiv")
-    QTRY_VERIFY2_WITH_TIMEOUT(mapsOf(running).contains(folder + "/librotate.so"),
-                              "librotate.so was not loaded from beside the program", 20000);
-  QTest::qWait(2000);
-  QVERIFY2(running.state() == QProcess::Running, running.readAllStandardError().data());
-  running.kill();
-  running.waitForFinished();
-}
 
 QTEST_MAIN(TestInstallLayout)
 #include "tst_install_layout.moc"

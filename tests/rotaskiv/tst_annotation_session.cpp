@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "rotaskiv/annotation_session.h"
+#include "tests/support/image_compare.h"
 
 using capture::AnnotationSession;
 
@@ -47,10 +48,7 @@ QString play(const QString& script) {
       panel = false;
     }
   }
-  QRect ink;
-  for (int y = 0; y < 300; ++y)
-    for (int x = 0; x < 400; ++x)
-      if (session.picture().pixel(x, y) == qRgb(255, 0, 0)) ink |= QRect(x, y, 1, 1);
+  const QRect ink = inkOf(session.picture().copy(0, 0, 400, 300), qRgb(255, 0, 0));
   const QStringList names{"arrow", "text", "ellipse", "rectangle"};
   return QStringList{
       QString::asprintf("%d/%d", session.history().count(), session.history().redoLimit()),

@@ -32,15 +32,6 @@ struct FixedScreen : ScreenSource {
 
 const QRect kSelection(100, 100, 200, 120);
 
-// The bounds of the pixels of `image` that `is` picks.
-QRect bounds(const QImage& image, const std::function<bool(QRgb)>& is) {
-  QRect box;
-  for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x)
-      if (is(image.pixel(x, y))) box |= QRect(x, y, 1, 1);
-  return box;
-}
-
 class TestCaptureForm : public QObject {
   Q_OBJECT
 
@@ -184,8 +175,7 @@ class TestCaptureForm : public QObject {
   }
 
   void cleanup() {
-    QVERIFY2(dialogs_->unexpected().isEmpty(), qPrintable(dialogs_->unexpected().join(", ")));
-    QCOMPARE(dialogs_->unusedAnswers(), 0);
+    QCOMPARE(dialogs_->leftovers(), QString());
     owner_.reset();  // takes the capture window with it
     installScreenSource(nullptr);
     cursor_override::reset();
@@ -381,7 +371,7 @@ class TestCaptureForm : public QObject {
     // The drop-down button, drawn pressed (its dark arrow a step down and right), opens the
     // size list; a click there picks 20.
     const auto arrow = [&] {
-      return bounds(panel->PicCombox->grab().toImage(), [](QRgb c) { return qGray(c) < 64; });
+      return boundsOf(panel->PicCombox->grab().toImage(), [](QRgb c) { return qGray(c) < 64; });
     };
     const QRect arrowUp = arrow();
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
@@ -403,9 +393,8 @@ class TestCaptureForm : public QObject {
     QVERIFY2(wide > 25, qPrintable(QString::number(wide)));
     QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(20, 20));
 
-    const QRect ink = bounds(form_->session().picture().copy(100, 100, 400, 250), [](QRgb c) {
-                        return c == qRgb(0, 0, 255);
-                      }).translated(100, 100);
+    const QRect ink = inkOf(form_->session().picture().copy(100, 100, 400, 250), qRgb(0, 0, 255))
+                          .translated(100, 100);
     // 20 points are this many pixels; a capital H stands well over half of them.
     const double px = 20 * form_->logicalDpiY() / 72.0;
     const QByteArray box =

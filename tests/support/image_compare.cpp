@@ -28,3 +28,15 @@ QImage patternImage(int width, int height) {
       image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x + y) * 3 % 256));
   return image;
 }
+
+QRect boundsOf(const QImage& image, const std::function<bool(QRgb)>& picked) {
+  QRect box;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x)
+      if (picked(image.pixel(x, y))) box |= QRect(x, y, 1, 1);
+  return box;
+}
+
+QRect inkOf(const QImage& image, QRgb colour) {
+  return boundsOf(image, [colour](QRgb c) { return c == colour; });
+}

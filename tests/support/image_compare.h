@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 
 // Fuzzy image comparison for tests: the first pixel (if any) whose red, green
 // or blue differ by more than `tolerance`, described for the failure message.
@@ -11,3 +12,8 @@ QString imageDifference(const QImage& actual, const QImage& expected, int tolera
 // A small picture with distinct, easily checked pixels: pixel (x, y) has red
 // x * 7 % 256, green y * 13 % 256, blue (x + y) * 3 % 256.
 QImage patternImage(int width, int height);
+
+// The bounds of the pixels of `image` that `picked` chooses, or of those of
+// exactly `colour`.
+QRect boundsOf(const QImage& image, const std::function<bool(QRgb)>& picked);
+QRect inkOf(const QImage& image, QRgb colour);

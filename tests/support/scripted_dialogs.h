@@ -31,10 +31,11 @@ class ScriptedDialogs final : public DialogBackend {
   const QList<FileDialogRequest>& fileRequests() const { return fileRequests_; }
   const QList<QColor>& colourRequests() const { return colourRequests_; }
   const QList<MessageRequest>& messages() const { return messages_; }
-  const QStringList& unexpected() const { return unexpected_; }
-  // Answers scripted but never asked for.
-  int unusedAnswers() const {
-    return int(open_.size() + save_.size() + colour_.size() + dialogUsers_.size());
+  // The dialogs shown without a scripted answer, and the count of answers
+  // scripted but never asked for: empty when the script was played out.
+  QString leftovers() const {
+    const auto unused = open_.size() + save_.size() + colour_.size() + dialogUsers_.size();
+    return unexpected_.join(", ") + (unused ? QString(" %1 unused").arg(unused) : QString());
   }
 
   std::optional<QString> openFileName(QWidget*, const FileDialogRequest& request) override {
