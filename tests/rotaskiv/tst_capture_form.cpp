@@ -11,6 +11,7 @@
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/screen_source.h"
+#include "rotaskiv/toolbar_icons.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 
@@ -93,6 +94,7 @@ class TestCaptureForm : public QObject {
     if (form_->Shape1->isVisible())
       words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";
+    if (form_->lblInfo->isVisible() != form_->LblPos->isVisible()) words << "info label apart";
     if (form_->Picture1->isVisible()) words << "toolbar " + at(form_->Picture1);
     if (form_->TextEdit->isVisible()) words << "typing";
     if (form_->Picture2->isVisible())
@@ -180,6 +182,18 @@ class TestCaptureForm : public QObject {
     installScreenSource(nullptr);
     cursor_override::reset();
     dialogs_.reset();  // uninstalls itself: before the next test installs its own
+  }
+
+  // Redo is undo turned round; the cross and the letter A, drawn on whole pixels, are
+  // symmetric.
+  void iconsKeepTheirSymmetry() {
+    const auto icon = [](ToolbarButton b, qreal dpr = 1) { return toolbarIcon(b, dpr).toImage(); };
+    for (qreal dpr : {1.0, 1.5, 2.0})
+      QCOMPARE(icon(ToolbarButton::Redo, dpr),
+               icon(ToolbarButton::Undo, dpr).mirrored(true, false));
+    QCOMPARE(icon(ToolbarButton::Text), icon(ToolbarButton::Text).mirrored(true, false));
+    QCOMPARE(icon(ToolbarButton::ExitCapture),
+             icon(ToolbarButton::ExitCapture).mirrored(true, true));
   }
 
   void toolbarLeftToRightAndHover() {
