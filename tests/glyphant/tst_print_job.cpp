@@ -54,7 +54,10 @@ class TstPrintJob : public QObject {
       layout(preview);
       choose(preview.paper, QPageSize::name(paper));
       choose(preview.orientation, orientation == QPageLayout::Portrait ? "纵向" : "横向");
-      seen = {preview.summary->text(), pagesShown(preview.view)};
+      const bool tipped = !preview.oneSheet->toolTip().isEmpty() &&
+                          !preview.poster->toolTip().isEmpty() &&
+                          !preview.overlapMm->toolTip().isEmpty();
+      seen = {preview.summary->text(), pagesShown(preview.view) + (tipped ? "" : " untipped")};
       if (!print) {
         click(preview.cancelButton);
         return preview.result() == QDialog::Accepted;
