@@ -154,6 +154,7 @@ class TstPictureBox : public QObject {
     if (change == "new picture") box->setPicture(patternImage(2, 2));
     if (change == "back colour") box->setBackColor(colour::rgb(40, 50, 60));
     if (change == "box deleted") owner.reset();
+    if (box) QCOMPARE(box->Image().size(), box->contentsRect().size());  // the image fills it
     surface::setPixel(**dc, 20, 20, kInk);  // nothing, on an empty surface
     QCOMPARE((*dc)->bits != nullptr, usable);
     if (!box) return;
