@@ -205,6 +205,7 @@ class TestScreenSource : public QObject {
     QTest::newRow("one output, at three times its scale") << QSize(300, 150) << 3 << "0,0,100,50@1" << "0,0,300,150@1";
     QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << "100,0,200,100@1 0,0,100,100@1" << "100,0,200,100@1 0,0,100,100@1";
     QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << "0,0,100,100@1 100,0,200,100@2" << "0,0,200,200@1 200,0,400,200@2";
+    QTest::newRow("two scales, at twice the larger") << QSize(1200, 400) << 4 << "0,0,100,100@1 100,0,200,100@2" << "0,0,400,400@1 400,0,800,400@2";
     QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << "0,0,100,100@1 100,0,200,100@2" << "0,0,100,100@1 100,0,200,100@1";
     QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << "100,0,200,100@1 0,0,100,100@1" << "0,0,200,100@1";
   }
