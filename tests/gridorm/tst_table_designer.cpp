@@ -48,10 +48,7 @@ struct ScrollBarAccess : QScrollBar {
 };
 
 bool inkedNear(const QImage& image, QRect area, QRgb ink) {
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x)
-      if (image.valid(x, y) && image.pixel(x, y) == ink) return true;
-  return false;
+  return !inkOf(image.copy(area), ink).isEmpty();
 }
 
 }  // namespace
