@@ -84,8 +84,9 @@ class TstMetafileLoader : public QObject {
         << twipsWmf(markup.constData()) << 240;
     QTest::newRow("plain wmf, window extent in pixels")
         << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
-    QTest::newRow("plain wmf, a 16-bit bitmap with colour masks")
-        << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1, "Hi", 16).plain() << 40;
+    for (int bits : {16, 8})  // with colour masks; in runs
+      QTest::addRow("plain wmf, a %d-bit bitmap", bits)
+          << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1, "Hi", bits).plain() << 40;
     QTest::newRow("plain wmf, window turned upside down")
         << drawing(
                Wmf().mapMode(8).window({0, 120}, {240, -120}),

@@ -23,24 +23,33 @@ inline void put32(QByteArray& out, qint64 value) { put<quint32>(out, value); }
 // A COLORREF: red in the low byte.
 constexpr quint32 colourRef(int red, int green, int blue) { return red | green << 8 | blue << 16; }
 
-// A bottom-up device-independent bitmap of one colour: 24 bits a pixel, or
-// 16 with 5-6-5 colour masks.
+// A bottom-up device-independent bitmap of one colour: 24 bits a pixel, 16
+// with 5-6-5 colour masks, or 8 in runs (a run of the one palette entry a
+// row, the rows parted by their end marks, then the bitmap's end).
 struct Dib {
   QByteArray bytes;
   int width, height;
 };
 inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
-  QByteArray out, row;
-  const int stride = (width * bits / 8 + 3) / 4 * 4, masks = bits == 16 ? 3 : 0;
-  for (qint64 value : {40, width, height, 1 | bits << 16, masks, stride * height, 0, 0, 0, 0})
-    put32(out, value);
+  QByteArray head, row, pixels;
   const int r = colour & 0xFF, g = colour >> 8 & 0xFF, b = colour >> 16 & 0xFF;
-  for (qint64 mask : masks ? QList<qint64>{0xF800, 0x07E0, 0x001F} : QList<qint64>{})
-    put32(out, mask);
+  const int stride = (width * bits / 8 + 3) / 4 * 4;
   for (int x = 0; x < width; ++x)
     bits == 16 ? put16(row, r >> 3 << 11 | g >> 2 << 5 | b >> 3)
                : void(row.append(char(b)).append(char(g)).append(char(r)));
-  return {out + row.leftJustified(stride, '\0').repeated(height), width, height};
+  pixels = bits == 8
+               ? (QByteArray(1, char(width)) + QByteArray(3, '\0')).repeated(height).chopped(2) +
+                     QByteArray::fromHex("0001")
+               : row.leftJustified(stride, '\0').repeated(height);
+  const int compression = bits == 8 ? 1 : bits == 16 ? 3 : 0, colours = bits == 8 ? 1 : 0;
+  for (qint64 value :
+       {40, width, height, 1 | bits << 16, compression, int(pixels.size()), 0, 0, colours, 0})
+    put32(head, value);
+  const QList<qint64> table = bits == 8    ? QList<qint64>{b | g << 8 | r << 16}
+                              : bits == 16 ? QList<qint64>{0xF800, 0x07E0, 0x001F}
+                                           : QList<qint64>{};
+  for (qint64 entry : table) put32(head, entry);
+  return {head + pixels, width, height};
 }
 
 class Wmf {
