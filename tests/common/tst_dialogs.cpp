@@ -9,6 +9,7 @@ class TstDialogs : public QObject {
   Q_OBJECT
 
  private slots:
+  // clang-format off
   void filters_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<int>("index");
@@ -20,12 +21,10 @@ class TstDialogs : public QObject {
     QTest::newRow("the last") << bitmaps << 2 << qtBitmaps << "All files(*.*) (*.*)";
     QTest::newRow("none before the first") << bitmaps << 0 << qtBitmaps << "";
     QTest::newRow("none past the last") << bitmaps << 3 << qtBitmaps << "";
-    QTest::newRow("patterns listed")
-        << "Pictures|*.jpg;*.bmp;;*.gif" << 1 << "Pictures (*.jpg *.bmp *.gif)"
-        << "Pictures (*.jpg *.bmp *.gif)";
-    QTest::newRow("no filter") << "" << 1 << ""
-                               << "";
+    QTest::newRow("patterns listed") << "Pictures|*.jpg;*.bmp;;*.gif" << 1 << "Pictures (*.jpg *.bmp *.gif)" << "Pictures (*.jpg *.bmp *.gif)";
+    QTest::newRow("no filter") << "" << 1 << "" << "";
   }
+  // clang-format on
   void filters() {
     QFETCH(QString, filter);
     QFETCH(int, index);

@@ -239,6 +239,7 @@ class TstGlyphantWindow : public QObject {
 
   // Where the described controls lie in the window, after a script, and
   // the colour the screen shows just inside their corners.
+  // clang-format off
   void layout_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("name");
@@ -246,25 +247,17 @@ class TstGlyphantWindow : public QObject {
     QTest::addColumn<QColor>("shown");
     const QPoint free(-1, -1);
     const QColor canvas(56, 160, 245);
-    QTest::newRow("window") << ""
-                            << "Form1" << QRect(0, 0, 1167, 855) << QColor();
-    QTest::newRow("panel") << ""
-                           << "Frame1" << QRect(0, 0, 145, 855) << QColor(124, 188, 245);
-    QTest::newRow("canvas") << ""
-                            << "pic1" << QRect(148, 2, 989, 630) << canvas;
-    QTest::newRow("preview, under the canvas") << ""
-                                               << "Image1" << QRect(150, 4, 121, 71) << QColor();
-    QTest::newRow("preview, shrunk") << "Command4 Command6"
-                                     << "Image1" << QRect(150, 4, 89, 57) << canvas;
-    QTest::newRow("stamp picture") << ""
-                                   << "Picture1" << QRect(free, QSize(190, 128)) << QColor();
-    QTest::newRow("pattern preview") << ""
-                                     << "imgpreview" << QRect(free, QSize(79, 69)) << QColor();
-    QTest::newRow("pattern holder") << ""
-                                    << "PicRes" << QRect(free, QSize(100, 100)) << QColor();
-    QTest::newRow("working surface") << "Command5"
-                                     << "picDst" << QRect(148, 2, 1000, 1500) << QColor();
+    QTest::newRow("window") << "" << "Form1" << QRect(0, 0, 1167, 855) << QColor();
+    QTest::newRow("panel") << "" << "Frame1" << QRect(0, 0, 145, 855) << QColor(124, 188, 245);
+    QTest::newRow("canvas") << "" << "pic1" << QRect(148, 2, 989, 630) << canvas;
+    QTest::newRow("preview, under the canvas") << "" << "Image1" << QRect(150, 4, 121, 71) << QColor();
+    QTest::newRow("preview, shrunk") << "Command4 Command6" << "Image1" << QRect(150, 4, 89, 57) << canvas;
+    QTest::newRow("stamp picture") << "" << "Picture1" << QRect(free, QSize(190, 128)) << QColor();
+    QTest::newRow("pattern preview") << "" << "imgpreview" << QRect(free, QSize(79, 69)) << QColor();
+    QTest::newRow("pattern holder") << "" << "PicRes" << QRect(free, QSize(100, 100)) << QColor();
+    QTest::newRow("working surface") << "Command5" << "picDst" << QRect(148, 2, 1000, 1500) << QColor();
   }
+  // clang-format on
   void layout() {
     QFETCH(QString, script);
     QFETCH(QString, name);

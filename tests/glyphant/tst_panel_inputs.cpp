@@ -41,23 +41,19 @@ class TstPanelInputs : public QObject {
     QCOMPARE(check.message.isEmpty(), check.problem == TextProblem::None);
   }
 
+  // clang-format off
   void canvasSizes_data() {
     QTest::addColumn<QString>("width");
     QTest::addColumn<QString>("height");
     QTest::addColumn<QSize>("size");  // invalid: refused with a message
-    QTest::newRow("halves to even") << " 1000.5 "
-                                    << "7.5" << QSize(1000, 8);
-    QTest::newRow("largest square") << "16384"
-                                    << "16384" << QSize(16384, 16384);
-    QTest::newRow("not a number") << "abc"
-                                  << "1500" << QSize();
-    QTest::newRow("rounds to zero") << "0.4"
-                                    << "1500" << QSize();
-    QTest::newRow("side too long") << "32768"
-                                   << "1" << QSize();
-    QTest::newRow("too many pixels") << "16384"
-                                     << "16385" << QSize();
+    QTest::newRow("halves to even") << " 1000.5 " << "7.5" << QSize(1000, 8);
+    QTest::newRow("largest square") << "16384" << "16384" << QSize(16384, 16384);
+    QTest::newRow("not a number") << "abc" << "1500" << QSize();
+    QTest::newRow("rounds to zero") << "0.4" << "1500" << QSize();
+    QTest::newRow("side too long") << "32768" << "1" << QSize();
+    QTest::newRow("too many pixels") << "16384" << "16385" << QSize();
   }
+  // clang-format on
   void canvasSizes() {
     QFETCH(QString, width);
     QFETCH(QString, height);

@@ -9,18 +9,18 @@ class TstPatternTiling : public QObject {
   Q_OBJECT
 
  private slots:
+  // clang-format off
   void copies_data() {
     QTest::addColumn<QSize>("canvas");
     QTest::addColumn<QSize>("pattern");
     QTest::addColumn<int>("copies");
     QTest::addColumn<QPoint>("last");
-    QTest::newRow("100 on 1000 x 1500: 11 x 16")
-        << QSize(1000, 1500) << QSize(100, 100) << 176 << QPoint(1000, 1500);
-    QTest::newRow("partial last row and column")
-        << QSize(1000, 1500) << QSize(300, 400) << 16 << QPoint(900, 1200);
+    QTest::newRow("100 on 1000 x 1500: 11 x 16") << QSize(1000, 1500) << QSize(100, 100) << 176 << QPoint(1000, 1500);
+    QTest::newRow("partial last row and column") << QSize(1000, 1500) << QSize(300, 400) << 16 << QPoint(900, 1200);
     QTest::newRow("one pixel") << QSize(3, 2) << QSize(1, 1) << 12 << QPoint(3, 2);
     QTest::newRow("holder without width") << QSize(1000, 1500) << QSize(0, 100) << 0 << QPoint();
   }
+  // clang-format on
   void copies() {
     QFETCH(QSize, canvas);
     QFETCH(QSize, pattern);
