@@ -410,8 +410,9 @@ class TstSkinner : public QObject {
       const bool pressed = enabled && state == kPressed, hot = enabled && state == kHot;
       for (QPoint edge : {box.topLeft(), QPoint(box.right(), box.center().y())})
         QCOMPARE(image.pixel(edge), pressed ? rgb(kCheckFramePressed) : line);
-      // Hot and pressed boxes are filled (from the option box's middle rows).
-      QCOMPARE(image.pixel(box.left() + 1, box.center().y()) == rgb(kWhite), !hot && !pressed);
+      // Hot and pressed boxes are filled (from the option box's middle rows), side to side.
+      for (int x : {box.left() + 1, box.right() - 1})
+        QCOMPARE(image.pixel(x, box.center().y()) == rgb(kWhite), !hot && !pressed);
       if (mark) QCOMPARE(middle, bitmaps.MarkSkin.pixel(cell.x + 5, cell.y + 3 + (mark == 1)));
     }
   }
