@@ -9,6 +9,7 @@
 #include "glyphant/stretched_image.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_helpers.h"
 
 class TstGlyphantWindow : public QObject {
   Q_OBJECT
@@ -165,6 +166,7 @@ class TstGlyphantWindow : public QObject {
   }
 
   void init() {
+    failOnConsoleNoise();
     dialogs_ = std::make_unique<ScriptedDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir(dir_->path()).mkdir("textures"));

@@ -9,6 +9,7 @@
 #include "glyphant/sheets_view.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_helpers.h"
 
 // "打 印" from the window to a PDF file, as a user prints: the preview, the
 // page dialog, the printer's dialog, the progress dialog. The sheets' own
@@ -134,6 +135,7 @@ class TstPrintJob : public QObject {
   }
 
   void init() {
+    failOnConsoleNoise();
     dialogs_ = std::make_unique<ScriptedDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
     form_ = std::make_unique<Form1>(dir_->path());

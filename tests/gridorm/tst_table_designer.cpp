@@ -10,6 +10,7 @@
 #include "gridorm/table_designer.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_helpers.h"
 
 namespace {
 
@@ -89,6 +90,7 @@ class TstTableDesigner : public QObject {
 
  private slots:
   void init() {
+    failOnConsoleNoise();
     dialogs_ = std::make_unique<ScriptedDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
     open();

@@ -14,6 +14,7 @@
 #include "rotaskiv/toolbar_icons.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_helpers.h"
 
 // A desktop of two screens (two_screens.json): the primary as the offscreen
 // platform's default one, and a smaller one right of it and lower, at two
@@ -100,8 +101,9 @@ class TestCaptureForm : public QObject {
     if (form_->Picture2->isVisible())
       words << "panel " + at(form_->Picture2) + size(form_->Picture2);
     const QImage annotated = form_->session().picture().copy(f);
-    for (const auto& [word, image] : {std::pair{"copied", QGuiApplication::clipboard()->image()},
-                                      std::pair{"saved", QImage(saved_)}})
+    for (const auto& [word, image] :
+         {std::pair{"copied", QGuiApplication::clipboard()->image()},
+          std::pair{"saved", saved_.isEmpty() ? QImage() : QImage(saved_)}})
       if (!image.isNull())
         words << word + QString(imageDifference(image, screen(f)).isEmpty()   ? ""
                                 : imageDifference(image, annotated).isEmpty() ? " annotated"
@@ -168,6 +170,7 @@ class TestCaptureForm : public QObject {
 
  private slots:
   void init() {
+    failOnConsoleNoise();
     dialogs_ = std::make_unique<ScriptedDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
     saved_.clear();

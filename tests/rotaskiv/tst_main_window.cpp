@@ -11,6 +11,7 @@
 #include "rotaskiv/main_window.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_helpers.h"
 
 // The real kernel, with every call's arguments kept for inspection.
 struct RecordingRotator : RotateLibrary {
@@ -56,6 +57,7 @@ class TestMainWindow : public QObject {
 
  private slots:
   void init() {
+    failOnConsoleNoise();
     dialogs_ = std::make_unique<ScriptedDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
     calls_.clear();

@@ -165,6 +165,7 @@ class TstSkinner : public QObject {
 
  private slots:
   void init() {
+    failOnConsoleNoise();
     form_ = std::make_unique<QWidget>();
     form_->resize(420, 320);
     // The project's own button, red: the skin reaches it through the style all the same.
