@@ -1,13 +1,22 @@
+#include <QApplication>
 #include <QFontInfo>
-#include <QGuiApplication>
 #include <QTest>
 
 #include "common/font_list.h"
+#include "common/fonts.h"
 
 class TstFontList : public QObject {
   Q_OBJECT
 
  private slots:
+  // The programs' captions: 9 points, in a face that has the Chinese characters,
+  // whatever the desktop's own font.
+  void captionFont() {
+    QApplication::setFont(QFont("DejaVu Sans", 14));
+    fonts::applyCaptionFont();
+    QCOMPARE(QApplication::font().pointSize(), 9);
+    QVERIFY(QFontMetrics(QApplication::font()).inFont(QChar(0x786E)));  // 确
+  }
   void everySecondFontAndEntry32() {
     QStringList names;  // fonts named by their index in the system's list
     for (int i = 0; i < 7; ++i) names << QString::number(i);
