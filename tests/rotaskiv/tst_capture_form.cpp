@@ -11,6 +11,7 @@
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/screen_source.h"
+#include "rotaskiv/style_constants.h"
 #include "rotaskiv/toolbar_icons.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
@@ -391,6 +392,9 @@ class TestCaptureForm : public QObject {
       return boundsOf(panel->PicCombox->grab().toImage(), [](QRgb c) { return qGray(c) < 64; });
     };
     const QRect arrowUp = arrow();
+    QTest::mouseMove(panel->PicCombox, {8, 10});  // hot: in the border every hot control takes
+    QCOMPARE(panel->PicCombox->grab().toImage().pixel(0, 0),
+             colour::toPixel(style_constants::kHoverBorder));
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
     QCOMPARE(arrow(), arrowUp.translated(1, 1));
     QAbstractItemView* list = panel->Combo1->view();
