@@ -55,11 +55,11 @@ QByteArray codedGif() {
 
 // A 2 x 2 bitmap in 8-bit (or 4-bit) runs, bottom row first: two white
 // pixels, end of row, a jump by nothing, two black ones, end of row, end of
-// picture. `runBytes` cuts the runs.
-QByteArray runLengthBmp(int runBytes = 14, int bits = 8) {
+// picture, unless other codes follow the first run. `runBytes` cuts the runs.
+QByteArray runLengthBmp(int runBytes = 14, int bits = 8,
+                        const QByteArray& afterTheFirstRun = "000000020000020000000001") {
   const QByteArray white = bits == 8 ? "01" : "11";  // 4-bit runs alternate two nibbles
-  const QByteArray runs =
-      QByteArray::fromHex("02" + white + "000000020000020000000001").left(runBytes);
+  const QByteArray runs = QByteArray::fromHex("02" + white + afterTheFirstRun).left(runBytes);
   constexpr quint32 kPixelsAt = 14 + 40 + 2 * 4;
   QByteArray bmp;
   QDataStream out(&bmp, QIODevice::WriteOnly);
@@ -148,6 +148,8 @@ class TstPictureLoader : public QObject {
     QTest::newRow("runs4.bmp") << runLengthBmp(14, 4) << runs << QString();
     QTest::newRow("half-runs4.bmp") << runLengthBmp(5, 4) << QImage() << QString();
     QTest::newRow("runs without their end.bmp") << runLengthBmp(12) << runs << QString();
+    QTest::newRow("runs ending after a row.bmp")
+        << runLengthBmp(6, 8, "00000001") << runs << QString();
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
     const QByteArray gif = codedGif();
