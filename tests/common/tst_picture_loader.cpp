@@ -81,6 +81,7 @@ class TstPictureLoader : public QObject {
 
  private slots:
   // Each row's name is the name of the file, which is not written for "absent.png".
+  // clang-format off
   void loadsOrRefuses_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QImage>("expected");   // null: the file is refused ...
@@ -112,13 +113,11 @@ class TstPictureLoader : public QObject {
     const QByteArray turned = withExif(
         jpeg,
         QByteArray::fromHex(QByteArray(kExifHeader) + "000101120003000000010006000000000000"));
-    QTest::newRow("turned.jpg") << turned << orange.transformed(QTransform().rotate(90))
-                                << QString();
+    QTest::newRow("turned.jpg") << turned << orange.transformed(QTransform().rotate(90)) << QString();
     QTest::newRow("absent.png") << QByteArray() << QImage() << QString();
     QTest::newRow("empty.png") << QByteArray() << QImage() << QString();
     QTest::newRow("video.jpg") << trailer << QImage() << QString();
-    QTest::newRow("a.wmf") << QByteArray::fromHex("d7cdc69a") + QByteArray(84, 0) << QImage()
-                           << "WMF";
+    QTest::newRow("a.wmf") << QByteArray::fromHex("d7cdc69a") + QByteArray(84, 0) << QImage() << "WMF";
     QTest::newRow("emf.bmp") << emf + QByteArray(44, 0) << QImage() << "EMF";
     QTest::newRow("huge.jpg") << huge << QImage() << "60000";
     QTest::newRow("half.png") << png.left(png.size() / 2) << QImage() << QString();
@@ -134,8 +133,7 @@ class TstPictureLoader : public QObject {
     QVERIFY(writer.write(orange));
     QTest::newRow("progressive-no-end.jpg") << progressive.chopped(2) << orange << QString();
     // Every scan but the last, whole: a coarser picture, not the one saved.
-    QTest::newRow("progressive-cut.jpg")
-        << progressive.left(progressive.lastIndexOf("\xFF\xDA")) << QImage() << QString();
+    QTest::newRow("progressive-cut.jpg") << progressive.left(progressive.lastIndexOf("\xFF\xDA")) << QImage() << QString();
     // Every other format the loader reads, cut short, is refused too: their
     // decoders would show whatever memory held where the data is missing.
     QImage runs = filled(2, 2, qRgb(0, 0, 0));
@@ -148,8 +146,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("runs4.bmp") << runLengthBmp(14, 4) << runs << QString();
     QTest::newRow("half-runs4.bmp") << runLengthBmp(5, 4) << QImage() << QString();
     QTest::newRow("runs without their end.bmp") << runLengthBmp(12) << runs << QString();
-    QTest::newRow("runs ending after a row.bmp")
-        << runLengthBmp(6, 8, "00000001") << runs << QString();
+    QTest::newRow("runs ending after a row.bmp") << runLengthBmp(6, 8, "00000001") << runs << QString();
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
     const QByteArray gif = codedGif();
@@ -159,6 +156,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("half.ico") << ico.left(ico.size() / 2) << QImage() << QString();
     QTest::newRow("half.cur") << cur.chopped(1) << QImage() << QString();
   }
+  // clang-format on
 
   void loadsOrRefuses() {
     QFETCH(QByteArray, bytes);

@@ -27,6 +27,7 @@ class TstSurface : public QObject {
   Q_OBJECT
 
  private slots:
+  // clang-format off
   void blits_data() {
     QTest::addColumn<Blit>("blit");
     QTest::newRow("past both") << Blit{{9, 8, 8, 6}, {5, 4}};
@@ -34,16 +35,15 @@ class TstSurface : public QObject {
     QTest::newRow("huge size") << Blit{{0, 0, INT_MAX, INT_MAX}, {}};
     for (Op op : {Copy, Or})
       for (QPoint by : {QPoint(2, 2), QPoint(-2, -2), QPoint(3, 0), QPoint(-3, 0)})
-        QTest::addRow("op %d within one, by %d,%d", op, by.x(), by.y())
-            << Blit{{QPoint(3, 2) + by, QSize(8, 7)}, {3, 2}, op, 0, true};
+        QTest::addRow("op %d within one, by %d,%d", op, by.x(), by.y()) << Blit{{QPoint(3, 2) + by, QSize(8, 7)}, {3, 2}, op, 0, true};
     const int present = int(colour::fromPixel(patternImage(8, 6).pixel(2, 1)));
     QTest::newRow("key present") << Blit{{1, 1, 8, 6}, {}, Keyed, present};
-    QTest::newRow("system colour keys nothing")
-        << Blit{{1, 1, 8, 6}, {}, Keyed, int(colour::kButtonFace)};
+    QTest::newRow("system colour keys nothing") << Blit{{1, 1, 8, 6}, {}, Keyed, int(colour::kButtonFace)};
     for (int opacity : {0, 128, 255})
       QTest::addRow("blend %d", opacity) << Blit{{-2, 5, 8, 6}, {}, Blend, opacity};
     QTest::newRow("mirrored both ways, cut at the corner") << Blit{{6, 5, 8, 6}, {}, Mirrored};
   }
+  // clang-format on
   void blits() {
     QFETCH(Blit, blit);
     const auto [target, from, op, param, withinOne] = blit;
