@@ -35,7 +35,7 @@ QByteArray withThumbnail(const QByteArray& jpeg) {
 // every two keeps the codes 3 bits wide. Qt shows a cut one with black where
 // data is missing.
 const QList<QRgb> kGifColours{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
-QByteArray codedGif() {
+QByteArray codedGif(bool localColours = false) {
   QList<int> codes;
   for (int i = 0; i < 64; i += 2) codes << 4 << (i / 8 + i) % 4 << (i / 8 + i + 1) % 4;
   QByteArray data;
@@ -45,11 +45,12 @@ QByteArray codedGif() {
     for (used += 3; used >= 8; used -= 8, bits >>= 8) data += char(bits & 0xFF);
   }
   data += char(bits);
-  // Screen, palette, a comment ("abc"), the picture's descriptor, code size 2.
-  return "GIF89a" +
-         QByteArray::fromHex(
-             "08000800810000000000ff000000ff000000ff21fe0361626300"
-             "2c00000000080008000002") +
+  // Screen, palette, a comment ("abc"), the picture's descriptor, code size 2;
+  // or the palette the picture's own, after its descriptor.
+  const QByteArray palette = "000000ff000000ff000000ff";
+  const QByteArray screen = localColours ? "08000800000000" : "08000800810000" + palette;
+  const QByteArray picture = "2c0000000008000800" + (localColours ? "81" + palette : "00");
+  return "GIF89a" + QByteArray::fromHex(screen + "21fe0361626300" + picture + "02") +
          char(data.size()) + data + char(0) + char(0x3B);
 }
 
@@ -151,6 +152,7 @@ class TstPictureLoader : public QObject {
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
     const QByteArray gif = codedGif();
     QTest::newRow("coded.gif") << gif << coded << QString();
+    QTest::newRow("local-colours.gif") << codedGif(true) << coded << QString();
     QTest::newRow("no-trailer.gif") << gif.chopped(1) << coded << QString();
     QTest::newRow("half.gif") << gif.chopped(20) << QImage() << QString();
     QTest::newRow("half.ico") << ico.left(ico.size() / 2) << QImage() << QString();
