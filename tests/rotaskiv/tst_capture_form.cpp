@@ -210,6 +210,9 @@ class TestCaptureForm : public QObject {
              QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
                      "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
                      "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出"));
+    const QImage box = form_->Picture1->grab().toImage();  // a flat box: its border, its ground
+    QCOMPARE(box.pixel(0, 0), colour::toPixel(style_constants::kStripBorder));
+    QCOMPARE(box.pixel(1, 1), colour::toPixel(style_constants::kStripBackground));
     // The screen's pixel (x, y) is RGB(x * 7 % 256, y * 13 % 256, (x + y) * 3 % 256).
     QTest::mouseMove(form_, QPoint(150, 150));
     QCOMPARE(cursor_override::current(), std::optional(Qt::SizeAllCursor));
