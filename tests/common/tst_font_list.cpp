@@ -40,11 +40,10 @@ class TstFontList : public QObject {
   }
   void plainNamesThatDraw() {
     QFETCH(QStringList, listed);
-    QFETCH(QStringList, offered);
     const bool system = listed.isEmpty();
     const QStringList names =
         system ? SystemFontCatalogue().families() : fonts::plainFamilies(listed);
-    if (!system) QCOMPARE(names, offered);
+    if (!system) QTEST(names, "offered");
     QVERIFY(!names.isEmpty());
     for (const QString& name : names) {
       QVERIFY2(!name.contains('['), qPrintable(name));
