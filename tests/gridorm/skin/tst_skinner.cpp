@@ -336,7 +336,7 @@ class TstSkinner : public QObject {
         drawn += QString::number(state);
       }
       // Right of the last item, the skin's background.
-      const QRgb empty = onScreen(header->viewport()).pixel(header->viewport()->width() - 2, 1);
+      const QRgb empty = shown.pixel(shown.width() - 2, 1);
       return parts
              << QString("header=%1/%2").arg(prop(header, "HDINDEX")).arg(prop(header, "HMINDEX"))
              << "items=" + drawn
