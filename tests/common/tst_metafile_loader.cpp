@@ -165,6 +165,8 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏";
     QTest::newRow("emf cut short")
         << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";
+    QTest::newRow("emf header only")
+        << patched(good.left(108), 48, "6c000000") << "EMF 图元文件已损坏：缺少结束记录";
     QTest::newRow("emf record of 10 bytes") << patched(good, 108 + 4, "0a000000") << "记录长度无效";
     QTest::newRow("emf claiming 4e9 records")
         << patched(good, 52, "00286bee") << "记录太多（4000000000 条）";

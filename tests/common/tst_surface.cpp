@@ -44,6 +44,22 @@ class TstSurface : public QObject {
     QTest::newRow("mirrored both ways, cut at the corner") << Blit{{6, 5, 8, 6}, {}, Mirrored};
   }
   // clang-format on
+  // A pixel set at each corner reads back; one just outside reads as no
+  // colour and changes nothing.
+  void pixelsAtTheEdges() {
+    QImage image = filled(4, 3, qRgb(1, 2, 3)), expected = image;
+    Surface s = surface::of(image);
+    const ColourRef ink = colour::rgb(9, 8, 7);
+    for (QPoint at :
+         {QPoint(0, 0), QPoint(3, 2), QPoint(-1, 0), QPoint(4, 0), QPoint(0, -1), QPoint(0, 3)}) {
+      surface::setPixel(s, at.x(), at.y(), ink);
+      const bool inside = expected.rect().contains(at);
+      if (inside) expected.setPixel(at, colour::toPixel(ink));
+      QCOMPARE(surface::getPixel(s, at.x(), at.y()), inside ? ink : colour::kInvalid);
+    }
+    QCOMPARE(imageDifference(image, expected), QString());
+  }
+
   void blits() {
     QFETCH(Blit, blit);
     const auto [target, from, op, param, withinOne] = blit;

@@ -223,6 +223,12 @@ class TstGlyphantWindow : public QObject {
     QCOMPARE(form_->txtsave->text(), dir_->path() + "/Saved.bmp");
     // A folder given with its separator gets no second one.
     QCOMPARE(Form1(dir_->path() + '/').txtsave->text(), dir_->path() + "/Saved.bmp");
+    // Each field with its caption just left of it, each swatch with its caption just right.
+    // clang-format off
+    for (const auto& [name, text] : QList<std::pair<QString, QString>>{{"Text2", "x"}, {"Text1", "y"}, {"Text3", "x"}, {"Text4", "y"},
+         {"cbofontsize", "字号大小"}, {"cbofontstyle", "字样宽细"}, {"HScroll1", "阴影距离"}, {"Label10", "文字颜色"}, {"Label22", "背景色"}, {"Label26", "阴影色"}})
+      QVERIFY2(captionBeside(form_->findChild<QWidget*>(name), text, name.startsWith("Label")), qPrintable(name));
+    // clang-format on
     form_->resize(1167, 900);  // the panel always reaches the bottom edge
     QCOMPARE(form_->Frame1->height(), 900);
     // A field across the panel leaves the same margin on both sides.

@@ -58,6 +58,7 @@ class TstPosterLayout : public QObject {
     QTest::newRow("the most sheets") << QSize(445, 520) << "width:4450" << a4 << 0.0 << 20 << 25 << ok;
     QTest::newRow("a kilometre wide") << QSize(1000, 500) << "width:1000000" << a4 << 10.0 << 0 << 0 << poster::Problem::TooManySheets;
     QTest::newRow("empty canvas") << QSize(0, 0) << "true" << a4 << 10.0 << 0 << 0 << poster::Problem::EmptyPicture;
+    QTest::newRow("a poster of no width") << QSize(1000, 500) << "width:0" << a4 << 10.0 << 0 << 0 << poster::Problem::EmptyPicture;
     QTest::newRow("margins leave no room") << QSize(100, 100) << "true" << printable(QPageSize::A4, QPageLayout::Portrait, 100) << 10.0 << 0 << 0 << poster::Problem::NoRoom;
   }
   // clang-format on

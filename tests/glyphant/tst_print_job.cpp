@@ -101,18 +101,19 @@ class TstPrintJob : public QObject {
     return QString("%1x%2").arg(pages({0, 1})).arg(pages({1, 0})) + (placed ? "" : " misplaced");
   }
 
-  // "Page N size: W x H pts" of every page, rounded, as poppler reads the file.
-  static QStringList pageSizes(const QString& pdf) {
+  // The title, then "WxH" in points of every page, rounded, as poppler reads the file.
+  static QStringList titleAndPageSizes(const QString& pdf) {
     QProcess info;
     info.start("pdfinfo", {"-f", "1", "-l", "1000", pdf});
     info.waitForFinished(30000);
-    QStringList sizes;
+    const QString read = info.readAllStandardOutput();
+    QStringList found{QRegularExpression("Title: +(.*)").match(read).captured(1)};
     static const QRegularExpression line(R"(size:\s+([\d.]+) x ([\d.]+) pts)");
-    for (const QRegularExpressionMatch& m : line.globalMatch(info.readAllStandardOutput()))
-      sizes << QString("%1x%2")
+    for (const QRegularExpressionMatch& m : line.globalMatch(read))
+      found << QString("%1x%2")
                    .arg(qRound(m.captured(1).toDouble()))
                    .arg(qRound(m.captured(2).toDouble()));
-    return sizes;
+    return found;
   }
 
   // The first two pages of `pdf` at 96 pixels per inch: a canvas printed at
@@ -202,7 +203,7 @@ class TstPrintJob : public QObject {
         paper, orientation, pdf);
     QTEST(shown, "summary");
     QTEST(shownPages, "grid");
-    QCOMPARE(pageSizes(pdf), QStringList(QList<QString>(pages, pageSize)));
+    QCOMPARE(titleAndPageSizes(pdf), QStringList("Glyphant2.0") + QList<QString>(pages, pageSize));
     QVERIFY(form_->pic1->Image() == before);
     QCOMPARE(form_->History.stepIndex(), step);
     QCOMPARE(form_->Label27->text(), status);

@@ -16,7 +16,8 @@ QString text(QRect r) {
 // count / redo limit, the active tool, whether the option panel shows, what
 // happened on the way (with the ink a move shows), and the bounding box of
 // the ink in the committed picture. Events: tA tT tE tR choose the arrow, text, ellipse or
-// rectangle; d m u press, move, release "@x,y"; U undo; R redo; h press on a handle.
+// rectangle; d m u press, move, release "@x,y"; U undo; R redo; h press on a handle; x Esc
+// in the text box.
 QString play(const QString& script) {
   QImage picture(400, 300, QImage::Format_RGB32);
   picture.fill(Qt::white);
@@ -50,6 +51,7 @@ QString play(const QString& script) {
       happened << "cancelled";
     }
     if (event == "R") session.redo();
+    if (event == "x") session.dropText();
     if (event == "h" && session.toolLocksSelection()) {
       happened << "locked";
     } else if (event == "h") {  // a resize starts; the window hides the panel
@@ -90,6 +92,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("handle after undo to the first") << "tR d@110,110 u@150,150 U h R" << "1/1 no tool ink none";
     QTest::newRow("handle, annotated") << "tR d@110,110 u@150,150 h" << "2/2 rectangle panel locked ink 110,110 41x41";
     QTest::newRow("same tool: panel hides") << "tR tR" << "1/1 rectangle ink none";
+    QTest::newRow("text placed, dropped; a click outside places none") << "tT d@120,130 u@120,130 x d@50,50 u@50,50" << "1/1 text panel ink none";
     QTest::newRow("other tool: panel stays") << "tT tE" << "1/1 ellipse panel ink none";
   }
   // clang-format on

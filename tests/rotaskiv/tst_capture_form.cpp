@@ -355,6 +355,9 @@ class TestCaptureForm : public QObject {
     QTest::newRow("scale 1") << 0 << QPoint(100, 100) << QPoint(300, 220) << QPoint(316, 236) << 15;
     QTest::newRow("drawn up and left") << 0 << QPoint(300, 300) << QPoint(200, 150)
                                        << QPoint(200 - 16 - 120, 150 - 16 - 120) << 15;
+    // Off the screen's corner, the loupe stays at its last pixel, flipped up and left.
+    QTest::newRow("past the corner")
+        << 0 << QPoint(100, 100) << QPoint(900, 900) << QPoint(799 - 136, 799 - 136) << 15;
     QTest::newRow("scale 2") << 1 << QPoint(50, 40) << QPoint(250, 160) << QPoint(532, 352) << 31;
     QTest::newRow("flipped at the screen's edge")
         << 1 << QPoint(50, 40) << QPoint(350, 250) << QPoint(700 - 32 - 248, 500 - 32 - 248) << 31;
@@ -374,9 +377,11 @@ class TestCaptureForm : public QObject {
     QTest::mousePress(surface, Qt::LeftButton, {}, from);
     QTest::mouseMove(surface, to);
     QImage shown = surface->grab().toImage();
-    const QPoint pointer = to * dpr;
+    const QPoint pointer =
+        QPoint(std::min(to.x(), surface->width() - 1), std::min(to.y(), surface->height() - 1)) *
+        dpr;
     // Away from the crosshair through the middle cell's row and column.
-    for (const QPoint cell : {QPoint(0, 0), QPoint(3, -2), QPoint(-cells / 2, cells / 2)}) {
+    for (const QPoint cell : {QPoint(0, 0), QPoint(-3, -2), QPoint(-cells / 2, -cells / 2)}) {
       const QPoint at = loupe + (QPoint(cells / 2, cells / 2) + cell) * 8 + QPoint(2, 5);
       QCOMPARE(QColor(shown.pixel(at)), QColor(frozen.pixel(pointer + cell)));
     }

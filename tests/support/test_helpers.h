@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -16,4 +17,18 @@ inline QImage filled(int width, int height, QRgb pixel) {
 // platform's notes on what it cannot do: the programs keep the console quiet.
 inline void failOnConsoleNoise() {
   QTest::failOnWarning(QRegularExpression("^(?!This plugin does not support)"));
+}
+
+// Whether a label reading `text` stands beside `control` in its parent, on
+// its row, at most 8 pixels left of it (or right of it, as a swatch's).
+inline bool captionBeside(const QWidget* control, const QString& text, bool right = false) {
+  const QRect f = control->geometry();
+  for (const QLabel* label : control->parentWidget()->findChildren<QLabel*>()) {
+    const QRect c = label->geometry();
+    const int gap = right ? c.left() - f.right() : f.left() - c.right();
+    if (label->text() == text && gap > 0 && gap <= 8 && c.top() <= f.bottom() &&
+        f.top() <= c.bottom())
+      return true;
+  }
+  return false;
 }

@@ -6,6 +6,7 @@
 #include "gridorm/skin/skin_bitmaps.h"
 #include "gridorm/skin/skin_drawing.h"
 #include "gridorm/skin/skin_geometry.h"
+#include "tests/support/image_compare.h"
 #include "tests/support/test_helpers.h"
 
 namespace {
@@ -72,6 +73,19 @@ class TstSkinDrawing : public QObject {
     }
   }
 
+  // The dotted focus rectangle: every other pixel of each side, from the side's
+  // top or left end on, even at the surface's own first row and column.
+  void focusRectangleIsDotted() {
+    QImage dst = filled(9, 7, kGrey), expected = dst;
+    Surface s = surface::of(dst);
+    FocusRect(s, 0, 0, 8, 7, kCaption);
+    for (int y = 0; y < 7; ++y)
+      for (int x = 0; x < 8; ++x)
+        if (((y == 0 || y == 6) && x % 2 == 0) || ((x == 0 || x == 7) && y % 2 == 0))
+          expected.setPixel(x, y, 0xFF000000);
+    QCOMPARE(imageDifference(dst, expected), QString());
+  }
+
   // A caption beside an icon is cut only when it does not fit: the file
   // dialog's "Open" reads "Open", not "Op…". Its ink is that of the same
   // caption drawn with all the room in the world (an elided one has far less).
@@ -115,7 +129,7 @@ class TstSkinDrawing : public QObject {
         "button 3,0=D58F1B 0,0=F9E1BF 3,83=E8C387 6,20=F9E1BF 0,31=D58F1B 0,42=F9E1BF 6,52=D58F1B"
         " 3,62=D58F1B 0,73=E8C387 3,1=FFFFFF 3,3=FCF8F1 3,19=EAD0B1 3,22=FCEED2 3,40=F2D4A7"
         " 3,43=F3D49F 3,61=FDEAC3 3,64=FBF7F2 3,82=F3E3D2;"
-        "combo 8,0=5F5519 14,0=5F5519 11,3=5F5519 0,0=D1A04E 4,17=D1A04E 2,0=FFF9E8 6,0=F3E1BE"
+        "combo 8,0=5F5519 14,0=5F5519 11,3=5F5519 0,0=D1A04E 4,17=D1A04E 2,0=FFF9E8 6,0=F3E1BE 1,0=FFF9E8 5,17=FEF8E6"
         " 6,17=FEF8E6 8,4=ACA584 11,7=ACA584 10,3=FF00FF 8,7=FF00FF 14,17=FF00FF;"
         "mark 0,0=FF00FF 4,4=13A948 13,4=87D3A2 4,12=10A445 13,12=86D1A0 2,18=FF00FF 4,20=12A847"
         " 13,20=88D3A3 0,9=FF00FF 17,23=FF00FF;"

@@ -138,6 +138,7 @@ class TstSkinner : public QObject {
       if (verb == "press") QTest::mousePress(w, Qt::LeftButton, {}, centre);
       if (verb == "release") QTest::mouseRelease(w, Qt::LeftButton, {}, centre);
       if (verb == "pressarrow") QTest::mousePress(w, Qt::LeftButton, {}, arrow);
+      if (verb == "releasearrow") QTest::mouseRelease(w, Qt::LeftButton, {}, arrow);
       if (verb == "pressedge") QTest::mousePress(w, Qt::LeftButton, {}, {1, 12});
       if (verb == "movearrow") QTest::mouseMove(w, arrow);
       if (verb == "moveedge") QTest::mouseMove(w, {0, 12});
@@ -302,6 +303,7 @@ class TstSkinner : public QObject {
     QTest::newRow("a closed list leaves it normal") << "press:list release:list hide:list" << "";
     QTest::newRow("editable pressed off its button") << "pressedge:editable" << "";
     QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
+    QTest::newRow("and hot once released") << "pressarrow:editable releasearrow:editable" << "editable=1";
     QTest::newRow("editable hot over its button") << "movearrow:editable" << "editable=1";
     QTest::newRow("its text part is another window") << "movearrow:editable movetext:editable" << "";
     QTest::newRow("header item hot") << "move:header" << "header=-1/1 items=01";
