@@ -164,12 +164,9 @@ class TstPictureLoader : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(QImage, expected);
     QFETCH(QString, mentions);
-    QFile file(dir_.filePath(QString::fromUtf8(QTest::currentDataTag())));
-    if (!file.fileName().endsWith("absent.png"))
-      QVERIFY2(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
-               qPrintable(file.errorString()));
-    file.close();
-    const LoadedPicture loaded = loadPicture(file.fileName());
+    const QString file = dir_.filePath(QString::fromUtf8(QTest::currentDataTag()));
+    QVERIFY(file.endsWith("absent.png") || written(file, bytes));
+    const LoadedPicture loaded = loadPicture(file);
     QCOMPARE(imageDifference(loaded.image, expected, 8), QString());
     QVERIFY2(loaded.ok() == !expected.isNull(), qPrintable(loaded.error));
     QVERIFY2(loaded.error.contains(mentions), qPrintable(loaded.error));

@@ -172,10 +172,8 @@ class TstGlyphantWindow : public QObject {
     QVERIFY(QDir(dir_->path()).mkdir("textures"));
     for (const char* name : {"textures/a.bmp", "textures/C.JPG", "a.bmp"})
       QVERIFY(patternImage(8, 6).save(path(name), "BMP"));
-    for (const char* name : {"textures/broken.gif", "broken.gif", "textures/notes.txt"}) {
-      QFile file(path(name));
-      QVERIFY(file.open(QIODevice::WriteOnly) && file.write("GIF89a, but no picture") > 0);
-    }
+    for (const char* name : {"textures/broken.gif", "broken.gif", "textures/notes.txt"})
+      QVERIFY(written(path(name), "GIF89a, but no picture"));
     // Its left half is transparent.
     QImage clear = patternImage(8, 6).convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < 6; ++y)

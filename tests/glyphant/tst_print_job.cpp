@@ -81,10 +81,7 @@ class TstPrintJob : public QObject {
   static QString pagesShown(QWidget* view) {
     const QImage shown = view->grab().toImage();
     const auto white = [&](QPoint at) { return shown.pixel(at) == qRgb(255, 255, 255); };
-    QPoint first;
-    for (int i = 0; first.isNull() && i < shown.width() * shown.height(); ++i)
-      if (white({i % shown.width(), i / shown.width()}))
-        first = QPoint(i % shown.width() + 1, i / shown.width() + 1);
+    const QPoint first = inkOf(shown, qRgb(255, 255, 255)).topLeft() + QPoint(1, 1);
     const auto pages = [&](QPoint step) {
       int count = 1;
       for (QPoint at = first; shown.rect().contains(at + step); at += step)
@@ -237,10 +234,7 @@ class TstPrintJob : public QObject {
     const double origin = px(margin + 6), second = px(210 - 2 * (margin + 6) - 10);
     // Marks are hairlines, grey where they fall between pixels.
     const auto dark = [](const QImage& page, QRect area) {
-      for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-          if (qGray(page.pixel(x, y)) < 160) return true;
-      return false;
+      return !boundsOf(page.copy(area), [](QRgb c) { return qGray(c) < 160; }).isEmpty();
     };
     for (int sheet = 0; sheet < 2; ++sheet) {
       const double start = sheet == 0 ? 0 : second;
@@ -288,9 +282,7 @@ class TstPrintJob : public QObject {
     QFETCH(QString, how);
     QFETCH(QString, file);
     QFETCH(int, messages);
-    QFile old(path("out.pdf"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-    old.close();
+    QVERIFY(written(path("out.pdf"), "old"));
     QTimer canceller;
     bool cancelled = false;
     connect(&canceller, &QTimer::timeout, this, [&] {
@@ -305,6 +297,7 @@ class TstPrintJob : public QObject {
     QCOMPARE(cancelled, how == "cancel");
     QCOMPARE(dialogs_->messages().size(), messages);
     if (messages) QCOMPARE(dialogs_->messages()[0].title, QString("Glyphant2.0"));
+    QFile old(path("out.pdf"));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("old"));
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.pdf"});

@@ -422,9 +422,7 @@ class TstTableDesigner : public QObject {
     QFETCH(bool, save);
     QFETCH(QString, answer);
     QVERIFY(patternImage(30, 20).save(dir_->filePath("pattern.png")));
-    QFile broken(dir_->filePath("broken.bmp"));
-    QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("BM, but no picture") > 0);
-    broken.close();
+    QVERIFY(written(dir_->filePath("broken.bmp"), "BM, but no picture"));
     click("Command2");
     const auto name = answer == "-" ? std::nullopt : std::optional(dir_->filePath(answer));
     save ? dialogs_->answerSave(name) : dialogs_->answerOpen(name);

@@ -178,9 +178,7 @@ class TestMainWindow : public QObject {
   void scripts() {
     QFETCH(QString, script);
     QVERIFY(patternImage(64, 48).save(dir_->filePath("pattern.png")));
-    QFile broken(dir_->filePath("broken.bmp"));
-    QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("BM, but no picture") > 0);
-    broken.close();
+    QVERIFY(written(dir_->filePath("broken.bmp"), "BM, but no picture"));
     const QStringList start = describe();
     for (const QString& action : script.split(' ')) {
       const QString value = action.section(QRegularExpression("[=:@]"), 1);

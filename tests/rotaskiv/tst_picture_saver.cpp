@@ -6,6 +6,7 @@
 #include "rotaskiv/picture_saver.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tests/support/test_helpers.h"
 
 class TestPictureSaver : public QObject {
   Q_OBJECT
@@ -39,12 +40,11 @@ class TestPictureSaver : public QObject {
     QImage picture(64, 37, QImage::Format_RGB32);
     for (int i = 0; i < 64 * 37; ++i)
       picture.setPixel(i % 64, i / 64, qRgb(i % 256 * 7 % 256, i % 256, 0));
-    QFile old(dir_->filePath(name));  // an older file of that name is replaced
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older file, longer than nothing") > 0);
-    old.close();
-    const auto failure = ModSavePic::writePicture(picture, old.fileName(), extension, 80, 24, 6);
+    const QString file = dir_->filePath(name);  // an older file of that name is replaced
+    QVERIFY(written(file, "an older file, longer than nothing"));
+    const auto failure = ModSavePic::writePicture(picture, file, extension, 80, 24, 6);
     QVERIFY2(!failure, qPrintable(failure ? failure->description : QString()));
-    QImageReader reader(old.fileName());
+    QImageReader reader(file);
     QCOMPARE(QString(reader.format()), format);
     QCOMPARE(imageDifference(reader.read(), picture), QString());
     QCOMPARE(folder(), QStringList{name});  // no temporary file left beside it

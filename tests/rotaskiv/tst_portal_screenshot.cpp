@@ -6,6 +6,7 @@
 
 #include "rotaskiv/portal_screenshot.h"
 #include "tests/support/image_compare.h"
+#include "tests/support/test_helpers.h"
 
 const QString kService = "org.freedesktop.portal.Desktop";
 const QString kObjectPath = "/org/freedesktop/portal/desktop";
@@ -96,17 +97,13 @@ class TestPortalScreenshot : public QObject {
 
  private slots:
   void initTestCase() {
-    QFile config(folder_.filePath("bus.conf"));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(
-        QString("<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>"
-                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>")
-            .arg(folder_.path())
-            .toUtf8());
-    config.close();
-    daemon_.start("dbus-daemon",
-                  {"--config-file=" + config.fileName(), "--print-address", "--nofork"});
+    const QString config = folder_.filePath("bus.conf");
+    QVERIFY(written(config, "<busconfig><type>session</type><listen>unix:dir=" +
+                                QFile::encodeName(folder_.path()) +
+                                "</listen><auth>EXTERNAL</auth><policy context=\"default\"><allow "
+                                "send_destination=\"*\" eavesdrop=\"true\"/><allow "
+                                "eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>"));
+    daemon_.start("dbus-daemon", {"--config-file=" + config, "--print-address", "--nofork"});
     while (daemon_.waitForReadyRead(10000) && !daemon_.canReadLine()) continue;
     const QString address = QString::fromUtf8(daemon_.readLine()).trimmed();
     if (address.isEmpty()) QSKIP("dbus-daemon (Debian package dbus-daemon) did not start");

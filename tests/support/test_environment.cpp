@@ -11,26 +11,15 @@ constexpr const char* kEnvDir = PT_TEST_ENV_DIR;
 
 // What the desktop around the tests may have set and would change what they
 // see: a style or platform theme, a scale, a font resolution, another screen.
-constexpr const char* kDesktopVariables[] = {"QT_STYLE_OVERRIDE",
-                                             "QT_QPA_PLATFORMTHEME",
-                                             "QT_SCALE_FACTOR",
-                                             "QT_SCREEN_SCALE_FACTORS",
-                                             "QT_AUTO_SCREEN_SCALE_FACTOR",
-                                             "QT_ENABLE_HIGHDPI_SCALING",
-                                             "QT_SCALE_FACTOR_ROUNDING_POLICY",
-                                             "QT_FONT_DPI",
-                                             "QT_USE_PHYSICAL_DPI",
-                                             "XDG_CURRENT_DESKTOP",
-                                             "DESKTOP_SESSION",
-                                             "KDE_FULL_SESSION",
-                                             "GNOME_DESKTOP_SESSION_ID",
-                                             "WAYLAND_DISPLAY",
-                                             "LANGUAGE",
-                                             "LC_MESSAGES",
-                                             "QT_LOGGING_RULES"};
+constexpr const char kDesktopVariables[] =
+    "QT_STYLE_OVERRIDE QT_QPA_PLATFORMTHEME QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS "
+    "QT_AUTO_SCREEN_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING QT_SCALE_FACTOR_ROUNDING_POLICY "
+    "QT_FONT_DPI QT_USE_PHYSICAL_DPI XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION "
+    "GNOME_DESKTOP_SESSION_ID WAYLAND_DISPLAY LANGUAGE LC_MESSAGES QT_LOGGING_RULES";
 
 bool fixEnvironment() {
-  for (const char* name : kDesktopVariables) qunsetenv(name);
+  for (const QByteArray& name : QByteArray(kDesktopVariables).split(' '))
+    qunsetenv(name.constData());
   const QByteArray dir(kEnvDir);
   qputenv("FONTCONFIG_FILE", dir + "/fonts.conf");
   qputenv("LC_ALL", "C.UTF-8");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
@@ -11,6 +12,12 @@ inline QImage filled(int width, int height, QRgb pixel) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(pixel);
   return image;
+}
+
+// Writes `bytes` to the file at `path`, replacing it; true when all were written.
+inline bool written(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Fails the running test on any warning on the console, but the offscreen
