@@ -169,6 +169,8 @@ class TstPrintJob : public QObject {
     // 261.66 mm over a window of 260.34: two across, one down.
     QTest::newRow("landscape Letter") << "true" << QPageSize::Letter << QPageLayout::Landscape << "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米" << 2 << "792x612" << "1x2";
     // 3 * 190.94 - 2 * 10 = 552.8 mm wide, 352.2 mm high: (352.2 - 10) / 267.94 -> 2 down.
+    // 0 is refused as typed: two across stay, 2 * 190.94 - 10 = 371.9 mm wide, 236.9 mm high.
+    QTest::newRow("no sheets across") << "across:0" << QPageSize::A4 << portrait << "共 2 张（1 行 × 2 列），A4 纵向，海报 37.2 × 23.7 厘米" << 2 << "595x842" << "1x2";
     QTest::newRow("three sheets across") << "across:3" << QPageSize::A4 << portrait << "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米" << 6 << "595x842" << "2x3";
     // clang-format on
   }

@@ -240,6 +240,7 @@ class TestCaptureForm : public QObject {
     QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed history 1";
     QTest::newRow("the panel above a low toolbar")
         << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
+    QTest::newRow("and below one that leaves it just room") << "drag:100,600-400,730 tool:6" << "frame 100,600 300x130 label 300x130 history 1 toolbar 159,734 panel 159,763 166x37";
     QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down"
         << "frame 102,101 201x122 label 201x122 history 1 toolbar 62,227";
     QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 59,224 panel 59,253 166x37";
