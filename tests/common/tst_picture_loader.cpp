@@ -143,10 +143,17 @@ class TstPictureLoader : public QObject {
     QTest::newRow("runs.bmp") << runLengthBmp() << runs << QString();
     QTest::newRow("half.bmp") << bmp.left(bmp.size() / 2) << QImage() << QString();
     QTest::newRow("half.dib") << bmp.chopped(1) << QImage() << QString();
+    QByteArray bmp32 = bmp;  // its rows of 48 bytes read as 12 pixels of 32 bits
+    bmp32[18] = 12, bmp32[28] = 32;
+    // An OS/2 bitmap, its header of 12 bytes: 2 x 2 pixels of 24 bits, the bottom row white.
+    QTest::newRow("os2.bmp") << QByteArray::fromHex("424d2a000000000000001a0000000c00000002000200010018"
+        "00ffffffffffff00000000000000000000") << runs << QString();
+    QTest::newRow("half32.bmp") << bmp32.chopped(1) << QImage() << QString();
     QTest::newRow("half-runs.bmp") << runLengthBmp(6) << QImage() << QString();
     QTest::newRow("runs4.bmp") << runLengthBmp(14, 4) << runs << QString();
     QTest::newRow("half-runs4.bmp") << runLengthBmp(5, 4) << QImage() << QString();
     QTest::newRow("runs without their end.bmp") << runLengthBmp(12) << runs << QString();
+    QTest::newRow("runs jumping past the last row.bmp") << runLengthBmp(14, 8, "000000020001") << runs << QString();
     QTest::newRow("runs ending after a row.bmp") << runLengthBmp(6, 8, "00000001") << runs << QString();
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
