@@ -44,7 +44,7 @@ class TestMainWindow : public QObject {
     return {
         QString::asprintf("draws=%d", int(calls_.size())),
         "path=" + QDir(dir_->path()).relativeFilePath(form_->Text1->text()),
-        "S=" + size(form_->S->size()),
+        "S=" + size(form_->S->size()) + (form_->S->isVisible() ? " shown" : ""),
         "bg=" + size(form_->Picture2->Picture().size()),
         "back=" + name(form_->Picture2->BackColor()),
         "mask=" + name(form_->Command2->BackColor()),
