@@ -123,14 +123,9 @@ class TstPosterLayout : public QObject {
     // sharing exactly the overlap with the one before (so no pixel is on no
     // sheet) and reaching past it.
     const auto checkAxis = [&](int count, int stride, int pixels, bool across) {
-      const auto start = [&](int i) {
-        const QRectF& s = layout.sheets[std::size_t(i * stride)].source;
-        return across ? s.left() : s.top();
-      };
-      const auto end = [&](int i) {
-        const QRectF& s = layout.sheets[std::size_t(i * stride)].source;
-        return across ? s.right() : s.bottom();
-      };
+      const auto source = [&](int i) { return layout.sheets[std::size_t(i * stride)].source; };
+      const auto start = [&](int i) { return across ? source(i).left() : source(i).top(); };
+      const auto end = [&](int i) { return across ? source(i).right() : source(i).bottom(); };
       QCOMPARE(start(0), 0.0);
       QVERIFY(near(end(count - 1), pixels));
       for (int i = 1; i < count; ++i) {

@@ -9,15 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-
-QString mapsOf(const QProcess& process) {
-  QFile file(QString("/proc/%1/maps").arg(process.processId()));
-  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-}  // namespace
-
 class TestInstallLayout : public QObject {
   Q_OBJECT
 
@@ -57,8 +48,12 @@ class TestInstallLayout : public QObject {
     QProcess running;
     running.start(link);
     QVERIFY2(running.waitForStarted(), qPrintable(running.errorString()));
+    const auto maps = [&] {  // the files the program has mapped
+      QFile file(QString("/proc/%1/maps").arg(running.processId()));
+      return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
     if (program == "rotaskiv")
-      QTRY_VERIFY2_WITH_TIMEOUT(mapsOf(running).contains(folder + "/librotate.so"),
+      QTRY_VERIFY2_WITH_TIMEOUT(maps().contains(folder + "/librotate.so"),
                                 "librotate.so was not loaded from beside the program", 20000);
     QTest::qWait(2000);
     QVERIFY2(running.state() == QProcess::Running, running.readAllStandardError().data());

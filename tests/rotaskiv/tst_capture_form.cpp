@@ -312,20 +312,13 @@ class TestCaptureForm : public QObject {
   // (the rectangle's panel, without the font-size group, is measured by the
   // scripts): each control's rectangle in its parent, or its size alone
   // ("WxH") or its left edge alone ("xN"), and "hidden" if it is.
-  // clang-format off
-  void stripLayout_data() {
-    QTest::addColumn<int>("tool");  // the tool button clicked
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("text") << 5 << "Picture1 241x26, Shape3(0) 20x20 hidden, PicFont 4,8 73x25, PicColor x79, "
-        "Pcolor(16) 0,0 28x28, Pcolor(0) 32,0 13x13, Pcolor(7) 144,0 13x13, Pcolor(8) 32,15 13x13, Pcolor(15) 144,15 13x13";
-  }
-  // clang-format on
-
   void stripLayout() {
-    QFETCH(int, tool);
-    QFETCH(QString, expected);
+    const QString expected =
+        "Picture1 241x26, Shape3(0) 20x20 hidden, PicFont 4,8 73x25, PicColor x79, Pcolor(16) 0,0 "
+        "28x28, Pcolor(0) 32,0 13x13, Pcolor(7) 144,0 13x13, Pcolor(8) 32,15 13x13, Pcolor(15) "
+        "144,15 13x13";
     open();
-    click(ToolbarButton(tool));
+    click(ToolbarButton::Text);
     QStringList shown;
     for (const QString& item : expected.split(", ")) {
       const QString name = item.section(' ', 0, 0), want = item.section(' ', 1, 1);
