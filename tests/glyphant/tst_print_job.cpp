@@ -189,6 +189,13 @@ class TstPrintJob : public QObject {
             preview.sizeKind->setCurrentIndex(2);
             type(preview.sheetsAcross->findChild<QLineEdit*>(), layout.section(':', 1));
           }
+          // The field of the chosen size only.
+          QCOMPARE(QString("%1%2")
+                       .arg(preview.widthCm->isVisible())
+                       .arg(preview.sheetsAcross->isVisible()),
+                   layout == "width"             ? "10"
+                   : layout.startsWith("across") ? "01"
+                                                 : "00");
         },
         paper, orientation, pdf);
     QTEST(shown, "summary");

@@ -163,7 +163,7 @@ class TstTableDesigner : public QObject {
     QTest::newRow("Text7 in the canvas's border") << QRect(11, 110, 128, 35) << "" << "";
     QTest::newRow("HScroll") << tw(0, 9360 - e, 14760 - 400, e) << "" << pan;
     QTest::newRow("VScroll") << tw(14640 - e, 0, e, 9870 - 800) << "" << pan;
-    QTest::newRow("HScroll1") << QRect() << "" << "10-32767=14265";
+    QTest::newRow("HScroll1 steps a pixel by an arrow") << QRect() << "" << "10-32767=14265/15/1500";
     QTest::newRow("Command1") << tw(14760 - 315 - 100, 9870 - 315 - 500, 315, 315) << "" << "";
     QTest::newRow("Picture2") << tw(11160, 450, 2850, 1920) << "Option1(1)" << "";
     QTest::newRow("Frame2") << tw(14760 - 3435 - 600, 1500, 3435, 7425) << "Command12" << "";
