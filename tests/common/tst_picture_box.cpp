@@ -21,12 +21,6 @@ void setUp(PictureBox& box, Mode mode, const QImage& picture = QImage()) {
   box.resize(40, 40);
 }
 
-void modes() {
-  QTest::addColumn<Mode>("mode");
-  QTest::newRow("pixels") << Mode::Pixels;
-  QTest::newRow("twips") << Mode::Twips;
-}
-
 }  // namespace
 
 class TstPictureBox : public QObject {
@@ -43,7 +37,11 @@ class TstPictureBox : public QObject {
   // w pixels wide is centred on its pixels (the odd one above or left) with
   // square ends; a picture is scaled to the nearest pixel. Overlay lines are
   // shown over the image and never enter it.
-  void drawsOnWholePixels_data() { modes(); }
+  void drawsOnWholePixels_data() {
+    QTest::addColumn<Mode>("mode");
+    QTest::newRow("pixels") << Mode::Pixels;
+    QTest::newRow("twips") << Mode::Twips;
+  }
   void drawsOnWholePixels() {
     QFETCH(Mode, mode);
     PictureBox box;
