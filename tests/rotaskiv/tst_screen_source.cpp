@@ -1,10 +1,6 @@
 #include <QtTest>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <QClipboard>
 #include <QLabel>
 #include <QScreen>
@@ -22,32 +18,18 @@
 // cannot be made, `error` says why and the tests that need it are skipped.
 struct XvfbDesktop {
   XvfbDesktop() {
-    int out[2];
-    if (pipe(out) != 0) return;
-    server = fork();
-    if (server == 0) {
-      const int quiet = open("/dev/null", O_WRONLY);
-      dup2(quiet, STDOUT_FILENO);
-      dup2(quiet, STDERR_FILENO);
-      close(out[0]);
-      const std::string fd = std::to_string(out[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2304x800x24", "-nolisten",
-             "tcp", "-noreset", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(out[1]);
+    QProcess xvfb;
+    xvfb.setProgram("Xvfb");
+    xvfb.setArguments(
+        {"-displayfd", "1", "-screen", "0", "2304x800x24", "-nolisten", "tcp", "-noreset"});
+    xvfb.setStandardOutputFile(folder.filePath("display"));
+    xvfb.setStandardErrorFile(QProcess::nullDevice());
+    if (!folder.isValid() || !xvfb.startDetached(&server)) return;
     // The server writes its display number, and a line end once it is ready.
-    pollfd wait{out[0], POLLIN, 0};
-    char number[16] = {};
-    for (std::size_t got = 0;
-         server > 0 && !std::strchr(number, '\n') && got + 1 < sizeof number;) {
-      const ssize_t more =
-          poll(&wait, 1, 20000) == 1 ? read(out[0], number + got, sizeof number - 1 - got) : 0;
-      if (more <= 0) break;
-      got += std::size_t(more);
-    }
-    if (std::strchr(number, '\n')) display = ":" + QByteArray(number).trimmed();
-    close(out[0]);
+    QFile number(folder.filePath("display"));
+    for (int i = 0; i < 200 && !display.endsWith('\n'); ++i, QThread::msleep(100))
+      if (number.open(QIODevice::ReadOnly)) display = number.readAll(), number.close();
+    display = ":" + display.trimmed();
     if (display.size() < 2) return;
     const QByteArray layout =
         "DISPLAY=" + display +
@@ -56,11 +38,10 @@ struct XvfbDesktop {
     if (std::system(layout + " >/dev/null 2>&1") == 0) error.clear();
   }
   ~XvfbDesktop() {
-    if (server <= 0) return;
-    kill(server, SIGTERM);
-    waitpid(server, nullptr, 0);
+    if (server > 0) kill(pid_t(server), SIGTERM);
   }
-  pid_t server = -1;
+  QTemporaryDir folder;
+  qint64 server = 0;
   QByteArray display;
   QString error = "needs Xvfb (Debian package xvfb) and xrandr (x11-xserver-utils)";
 };
