@@ -138,6 +138,18 @@ class TstMetafileLoader : public QObject {
     QVERIFY2(green >= 20, qPrintable(QString::number(green)));
   }
 
+  // The font's code page decides the letter: byte C4 is Д in Cyrillic, Ä in Western.
+  void textInItsFontsCodePage() {
+    const auto letter = [](int charset) {
+      return load(Wmf()
+                      .window({0, 0}, {240, 120})
+                      .text({10, 10}, "\xC4", 60, kGreen, charset)
+                      .plain())
+          .image;
+    };
+    QVERIFY(!letter(204).isNull() && letter(204) != letter(0));
+  }
+
   // A text of height 0: Qt would warn on the console about its font.
   void staysQuiet() {
     QTest::failOnWarning(QRegularExpression(".*"));

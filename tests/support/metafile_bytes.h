@@ -81,9 +81,10 @@ class Wmf {
       words << (quint8(dib.bytes[i]) | quint8(dib.bytes[i + 1]) << 8);
     return record(0x0F43, words);
   }
-  // `height` in logical units; the text's top left at `at`, on no background.
-  Wmf& text(QPoint at, const QByteArray& text, int height, quint32 colour) {
-    QList<int> font = {-height, 0, 0, 0, 400, 0, 0, 0, 0};
+  // `height` in logical units; the text's top left at `at`, on no background;
+  // its bytes in the code page of the font's `charset`.
+  Wmf& text(QPoint at, const QByteArray& text, int height, quint32 colour, int charset = 0) {
+    QList<int> font = {-height, 0, 0, 0, 400, 0, charset << 8, 0, 0};
     const QByteArray face = QByteArray("Arial").leftJustified(32, '\0');
     for (int i = 0; i < face.size(); i += 2) font << (quint8(face[i]) | quint8(face[i + 1]) << 8);
     record(0x02FB, font).select();
