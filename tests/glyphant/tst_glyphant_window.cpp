@@ -202,11 +202,8 @@ class TstGlyphantWindow : public QObject {
     QCOMPARE(form_->windowTitle(), QString("Glyphant2.0"));
     QCOMPARE(form_->pic1->Point(5, 5), colour::rgb(56, 160, 245));
     const QScrollBar* bar = form_->HScroll1;
-    QCOMPARE(QString("%1..%2 %3 %4")
-                 .arg(bar->minimum())
-                 .arg(bar->maximum())
-                 .arg(bar->value())
-                 .arg(form_->ShadowOffset),
+    QCOMPARE(QString::asprintf("%d..%d %d %d", bar->minimum(), bar->maximum(), bar->value(),
+                               form_->ShadowOffset),
              QString("1..50 10 10"));
     const QStringList families = QFontDatabase::families();
     const QComboBox *fonts = form_->cbofont, *sizes = form_->cbofontsize;

@@ -107,9 +107,8 @@ class TstPrintJob : public QObject {
     QStringList found{QRegularExpression("Title: +(.*)").match(read).captured(1)};
     static const QRegularExpression line(R"(size:\s+([\d.]+) x ([\d.]+) pts)");
     for (const QRegularExpressionMatch& m : line.globalMatch(read))
-      found << QString("%1x%2")
-                   .arg(qRound(m.captured(1).toDouble()))
-                   .arg(qRound(m.captured(2).toDouble()));
+      found << QString::asprintf("%ldx%ld", std::lround(m.captured(1).toDouble()),
+                                 std::lround(m.captured(2).toDouble()));
     return found;
   }
 
@@ -190,9 +189,8 @@ class TstPrintJob : public QObject {
             type(preview.sheetsAcross->findChild<QLineEdit*>(), layout.section(':', 1));
           }
           // The field of the chosen size only.
-          QCOMPARE(QString("%1%2")
-                       .arg(preview.widthCm->isVisible())
-                       .arg(preview.sheetsAcross->isVisible()),
+          QCOMPARE(QString::asprintf("%d%d", preview.widthCm->isVisible(),
+                                     preview.sheetsAcross->isVisible()),
                    layout == "width"             ? "10"
                    : layout.startsWith("across") ? "01"
                                                  : "00");
