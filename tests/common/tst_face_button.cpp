@@ -24,6 +24,17 @@ class TstFaceButton : public QObject {
   Q_OBJECT
 
  private slots:
+  // A right click counts only where the button goes down and up on it: dragged off, nothing.
+  void rightClickDraggedOffCountsNothing() {
+    FaceButton button(QStringLiteral("屏蔽色"));
+    button.resize(60, 24);
+    QSignalSpy ups(&button, &FaceButton::mouseUp);
+    QTest::mousePress(&button, Qt::RightButton, {}, {5, 5});
+    QTest::mouseRelease(&button, Qt::RightButton, {}, {70, 5});
+    QTest::mouseClick(&button, Qt::RightButton);
+    QCOMPARE(ups.size(), 1);
+  }
+
   void paintsItsFaceThroughTheStyle() {
     InvertedPanelStyle style;
     FaceButton button(QStringLiteral("复位"));
