@@ -176,8 +176,7 @@ class TstGlyphantWindow : public QObject {
       QVERIFY(written(path(name), "GIF89a, but no picture"));
     // Its left half is transparent.
     QImage clear = patternImage(8, 6).convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < 6; ++y)
-      for (int x = 0; x < 4; ++x) clear.setPixel(x, y, qRgba(0, 0, 0, 0));
+    for (int i = 0; i < 4 * 6; ++i) clear.setPixel(i % 4, i / 4, qRgba(0, 0, 0, 0));
     QVERIFY(clear.save(path("clear.png"), "PNG"));
     form_ = std::make_unique<Form1>(dir_->path());
     form_->show();
@@ -199,8 +198,6 @@ class TstGlyphantWindow : public QObject {
                      "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
                      "style=000/000 saved=none size=364 font=") +
                  form_->cbofont->currentText());
-    QCOMPARE(form_->windowTitle(), QString("Glyphant2.0"));
-    QCOMPARE(form_->pic1->Point(5, 5), colour::rgb(56, 160, 245));
     const QScrollBar* bar = form_->HScroll1;
     QCOMPARE(QString::asprintf("%d..%d %d %d", bar->minimum(), bar->maximum(), bar->value(),
                                form_->ShadowOffset),

@@ -83,9 +83,8 @@ class TstPosterLayout : public QObject {
                                       ? poster::oneSheet(picture, printable)
                                       : poster::posterSheets(picture, physical, printable, overlap);
     QCOMPARE(layout.problem, problem);
-    QCOMPARE(layout.rows, rows);
-    QCOMPARE(layout.columns, columns);
-    QCOMPARE(int(layout.sheets.size()), rows * columns);
+    QCOMPARE(QList({layout.rows, layout.columns, int(layout.sheets.size())}),
+             QList({rows, columns, rows * columns}));
     if (problem != poster::Problem::None) return;
 
     // One scale for the whole picture: the poster's physical size, or the

@@ -174,9 +174,10 @@ class TstPrintJob : public QObject {
     QFETCH(QPageLayout::Orientation, orientation);
     QFETCH(int, pages);
     QFETCH(QString, pageSize);
-    const QImage before = form_->pic1->Image();
-    const int step = form_->History.stepIndex();
-    const QString status = form_->Label27->text();
+    const auto state = [&] {
+      return std::tuple(form_->pic1->Image(), form_->History.stepIndex(), form_->Label27->text());
+    };
+    const auto before = state();
 
     const QString pdf = path("out.pdf");
     const auto [shown, shownPages] = print(
@@ -199,9 +200,7 @@ class TstPrintJob : public QObject {
     QTEST(shown, "summary");
     QTEST(shownPages, "grid");
     QCOMPARE(titleAndPageSizes(pdf), QStringList("Glyphant2.0") + QList<QString>(pages, pageSize));
-    QVERIFY(form_->pic1->Image() == before);
-    QCOMPARE(form_->History.stepIndex(), step);
-    QCOMPARE(form_->Label27->text(), status);
+    QVERIFY2(state() == before, "the canvas, the history and its status as they were");
   }
 
   // A poster of coloured blocks at its true size comes back from the PDF

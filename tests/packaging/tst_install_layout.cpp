@@ -25,9 +25,8 @@ class TestInstallLayout : public QObject {
 
   void programStartsThroughItsLink_data() {
     QTest::addColumn<QString>("program");
-    QTest::newRow("rotaskiv") << "rotaskiv";
-    QTest::newRow("gridorm") << "gridorm";
-    QTest::newRow("glyphant") << "glyphant";
+    for (const char* program : {"rotaskiv", "gridorm", "glyphant"})
+      QTest::newRow(program) << QString(program);
   }
 
   void programStartsThroughItsLink() {
