@@ -221,6 +221,8 @@ class TstGlyphantWindow : public QObject {
          {"cbofontsize", "字号大小"}, {"cbofontstyle", "字样宽细"}, {"HScroll1", "阴影距离"}, {"Label10", "文字颜色"}, {"Label22", "背景色"}, {"Label26", "阴影色"}})
       QVERIFY2(captionBeside(form_->findChild<QWidget*>(name), text, name.startsWith("Label")), qPrintable(name));
     // clang-format on
+    QVERIFY(!form_->pic1->overlayLines()[Form1::Line1].visible &&
+            !form_->pic1->overlayLines()[Form1::Line2].visible);
     form_->resize(1167, 900);  // the panel always reaches the bottom edge
     QCOMPARE(form_->Frame1->height(), 900);
     // A field across the panel leaves the same margin on both sides.

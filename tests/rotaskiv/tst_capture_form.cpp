@@ -235,6 +235,7 @@ class TestCaptureForm : public QObject {
         << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("undo, then redo") << "tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
+    QTest::newRow("the next click writes the text") << "tool:5 click:150,150 type:Hi click:250,200" << start + "2 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed history 1";
     QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed history 1";
