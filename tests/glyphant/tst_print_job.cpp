@@ -256,8 +256,14 @@ class TstPrintJob : public QObject {
       // Nothing in the margin beside the picture's top.
       QVERIFY(!dark(pages[sheet], QRect(0, 0, qRound(origin) - 2, qRound(origin) - 2)));
     }
-    // The first sheet's alignment line where the second one's picture starts.
-    QVERIFY(dark(pages[0], QRect(qRound(origin + second) - 1, qRound(origin), 3, 630)));
+    // The first sheet's alignment line where the second one's picture starts: black dashes
+    // on white, which no block of the picture is.
+    const QImage line = pages[0].copy(qRound(origin + second) - 1, qRound(origin), 3, 630);
+    for (const auto shade :
+         {+[](QRgb c) { return qGray(c) < 60; }, +[](QRgb c) { return qGray(c) > 230; }})
+      QVERIFY(!boundsOf(line, shade).isEmpty());
+    // Nothing of the second sheet's picture left of its place, between the cut marks.
+    QVERIFY(!dark(pages[1], QRect(qRound(origin) - 2, qRound(origin) + 100, 2, 400)));
     // Cut marks above and below the second sheet's left edge.
     QVERIFY(dark(pages[1], QRect(qRound(origin) - 1, qRound(origin - px(5)), 3, qRound(px(4)))));
     QVERIFY(dark(pages[1],

@@ -124,11 +124,11 @@ class TstTableDesigner : public QObject {
         f.palette().window().color().name(), f.Frame1->palette().window().color().name(),
         f.Label22->text(), f.Label23->text(), f.cbofontsize->currentText(),
         f.cbofontsize->itemText(16), f.cbofontstyle->currentText(), f.Picture1->font().bold() ? "bold" : "",
-        f.Combo1->currentText(), f.Combo1->itemText(11), editor(), f.Picture2->isVisible() ? "" : "hidden",
+        f.Combo1->currentText(), f.Combo1->itemText(11) + '/' + QString::number(f.Combo1->count()), editor(), f.Picture2->isVisible() ? "" : "hidden",
         f.Frame2->isVisible() ? "" : "hidden", hex(f.Label1->BackColor()), hex(f.Label4->BackColor()),
         hex(f.Label24->BackColor()), hex(edge.pixel(0, 200)), hex(edge.pixel(1, 200))};
     QCOMPARE(state.join(" | "), "Gridorm2.0 | " + fonts +
-        " | #004040 | #7cbcf5 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12 | 70 70 1920 520"
+        " | #004040 | #7cbcf5 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12/12 | 70 70 1920 520"
         " | hidden | hidden | 8130b1 | ff0000 | 80000009 | ff54a5d5 | ffffffff");
     // clang-format on
     // Each described field with its caption just left of it, on its row.
