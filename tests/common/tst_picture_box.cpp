@@ -75,6 +75,10 @@ class TstPictureBox : public QObject {
     box.setOverlayLine(1, {QLineF(0, 35 * u, 40 * u, 35 * u), colour::rgb(0, 0, 255)});
     QCOMPARE(shown().pixel(10, 35), qRgb(0, 0, 255));  // over the image, never in it
     QCOMPARE(imageDifference(box.Image(), expected), QString());
+    box.setPicture(picture);  // a new picture, then a back colour, show at once
+    QCOMPARE(shown().pixel(0, 0), picture.pixel(0, 0));
+    box.setBackColor(colour::rgb(0, 128, 0));
+    QCOMPARE(shown().pixel(30, 2), qRgb(0, 128, 0));
   }
 
   // The line box's top-left lands on the current point's pixel, (4, 8), and
