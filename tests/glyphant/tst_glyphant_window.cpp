@@ -140,20 +140,14 @@ class TstGlyphantWindow : public QObject {
   }
 
   // Whether the preview, as drawn, shows the canvas stretched to its size:
-  // the mean difference from a smooth reduction stays small, whichever way
-  // the preview stretches it.
+  // both agree when reduced to a few blocks, whichever way it stretches it.
   bool previewShowsCanvas() const {
-    const QImage shown = form_->Image1->grab().toImage();
-    const QImage canvas =
-        form_->pic1->Image().scaled(shown.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    qint64 difference = 0;
-    for (int y = 0; y < shown.height(); ++y)
-      for (int x = 0; x < shown.width(); ++x) {
-        const QRgb a = shown.pixel(x, y), b = canvas.pixel(x, y);
-        difference += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                std::abs(qBlue(a) - qBlue(b))});
-      }
-    return difference < 16 * qint64(shown.width()) * shown.height();
+    const auto blocks = [](const QImage& image) {
+      return image.scaled(8, 8, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    return imageDifference(blocks(form_->Image1->grab().toImage()), blocks(form_->pic1->Image()),
+                           24)
+        .isEmpty();
   }
 
  private slots:
