@@ -11,15 +11,11 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
 
-class TstGlyphantWindow : public QObject {
+class TstGlyphantWindow : public WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<ScriptedDialogs> dialogs_;
-  std::unique_ptr<QTemporaryDir> dir_;  // the program folder
   std::unique_ptr<Form1> form_;
   QImage start_;
-
-  QString path(const QString& name) const { return dir_->filePath(name); }
 
   // One user action: open=NAME|-, save=NAME|-, colour=#rrggbb|- answer the
   // next dialog (a file of the program folder, or cancel); NAME=TEXT types
@@ -160,9 +156,7 @@ class TstGlyphantWindow : public QObject {
   }
 
   void init() {
-    failOnConsoleNoise();
-    dialogs_ = std::make_unique<ScriptedDialogs>();
-    dir_ = std::make_unique<QTemporaryDir>();
+    startWindowTest();
     QVERIFY(QDir(dir_->path()).mkdir("textures"));
     for (const char* name : {"textures/a.bmp", "textures/C.JPG", "a.bmp"})
       QVERIFY(patternImage(8, 6).save(path(name), "BMP"));

@@ -14,14 +14,10 @@
 // "打 印" from the window to a PDF file, as a user prints: the preview, the
 // page dialog, the printer's dialog, the progress dialog. The sheets' own
 // geometry is checked in tst_poster_layout; here the file that comes out.
-class TstPrintJob : public QObject {
+class TstPrintJob : public WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<ScriptedDialogs> dialogs_;
-  std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<Form1> form_;
-
-  QString path(const QString& name) const { return dir_->filePath(name); }
 
   static void type(QLineEdit* edit, const QString& text) {
     edit->setFocus();
@@ -123,9 +119,7 @@ class TstPrintJob : public QObject {
   }
 
   void init() {
-    failOnConsoleNoise();
-    dialogs_ = std::make_unique<ScriptedDialogs>();
-    dir_ = std::make_unique<QTemporaryDir>();
+    startWindowTest();
     form_ = std::make_unique<Form1>(dir_->path());
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));

@@ -54,12 +54,10 @@ bool inkedNear(const QImage& image, QRect area, QRgb ink) {
 
 }  // namespace
 
-class TstTableDesigner : public QObject {
+class TstTableDesigner : public WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<ScriptedDialogs> dialogs_;
   std::unique_ptr<Form1> form_;
-  std::unique_ptr<QTemporaryDir> dir_;
 
   void open(int fonts = 70) {
     const NumberedFonts catalogue(fonts);
@@ -90,9 +88,7 @@ class TstTableDesigner : public QObject {
 
  private slots:
   void init() {
-    failOnConsoleNoise();
-    dialogs_ = std::make_unique<ScriptedDialogs>();
-    dir_ = std::make_unique<QTemporaryDir>();
+    startWindowTest();
     open();
   }
   void cleanup() {

@@ -35,14 +35,12 @@ struct FixedScreen : ScreenSource {
 
 const QRect kSelection(100, 100, 200, 120);
 
-class TestCaptureForm : public QObject {
+class TestCaptureForm : public WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<ScriptedDialogs> dialogs_;
   FixedScreen screen_;
   std::unique_ptr<QWidget> owner_;
   QPointer<CaptureForm> form_;
-  std::unique_ptr<QTemporaryDir> dir_;
   QString saved_;  // the file the save dialog was answered with
 
   // Opens the window over known pictures of the first `screens` screens, the
@@ -171,9 +169,7 @@ class TestCaptureForm : public QObject {
 
  private slots:
   void init() {
-    failOnConsoleNoise();
-    dialogs_ = std::make_unique<ScriptedDialogs>();
-    dir_ = std::make_unique<QTemporaryDir>();
+    startWindowTest();
     saved_.clear();
     installScreenSource(&screen_);
     owner_ = std::make_unique<QWidget>();

@@ -24,13 +24,11 @@ struct RecordingRotator : RotateLibrary {
   QList<RotateArguments>* calls;
 };
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public WindowTest {
   Q_OBJECT
 
-  std::unique_ptr<ScriptedDialogs> dialogs_;
   std::unique_ptr<Form1> form_;
   QList<RotateArguments> calls_;
-  std::unique_ptr<QTemporaryDir> dir_;
 
   // The window's state as "key=value" entries, paths relative to the test's folder.
   QStringList describe() const {
@@ -57,9 +55,7 @@ class TestMainWindow : public QObject {
 
  private slots:
   void init() {
-    failOnConsoleNoise();
-    dialogs_ = std::make_unique<ScriptedDialogs>();
-    dir_ = std::make_unique<QTemporaryDir>();
+    startWindowTest();
     calls_.clear();
     form_ = std::make_unique<Form1>(std::make_unique<RecordingRotator>(&calls_));
     form_->show();

@@ -2,11 +2,13 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <optional>
 
 #include "common/dialogs.h"
+#include "tests/support/test_helpers.h"
 
 // A dialog backend for tests, installed while it lives: every file or colour
 // dialog takes the next scripted answer (nothing = the user cancelled), and
@@ -85,4 +87,19 @@ class ScriptedDialogs final : public DialogBackend {
   QList<QColor> colourRequests_;
   QList<MessageRequest> messages_;
   QStringList unexpected_;
+};
+
+// What every window test starts with: scripted dialogs, a folder of its own and
+// a quiet console.
+class WindowTest : public QObject {
+ protected:
+  void startWindowTest() {
+    failOnConsoleNoise();
+    dialogs_ = std::make_unique<ScriptedDialogs>();
+    dir_ = std::make_unique<QTemporaryDir>();
+  }
+  QString path(const QString& name) const { return dir_->filePath(name); }
+
+  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<QTemporaryDir> dir_;
 };
