@@ -3,7 +3,10 @@
 
 #include "glyphant/poster_layout.h"
 
-Q_DECLARE_METATYPE(poster::Problem)
+// The picture, the size asked for ("true", "one sheet", "width:MM" or
+// "across:N"), the printable area, the overlap; the rows, columns and problem expected.
+using Sheets = std::tuple<QSize, QString, QRectF, double, int, int, poster::Problem>;
+Q_DECLARE_METATYPE(Sheets)
 
 // The expected counts are worked out by hand in each row's comment: a sheet
 // carries its printable area less a 6 mm mark band on every side, and
@@ -21,58 +24,47 @@ class TstPosterLayout : public QObject {
  private slots:
   // clang-format off
   void sheets_data() {
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<QString>("size");  // "true", "one sheet", "width:MM" or "across:N"
-    QTest::addColumn<QRectF>("printable");
-    QTest::addColumn<double>("overlap");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("columns");
-    QTest::addColumn<poster::Problem>("problem");
+    QTest::addColumn<Sheets>("sheets");
     const QRectF a4 = printable(QPageSize::A4, QPageLayout::Portrait, 10);  // window 178 x 265
     const QRectF a4Across = printable(QPageSize::A4, QPageLayout::Landscape, 10);   // 265 x 178
     const QRectF letter = printable(QPageSize::Letter, QPageLayout::Portrait, 10);  // 183.9 x 247.4
     const auto ok = poster::Problem::None;
     // 989 px = 261.7 mm: (261.7 - 10) / 168 = 1.5 -> 2 across; 166.7 mm fits one row.
-    QTest::newRow("start canvas, true size, A4") << QSize(989, 630) << "true" << a4 << 10.0 << 1 << 2 << ok;
+    QTest::newRow("start canvas, true size, A4") << Sheets{QSize(989, 630), "true", a4, 10.0, 1, 2, ok};
     // 2000 points of type on 2700 x 2800 px = 714.4 x 740.8 mm: 704.4 / 168 = 4.2 -> 5
     // across, 730.8 / 255 = 2.9 -> 3 down.
-    QTest::newRow("2000-point character, A4") << QSize(2700, 2800) << "true" << a4 << 10.0 << 3 << 5 << ok;
+    QTest::newRow("2000-point character, A4") << Sheets{QSize(2700, 2800), "true", a4, 10.0, 3, 5, ok};
     // 704.4 / 173.9 = 4.05 -> 5 across, 730.8 / 237.4 = 3.08 -> 4 down.
-    QTest::newRow("2000-point character, Letter") << QSize(2700, 2800) << "true" << letter << 10.0 << 4 << 5 << ok;
+    QTest::newRow("2000-point character, Letter") << Sheets{QSize(2700, 2800), "true", letter, 10.0, 4, 5, ok};
     // 261.7 x 166.7 mm fits the landscape window of 265 x 178.
-    QTest::newRow("start canvas, landscape") << QSize(989, 630) << "true" << a4Across << 10.0 << 1 << 1 << ok;
+    QTest::newRow("start canvas, landscape") << Sheets{QSize(989, 630), "true", a4Across, 10.0, 1, 1, ok};
     // 3 * 178 - 2 * 10 = 514 mm exactly, 257 mm high.
-    QTest::newRow("exactly three across") << QSize(1000, 500) << "width:514" << a4 << 10.0 << 1 << 3 << ok;
+    QTest::newRow("exactly three across") << Sheets{QSize(1000, 500), "width:514", a4, 10.0, 1, 3, ok};
     // 0.01 mm more needs a fourth column, which carries 10.01 mm.
-    QTest::newRow("a hair over three") << QSize(1000, 500) << "width:514.01" << a4 << 10.0 << 1 << 4 << ok;
+    QTest::newRow("a hair over three") << Sheets{QSize(1000, 500), "width:514.01", a4, 10.0, 1, 4, ok};
     // 356 = 2 * 178 across and down, without overlap.
-    QTest::newRow("no overlap") << QSize(1000, 1000) << "width:356" << a4 << 0.0 << 2 << 2 << ok;
+    QTest::newRow("no overlap") << Sheets{QSize(1000, 1000), "width:356", a4, 0.0, 2, 2, ok};
     // (356 - 150) / (178 - 150) = 7.4 -> 8 across, (356 - 150) / (265 - 150) = 1.8 -> 2 down.
-    QTest::newRow("wide overlap") << QSize(1000, 1000) << "width:356" << a4 << 150.0 << 2 << 8 << ok;
-    QTest::newRow("smaller than a sheet") << QSize(100, 100) << "true" << a4 << 10.0 << 1 << 1 << ok;
-    QTest::newRow("one sheet") << QSize(989, 630) << "one sheet" << a4 << 10.0 << 1 << 1 << ok;
-    QTest::newRow("one sheet, tall picture") << QSize(300, 2000) << "one sheet" << a4Across << 10.0 << 1 << 1 << ok;
+    QTest::newRow("wide overlap") << Sheets{QSize(1000, 1000), "width:356", a4, 150.0, 2, 8, ok};
+    QTest::newRow("smaller than a sheet") << Sheets{QSize(100, 100), "true", a4, 10.0, 1, 1, ok};
+    QTest::newRow("one sheet") << Sheets{QSize(989, 630), "one sheet", a4, 10.0, 1, 1, ok};
+    QTest::newRow("one sheet, tall picture") << Sheets{QSize(300, 2000), "one sheet", a4Across, 10.0, 1, 1, ok};
 
-    QTest::newRow("overlap a whole window") << QSize(1000, 500) << "width:600" << a4 << 178.0 << 0 << 0 << poster::Problem::OverlapTooLarge;
+    QTest::newRow("overlap a whole window") << Sheets{QSize(1000, 500), "width:600", a4, 178.0, 0, 0, poster::Problem::OverlapTooLarge};
     // 25 * 178 = 4450 mm across, 5200 mm down: 25 x 20 sheets, the most allowed.
-    QTest::newRow("the most sheets") << QSize(445, 520) << "width:4450" << a4 << 0.0 << 20 << 25 << ok;
-    QTest::newRow("a kilometre wide") << QSize(1000, 500) << "width:1000000" << a4 << 10.0 << 0 << 0 << poster::Problem::TooManySheets;
-    QTest::newRow("empty canvas") << QSize(0, 0) << "true" << a4 << 10.0 << 0 << 0 << poster::Problem::EmptyPicture;
-    QTest::newRow("a poster of no width") << QSize(1000, 500) << "width:0" << a4 << 10.0 << 0 << 0 << poster::Problem::EmptyPicture;
-    QTest::newRow("margins leave no room") << QSize(100, 100) << "true" << printable(QPageSize::A4, QPageLayout::Portrait, 100) << 10.0 << 0 << 0 << poster::Problem::NoRoom;
+    QTest::newRow("the most sheets") << Sheets{QSize(445, 520), "width:4450", a4, 0.0, 20, 25, ok};
+    QTest::newRow("a kilometre wide") << Sheets{QSize(1000, 500), "width:1000000", a4, 10.0, 0, 0, poster::Problem::TooManySheets};
+    QTest::newRow("empty canvas") << Sheets{QSize(0, 0), "true", a4, 10.0, 0, 0, poster::Problem::EmptyPicture};
+    QTest::newRow("a poster of no width") << Sheets{QSize(1000, 500), "width:0", a4, 10.0, 0, 0, poster::Problem::EmptyPicture};
+    QTest::newRow("margins leave no room") << Sheets{QSize(100, 100), "true", printable(QPageSize::A4, QPageLayout::Portrait, 100), 10.0, 0, 0, poster::Problem::NoRoom};
   }
   // clang-format on
 
   // Counts for known sizes; every pixel on at least one sheet; neighbours
   // sharing exactly the overlap; no sheet without a part of its own.
   void sheets() {
-    QFETCH(QSize, picture);
-    QFETCH(QString, size);
-    QFETCH(QRectF, printable);
-    QFETCH(double, overlap);
-    QFETCH(int, rows);
-    QFETCH(int, columns);
-    QFETCH(poster::Problem, problem);
+    QFETCH(Sheets, sheets);
+    const auto& [picture, size, printable, overlap, rows, columns, problem] = sheets;
 
     const double value = size.section(':', 1).toDouble();
     QSizeF physical = poster::trueSizeMm(picture);

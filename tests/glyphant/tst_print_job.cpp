@@ -11,6 +11,13 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
 
+// A layout ("one", "true", "width", "across:N"), paper and orientation; the
+// preview's summary, the pages of the PDF and their size, and the pages as the
+// preview shows them ("rows x columns").
+using Printout = std::tuple<QString, QPageSize::PageSizeId, QPageLayout::Orientation, QString, int,
+                            QString, QString>;
+Q_DECLARE_METATYPE(Printout)
+
 // "打 印" from the window to a PDF file, as a user prints: the preview, the
 // page dialog, the printer's dialog, the progress dialog. The sheets' own
 // geometry is checked in tst_poster_layout; here the file that comes out.
@@ -135,27 +142,21 @@ class TstPrintJob : public WindowTest {
   // band, A4 leaves a window of 190.94 x 277.94 mm, landscape Letter one of
   // 260.34 x 196.84 mm; neighbours share 10 mm.
   void printsToPdf_data() {
-    QTest::addColumn<QString>("layout");  // "one", "true", "width", "across:N"
-    QTest::addColumn<QPageSize::PageSizeId>("paper");
-    QTest::addColumn<QPageLayout::Orientation>("orientation");
-    QTest::addColumn<QString>("summary");
-    QTest::addColumn<int>("pages");
-    QTest::addColumn<QString>("pageSize");
-    QTest::addColumn<QString>("grid");  // as the preview shows the pages
+    QTest::addColumn<Printout>("printout");
     const auto portrait = QPageLayout::Portrait;
     // clang-format off
     // 202.94 mm wide printable area: 989 x 630 px at 0.2052 mm each.
-    QTest::newRow("one sheet") << "one" << QPageSize::A4 << portrait << "1 张，A4 纵向，图像 20.3 × 12.9 厘米" << 1 << "595x842" << "1x1";
+    QTest::newRow("one sheet") << Printout{"one", QPageSize::A4, portrait, "1 张，A4 纵向，图像 20.3 × 12.9 厘米", 1, "595x842", "1x1"};
     // 261.66 mm: (261.66 - 10) / 180.94 = 1.4 -> 2 across; 166.7 mm fits one row.
-    QTest::newRow("start canvas as a poster") << "true" << QPageSize::A4 << portrait << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842" << "1x2";
+    QTest::newRow("start canvas as a poster") << Printout{"true", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米", 2, "595x842", "1x2"};
     // A width in centimetres starts at the true width, 261.66 mm rounded.
-    QTest::newRow("width in centimetres") << "width" << QPageSize::A4 << portrait << "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米" << 2 << "595x842" << "1x2";
+    QTest::newRow("width in centimetres") << Printout{"width", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米", 2, "595x842", "1x2"};
     // 261.66 mm over a window of 260.34: two across, one down.
-    QTest::newRow("landscape Letter") << "true" << QPageSize::Letter << QPageLayout::Landscape << "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米" << 2 << "792x612" << "1x2";
-    // 3 * 190.94 - 2 * 10 = 552.8 mm wide, 352.2 mm high: (352.2 - 10) / 267.94 -> 2 down.
+    QTest::newRow("landscape Letter") << Printout{"true", QPageSize::Letter, QPageLayout::Landscape, "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米", 2, "792x612", "1x2"};
     // 0 is refused as typed: two across stay, 2 * 190.94 - 10 = 371.9 mm wide, 236.9 mm high.
-    QTest::newRow("no sheets across") << "across:0" << QPageSize::A4 << portrait << "共 2 张（1 行 × 2 列），A4 纵向，海报 37.2 × 23.7 厘米" << 2 << "595x842" << "1x2";
-    QTest::newRow("three sheets across") << "across:3" << QPageSize::A4 << portrait << "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米" << 6 << "595x842" << "2x3";
+    QTest::newRow("no sheets across") << Printout{"across:0", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 37.2 × 23.7 厘米", 2, "595x842", "1x2"};
+    // 3 * 190.94 - 2 * 10 = 552.8 mm wide, 352.2 mm high: (352.2 - 10) / 267.94 -> 2 down.
+    QTest::newRow("three sheets across") << Printout{"across:3", QPageSize::A4, portrait, "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米", 6, "595x842", "2x3"};
     // clang-format on
   }
 
@@ -163,11 +164,8 @@ class TstPrintJob : public WindowTest {
   // the PDF has a page of that paper for each; the canvas and the history
   // stay as they were.
   void printsToPdf() {
-    QFETCH(QString, layout);
-    QFETCH(QPageSize::PageSizeId, paper);
-    QFETCH(QPageLayout::Orientation, orientation);
-    QFETCH(int, pages);
-    QFETCH(QString, pageSize);
+    QFETCH(Printout, printout);
+    const auto& [layout, paper, orientation, summary, pages, pageSize, grid] = printout;
     const auto state = [&] {
       return std::tuple(form_->pic1->Image(), form_->History.stepIndex(), form_->Label27->text());
     };
@@ -191,8 +189,8 @@ class TstPrintJob : public WindowTest {
                                                  : "00");
         },
         paper, orientation, pdf);
-    QTEST(shown, "summary");
-    QTEST(shownPages, "grid");
+    QCOMPARE(shown, summary);
+    QCOMPARE(shownPages, grid);
     QCOMPARE(titleAndPageSizes(pdf), QStringList("Glyphant2.0") + QList<QString>(pages, pageSize));
     QVERIFY2(state() == before, "the canvas, the history and its status as they were");
   }
