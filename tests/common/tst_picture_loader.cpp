@@ -108,6 +108,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("trailer.png") << png + trailer << pattern << QString();
     QTest::newRow("a.jpg") << jpeg << orange << QString();
     QTest::newRow("trailer.jpg") << jpeg + trailer << orange << QString();
+    QTest::newRow("empty-app1.jpg") << withExif(jpeg, {}) << orange << QString();
     QTest::newRow("thumbnail.jpg") << withThumbnail(jpeg) << orange << QString();
     // A camera's turned photo (orientation 6: turned a quarter clockwise) is
     // shown upright, as it was taken.

@@ -465,9 +465,10 @@ class TstTableDesigner : public WindowTest {
     PictureBox* canvasBox = form_->Picture1;
     const QImage before = canvas();
     const QPoint inside = canvasBox->contentsRect().topLeft() + QPoint(100, 50);
+    QVERIFY2(!canvasBox->overlayLines()[0].visible && !canvasBox->overlayLines()[1].visible,
+             "no guides unless asked for");
     QTest::mouseMove(canvasBox, inside);
     QTRY_COMPARE(form_->Label9->text() + form_->Label10->text(), "宽x=1500高y=750");
-    QVERIFY2(!canvasBox->overlayLines()[0].visible, "no guides unless asked for");
     click("Check1");
     QTest::mouseMove(canvasBox, inside + QPoint(1, 1));
     QTRY_COMPARE(form_->Label9->text(), "宽x=1515");

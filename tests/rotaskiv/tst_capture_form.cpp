@@ -395,6 +395,9 @@ class TestCaptureForm : public WindowTest {
     QTest::mouseMove(panel->PicCombox, {8, 10});  // hot: in the border every hot control takes
     QCOMPARE(panel->PicCombox->grab().toImage().pixel(0, 0),
              colour::toPixel(style_constants::kHoverBorder));
+    QTest::mouseMove(panel->Pcolor[3], {5, 5});  // and so does a colour under the pointer
+    QCOMPARE(panel->Pcolor[3]->grab().toImage().pixel(0, 0),
+             colour::toPixel(style_constants::kHoverBorder));
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
     QCOMPARE(arrow(), arrowUp.translated(1, 1));
     QAbstractItemView* list = panel->Combo1->view();
