@@ -208,6 +208,10 @@ class TstGlyphantWindow : public WindowTest {
     for (const auto& [name, text] : QList<std::pair<QString, QString>>{{"Text2", "x"}, {"Text1", "y"}, {"Text3", "x"}, {"Text4", "y"},
          {"cbofontsize", "字号大小"}, {"cbofontstyle", "字样宽细"}, {"HScroll1", "阴影距离"}, {"Label10", "文字颜色"}, {"Label22", "背景色"}, {"Label26", "阴影色"}})
       QVERIFY2(captionBeside(form_->findChild<QWidget*>(name), text, name.startsWith("Label")), qPrintable(name));
+    QStringList captions;  // and the panel's fixed captions, each shown
+    for (const QLabel* label : form_->Frame1->findChildren<QLabel*>()) if (label->isVisible()) captions << label->text();
+    for (const char* text : {"图象大小", "图象大小取决于内存大小", "文字位置", "文本内容", "选择字体", "选择填充图案", "图案所在文件夹", "图象缩放预览", "(可拖拉大图预览)"})
+      QVERIFY2(captions.contains(text), text);
     // clang-format on
     QVERIFY(!form_->pic1->overlayLines()[Form1::Line1].visible &&
             !form_->pic1->overlayLines()[Form1::Line2].visible);

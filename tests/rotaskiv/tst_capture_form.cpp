@@ -35,6 +35,11 @@ struct FixedScreen : ScreenSource {
 
 const QRect kSelection(100, 100, 200, 120);
 
+// A loupe's case: the screen, where the drag starts and where the pointer is,
+// the loupe's top-left in device pixels and its cells a side.
+using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
+Q_DECLARE_METATYPE(Loupe)
+
 class TestCaptureForm : public WindowTest {
   Q_OBJECT
 
@@ -337,29 +342,21 @@ class TestCaptureForm : public WindowTest {
   // the selection lies, shows each device pixel around it as a block of 8 x 8
   // device pixels: 15 a side at scale 1, 31 at scale 2 (about 120 pixels), 16
   // pixels from the pointer. It goes when the button is released.
+  // clang-format off
   void loupe_data() {
-    QTest::addColumn<int>("on");
-    QTest::addColumn<QPoint>("from");
-    QTest::addColumn<QPoint>("to");
-    QTest::addColumn<QPoint>("loupe");  // its top-left, in device pixels
-    QTest::addColumn<int>("cells");
-    QTest::newRow("scale 1") << 0 << QPoint(100, 100) << QPoint(300, 220) << QPoint(316, 236) << 15;
-    QTest::newRow("drawn up and left") << 0 << QPoint(300, 300) << QPoint(200, 150)
-                                       << QPoint(200 - 16 - 120, 150 - 16 - 120) << 15;
+    QTest::addColumn<Loupe>("row");
+    QTest::newRow("scale 1") << Loupe{0, {100, 100}, {300, 220}, {316, 236}, 15};
+    QTest::newRow("drawn up and left") << Loupe{0, {300, 300}, {200, 150}, {200 - 16 - 120, 150 - 16 - 120}, 15};
     // Off the screen's corner, the loupe stays at its last pixel, flipped up and left.
-    QTest::newRow("past the corner")
-        << 0 << QPoint(100, 100) << QPoint(900, 900) << QPoint(799 - 136, 799 - 136) << 15;
-    QTest::newRow("scale 2") << 1 << QPoint(50, 40) << QPoint(250, 160) << QPoint(532, 352) << 31;
-    QTest::newRow("flipped at the screen's edge")
-        << 1 << QPoint(50, 40) << QPoint(350, 250) << QPoint(700 - 32 - 248, 500 - 32 - 248) << 31;
+    QTest::newRow("past the corner") << Loupe{0, {100, 100}, {900, 900}, {799 - 136, 799 - 136}, 15};
+    QTest::newRow("scale 2") << Loupe{1, {50, 40}, {250, 160}, {532, 352}, 31};
+    QTest::newRow("flipped at the screen's edge") << Loupe{1, {50, 40}, {350, 250}, {700 - 32 - 248, 500 - 32 - 248}, 31};
   }
+  // clang-format on
 
   void loupe() {
-    QFETCH(int, on);
-    QFETCH(QPoint, from);
-    QFETCH(QPoint, to);
-    QFETCH(QPoint, loupe);
-    QFETCH(int, cells);
+    QFETCH(Loupe, row);
+    const auto& [on, from, to, loupe, cells] = row;
     if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
     open(QRect(), 2);
     QWidget* surface = form_->surfaces()[on];
