@@ -193,9 +193,13 @@ class TestCaptureForm : public WindowTest {
   // symmetric.
   void iconsKeepTheirSymmetry() {
     const auto icon = [](ToolbarButton b, qreal dpr = 1) { return toolbarIcon(b, dpr).toImage(); };
-    for (qreal dpr : {1.0, 1.5, 2.0})
+    for (qreal dpr : {1.0, 1.5, 2.0}) {  // drawn for the screen's pixels, shown at 16 x 16
+      QCOMPARE(toolbarIcon(ToolbarButton::Undo, dpr).deviceIndependentSize(), QSizeF(16, 16));
+      QCOMPARE(comboButtonPicture(0, {13, 17}, dpr).deviceIndependentSize().toSize(),
+               QSize(13, 17));
       QCOMPARE(icon(ToolbarButton::Redo, dpr),
                icon(ToolbarButton::Undo, dpr).mirrored(true, false));
+    }
     QCOMPARE(icon(ToolbarButton::Text), icon(ToolbarButton::Text).mirrored(true, false));
     QCOMPARE(icon(ToolbarButton::ExitCapture),
              icon(ToolbarButton::ExitCapture).mirrored(true, true));
