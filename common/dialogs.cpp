@@ -57,35 +57,44 @@ std::optional<QColor> QtDialogBackend::colour(QWidget* parent, const QColor& ini
 bool QtDialogBackend::runDialog(QDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 MsgBoxResult QtDialogBackend::message(QWidget* parent, const MessageRequest& request) {
-  QMessageBox box(parent);
-  box.setWindowTitle(request.title);
-  box.setText(request.text);
+  const std::unique_ptr<QMessageBox> box = messageBoxFor(parent, request);
+  box->exec();
+  return messageAnswer(box->standardButton(box->clickedButton()), request.buttons);
+}
+
+std::unique_ptr<QMessageBox> messageBoxFor(QWidget* parent, const MessageRequest& request) {
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setWindowTitle(request.title);
+  box->setText(request.text);
   switch (request.icon) {
     case MessageRequest::Icon::Information:
-      box.setIcon(QMessageBox::Information);
+      box->setIcon(QMessageBox::Information);
       break;
     case MessageRequest::Icon::Warning:
-      box.setIcon(QMessageBox::Warning);
+      box->setIcon(QMessageBox::Warning);
       break;
     case MessageRequest::Icon::Critical:
-      box.setIcon(QMessageBox::Critical);
+      box->setIcon(QMessageBox::Critical);
       break;
     case MessageRequest::Icon::None:
       break;
   }
   switch (request.buttons) {
     case MessageRequest::Buttons::Ok:
-      box.setStandardButtons(QMessageBox::Ok);
+      box->setStandardButtons(QMessageBox::Ok);
       break;
     case MessageRequest::Buttons::OkCancel:
-      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
       break;
     case MessageRequest::Buttons::YesNo:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       break;
   }
-  box.exec();
-  switch (box.standardButton(box.clickedButton())) {
+  return box;
+}
+
+MsgBoxResult messageAnswer(int clicked, MessageRequest::Buttons buttons) {
+  switch (clicked) {
     case QMessageBox::Ok:
       return MsgBoxResult::Ok;
     case QMessageBox::Yes:
@@ -93,10 +102,9 @@ MsgBoxResult QtDialogBackend::message(QWidget* parent, const MessageRequest& req
     case QMessageBox::No:
       return MsgBoxResult::No;
     default:
-      // Closed by Esc or the title bar: the cautious answer.
-      return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::No
-             : request.buttons == MessageRequest::Buttons::Ok  ? MsgBoxResult::Ok
-                                                               : MsgBoxResult::Cancel;
+      return buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::No
+             : buttons == MessageRequest::Buttons::Ok  ? MsgBoxResult::Ok
+                                                       : MsgBoxResult::Cancel;
   }
 }
 

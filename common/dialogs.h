@@ -2,11 +2,13 @@
 
 #include <QColor>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "common/colour.h"
 
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 // What a file dialog is asked to show, in the toolkit's terms: the filter is
@@ -72,6 +74,12 @@ QString toQtFilter(const QString& toolkitFilter);
 // The filter of `request` in Qt's form that its filterIndex names, counted
 // from 1 ("description (patterns)"); empty when there is no such filter.
 QString selectedQtFilter(const FileDialogRequest& request);
+
+// Qt's message box for `request`, built but not shown.
+std::unique_ptr<QMessageBox> messageBoxFor(QWidget* parent, const MessageRequest& request);
+// The answer of a box of `buttons` closed by `clicked`, a QMessageBox::StandardButton:
+// closed by Esc or the title bar (no button), the cautious answer.
+MsgBoxResult messageAnswer(int clicked, MessageRequest::Buttons buttons);
 
 // One shared open/save/colour dialog object: it remembers its last file name,
 // filter and colour between uses, like the toolkit's common dialog control.

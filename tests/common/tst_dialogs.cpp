@@ -1,14 +1,15 @@
+#include <QMessageBox>
 #include <QTest>
 
 #include "common/dialogs.h"
 
-// How the shared dialog's filter, "description|patterns|...", reaches Qt's
-// file dialog: every filter in its place, and the one the filter index names
-// (counted from 1) chosen.
+// What Qt's dialogs are built from: the shared dialog's filter and a message box's request.
 class TstDialogs : public QObject {
   Q_OBJECT
 
  private slots:
+  // A filter, "description|patterns|...", reaches Qt's file dialog: every filter
+  // in its place, and the one the filter index names (counted from 1) chosen.
   // clang-format off
   void filters_data() {
     QTest::addColumn<QString>("filter");
@@ -33,6 +34,30 @@ class TstDialogs : public QObject {
     request.filter = filter;
     request.filterIndex = index;
     QTEST(selectedQtFilter(request), "chosen");
+  }
+
+  // Qt's message box as asked for, and the cautious answer when it is closed
+  // by Esc or its title bar.
+  void messageBoxes() {
+    using B = MessageRequest::Buttons;
+    using I = MessageRequest::Icon;
+    // clang-format off
+    const std::tuple<I, B, QMessageBox::Icon, QMessageBox::StandardButtons, MsgBoxResult> boxes[] = {
+        {I::None, B::Ok, QMessageBox::NoIcon, QMessageBox::Ok, MsgBoxResult::Ok},
+        {I::Information, B::OkCancel, QMessageBox::Information, QMessageBox::Ok | QMessageBox::Cancel, MsgBoxResult::Cancel},
+        {I::Warning, B::YesNo, QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, MsgBoxResult::No},
+        {I::Critical, B::Ok, QMessageBox::Critical, QMessageBox::Ok, MsgBoxResult::Ok}};
+    // clang-format on
+    for (const auto& [icon, buttons, qtIcon, qtButtons, closed] : boxes) {
+      const auto box = messageBoxFor(nullptr, {"没有图片", "Rotaskiv2.0", icon, buttons});
+      QCOMPARE(box->windowTitle() + '|' + box->text(), "Rotaskiv2.0|没有图片");
+      QVERIFY(box->icon() == qtIcon && box->standardButtons() == qtButtons);
+      QVERIFY(messageAnswer(QMessageBox::NoButton, buttons) == closed);
+    }
+    for (const auto& [clicked, answer] : {std::pair{QMessageBox::Ok, MsgBoxResult::Ok},
+                                          {QMessageBox::Yes, MsgBoxResult::Yes},
+                                          {QMessageBox::No, MsgBoxResult::No}})
+      QVERIFY(messageAnswer(clicked, B::YesNo) == answer);
   }
 };
 

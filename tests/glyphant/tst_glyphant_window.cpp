@@ -11,6 +11,16 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
 
+// A control after a script: its name, its rectangle in the window (at (-1, -1):
+// only the size is fixed), the colour shown just inside its corners, if any.
+using Placed = std::tuple<QString, QString, QRect, QColor>;
+Q_DECLARE_METATYPE(Placed)
+
+// A stamp: a script first, where the button goes down, how far the canvas is
+// dragged meanwhile, and whether some of the stamp is left out.
+using Stamp = std::tuple<QString, QPoint, QPoint, bool>;
+Q_DECLARE_METATYPE(Stamp)
+
 class TstGlyphantWindow : public WindowTest {
   Q_OBJECT
 
@@ -239,28 +249,22 @@ class TstGlyphantWindow : public WindowTest {
   // the colour the screen shows just inside their corners.
   // clang-format off
   void layout_data() {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("rect");  // at (-1, -1): only the size is fixed
-    QTest::addColumn<QColor>("shown");
+    QTest::addColumn<Placed>("row");
     const QPoint free(-1, -1);
     const QColor canvas(56, 160, 245);
-    QTest::newRow("window") << "" << "Form1" << QRect(0, 0, 1167, 855) << QColor();
-    QTest::newRow("panel") << "" << "Frame1" << QRect(0, 0, 145, 855) << QColor(124, 188, 245);
-    QTest::newRow("canvas") << "" << "pic1" << QRect(148, 2, 989, 630) << canvas;
-    QTest::newRow("preview, under the canvas") << "" << "Image1" << QRect(150, 4, 121, 71) << QColor();
-    QTest::newRow("preview, shrunk") << "Command4 Command6" << "Image1" << QRect(150, 4, 89, 57) << canvas;
-    QTest::newRow("stamp picture") << "" << "Picture1" << QRect(free, QSize(190, 128)) << QColor();
-    QTest::newRow("pattern preview") << "" << "imgpreview" << QRect(free, QSize(79, 69)) << QColor();
-    QTest::newRow("pattern holder") << "" << "PicRes" << QRect(free, QSize(100, 100)) << QColor();
-    QTest::newRow("working surface") << "Command5" << "picDst" << QRect(148, 2, 1000, 1500) << QColor();
+    QTest::newRow("window") << Placed{"", "Form1", QRect(0, 0, 1167, 855), QColor()};
+    QTest::newRow("panel") << Placed{"", "Frame1", QRect(0, 0, 145, 855), QColor(124, 188, 245)};
+    QTest::newRow("canvas") << Placed{"", "pic1", QRect(148, 2, 989, 630), canvas};
+    QTest::newRow("preview, under the canvas") << Placed{"", "Image1", QRect(150, 4, 121, 71), QColor()};
+    QTest::newRow("preview, shrunk") << Placed{"Command4 Command6", "Image1", QRect(150, 4, 89, 57), canvas};
+    QTest::newRow("stamp picture") << Placed{"", "Picture1", QRect(free, QSize(190, 128)), QColor()};
+    QTest::newRow("pattern preview") << Placed{"", "imgpreview", QRect(free, QSize(79, 69)), QColor()};
+    QTest::newRow("working surface") << Placed{"Command5", "picDst", QRect(148, 2, 1000, 1500), QColor()};
   }
   // clang-format on
   void layout() {
-    QFETCH(QString, script);
-    QFETCH(QString, name);
-    QFETCH(QRect, rect);
-    QFETCH(QColor, shown);
+    QFETCH(Placed, row);
+    const auto& [script, name, rect, shown] = row;
     play(script);
     QWidget* control = name == "Form1" ? form_.get() : form_->findChild<QWidget*>(name);
     QRect at(control->mapTo(form_.get(), QPoint(0, 0)), control->size());
@@ -406,23 +410,19 @@ class TstGlyphantWindow : public WindowTest {
   // The stamp where the button went down, pixels of the mask colour left
   // out, wherever the canvas was dragged meanwhile.
   void stamp_data() {
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QPoint>("at");
-    QTest::addColumn<QPoint>("drag");
-    QTest::addColumn<bool>("dropsOut");  // some of the stamp is left out
-    QTest::newRow("the stamp's ground drops out") << "" << QPoint(100, 100) << QPoint() << true;
+    QTest::addColumn<Stamp>("row");
+    QTest::newRow("the stamp's ground drops out") << Stamp{"", QPoint(100, 100), QPoint(), true};
     QTest::newRow("a mask it lacks: the whole rectangle")
-        << "colour=#010203 Label7" << QPoint(100, 100) << QPoint() << false;
-    QTest::newRow("clipped at the edges") << "" << QPoint(960, 610) << QPoint() << true;
-    QTest::newRow("after dragging the canvas") << "" << QPoint(50, 40) << QPoint(-30, 20) << true;
+        << Stamp{"colour=#010203 Label7", QPoint(100, 100), QPoint(), false};
+    QTest::newRow("clipped at the edges") << Stamp{"", QPoint(960, 610), QPoint(), true};
+    QTest::newRow("after dragging the canvas") << Stamp{"", QPoint(50, 40), QPoint(-30, 20), true};
     // Its clear pixels show the stamp box's ground, the mask colour at start.
     QTest::newRow("a transparent stamp")
-        << "open=clear.png Command11" << QPoint(100, 100) << QPoint() << true;
+        << Stamp{"open=clear.png Command11", QPoint(100, 100), QPoint(), true};
   }
   void stamp() {
-    QFETCH(QString, script);
-    QFETCH(QPoint, at);
-    QFETCH(QPoint, drag);
+    QFETCH(Stamp, row);
+    const auto& [script, at, drag, dropsOut] = row;
     play(script + " Check2");
     const QPoint canvasAt = form_->pic1->pos();
     press(at, drag);
@@ -439,7 +439,7 @@ class TstGlyphantWindow : public WindowTest {
         QCOMPARE(canvas.pixel(target),
                  stamp.pixel(x, y) == key ? start_.pixel(target) : stamp.pixel(x, y));
       }
-    QTEST(left > 0, "dropsOut");
+    QCOMPARE(left > 0, dropsOut);
     QCOMPARE(canvas.pixel(at - QPoint(1, 1)), start_.pixel(at - QPoint(1, 1)));
   }
 

@@ -5,26 +5,26 @@
 #include "tests/support/image_compare.h"
 #include "tests/support/test_helpers.h"
 
+// A canvas and a pattern; how many copies cover the canvas and where the last goes.
+using Copies = std::tuple<QSize, QSize, int, QPoint>;
+Q_DECLARE_METATYPE(Copies)
+
 class TstPatternTiling : public QObject {
   Q_OBJECT
 
  private slots:
   // clang-format off
   void copies_data() {
-    QTest::addColumn<QSize>("canvas");
-    QTest::addColumn<QSize>("pattern");
-    QTest::addColumn<int>("copies");
-    QTest::addColumn<QPoint>("last");
-    QTest::newRow("100 on 1000 x 1500: 11 x 16") << QSize(1000, 1500) << QSize(100, 100) << 176 << QPoint(1000, 1500);
-    QTest::newRow("partial last row and column") << QSize(1000, 1500) << QSize(300, 400) << 16 << QPoint(900, 1200);
-    QTest::newRow("one pixel") << QSize(3, 2) << QSize(1, 1) << 12 << QPoint(3, 2);
-    QTest::newRow("holder without width") << QSize(1000, 1500) << QSize(0, 100) << 0 << QPoint();
+    QTest::addColumn<Copies>("row");
+    QTest::newRow("100 on 1000 x 1500: 11 x 16") << Copies{QSize(1000, 1500), QSize(100, 100), 176, QPoint(1000, 1500)};
+    QTest::newRow("partial last row and column") << Copies{QSize(1000, 1500), QSize(300, 400), 16, QPoint(900, 1200)};
+    QTest::newRow("one pixel") << Copies{QSize(3, 2), QSize(1, 1), 12, QPoint(3, 2)};
+    QTest::newRow("holder without width") << Copies{QSize(1000, 1500), QSize(0, 100), 0, QPoint()};
   }
   // clang-format on
   void copies() {
-    QFETCH(QSize, canvas);
-    QFETCH(QSize, pattern);
-    QFETCH(int, copies);
+    QFETCH(Copies, row);
+    const auto& [canvas, pattern, copies, last] = row;
     QList<QPoint> places;
     const qint64 count =
         tiling::forEachTile(canvas.width(), canvas.height(), pattern.width(), pattern.height(),
@@ -32,7 +32,7 @@ class TstPatternTiling : public QObject {
     QCOMPARE(count, qint64(copies));
     QCOMPARE(places.size(), copies);
     QCOMPARE(places.value(0), copies ? QPoint(0, 0) : QPoint());
-    QTEST(places.value(copies - 1), "last");
+    QCOMPARE(places.value(copies - 1), last);
   }
 
   // Every canvas pixel shows the pattern pixel at its place modulo the

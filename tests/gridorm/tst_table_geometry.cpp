@@ -20,6 +20,11 @@ Numbers series(double first, double step, int count) {
 
 }  // namespace
 
+// The six fields, the editor's box "left top width height", moves (R, D, L,
+// U) and the coordinate each move changes.
+using Walk = std::tuple<QString, QString, QString, QString>;
+Q_DECLARE_METATYPE(Walk)
+
 class TstTableGeometry : public QObject {
   Q_OBJECT
 
@@ -73,24 +78,20 @@ class TstTableGeometry : public QObject {
   // coordinate that move changes.
   // clang-format off
   void walks_data() {
-    QTest::addColumn<QString>("fields");
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("moves");
-    QTest::addColumn<QString>("positions");
+    QTest::addColumn<Walk>("row");
     const QString opening = "10 10 10000 6000 5 10";
-    QTest::newRow("right") << opening << "70 70 1920 520" << "RRRRRRR" << "2070 4070 6070 8070 10070 8080 8080";
-    QTest::newRow("left") << opening << "8080 70 1920 520" << "LLLLLL" << "6080 4080 2080 80 -1920 10";
-    QTest::newRow("up") << opening << "70 670 1920 520" << "UUU" << "70 -530 10";
-    QTest::newRow("x0 500") << "500 10 10000 6000 5 10" << "8080 70 1920 520" << "RLLLLLL" << "8080 6080 4080 2080 80 500 500";
-    QTest::newRow("editor wider than the table") << "10 10 1000 6000 5 10" << "70 70 1920 520" << "R" << "-920";
-    QTest::newRow("no columns") << "10 10 10000 6000 0 10" << "70 70 1920 520" << "RL" << "70 70";
-    QTest::newRow("height not a number") << "10 10 10000 x 5 10" << "70 70 1920 520" << "DU" << "70 70";
+    QTest::newRow("right") << Walk{opening, "70 70 1920 520", "RRRRRRR", "2070 4070 6070 8070 10070 8080 8080"};
+    QTest::newRow("left") << Walk{opening, "8080 70 1920 520", "LLLLLL", "6080 4080 2080 80 -1920 10"};
+    QTest::newRow("up") << Walk{opening, "70 670 1920 520", "UUU", "70 -530 10"};
+    QTest::newRow("x0 500") << Walk{"500 10 10000 6000 5 10", "8080 70 1920 520", "RLLLLLL", "8080 6080 4080 2080 80 500 500"};
+    QTest::newRow("editor wider than the table") << Walk{"10 10 1000 6000 5 10", "70 70 1920 520", "R", "-920"};
+    QTest::newRow("no columns") << Walk{"10 10 10000 6000 0 10", "70 70 1920 520", "RL", "70 70"};
+    QTest::newRow("height not a number") << Walk{"10 10 10000 x 5 10", "70 70 1920 520", "DU", "70 70"};
   }
   // clang-format on
   void walks() {
-    QFETCH(QString, fields);
-    QFETCH(QString, box);
-    QFETCH(QString, moves);
+    QFETCH(Walk, row);
+    const auto& [fields, box, moves, expected] = row;
     const QStringList b = box.split(' ');
     table::EditorBox editor{b[0].toFloat(), b[1].toFloat(), b[2].toFloat(), b[3].toFloat()};
     QStringList positions;
@@ -100,7 +101,7 @@ class TstTableGeometry : public QObject {
           editor, fieldsOf(fields));
       positions << QString::number(m < 2 ? editor.left : editor.top);
     }
-    QTEST(positions.join(' '), "positions");
+    QCOMPARE(positions.join(' '), expected);
   }
 
   void hatch() {

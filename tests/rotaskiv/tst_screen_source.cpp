@@ -46,6 +46,17 @@ struct XvfbDesktop {
   QString error = "needs Xvfb (Debian package xvfb) and xrandr (x11-xserver-utils)";
 };
 
+// A platform, whether it runs in a Wayland session, whether Qt's grab works;
+// the grabs asked for, in order, then the answer.
+using Route = std::tuple<QString, bool, bool, QString>;
+Q_DECLARE_METATYPE(Route)
+
+// A portal's picture of `block` x `block` device pixels to a screen pixel; the
+// screens ("x,y,w,h@ratio" each, the primary first); where each part lies in
+// the picture and at what ratio it comes back.
+using Portal = std::tuple<QSize, int, QString, QString>;
+Q_DECLARE_METATYPE(Portal)
+
 class TestScreenSource : public QObject {
   Q_OBJECT
 
@@ -129,24 +140,20 @@ class TestScreenSource : public QObject {
   // session, and only there is an all-black picture a failure.
   // clang-format off
   void grabRoutes_data() {
-    QTest::addColumn<QString>("platform");
-    QTest::addColumn<bool>("waylandSession");
-    QTest::addColumn<bool>("qtGrabWorks");
-    QTest::addColumn<QString>("expected");  // the grabs asked for, in order, then the answer
-    QTest::newRow("X11") << "xcb" << false << true << "qt qt";
-    QTest::newRow("X11, failing") << "xcb" << false << false << "qt no-qt";
-    QTest::newRow("X11 in Wayland") << "xcb" << true << true << "qt(black) qt";
-    QTest::newRow("X11 in Wayland, failing") << "xcb" << true << false << "qt(black) portal portal";
-    QTest::newRow("Wayland") << "wayland" << true << true << "portal portal";
-    QTest::newRow("Wayland over EGL") << "wayland-egl" << false << true << "portal portal";
-    QTest::newRow("offscreen in Wayland") << "offscreen" << true << false << "qt no-qt";
+    QTest::addColumn<Route>("row");
+    QTest::newRow("X11") << Route{"xcb", false, true, "qt qt"};
+    QTest::newRow("X11, failing") << Route{"xcb", false, false, "qt no-qt"};
+    QTest::newRow("X11 in Wayland") << Route{"xcb", true, true, "qt(black) qt"};
+    QTest::newRow("X11 in Wayland, failing") << Route{"xcb", true, false, "qt(black) portal portal"};
+    QTest::newRow("Wayland") << Route{"wayland", true, true, "portal portal"};
+    QTest::newRow("Wayland over EGL") << Route{"wayland-egl", false, true, "portal portal"};
+    QTest::newRow("offscreen in Wayland") << Route{"offscreen", true, false, "qt no-qt"};
   }
   // clang-format on
 
   void grabRoutes() {
-    QFETCH(QString, platform);
-    QFETCH(bool, waylandSession);
-    QFETCH(bool, qtGrabWorks);
+    QFETCH(Route, row);
+    const auto& [platform, waylandSession, qtGrabWorks, expected] = row;
     QStringList asked;
     // Told apart by their sizes: Qt's picture is 1 x 1, the portal's 2 x 2.
     const auto qt = [&](bool blackMeansUnreadable) {
@@ -160,7 +167,7 @@ class TestScreenSource : public QObject {
     };
     const DesktopGrab grab = grabAlong(grabRoute(platform, waylandSession), qt, portal);
     asked << (!grab.ok() ? grab.error : grab.screens[0].image.width() == 1 ? "qt" : "portal");
-    QTEST(asked.join(' '), "expected");
+    QCOMPARE(asked.join(' '), expected);
   }
 
   void blackIsAnUnreadableScreen() {
@@ -178,24 +185,19 @@ class TestScreenSource : public QObject {
   // one pixel of each block.
   // clang-format off
   void cutPortalPicture_data() {
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<int>("block");
-    QTest::addColumn<QString>("screens");  // "x,y,w,h@ratio" each, the primary first
-    QTest::addColumn<QString>("parts");    // where each lies in the picture, at what ratio it comes back
-    QTest::newRow("one output, at three times its scale") << QSize(300, 150) << 3 << "0,0,100,50@1" << "0,0,300,150@1";
-    QTest::newRow("two, primary on the right") << QSize(300, 100) << 1 << "100,0,200,100@1 0,0,100,100@1" << "100,0,200,100@1 0,0,100,100@1";
-    QTest::newRow("two scales, at the larger") << QSize(600, 200) << 2 << "0,0,100,100@1 100,0,200,100@2" << "0,0,200,200@1 200,0,400,200@2";
-    QTest::newRow("two scales, at twice the larger") << QSize(1200, 400) << 4 << "0,0,100,100@1 100,0,200,100@2" << "0,0,400,400@1 400,0,800,400@2";
-    QTest::newRow("two scales, at the smaller") << QSize(300, 100) << 1 << "0,0,100,100@1 100,0,200,100@2" << "0,0,100,100@1 100,0,200,100@1";
-    QTest::newRow("only the primary's output") << QSize(200, 100) << 1 << "100,0,200,100@1 0,0,100,100@1" << "0,0,200,100@1";
+    QTest::addColumn<Portal>("row");
+    QTest::newRow("one output, at three times its scale") << Portal{QSize(300, 150), 3, "0,0,100,50@1", "0,0,300,150@1"};
+    QTest::newRow("two, primary on the right") << Portal{QSize(300, 100), 1, "100,0,200,100@1 0,0,100,100@1", "100,0,200,100@1 0,0,100,100@1"};
+    QTest::newRow("two scales, at the larger") << Portal{QSize(600, 200), 2, "0,0,100,100@1 100,0,200,100@2", "0,0,200,200@1 200,0,400,200@2"};
+    QTest::newRow("two scales, at twice the larger") << Portal{QSize(1200, 400), 4, "0,0,100,100@1 100,0,200,100@2", "0,0,400,400@1 400,0,800,400@2"};
+    QTest::newRow("two scales, at the smaller") << Portal{QSize(300, 100), 1, "0,0,100,100@1 100,0,200,100@2", "0,0,100,100@1 100,0,200,100@1"};
+    QTest::newRow("only the primary's output") << Portal{QSize(200, 100), 1, "100,0,200,100@1 0,0,100,100@1", "0,0,200,100@1"};
   }
   // clang-format on
 
   void cutPortalPicture() {
-    QFETCH(QSize, picture);
-    QFETCH(int, block);
-    QFETCH(QString, screens);
-    QFETCH(QString, parts);
+    QFETCH(Portal, row);
+    const auto& [picture, block, screens, parts] = row;
     const auto read = [](const QString& text) {
       std::vector<ScreenLayout> list;
       for (const QString& item : text.split(' ')) {
