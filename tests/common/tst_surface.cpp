@@ -57,6 +57,7 @@ class TstSurface : public QObject {
       if (inside) expected.setPixel(at, colour::toPixel(ink));
       QCOMPARE(surface::getPixel(s, at.x(), at.y()), inside ? ink : colour::kInvalid);
     }
+    surface::bitBlt(s, 0, 0, 4, 3, Surface{}, 0, 0);  // from no surface: nothing
     QCOMPARE(imageDifference(image, expected), QString());
   }
 

@@ -393,6 +393,7 @@ class TestCaptureForm : public WindowTest {
       return boundsOf(panel->PicCombox->grab().toImage(), [](QRgb c) { return qGray(c) < 64; });
     };
     const QRect arrowUp = arrow();
+    QCOMPARE(arrowUp.width(), 2 * arrowUp.height() - 1);  // a triangle, its sides at 45 degrees
     QTest::mouseMove(panel->PicCombox, {8, 10});  // hot: in the border every hot control takes
     QCOMPARE(panel->PicCombox->grab().toImage().pixel(0, 0),
              colour::toPixel(style_constants::kHoverBorder));

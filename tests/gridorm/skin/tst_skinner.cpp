@@ -305,6 +305,7 @@ class TstSkinner : public QObject {
     QTest::newRow("editable pressed on its button") << "pressarrow:editable" << "editable=2";
     QTest::newRow("and hot once released") << "pressarrow:editable releasearrow:editable" << "editable=1";
     QTest::newRow("editable hot over its button") << "movearrow:editable" << "editable=1";
+    QTest::newRow("left, normal again") << "movearrow:editable off" << "";
     QTest::newRow("its text part is another window") << "movearrow:editable movetext:editable" << "";
     QTest::newRow("header item hot") << "move:header" << "header=-1/1 items=01";
     QTest::newRow("the first item hot from its first pixel") << "moveedge:header" << "header=-1/0 items=10";
