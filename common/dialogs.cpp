@@ -14,37 +14,22 @@ QtDialogBackend& qtBackend() {
   return backend;
 }
 
-std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                     QFileDialog::AcceptMode mode) {
-  QFileDialog dialog(parent, request.title, request.initialDir);
-  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  // Our filter labels already name their patterns; do not show them twice.
-  dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                     : QFileDialog::AnyFile);
-  if (!request.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-  if (!request.filter.isEmpty()) {
-    dialog.setNameFilter(toQtFilter(request.filter));
-    const QString selected = selectedQtFilter(request);
-    if (!selected.isEmpty()) dialog.selectNameFilter(selected);
-  }
-  if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
-  if (!request.fileName.isEmpty()) dialog.selectFile(request.fileName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
+  const std::unique_ptr<QFileDialog> dialog = fileDialogFor(parent, request, save);
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  return dialog->selectedFiles().constFirst();
 }
 
 }  // namespace
 
 std::optional<QString> QtDialogBackend::openFileName(QWidget* parent,
                                                      const FileDialogRequest& request) {
-  return runFileDialog(parent, request, QFileDialog::AcceptOpen);
+  return runFileDialog(parent, request, false);
 }
 
 std::optional<QString> QtDialogBackend::saveFileName(QWidget* parent,
                                                      const FileDialogRequest& request) {
-  return runFileDialog(parent, request, QFileDialog::AcceptSave);
+  return runFileDialog(parent, request, true);
 }
 
 std::optional<QColor> QtDialogBackend::colour(QWidget* parent, const QColor& initial) {
@@ -60,6 +45,25 @@ MsgBoxResult QtDialogBackend::message(QWidget* parent, const MessageRequest& req
   const std::unique_ptr<QMessageBox> box = messageBoxFor(parent, request);
   box->exec();
   return messageAnswer(box->standardButton(box->clickedButton()), request.buttons);
+}
+
+std::unique_ptr<QFileDialog> fileDialogFor(QWidget* parent, const FileDialogRequest& request,
+                                           bool save) {
+  auto dialog = std::make_unique<QFileDialog>(parent, request.title, request.initialDir);
+  dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+  // Our filter labels already name their patterns; do not show them twice.
+  dialog->setOption(QFileDialog::HideNameFilterDetails, true);
+  dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (!request.overwritePrompt) dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (!request.filter.isEmpty()) {
+    dialog->setNameFilter(toQtFilter(request.filter));
+    const QString selected = selectedQtFilter(request);
+    if (!selected.isEmpty()) dialog->selectNameFilter(selected);
+  }
+  if (!request.defaultExt.isEmpty()) dialog->setDefaultSuffix(request.defaultExt);
+  if (!request.fileName.isEmpty()) dialog->selectFile(request.fileName);
+  return dialog;
 }
 
 std::unique_ptr<QMessageBox> messageBoxFor(QWidget* parent, const MessageRequest& request) {

@@ -8,6 +8,7 @@
 #include "common/colour.h"
 
 class QDialog;
+class QFileDialog;
 class QMessageBox;
 class QWidget;
 
@@ -75,6 +76,9 @@ QString toQtFilter(const QString& toolkitFilter);
 // from 1 ("description (patterns)"); empty when there is no such filter.
 QString selectedQtFilter(const FileDialogRequest& request);
 
+// Qt's open or save dialog for `request`, built but not shown.
+std::unique_ptr<QFileDialog> fileDialogFor(QWidget* parent, const FileDialogRequest& request,
+                                           bool save);
 // Qt's message box for `request`, built but not shown.
 std::unique_ptr<QMessageBox> messageBoxFor(QWidget* parent, const MessageRequest& request);
 // The answer of a box of `buttons` closed by `clicked`, a QMessageBox::StandardButton:

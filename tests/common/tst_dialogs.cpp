@@ -1,3 +1,4 @@
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 
@@ -34,6 +35,33 @@ class TstDialogs : public QObject {
     request.filter = filter;
     request.filterIndex = index;
     QTEST(selectedQtFilter(request), "chosen");
+  }
+
+  // Qt's file dialog as asked for: its own, never the platform's; the filter
+  // chosen; an open dialog for a file that is there, a save dialog that asks
+  // before replacing one only when told to.
+  void fileDialogs() {
+    FileDialogRequest request{
+        "保存为", "PNG(*.png)|*.png|All files(*.*)|*.*", 2, "shot.png", QDir::tempPath(), "png"};
+    const auto describe = [](const QFileDialog& d) {
+      return QStringList{
+          d.windowTitle(),
+          d.directory().path(),
+          d.nameFilters().join(";;"),
+          d.selectedNameFilter(),
+          d.defaultSuffix(),
+          QString::asprintf("%d%d%d%d%d", d.testOption(QFileDialog::DontUseNativeDialog),
+                            d.testOption(QFileDialog::HideNameFilterDetails),
+                            d.testOption(QFileDialog::DontConfirmOverwrite), d.acceptMode(),
+                            d.fileMode())}
+          .join(" | ");
+    };
+    QCOMPARE(
+        describe(*fileDialogFor(nullptr, request, true)),
+        "保存为 | " + QDir::tempPath() +
+            " | PNG(*.png) (*.png);;All files(*.*) (*.*) | All files(*.*) | png | 11110");
+    request.overwritePrompt = true;
+    QVERIFY(describe(*fileDialogFor(nullptr, request, false)).endsWith("| 11001"));
   }
 
   // Qt's message box as asked for, and the cautious answer when it is closed
