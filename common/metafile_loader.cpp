@@ -298,6 +298,28 @@ bool dibFits(const unsigned char* dib, long length, int recordWidth, int recordH
   return pixelsAt + pixelBytes <= length;
 }
 
+// libwmf draws nothing of an 8-bit run-length bitmap whose last row ends with
+// an end-of-row mark right before the end-of-bitmap mark, which is how Windows
+// writes them. That mark ends nothing the bitmap's end does not: the copy of a
+// fitting bitmap made here leaves it out (and keeps the record's length).
+QByteArray withoutRowEndBeforeBitmapEnd(const unsigned char* dib, long length) {
+  QByteArray bytes(reinterpret_cast<const char*>(dib), qsizetype(length));
+  if (u32(bytes, 0) == 12 || u32(bytes, 16) != 1) return bytes;
+  const quint32 colours = u32(bytes, 32);
+  qsizetype at = u32(bytes, 0) + (colours != 0 ? std::min<quint32>(colours, 256) : 256) * 4;
+  for (qsizetype rowEnd = -1; at + 1 < bytes.size();) {
+    const int count = quint8(bytes[at]), code = quint8(bytes[at + 1]);
+    if (count == 0 && code == 1) {
+      if (rowEnd == at - 2) bytes.remove(rowEnd, 2).append(2, '\0');
+      break;
+    }
+    rowEnd = count == 0 && code == 0 ? at : -1;
+    // A run, an end of row, a jump (two more bytes), or pixels as they are, padded to a word.
+    at += count != 0 || code == 0 ? 2 : code == 2 ? 4 : 2 + code + (code & 1);
+  }
+  return bytes;
+}
+
 // The functions of libwmf's SVG device we put ourselves in front of, and
 // what they found; the API's user data points here.
 struct WmfHooks {
@@ -343,7 +365,11 @@ QByteArray withTexts(const QByteArray& svg, const QList<QByteArray>& texts) {
 // past what the record holds: a bitmap that does not fit is never handed on.
 void readCheckedBitmap(wmfAPI* api, wmfBMP_Read_t* read) {
   if (dibFits(read->buffer, read->length, read->width, read->height)) {
+    QByteArray runs = withoutRowEndBeforeBitmapEnd(read->buffer, read->length);
+    unsigned char* const record = read->buffer;
+    read->buffer = reinterpret_cast<unsigned char*>(runs.data());
     hooks(api).readBitmap(api, read);
+    read->buffer = record;
     return;
   }
   read->bmp = wmfBMP{0, 0, nullptr};

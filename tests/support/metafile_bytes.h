@@ -25,7 +25,7 @@ constexpr quint32 colourRef(int red, int green, int blue) { return red | green <
 
 // A bottom-up device-independent bitmap of one colour: 24 bits a pixel, 16
 // with 5-6-5 colour masks, or 8 in runs (a run of the one palette entry a
-// row, the rows parted by their end marks, then the bitmap's end).
+// row, each row ended by its mark as Windows writes them, then the bitmap's end).
 struct Dib {
   QByteArray bytes;
   int width, height;
@@ -37,10 +37,9 @@ inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
   for (int x = 0; x < width; ++x)
     bits == 16 ? put16(row, r >> 3 << 11 | g >> 2 << 5 | b >> 3)
                : void(row.append(char(b)).append(char(g)).append(char(r)));
-  pixels = bits == 8
-               ? (QByteArray(1, char(width)) + QByteArray(3, '\0')).repeated(height).chopped(2) +
-                     QByteArray::fromHex("0001")
-               : row.leftJustified(stride, '\0').repeated(height);
+  pixels = bits == 8 ? (QByteArray(1, char(width)) + QByteArray(3, '\0')).repeated(height) +
+                           QByteArray::fromHex("0001")
+                     : row.leftJustified(stride, '\0').repeated(height);
   const int compression = bits == 8 ? 1 : bits == 16 ? 3 : 0, colours = bits == 8 ? 1 : 0;
   for (qint64 value :
        {40, width, height, 1 | bits << 16, compression, int(pixels.size()), 0, 0, colours, 0})
