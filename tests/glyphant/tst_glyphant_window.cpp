@@ -14,12 +14,10 @@
 // A control after a script: its name, its rectangle in the window (at (-1, -1):
 // only the size is fixed), the colour shown just inside its corners, if any.
 using Placed = std::tuple<QString, QString, QRect, QColor>;
-Q_DECLARE_METATYPE(Placed)
 
 // A stamp: a script first, where the button goes down, how far the canvas is
 // dragged meanwhile, and whether some of the stamp is left out.
 using Stamp = std::tuple<QString, QPoint, QPoint, bool>;
-Q_DECLARE_METATYPE(Stamp)
 
 class TstGlyphantWindow : public WindowTest {
   Q_OBJECT

@@ -7,7 +7,6 @@
 
 // A canvas and a pattern; how many copies cover the canvas and where the last goes.
 using Copies = std::tuple<QSize, QSize, int, QPoint>;
-Q_DECLARE_METATYPE(Copies)
 
 class TstPatternTiling : public QObject {
   Q_OBJECT

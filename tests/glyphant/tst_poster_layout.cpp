@@ -6,7 +6,6 @@
 // The picture, the size asked for ("true", "one sheet", "width:MM" or
 // "across:N"), the printable area, the overlap; the rows, columns and problem expected.
 using Sheets = std::tuple<QSize, QString, QRectF, double, int, int, poster::Problem>;
-Q_DECLARE_METATYPE(Sheets)
 
 // The expected counts are worked out by hand in each row's comment: a sheet
 // carries its printable area less a 6 mm mark band on every side, and

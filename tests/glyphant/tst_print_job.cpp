@@ -16,7 +16,6 @@
 // preview shows them ("rows x columns").
 using Printout = std::tuple<QString, QPageSize::PageSizeId, QPageLayout::Orientation, QString, int,
                             QString, QString>;
-Q_DECLARE_METATYPE(Printout)
 
 // "打 印" from the window to a PDF file, as a user prints: the preview, the
 // page dialog, the printer's dialog, the progress dialog. The sheets' own

@@ -23,7 +23,6 @@ Numbers series(double first, double step, int count) {
 // The six fields, the editor's box "left top width height", moves (R, D, L,
 // U) and the coordinate each move changes.
 using Walk = std::tuple<QString, QString, QString, QString>;
-Q_DECLARE_METATYPE(Walk)
 
 class TstTableGeometry : public QObject {
   Q_OBJECT

@@ -38,7 +38,6 @@ const QRect kSelection(100, 100, 200, 120);
 // A loupe's case: the screen, where the drag starts and where the pointer is,
 // the loupe's top-left in device pixels and its cells a side.
 using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
-Q_DECLARE_METATYPE(Loupe)
 
 class TestCaptureForm : public WindowTest {
   Q_OBJECT

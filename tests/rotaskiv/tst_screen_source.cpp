@@ -49,13 +49,11 @@ struct XvfbDesktop {
 // A platform, whether it runs in a Wayland session, whether Qt's grab works;
 // the grabs asked for, in order, then the answer.
 using Route = std::tuple<QString, bool, bool, QString>;
-Q_DECLARE_METATYPE(Route)
 
 // A portal's picture of `block` x `block` device pixels to a screen pixel; the
 // screens ("x,y,w,h@ratio" each, the primary first); where each part lies in
 // the picture and at what ratio it comes back.
 using Portal = std::tuple<QSize, int, QString, QString>;
-Q_DECLARE_METATYPE(Portal)
 
 class TestScreenSource : public QObject {
   Q_OBJECT

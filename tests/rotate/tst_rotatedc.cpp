@@ -124,9 +124,6 @@ RandomCase randomCase(uint32_t seed) {
 
 }  // namespace
 
-Q_DECLARE_METATYPE(Implementation)
-Q_DECLARE_METATYPE(Placement)
-Q_DECLARE_METATYPE(Square)
 
 class TestRotatedc : public QObject {
   Q_OBJECT
