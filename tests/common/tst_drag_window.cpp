@@ -6,6 +6,10 @@
 
 using Points = QList<QPoint>;
 
+// Whether the button is down, the pointer's moves, whether the child goes
+// while it is dragged.
+using Drag = std::tuple<bool, QList<QPoint>, bool>;
+
 class TstDragWindow : public QObject {
   Q_OBJECT
 
@@ -14,22 +18,19 @@ class TstDragWindow : public QObject {
   // 200 x 150, unless the button is already up; a script moves it and lets go
   // while DragWindow runs.
   void followsThePointerUntilReleased_data() {
-    QTest::addColumn<bool>("pressed");
-    QTest::addColumn<Points>("moves");
-    QTest::addColumn<bool>("deleted");  // the child goes while it is dragged
-    QTest::newRow("click") << true << Points{} << false;
-    QTest::newRow("drag") << true << Points{{30, 25}, {100, 40}, {5, 2}} << false;
-    QTest::newRow("deleted while dragged") << true << Points{{30, 25}} << true;
-    QTest::newRow("button already up") << false << Points{{30, 25}} << false;
+    QTest::addColumn<Drag>("row");
+    QTest::newRow("click") << Drag{true, Points{}, false};
+    QTest::newRow("drag") << Drag{true, Points{{30, 25}, {100, 40}, {5, 2}}, false};
+    QTest::newRow("deleted while dragged") << Drag{true, Points{{30, 25}}, true};
+    QTest::newRow("button already up") << Drag{false, Points{{30, 25}}, false};
     // The pointer is held to the window's client area: the pressed point of
     // the child stays in it, so the child can always be taken again.
-    QTest::newRow("released far outside") << true << Points{{2000, 1500}} << false;
-    QTest::newRow("out past the top left") << true << Points{{-300, 60}, {40, -50}} << false;
+    QTest::newRow("released far outside") << Drag{true, Points{{2000, 1500}}, false};
+    QTest::newRow("out past the top left") << Drag{true, Points{{-300, 60}, {40, -50}}, false};
   }
   void followsThePointerUntilReleased() {
-    QFETCH(bool, pressed);
-    QFETCH(Points, moves);
-    QFETCH(bool, deleted);
+    QFETCH(Drag, row);
+    const auto& [pressed, moves, deleted] = row;
     QWidget window;
     QPointer<QWidget> child = new QWidget(&window);
     child->move(10, 10);

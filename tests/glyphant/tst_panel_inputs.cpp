@@ -4,6 +4,11 @@
 
 using panel_inputs::TextProblem;
 
+// The width and height typed; the canvas size taken (invalid: refused with a message).
+using CanvasSize = std::tuple<QString, QString, QSize>;
+// Shrinks, then grows, and the size the preview shows after them.
+using Zoom = std::tuple<int, int, QSize>;
+
 class TstPanelInputs : public QObject {
   Q_OBJECT
 
@@ -43,21 +48,18 @@ class TstPanelInputs : public QObject {
 
   // clang-format off
   void canvasSizes_data() {
-    QTest::addColumn<QString>("width");
-    QTest::addColumn<QString>("height");
-    QTest::addColumn<QSize>("size");  // invalid: refused with a message
-    QTest::newRow("halves to even") << " 1000.5 " << "7.5" << QSize(1000, 8);
-    QTest::newRow("largest square") << "16384" << "16384" << QSize(16384, 16384);
-    QTest::newRow("not a number") << "abc" << "1500" << QSize();
-    QTest::newRow("rounds to zero") << "0.4" << "1500" << QSize();
-    QTest::newRow("side too long") << "32768" << "1" << QSize();
-    QTest::newRow("too many pixels") << "16384" << "16385" << QSize();
+    QTest::addColumn<CanvasSize>("row");
+    QTest::newRow("halves to even") << CanvasSize{" 1000.5 ", "7.5", QSize(1000, 8)};
+    QTest::newRow("largest square") << CanvasSize{"16384", "16384", QSize(16384, 16384)};
+    QTest::newRow("not a number") << CanvasSize{"abc", "1500", QSize()};
+    QTest::newRow("rounds to zero") << CanvasSize{"0.4", "1500", QSize()};
+    QTest::newRow("side too long") << CanvasSize{"32768", "1", QSize()};
+    QTest::newRow("too many pixels") << CanvasSize{"16384", "16385", QSize()};
   }
   // clang-format on
   void canvasSizes() {
-    QFETCH(QString, width);
-    QFETCH(QString, height);
-    QFETCH(QSize, size);
+    QFETCH(CanvasSize, row);
+    const auto& [width, height, size] = row;
     const panel_inputs::CanvasSizeCheck check = panel_inputs::checkCanvasSize(width, height);
     QCOMPARE(check.size, size);
     QCOMPARE(check.error.isEmpty(), size.isValid());
@@ -65,17 +67,14 @@ class TstPanelInputs : public QObject {
 
   // From one tenth of a 1000 x 2000 canvas, `shrinks` then `grows` steps.
   void previewZoom_data() {
-    QTest::addColumn<int>("shrinks");
-    QTest::addColumn<int>("grows");
-    QTest::addColumn<QSize>("shown");
-    QTest::newRow("shrinking stops at a pixel") << 100 << 0 << QSize(1, 2);
-    QTest::newRow("and comes back") << 100 << 3 << QSize(1, 3);
-    QTest::newRow("growing stops at the bound") << 0 << 100 << QSize(1919, 3839);
+    QTest::addColumn<Zoom>("row");
+    QTest::newRow("shrinking stops at a pixel") << Zoom{100, 0, QSize(1, 2)};
+    QTest::newRow("and comes back") << Zoom{100, 3, QSize(1, 3)};
+    QTest::newRow("growing stops at the bound") << Zoom{0, 100, QSize(1919, 3839)};
   }
   void previewZoom() {
-    QFETCH(int, shrinks);
-    QFETCH(int, grows);
-    QFETCH(QSize, shown);
+    QFETCH(Zoom, row);
+    const auto& [shrinks, grows, shown] = row;
     panel_inputs::PreviewZoom zoom({121, 71});
     zoom.reset({1000, 2000});
     for (int i = 0; i < shrinks + grows; ++i) zoom.zoom(i < shrinks ? 0.1f : -0.1f);
