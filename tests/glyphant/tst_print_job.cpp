@@ -180,12 +180,14 @@ class TstPrintJob : public WindowTest {
             preview.sizeKind->setCurrentIndex(2);
             type(preview.sheetsAcross->findChild<QLineEdit*>(), layout.section(':', 1));
           }
-          // The field of the chosen size only.
+          // The field of the chosen size only, with its unit.
           QCOMPARE(QString::asprintf("%d%d", preview.widthCm->isVisible(),
                                      preview.sheetsAcross->isVisible()),
                    layout == "width"             ? "10"
                    : layout.startsWith("across") ? "01"
                                                  : "00");
+          QVERIFY(preview.widthCm->text().endsWith(" 厘米") &&
+                  preview.sheetsAcross->text().endsWith(" 张"));
         },
         paper, orientation, pdf);
     QCOMPARE(shown, summary);
@@ -255,8 +257,9 @@ class TstPrintJob : public WindowTest {
       QVERIFY(!boundsOf(line, shade).isEmpty());
     // Nothing of the second sheet's picture left of its place, between the cut marks.
     QVERIFY(!dark(pages[1], QRect(qRound(origin) - 2, qRound(origin) + 100, 2, 400)));
-    // Cut marks above and below the second sheet's left edge.
-    QVERIFY(dark(pages[1], QRect(qRound(origin) - 1, qRound(origin - px(5)), 3, qRound(px(4)))));
+    // Cut marks above and below the second sheet's left edge, none at the first's.
+    const QRect above(qRound(origin) - 1, qRound(origin - px(5)), 3, qRound(px(4)));
+    QVERIFY(dark(pages[1], above) && !dark(pages[0], above));
     QVERIFY(dark(pages[1],
                  QRect(qRound(origin) - 1, qRound(origin + 630 + px(1.5)), 3, qRound(px(3)))));
   }

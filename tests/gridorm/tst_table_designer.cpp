@@ -345,8 +345,9 @@ class TstTableDesigner : public WindowTest {
     QTest::mouseMove(view->viewport(), item);  // to the entry, as the pointer goes
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, item);
     QTRY_COMPARE(styles->currentText(), "Underline");
-    QVERIFY2(form_->Picture1->font().underline() && !form_->Picture1->font().bold(),
-             "underlined, no longer bold");
+    QVERIFY2(form_->Picture1->font().underline() && !form_->Picture1->font().bold() &&
+                 !form_->Text7->font().underline(),
+             "underlined, no longer bold; the editor keeps the captions' font");
     type(form_->Text7, "x");
     click("Option4");
     QVERIFY2(form_->Text7->isHidden() && form_->Picture2->isHidden(), "editor and preview off");

@@ -85,6 +85,12 @@ class TestMainWindow : public WindowTest {
                             ? form_->Picture2->Picture().pixel(216 + x, 182 + y)
                             : pixel);
       }
+    // At a tenth of its size, the background shows again where the sample's top was.
+    QTest::keyClick(form_->HScroll2, Qt::Key_Home);
+    const QRect top(216, 182, 320, 100);
+    QCOMPARE(
+        imageDifference(form_->Picture2->Image().copy(top), form_->Picture2->Picture().copy(top)),
+        QString());
   }
 
   // Every control where the window's layout puts it, in its parent (the
