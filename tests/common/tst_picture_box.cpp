@@ -23,6 +23,9 @@ void setUp(PictureBox& box, Mode mode, const QImage& picture = QImage()) {
 
 }  // namespace
 
+// The box's mode, and the faces and pieces of the line printed.
+using Printed = std::tuple<PictureBox::ScaleMode, QStringList, QStringList>;
+
 class TstPictureBox : public QObject {
   Q_OBJECT
 
@@ -87,19 +90,16 @@ class TstPictureBox : public QObject {
   // the others to the CJK faces (face ""), on one baseline below the larger
   // ascent. Opaque text stands on a box of the background colour.
   void print_data() {
-    QTest::addColumn<Mode>("mode");
-    QTest::addColumn<QStringList>("faces");  // of the pieces of the line
-    QTest::addColumn<QStringList>("pieces");
+    QTest::addColumn<Printed>("row");
     const QStringList dejaVu{"DejaVu Sans"}, hg{"Hg"};
-    QTest::newRow("pixels") << Mode::Pixels << dejaVu << hg;
-    QTest::newRow("twips") << Mode::Twips << dejaVu << hg;
-    QTest::newRow("symbol face") << Mode::Pixels << QStringList{"Standard Symbols PS", ""}
-                                 << QStringList{"a", "大"};
+    QTest::newRow("pixels") << Printed{Mode::Pixels, dejaVu, hg};
+    QTest::newRow("twips") << Printed{Mode::Twips, dejaVu, hg};
+    QTest::newRow("symbol face") << Printed{Mode::Pixels, QStringList{"Standard Symbols PS", ""},
+                                            QStringList{"a", "大"}};
   }
   void print() {
-    QFETCH(Mode, mode);
-    QFETCH(QStringList, faces);
-    QFETCH(QStringList, pieces);
+    QFETCH(Printed, row);
+    const auto& [mode, faces, pieces] = row;
     const double u = mode == Mode::Twips ? 15 : 1;
     const auto fontOf = [](const QString& face) {
       QFont font;

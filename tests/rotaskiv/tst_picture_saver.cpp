@@ -8,6 +8,13 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
 
+// The file's name, the extension asked for, and the format the file holds.
+using Saved = std::tuple<QString, QString, QString>;
+
+// A picture; its file name, extension, quality, colour depth and compression;
+// the error number the user is shown.
+using Failed = std::tuple<QImage, QString, int>;
+
 class TestPictureSaver : public QObject {
   Q_OBJECT
 
@@ -21,21 +28,18 @@ class TestPictureSaver : public QObject {
 
   // clang-format off
   void formatsByExtension_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("extension");
-    QTest::addColumn<QString>("format");
-    QTest::newRow("TIFF") << "a.TIFF" << "TIFF" << "tiff";
-    QTest::newRow("GIF") << "a.GIF" << "GIF" << "gif";
+    QTest::addColumn<Saved>("row");
+    QTest::newRow("TIFF") << Saved{"a.TIFF", "TIFF", "tiff"};
+    QTest::newRow("GIF") << Saved{"a.GIF", "GIF", "gif"};
     // Only the extension passed in counts, not the name's own suffix.
-    QTest::newRow("png under a jpg name") << "a.jpg" << "png" << "png";
-    QTest::newRow("bmp without a dot") << "bmp" << "bmp" << "bmp";
+    QTest::newRow("png under a jpg name") << Saved{"a.jpg", "png", "png"};
+    QTest::newRow("bmp without a dot") << Saved{"bmp", "bmp", "bmp"};
   }
   // clang-format on
 
   void formatsByExtension() {
-    QFETCH(QString, name);
-    QFETCH(QString, extension);
-    QFETCH(QString, format);
+    QFETCH(Saved, row);
+    const auto& [name, extension, format] = row;
     // 256 colours, which GIF too keeps exactly, in odd rows that BMP and TIFF pad.
     QImage picture(64, 37, QImage::Format_RGB32);
     for (int i = 0; i < 64 * 37; ++i)
@@ -62,27 +66,24 @@ class TestPictureSaver : public QObject {
 
   // clang-format off
   void failuresKeepTheOldFile_data() {
-    QTest::addColumn<QImage>("picture");
-    QTest::addColumn<QString>("save");  // file name, extension, quality, colour depth, compression
-    QTest::addColumn<int>("error");     // the number the user is shown
+    QTest::addColumn<Failed>("row");
     const QImage p = patternImage(8, 8);
-    QTest::newRow("jpeg") << p << "keep.png jpeg 80 24 6" << 1;
-    QTest::newRow("null picture") << QImage() << "keep.png png 80 24 6" << 2;
-    QTest::newRow("a file for a folder") << p << "keep.png/a.png png 80 24 6" << 3;
-    QTest::newRow("a folder for a file") << p << "folder png 80 24 6" << 3;
-    QTest::newRow("GIF too wide") << QImage(65536, 1, QImage::Format_RGB32) << "keep.png gif 80 24 6" << 4;
-    QTest::newRow("JPEG quality 101") << p << "keep.png jpg 101 24 6" << 5;
-    QTest::newRow("TIFF 32 bits") << p << "keep.png tiff 80 32 6" << 5;
-    QTest::newRow("TIFF LZW") << p << "keep.png tiff 80 24 2" << 5;
+    QTest::newRow("jpeg") << Failed{p, "keep.png jpeg 80 24 6", 1};
+    QTest::newRow("null picture") << Failed{QImage(), "keep.png png 80 24 6", 2};
+    QTest::newRow("a file for a folder") << Failed{p, "keep.png/a.png png 80 24 6", 3};
+    QTest::newRow("a folder for a file") << Failed{p, "folder png 80 24 6", 3};
+    QTest::newRow("GIF too wide") << Failed{QImage(65536, 1, QImage::Format_RGB32), "keep.png gif 80 24 6", 4};
+    QTest::newRow("JPEG quality 101") << Failed{p, "keep.png jpg 101 24 6", 5};
+    QTest::newRow("TIFF 32 bits") << Failed{p, "keep.png tiff 80 32 6", 5};
+    QTest::newRow("TIFF LZW") << Failed{p, "keep.png tiff 80 24 2", 5};
   }
   // clang-format on
 
   // Root may write anywhere, so unwritable here means impossible, not forbidden.
   // The user is told the number, and no hourglass is left behind.
   void failuresKeepTheOldFile() {
-    QFETCH(QImage, picture);
-    QFETCH(QString, save);
-    QFETCH(int, error);
+    QFETCH(Failed, row);
+    const auto& [picture, save, error] = row;
     QVERIFY(QDir(dir_->path()).mkdir("folder") &&
             patternImage(4, 4).save(dir_->filePath("keep.png")));
     const QStringList s = save.split(' ');

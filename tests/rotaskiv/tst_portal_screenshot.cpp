@@ -89,6 +89,10 @@ class FakePortal : public QObject, protected QDBusContext {
 // The portal client against fake portals on a session bus of the test's own:
 // dbus-daemon with a configuration that activates no services, so nothing
 // real can answer on it.
+// How the fake portal answers; "portal", "no portal" or "no bus"; a part of the
+// error expected (empty: a picture).
+using Asked = std::tuple<FakePortal::Answer, QString, QString>;
+
 class TestPortalScreenshot : public QObject {
   Q_OBJECT
 
@@ -118,25 +122,22 @@ class TestPortalScreenshot : public QObject {
 
   // clang-format off
   void answers_data() {
-    QTest::addColumn<FakePortal::Answer>("answer");
-    QTest::addColumn<QString>("setup");  // "portal", "no portal" or "no bus"
-    QTest::addColumn<QString>("error");  // a part of it; empty: a picture is expected
+    QTest::addColumn<Asked>("row");
     using A = FakePortal::Answer;
-    QTest::newRow("picture") << A::Picture << "portal" << "";
-    QTest::newRow("answer before the reply") << A::PictureBeforeReply << "portal" << "";
-    QTest::newRow("request path of the portal's choosing") << A::PictureOnOwnPath << "portal" << "";
-    QTest::newRow("cancelled") << A::Cancelled << "portal" << "取消";
-    QTest::newRow("no portal on the bus") << A::Picture << "no portal" << "找不到";
-    QTest::newRow("silence: timed out") << A::Silence << "portal" << "超时";
-    QTest::newRow("no bus") << A::Silence << "no bus" << "总线";
+    QTest::newRow("picture") << Asked{A::Picture, "portal", ""};
+    QTest::newRow("answer before the reply") << Asked{A::PictureBeforeReply, "portal", ""};
+    QTest::newRow("request path of the portal's choosing") << Asked{A::PictureOnOwnPath, "portal", ""};
+    QTest::newRow("cancelled") << Asked{A::Cancelled, "portal", "取消"};
+    QTest::newRow("no portal on the bus") << Asked{A::Picture, "no portal", "找不到"};
+    QTest::newRow("silence: timed out") << Asked{A::Silence, "portal", "超时"};
+    QTest::newRow("no bus") << Asked{A::Silence, "no bus", "总线"};
   }
   // clang-format on
 
   void answers() {
+    QFETCH(Asked, row);
+    const auto& [answer, setup, error] = row;
     using A = FakePortal::Answer;
-    QFETCH(FakePortal::Answer, answer);
-    QFETCH(QString, setup);
-    QFETCH(QString, error);
     FakePortal portal(folder_.path(), answer);
     if (setup == "portal") QVERIFY(portal.publish());
     const QDBusConnection bus(setup == "no bus" ? "nowhere" : "client");

@@ -88,6 +88,10 @@ QString faceOf(const QPushButton* button) {
 
 }  // namespace
 
+// A progress bar's minimum, maximum and value, whether it stands upright, and
+// the share of it that is filled.
+using Progress = std::tuple<QList<int>, bool, double>;
+
 class TstSkinner : public QObject {
   Q_OBJECT
 
@@ -422,18 +426,16 @@ class TstSkinner : public QObject {
   }
 
   void progressFillsItsShareOfItsRange_data() {
+    QTest::addColumn<Progress>("row");
     QTest::addColumn<QList<int>>("range");  // minimum, maximum, value
-    QTest::addColumn<bool>("vertical");
-    QTest::addColumn<double>("share");
-    QTest::newRow("Qt's 0-100 at 42") << QList{0, 100, 42} << false << 0.42;
-    QTest::newRow("full, vertical") << QList{0, 100, 100} << true << 1.0;
-    QTest::newRow("-50 to 50 at 0, vertical") << QList{-50, 50, 0} << true << 0.5;
-    QTest::newRow("busy (no range)") << QList{0, 0, 0} << false << 0.0;
+    QTest::newRow("Qt's 0-100 at 42") << Progress{QList{0, 100, 42}, false, 0.42};
+    QTest::newRow("full, vertical") << Progress{QList{0, 100, 100}, true, 1.0};
+    QTest::newRow("-50 to 50 at 0, vertical") << Progress{QList{-50, 50, 0}, true, 0.5};
+    QTest::newRow("busy (no range)") << Progress{QList{0, 0, 0}, false, 0.0};
   }
   void progressFillsItsShareOfItsRange() {
-    QFETCH(QList<int>, range);
-    QFETCH(bool, vertical);
-    QFETCH(double, share);
+    QFETCH(Progress, row);
+    const auto& [range, vertical, share] = row;
     skin();
     auto* bar = add(new QProgressBar, {350, 10, vertical ? 24 : 90, vertical ? 90 : 24});
     bar->setOrientation(vertical ? Qt::Vertical : Qt::Horizontal);
