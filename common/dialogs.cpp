@@ -105,7 +105,7 @@ MsgBoxResult messageAnswer(int clicked, MessageRequest::Buttons buttons) {
       return MsgBoxResult::Yes;
     case QMessageBox::No:
       return MsgBoxResult::No;
-    default:
+    default:  // closed by Esc or the title bar: the cautious answer
       return buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::No
              : buttons == MessageRequest::Buttons::Ok  ? MsgBoxResult::Ok
                                                        : MsgBoxResult::Cancel;
