@@ -56,10 +56,9 @@ class TstDialogs : public QObject {
                             d.fileMode())}
           .join(" | ");
     };
-    QCOMPARE(
-        describe(*fileDialogFor(nullptr, request, true)),
-        "保存为 | " + QDir::tempPath() +
-            " | PNG(*.png) (*.png);;All files(*.*) (*.*) | All files(*.*) | png | 11110");
+    QCOMPARE(describe(*fileDialogFor(nullptr, request, true)),
+             "保存为 | " + QDir::tempPath() +
+                 " | PNG(*.png) (*.png);;All files(*.*) (*.*) | All files(*.*) | png | 11110");
     request.overwritePrompt = true;
     QVERIFY(describe(*fileDialogFor(nullptr, request, false)).endsWith("| 11001"));
   }

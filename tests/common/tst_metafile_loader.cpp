@@ -185,7 +185,8 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("emf frame of 20 km")
         << Emf().file(QRect(0, 0, 10, 10), QRect(0, 0, 2'000'000'000, 2'000'000'000)) << "图片太大";
     QTest::newRow("emf without a size") << Emf().file(QRect(), QRect()) << "没有可用的尺寸";
-    QTest::newRow("emf bounds of no height") << Emf().file(QRect(0, 0, 240, 0), QRect()) << "没有可用的尺寸";
+    QTest::newRow("emf bounds of no height")
+        << Emf().file(QRect(0, 0, 240, 0), QRect()) << "没有可用的尺寸";
     // A disc 7 million pixels across beside the picture: Qt's rasteriser would take seconds.
     QTest::newRow("emf shape far beyond the picture")
         << Emf().ellipse({-(7 << 20), -(3 << 20)}, {240, 3 << 20}).file(QRect(0, 0, 241, 4001), {})

@@ -124,7 +124,6 @@ RandomCase randomCase(uint32_t seed) {
 
 }  // namespace
 
-
 class TestRotatedc : public QObject {
   Q_OBJECT
 
