@@ -24,6 +24,10 @@ struct RecordingRotator : RotateLibrary {
   QList<RotateArguments>* calls;
 };
 
+// A control's name, its rectangle in its parent (a label's top-left only), and
+// its caption or, for a bar, its range, start value and steps.
+using Control = std::tuple<QString, QRect, QString>;
+
 class TestMainWindow : public WindowTest {
   Q_OBJECT
 
@@ -99,10 +103,8 @@ class TestMainWindow : public WindowTest {
   // arrow and by track.
   // clang-format off
   void layout_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QRect>("expected");
-    QTest::addColumn<QString>("caption");
-    const QList<std::tuple<const char*, QRect, const char*>> controls{
+    QTest::addColumn<Control>("row");
+    const QList<Control> controls{
         {"Frame1", {0, 2, 753, 95}, ""}, {"Picture2", {0, 98, 753, 605}, ""},
         {"vScroll1", {62, 10, 193, 18}, "0-360 0 1/1"}, {"HScroll1", {62, 30, 193, 18}, "0-100 100 1/1"},
         {"HScroll2", {62, 50, 193, 18}, "20-400 200 1/1"},
@@ -117,14 +119,13 @@ class TestMainWindow : public WindowTest {
         {"Command4", {612, 68, 67, 23}, "剪裁保存"}, {"Command6", {682, 14, 67, 23}, "背景图片"},
         {"Command7", {682, 68, 67, 23}, "清 除"}};
     for (const auto& [name, rect, caption] : controls)
-      QTest::newRow(name) << QString(name) << rect << QString(caption);
+      QTest::newRow(qPrintable(name)) << Control{name, rect, caption};
   }
   // clang-format on
 
   void layout() {
-    QFETCH(QString, name);
-    QFETCH(QRect, expected);
-    QFETCH(QString, caption);
+    QFETCH(Control, row);
+    const auto& [name, expected, caption] = row;
     const QWidget* control = form_->findChild<QWidget*>(name);
     QVERIFY(control != nullptr);
     const QRect shown = control->geometry();
