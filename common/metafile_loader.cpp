@@ -302,9 +302,12 @@ bool dibFits(const unsigned char* dib, long length, int recordWidth, int recordH
 // an end-of-row mark right before the end-of-bitmap mark, which is how Windows
 // writes them. That mark ends nothing the bitmap's end does not: the copy of a
 // fitting bitmap made here leaves it out (and keeps the record's length).
+// Empty for a bitmap not in runs, which libwmf reads as it is.
 QByteArray withoutRowEndBeforeBitmapEnd(const unsigned char* dib, long length) {
-  QByteArray bytes(reinterpret_cast<const char*>(dib), qsizetype(length));
-  if (u32(bytes, 0) == 12 || u32(bytes, 16) != 1) return bytes;
+  const auto* raw = reinterpret_cast<const char*>(dib);
+  const QByteArray head = QByteArray::fromRawData(raw, std::min<qsizetype>(length, 20));
+  if (u32(head, 0) == 12 || u32(head, 16) != 1) return {};
+  QByteArray bytes(raw, qsizetype(length));
   const quint32 colours = u32(bytes, 32);
   qsizetype at = u32(bytes, 0) + (colours != 0 ? std::min<quint32>(colours, 256) : 256) * 4;
   for (qsizetype rowEnd = -1; at + 1 < bytes.size();) {
@@ -367,7 +370,7 @@ void readCheckedBitmap(wmfAPI* api, wmfBMP_Read_t* read) {
   if (dibFits(read->buffer, read->length, read->width, read->height)) {
     QByteArray runs = withoutRowEndBeforeBitmapEnd(read->buffer, read->length);
     unsigned char* const record = read->buffer;
-    read->buffer = reinterpret_cast<unsigned char*>(runs.data());
+    if (!runs.isEmpty()) read->buffer = reinterpret_cast<unsigned char*>(runs.data());
     hooks(api).readBitmap(api, read);
     read->buffer = record;
     return;
