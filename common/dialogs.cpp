@@ -16,8 +16,8 @@ QtDialogBackend& qtBackend() {
 
 std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
   const std::unique_ptr<QFileDialog> dialog = fileDialogFor(parent, request, save);
-  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
-  return dialog->selectedFiles().constFirst();
+  const int result = dialog->exec();
+  return fileAnswer(*dialog, result);
 }
 
 }  // namespace
@@ -64,6 +64,11 @@ std::unique_ptr<QFileDialog> fileDialogFor(QWidget* parent, const FileDialogRequ
   if (!request.defaultExt.isEmpty()) dialog->setDefaultSuffix(request.defaultExt);
   if (!request.fileName.isEmpty()) dialog->selectFile(request.fileName);
   return dialog;
+}
+
+std::optional<QString> fileAnswer(const QFileDialog& dialog, int result) {
+  if (result != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
 }
 
 std::unique_ptr<QMessageBox> messageBoxFor(QWidget* parent, const MessageRequest& request) {

@@ -79,6 +79,8 @@ QString selectedQtFilter(const FileDialogRequest& request);
 // Qt's open or save dialog for `request`, built but not shown.
 std::unique_ptr<QFileDialog> fileDialogFor(QWidget* parent, const FileDialogRequest& request,
                                            bool save);
+// The file chosen in `dialog` once it ended with `result`; none when cancelled.
+std::optional<QString> fileAnswer(const QFileDialog& dialog, int result);
 // Qt's message box for `request`, built but not shown.
 std::unique_ptr<QMessageBox> messageBoxFor(QWidget* parent, const MessageRequest& request);
 // The answer of a box of `buttons` closed by `clicked`, a QMessageBox::StandardButton:

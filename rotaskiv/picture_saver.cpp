@@ -127,7 +127,7 @@ std::optional<Failure> encodeGif(const QImage& picture, QByteArray* out) {
   std::unique_ptr<ColorMapObject, MapFreer> map(GifMakeMapObject(mapSize, nullptr));
   if (!map) return gifFailure(E_GIF_ERR_NOT_ENOUGH_MEM);
   for (int i = 0; i < mapSize; ++i) {
-    const QRgb c = i < colours.size() ? colours[i] : qRgb(0, 0, 0);
+    const QRgb c = colours.value(i);  // black past the picture's own colours
     map->Colors[i] =
         GifColorType{GifByteType(qRed(c)), GifByteType(qGreen(c)), GifByteType(qBlue(c))};
   }

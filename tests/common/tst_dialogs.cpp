@@ -60,7 +60,11 @@ class TstDialogs : public QObject {
              "保存为 | " + QDir::tempPath() +
                  " | PNG(*.png) (*.png);;All files(*.*) (*.*) | All files(*.*) | png | 11110");
     request.overwritePrompt = true;
-    QVERIFY(describe(*fileDialogFor(nullptr, request, false)).endsWith("| 11001"));
+    const auto open = fileDialogFor(nullptr, request, false);
+    QVERIFY(describe(*open).endsWith("| 11001"));
+    // The name asked for is what accepting the dialog gives, and cancelling gives none.
+    QCOMPARE(fileAnswer(*open, QDialog::Accepted), QDir::temp().filePath("shot.png"));
+    QCOMPARE(fileAnswer(*open, QDialog::Rejected), std::nullopt);
   }
 
   // Qt's message box as asked for, and the cautious answer when it is closed

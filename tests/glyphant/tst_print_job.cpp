@@ -187,7 +187,8 @@ class TstPrintJob : public WindowTest {
                    : layout.startsWith("across") ? "01"
                                                  : "00");
           QVERIFY(preview.widthCm->text().endsWith(" 厘米") &&
-                  preview.sheetsAcross->text().endsWith(" 张"));
+                  preview.sheetsAcross->text().endsWith(" 张") &&
+                  captionBeside(preview.overlapMm, "重叠"));
         },
         paper, orientation, pdf);
     QCOMPARE(shown, summary);

@@ -253,6 +253,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("double-click inside") << "dclick:150,150" << "closed history 1 copied";
     QTest::newRow("ScrnCap hides frame, label, handles") << "cap:100,100,300,220" << "no label history 1 toolbar 59,224 copied";
     QTest::newRow("save as PNG") << "save:shot.PNG tool:2" << "closed history 1 saved";
+    QTest::newRow("save as TIFF") << "save:shot.tiff tool:2" << "closed history 1 saved";
     QTest::newRow("save cancelled") << "save:- tool:2" << "closed history 1 copied";
     // A failed write keeps the work: the window stays, the copy on the clipboard.
     QTest::newRow("save as .jpeg: reported, kept") << "save:shot.jpeg tool:2" << start + "1 toolbar 59,224 copied reported";
@@ -263,7 +264,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("exit capture") << "tool:3" << "closed history 1";
     QTest::newRow("Esc") << "key:Esc" << "closed history 1";
     QTest::newRow("a right-button stroke commits, then closes") << "tool:7 rdrag:110,110-150,150" << "closed history 2";
-    QTest::newRow("press between two toolbar buttons, on a separator") << "strip:Picture1@27,13 strip:Line1@1,5" << start + "1 toolbar 59,224";
+    QTest::newRow("press on the toolbar, a separator, and redo with nothing to redo") << "strip:Picture1@27,13 strip:Line1@1,5 strip:Image2(8)@5,5" << start + "1 toolbar 59,224";
     const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 400x195 history 1 toolbar 259,765 panel 259,725 ";
     QTest::newRow("press on the panel, between and on the swatches")
         << low + "7 strip:Picture2@2,2 strip:PicColor@30,20 strip:Pcolor(3)@5,5" << lowShown + "166x37";
@@ -339,6 +340,23 @@ class TestCaptureForm : public WindowTest {
                    (control->isVisibleTo(control->parentWidget()) ? "" : " hidden");
     }
     QCOMPARE(shown.join(", "), expected);
+    // The size box and the drop button cover the list exactly, side by side.
+    const ToolOptionPanel* panel = form_->Picture2;
+    QCOMPARE(panel->Text1->geometry().united(panel->PicCombox->geometry()),
+             panel->Combo1->geometry());
+    QCOMPARE(panel->Text1->geometry().right() + 1, panel->PicCombox->x());
+    // The buttons in the toolbar's order, evenly spaced, the first as far from
+    // the edge as from the next; each separator in the middle of its gap.
+    const auto& b = form_->Picture1->Image2;
+    QStringList gaps;
+    int right = 0;
+    for (const int i : {7, 6, 5, 4, 0, 8, 2, 3, 1}) {
+      gaps << QString::number(b[i]->x() - right);
+      right = b[i]->geometry().right() + 1;
+    }
+    QCOMPARE(gaps.join(' '), "5 5 5 5 9 5 5 9 5");
+    QCOMPARE(form_->Picture1->Line1->x(), (b[4]->geometry().right() + 1 + b[0]->x()) / 2);
+    QCOMPARE(form_->Picture1->Line2->x(), (b[2]->geometry().right() + 1 + b[3]->x()) / 2);
   }
 
   // While a selection is drawn, a loupe beside the pointer, away from where

@@ -54,6 +54,17 @@ class TestPictureSaver : public QObject {
     QCOMPARE(folder(), QStringList{name});  // no temporary file left beside it
   }
 
+  // Smooth ramps survive JPEG closely at the best quality; the worst is smaller.
+  void jpegAtTheQualityAsked() {
+    const QImage picture = patternImage(36, 19);  // no channel wraps round
+    const QString best = dir_->filePath("best.jpg"), worst = dir_->filePath("worst.JPG");
+    QVERIFY(!ModSavePic::writePicture(picture, best, "jpg", 100, 24, 6));
+    QVERIFY(!ModSavePic::writePicture(picture, worst, "JPG", 0, 24, 6));
+    QCOMPARE(QImageReader(best).format(), QByteArray("jpeg"));
+    QCOMPARE(imageDifference(QImage(best), picture, 16), QString());
+    QVERIFY(QFileInfo(worst).size() < QFileInfo(best).size());
+  }
+
   void tiffIs24BitUncompressed() {
     // Flat colour would shrink to nothing if compressed; 32 bits would be larger.
     QImage flat(64, 64, QImage::Format_ARGB32);

@@ -27,15 +27,15 @@ inline void failOnConsoleNoise() {
 }
 
 // Whether a label reading `text` stands beside `control` in its parent, on
-// its row, at most 8 pixels left of it (or right of it, as a swatch's).
+// its row and centred on it to half a pixel, at most 8 pixels left of it (or
+// right of it, as a swatch's).
 inline bool captionBeside(const QWidget* control, const QString& text, bool right = false) {
   const QRect f = control->geometry();
   for (const QLabel* label : control->parentWidget()->findChildren<QLabel*>()) {
     const QRect c = label->geometry();
     const int gap = right ? c.left() - f.right() : f.left() - c.right();
-    if (label->text() == text && gap > 0 && gap <= 8 && c.top() <= f.bottom() &&
-        f.top() <= c.bottom())
-      return true;
+    const int offCentre = (c.top() + c.bottom()) - (f.top() + f.bottom());  // in half pixels
+    if (label->text() == text && gap > 0 && gap <= 8 && std::abs(offCentre) <= 1) return true;
   }
   return false;
 }
