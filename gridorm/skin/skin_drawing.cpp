@@ -42,23 +42,20 @@ void DrawSkinPart(Surface& dst, int x, int y, int width, int height, const Surfa
   Surface p = surface::of(part);
   const int l = std::max(margins.left, 0), t = std::max(margins.top, 0);
   const int r = std::max(margins.right, 0), b = std::max(margins.bottom, 0);
-  if (l == 0 && t == 0 && r == 0 && b == 0) {
-    stretchPiece(p, 0, 0, width, height, skin, sx, sy, sw, sh);
-  } else {
-    // Corners at their own size; a destination smaller than the margins clips them.
-    stretchPiece(p, 0, 0, l, t, skin, sx, sy, l, t);
-    stretchPiece(p, width - r, 0, r, t, skin, sx + sw - r, sy, r, t);
-    stretchPiece(p, 0, height - b, l, b, skin, sx, sy + sh - b, l, b);
-    stretchPiece(p, width - r, height - b, r, b, skin, sx + sw - r, sy + sh - b, r, b);
-    // Edges and centre: sizes that come out below zero are left out.
-    const int innerW = width - l - r, innerH = height - t - b;
-    const int cellW = sw - l - r, cellH = sh - t - b;
-    stretchPiece(p, 0, t, l, innerH, skin, sx, sy + t, l, cellH);
-    stretchPiece(p, width - r, t, r, innerH, skin, sx + sw - r, sy + t, r, cellH);
-    stretchPiece(p, l, 0, innerW, t, skin, sx + l, sy, cellW, t);
-    stretchPiece(p, l, height - b, innerW, b, skin, sx + l, sy + sh - b, cellW, b);
-    stretchPiece(p, l, t, innerW, innerH, skin, sx + l, sy + t, cellW, cellH);
-  }
+  // Corners at their own size; a destination smaller than the margins clips them.
+  // Without margins only the centre is left, stretched over everything.
+  stretchPiece(p, 0, 0, l, t, skin, sx, sy, l, t);
+  stretchPiece(p, width - r, 0, r, t, skin, sx + sw - r, sy, r, t);
+  stretchPiece(p, 0, height - b, l, b, skin, sx, sy + sh - b, l, b);
+  stretchPiece(p, width - r, height - b, r, b, skin, sx + sw - r, sy + sh - b, r, b);
+  // Edges and centre: sizes that come out below zero are left out.
+  const int innerW = width - l - r, innerH = height - t - b;
+  const int cellW = sw - l - r, cellH = sh - t - b;
+  stretchPiece(p, 0, t, l, innerH, skin, sx, sy + t, l, cellH);
+  stretchPiece(p, width - r, t, r, innerH, skin, sx + sw - r, sy + t, r, cellH);
+  stretchPiece(p, l, 0, innerW, t, skin, sx + l, sy, cellW, t);
+  stretchPiece(p, l, height - b, innerW, b, skin, sx + l, sy + sh - b, cellW, b);
+  stretchPiece(p, l, t, innerW, innerH, skin, sx + l, sy + t, cellW, cellH);
   if (key)
     TransparentCopy(dst, x, y, width, height, p, 0, 0, *key);
   else

@@ -29,21 +29,17 @@ class TstGlyphantWindow : public WindowTest {
   // next dialog (a file of the program folder, or cancel); NAME=TEXT types
   // into a field ('_' for a space); choose:NAME=TEXT picks from a list;
   // pick:NAME clicks an entry of the pattern list; at:X,Y presses the
-  // canvas; End:NAME, Home:NAME, Down:NAME press that key in a control; a
+  // canvas; KEY:NAME (End, Home, Down...) presses that key in a control; a
   // control's name clicks it.
   void act(const QString& action) {
-    static const QHash<QString, Qt::Key> keys = {
-        {"End", Qt::Key_End}, {"Home", Qt::Key_Home}, {"Down", Qt::Key_Down}};
-    const QString head = action.section(':', 0, 0);
     const QString value = action.section(QRegularExpression("[=:]"), 1);
-    const auto file = [&] {
-      return value == "-" ? std::nullopt : std::optional(value.isEmpty() ? value : path(value));
-    };
+    const auto file =
+        value == "-" ? std::nullopt : std::optional(value.isEmpty() ? value : path(value));
     QWidget* control = form_->findChild<QWidget*>(action.section(QRegularExpression("[=:]"), 0, 0));
     if (action.startsWith("open=")) {
-      dialogs_->answerOpen(file());
+      dialogs_->answerOpen(file);
     } else if (action.startsWith("save=")) {
-      dialogs_->answerSave(file());
+      dialogs_->answerSave(file);
     } else if (action.startsWith("colour=")) {
       dialogs_->answerColour(value == "-" ? std::nullopt : std::optional(QColor(value)));
     } else if (action.startsWith("choose:")) {
@@ -77,8 +73,9 @@ class TstGlyphantWindow : public WindowTest {
                         list->visualItemRect(list->findItems(value, {})[0]).center());
     } else if (action.startsWith("at:")) {
       press(QPoint(value.section(',', 0, 0).toInt(), value.section(',', 1).toInt()));
-    } else if (keys.contains(head)) {
-      QTest::keyClick(form_->findChild<QWidget*>(value), keys[head]);
+    } else if (action.contains(':')) {
+      QTest::keyClick(form_->findChild<QWidget*>(value),
+                      QKeySequence(action.section(':', 0, 0))[0].key());
     } else {
       QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
     }
@@ -106,32 +103,34 @@ class TstGlyphantWindow : public WindowTest {
     const auto size = [](QSize s) { return QString::asprintf("%dx%d", s.width(), s.height()); };
     const auto picture = [&](const QImage& p) { return p.isNull() ? "none" : size(p.size()); };
     const QImage canvas = form_->pic1->Image(), saved(path("out.jpg"), "BMP");
-    // The canvas's picture with the colour the canvas shows at its corner.
-    const QString background =
-        form_->pic1->Picture().isNull()
-            ? "none"
-            : size(form_->pic1->Picture().size()) + ' ' + QColor(canvas.pixel(0, 0)).name();
-    const QImage preview = form_->Image1->Picture();
+    // Whether the preview, as drawn, shows the canvas stretched to its size:
+    // both agree when reduced to a few blocks, whichever way it stretches it.
+    const auto blocks = [](const QImage& image) {
+      return image.scaled(8, 8, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const QString preview =
+        form_->Image1->Picture().isNull() ? " empty"
+        : imageDifference(blocks(form_->Image1->grab().toImage()), blocks(canvas), 24).isEmpty()
+            ? ""
+            : " stale";
     QStringList asked;  // what the file and colour dialogs were asked to show
-    for (const FileDialogRequest& request : dialogs_->fileRequests())
-      asked << '[' + request.filter + ']';
+    for (const auto& request : dialogs_->fileRequests()) asked << '[' + request.filter + ']';
     for (const QColor& colour : dialogs_->colourRequests()) asked << colour.name();
     const auto style = [](const QFont& f) {
       return QString("%1%2%3").arg(f.bold()).arg(f.italic()).arg(f.underline());
     };
     QStringList titles;
     for (const MessageRequest& message : dialogs_->messages()) titles << message.title;
+    // The background: the canvas's picture with the colour the canvas shows at its corner.
     return {QString("step=%1").arg(form_->History.stepIndex()),
             "status=" + form_->Label27->text(),
             "messages=" + titles.join(','),
             "asked=" + asked.join(','),
             "canvas=" + size(form_->pic1->size()) + (form_->pic1->isVisible() ? "" : " hidden"),
             "pixels=" + QString(canvas == start_ ? "start" : "changed"),
-            "preview=" + size(form_->Image1->size()) +
-                (preview.isNull()       ? " empty"
-                 : previewShowsCanvas() ? ""
-                                        : " stale"),
-            "background=" + background,
+            "preview=" + size(form_->Image1->size()) + preview,
+            "background=" + picture(form_->pic1->Picture()) +
+                (form_->pic1->Picture().isNull() ? "" : ' ' + QColor(canvas.pixel(0, 0)).name()),
             "pattern=" + picture(form_->PicRes->Picture()),
             "stamp=" + picture(form_->Picture1->Picture()) +
                 (form_->Picture1->isHidden() ? " hidden" : ""),
@@ -141,17 +140,6 @@ class TstGlyphantWindow : public WindowTest {
                                                  : "other"),
             "size=" + form_->cbofontsize->currentText(),
             "font=" + form_->cbofont->currentText()};
-  }
-
-  // Whether the preview, as drawn, shows the canvas stretched to its size:
-  // both agree when reduced to a few blocks, whichever way it stretches it.
-  bool previewShowsCanvas() const {
-    const auto blocks = [](const QImage& image) {
-      return image.scaled(8, 8, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    };
-    return imageDifference(blocks(form_->Image1->grab().toImage()), blocks(form_->pic1->Image()),
-                           24)
-        .isEmpty();
   }
 
  private slots:
@@ -198,9 +186,8 @@ class TstGlyphantWindow : public WindowTest {
     QCOMPARE(QString::asprintf("%d..%d %d %d", bar->minimum(), bar->maximum(), bar->value(),
                                form_->ShadowOffset),
              QString("1..50 10 10"));
-    const QStringList families = QFontDatabase::families();
     const QComboBox *fonts = form_->cbofont, *sizes = form_->cbofontsize;
-    QCOMPARE(fonts->count(), (families.size() + 1) / 2);
+    QCOMPARE(fonts->count(), (QFontDatabase::families().size() + 1) / 2);
     QCOMPARE(fonts->currentIndex(), fonts->count() > 32 ? 32 : 0);
     QCOMPARE(QStringList({sizes->itemText(0), sizes->itemText(1), sizes->itemText(496),
                           sizes->itemText(497), sizes->currentText(), sizes->itemText(498)}),
@@ -230,8 +217,7 @@ class TstGlyphantWindow : public WindowTest {
     QCOMPARE(form_->Frame1->width() - 1 - across.right(), across.left());
     // Every control of the panel inside it, none over another, and those side by side level
     // with each other (their middles within half a pixel).
-    const QList<QWidget*> controls =
-        form_->Frame1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    const auto controls = form_->Frame1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (qsizetype i = 0; i < controls.size(); ++i) {
       QVERIFY(form_->Frame1->rect().contains(controls[i]->geometry()));
       for (qsizetype j = i + 1; j < controls.size(); ++j) {
@@ -248,15 +234,14 @@ class TstGlyphantWindow : public WindowTest {
   // clang-format off
   void layout_data() {
     QTest::addColumn<Placed>("row");
-    const QPoint free(-1, -1);
     const QColor canvas(56, 160, 245);
     QTest::newRow("window") << Placed{"", "Form1", QRect(0, 0, 1167, 855), QColor()};
     QTest::newRow("panel") << Placed{"", "Frame1", QRect(0, 0, 145, 855), QColor(124, 188, 245)};
     QTest::newRow("canvas") << Placed{"", "pic1", QRect(148, 2, 989, 630), canvas};
     QTest::newRow("preview, under the canvas") << Placed{"", "Image1", QRect(150, 4, 121, 71), QColor()};
     QTest::newRow("preview, shrunk") << Placed{"Command4 Command6", "Image1", QRect(150, 4, 89, 57), canvas};
-    QTest::newRow("stamp picture") << Placed{"", "Picture1", QRect(free, QSize(190, 128)), QColor()};
-    QTest::newRow("pattern preview") << Placed{"", "imgpreview", QRect(free, QSize(79, 69)), QColor()};
+    QTest::newRow("stamp picture") << Placed{"", "Picture1", QRect(-1, -1, 190, 128), QColor()};
+    QTest::newRow("pattern preview") << Placed{"", "imgpreview", QRect(-1, -1, 79, 69), QColor()};
     QTest::newRow("working surface") << Placed{"Command5", "picDst", QRect(148, 2, 1000, 1500), QColor()};
   }
   // clang-format on
@@ -269,9 +254,8 @@ class TstGlyphantWindow : public WindowTest {
     if (rect.topLeft() == QPoint(-1, -1)) at.moveTopLeft(rect.topLeft());
     QCOMPARE(at, rect);
     if (!shown.isValid()) return;
-    const QImage screen = form_->grab().toImage();
     for (QPoint corner : {rect.topLeft() + QPoint(2, 2), rect.bottomRight() - QPoint(2, 2)})
-      QCOMPARE(screen.pixelColor(corner), shown);
+      QCOMPARE(form_->grab().toImage().pixelColor(corner), shown);
   }
 
   // clang-format off
@@ -281,8 +265,7 @@ class TstGlyphantWindow : public WindowTest {
     const QString drawn = "step=1 pixels=changed preview=99x63";
     for (const char* command : {"Command1", "Command4", "Command9", "Command8", "Command10", "Command3"}) {
       QTest::addRow("%s draws one step", command) << command << drawn;
-      QTest::addRow("%s: empty text", command) << QString("txtMessage=___ %1").arg(command)
-                                               << "messages=Error now Text entered";
+      QTest::addRow("%s: empty text", command) << QString("txtMessage=___ %1").arg(command) << "messages=Error now Text entered";
     }
     QTest::newRow("size not a number") << "cbofontsize=abc Command4" << "messages=Glyphant2.0 size=abc";
     QTest::newRow("size 0") << "cbofontsize=0 Command9" << "messages=Glyphant2.0 size=0";
@@ -377,6 +360,7 @@ class TstGlyphantWindow : public WindowTest {
 
   // An earlier blue text, then "H" in red at (100, 100) with its shadow
   // `distance` up-left (-) or down-right (+).
+  // clang-format off
   void shadowText_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<int>("distance");
@@ -387,9 +371,9 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("连续绘制2 at 1") << "Home:HScroll1 Command3" << 1;
     // Letters borrowed from a CJK face stay inside the symbol face's line box,
     // after its own ("a" is its alpha).
-    QTest::newRow("绘制阴影1 in a symbol face")
-        << "cbofontsize=80 cbofont=Standard_Symbols_PS txtMessage=a大 Command9" << -10;
+    QTest::newRow("绘制阴影1 in a symbol face") << "cbofontsize=80 cbofont=Standard_Symbols_PS txtMessage=a大 Command9" << -10;
   }
+  // clang-format on
   void shadowText() {
     QFETCH(QString, command);
     QFETCH(int, distance);
@@ -407,17 +391,17 @@ class TstGlyphantWindow : public WindowTest {
 
   // The stamp where the button went down, pixels of the mask colour left
   // out, wherever the canvas was dragged meanwhile.
+  // clang-format off
   void stamp_data() {
     QTest::addColumn<Stamp>("row");
     QTest::newRow("the stamp's ground drops out") << Stamp{"", QPoint(100, 100), QPoint(), true};
-    QTest::newRow("a mask it lacks: the whole rectangle")
-        << Stamp{"colour=#010203 Label7", QPoint(100, 100), QPoint(), false};
+    QTest::newRow("a mask it lacks: the whole rectangle") << Stamp{"colour=#010203 Label7", QPoint(100, 100), QPoint(), false};
     QTest::newRow("clipped at the edges") << Stamp{"", QPoint(960, 610), QPoint(), true};
     QTest::newRow("after dragging the canvas") << Stamp{"", QPoint(50, 40), QPoint(-30, 20), true};
     // Its clear pixels show the stamp box's ground, the mask colour at start.
-    QTest::newRow("a transparent stamp")
-        << Stamp{"open=clear.png Command11", QPoint(100, 100), QPoint(), true};
+    QTest::newRow("a transparent stamp") << Stamp{"open=clear.png Command11", QPoint(100, 100), QPoint(), true};
   }
+  // clang-format on
   void stamp() {
     QFETCH(Stamp, row);
     const auto& [script, at, drag, dropsOut] = row;
@@ -454,11 +438,9 @@ class TstGlyphantWindow : public WindowTest {
       play(QString("txtMessage=I cbofontsize=100 Text3=%1 Command4").arg(i * 200));
       steps << form_->pic1->Image();
     }
-    const std::tuple<const char*, int, const char*> moves[] = {
-        {"Command16", 2, "第2步"},
-        {"Command16", 1, "已到第1步不能再退"},
-        {"Command17", 2, "第2步"}};
-    for (const auto& [button, step, status] : moves) {
+    for (const auto& [button, step, status] : {std::tuple{"Command16", 2, "第2步"},
+                                               {"Command16", 1, "已到第1步不能再退"},
+                                               {"Command17", 2, "第2步"}}) {
       play(button);
       QVERIFY2(imageDifference(form_->pic1->Image(), steps[step - 1]).isEmpty(), status);
       QCOMPARE(form_->Label27->text(), QString(status));

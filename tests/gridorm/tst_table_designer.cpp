@@ -16,13 +16,8 @@ namespace {
 
 // Screen fonts named by their index in the system's list.
 struct NumberedFonts : FontCatalogue {
-  explicit NumberedFonts(int count) : count(count) {}
-  QStringList families() const override {
-    QStringList names;
-    for (int i = 0; i < count; ++i) names << QString("font%1").arg(i);
-    return names;
-  }
-  int count;
+  QStringList families() const override { return names; }
+  QStringList names;
 };
 
 // The rows of the opening table down a column of the canvas, in pixels.
@@ -54,13 +49,22 @@ bool inkedNear(const QImage& image, QRect area, QRgb ink) {
 
 }  // namespace
 
+// A control's place in the window (none where the place is ours to choose),
+// what is clicked to show it, and for a bar "minimum-maximum=value[/small/large]".
+using Placed = std::tuple<QRect, QString, QString>;
+
+// A save (or else an import), the name the dialog answers ("-" cancels), and
+// the outcome: the texture's size, the messages' titles and the folder.
+using FileRow = std::tuple<bool, QString, QString>;
+
 class TstTableDesigner : public WindowTest {
   Q_OBJECT
 
   std::unique_ptr<Form1> form_;
 
   void open(int fonts = 70) {
-    const NumberedFonts catalogue(fonts);
+    NumberedFonts catalogue;
+    for (int i = 0; i < fonts; ++i) catalogue.names << QString("font%1").arg(i);
     form_ = std::make_unique<Form1>(&catalogue);
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -144,9 +148,7 @@ class TstTableDesigner : public WindowTest {
   // screen, on top; for bars, their ranges, steps and start values. Each row
   // is named by its control first.
   void describedControls_data() {
-    QTest::addColumn<QRect>("place");  // in the window; none where the place is ours to choose
-    QTest::addColumn<QString>("shownBy");
-    QTest::addColumn<QString>("bar");  // minimum-maximum=value[/small/large]
+    QTest::addColumn<Placed>("row");
     const auto tw = [](int x, int y, int w, int h) {
       return QRect(qRound(x / 15.0), qRound(y / 15.0), qRound(w / 15.0), qRound(h / 15.0));
     };
@@ -154,27 +156,26 @@ class TstTableDesigner : public WindowTest {
     const int e = 15 * QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     const QString pan = "1-32767=1/20/1500";
     // clang-format off
-    QTest::newRow("Frame1") << tw(0, 0, 14760, 1485) << "" << "";
-    QTest::newRow("Picture1") << tw(59, 1549, 14265, 7065) << "" << "";
-    QTest::newRow("Text7 in the canvas's border") << QRect(11, 110, 128, 35) << "" << "";
-    QTest::newRow("HScroll") << tw(0, 9360 - e, 14760 - 400, e) << "" << pan;
-    QTest::newRow("VScroll") << tw(14640 - e, 0, e, 9870 - 800) << "" << pan;
-    QTest::newRow("HScroll1 steps a pixel by an arrow") << QRect() << "" << "10-32767=14265/15/1500";
-    QTest::newRow("Command1") << tw(14760 - 315 - 100, 9870 - 315 - 500, 315, 315) << "" << "";
-    QTest::newRow("Picture2") << tw(11160, 450, 2850, 1920) << "Option1(1)" << "";
-    QTest::newRow("Frame2") << tw(14760 - 3435 - 600, 1500, 3435, 7425) << "Command12" << "";
-    QTest::newRow("Image1(0)") << tw(10725 + 90, 1500 + 300, 1665, 1095) << "Command12" << "";
-    QTest::newRow("Image1(5)") << tw(10725 + 90, 1500 + 5850, 1665, 1095) << "Command12" << "";
-    QTest::newRow("Image1(6)") << tw(10725 + 1740, 1500 + 300, 1665, 1095) << "Command12" << "";
-    QTest::newRow("Image1(11)") << tw(10725 + 1740, 1500 + 5850, 1665, 1095) << "Command12" << "";
-    QTest::newRow("Command13(6)") << tw(12465 + 390, 1800 + 780, 885, 285) << "Command12" << "";
+    QTest::newRow("Frame1") << Placed{tw(0, 0, 14760, 1485), "", ""};
+    QTest::newRow("Picture1") << Placed{tw(59, 1549, 14265, 7065), "", ""};
+    QTest::newRow("Text7 in the canvas's border") << Placed{QRect(11, 110, 128, 35), "", ""};
+    QTest::newRow("HScroll") << Placed{tw(0, 9360 - e, 14760 - 400, e), "", pan};
+    QTest::newRow("VScroll") << Placed{tw(14640 - e, 0, e, 9870 - 800), "", pan};
+    QTest::newRow("HScroll1 steps a pixel by an arrow") << Placed{QRect(), "", "10-32767=14265/15/1500"};
+    QTest::newRow("Command1") << Placed{tw(14760 - 315 - 100, 9870 - 315 - 500, 315, 315), "", ""};
+    QTest::newRow("Picture2") << Placed{tw(11160, 450, 2850, 1920), "Option1(1)", ""};
+    QTest::newRow("Frame2") << Placed{tw(14760 - 3435 - 600, 1500, 3435, 7425), "Command12", ""};
+    QTest::newRow("Image1(0)") << Placed{tw(10725 + 90, 1500 + 300, 1665, 1095), "Command12", ""};
+    QTest::newRow("Image1(5)") << Placed{tw(10725 + 90, 1500 + 5850, 1665, 1095), "Command12", ""};
+    QTest::newRow("Image1(6)") << Placed{tw(10725 + 1740, 1500 + 300, 1665, 1095), "Command12", ""};
+    QTest::newRow("Image1(11)") << Placed{tw(10725 + 1740, 1500 + 5850, 1665, 1095), "Command12", ""};
+    QTest::newRow("Command13(6)") << Placed{tw(12465 + 390, 1800 + 780, 885, 285), "Command12", ""};
     // clang-format on
   }
   void describedControls() {
     const QString name = QString(QTest::currentDataTag()).section(' ', 0, 0);
-    QFETCH(QRect, place);
-    QFETCH(QString, shownBy);
-    QFETCH(QString, bar);
+    QFETCH(Placed, row);
+    const auto& [place, shownBy, bar] = row;
     if (!shownBy.isEmpty()) click(shownBy);
     auto* control = form_->findChild<QWidget*>(name);
     QVERIFY(control != nullptr);
@@ -202,12 +203,11 @@ class TstTableDesigner : public WindowTest {
     QFETCH(QSize, window);
     if (window.isValid()) form_->resize(window);
     QTRY_VERIFY(!window.isValid() || form_->size() == window);
-    QScrollBar* bar =
-        QByteArray(QTest::currentDataTag()).startsWith("right") ? form_->VScroll : form_->HScroll;
+    QScrollBar* bar = QTest::currentDataTag()[0] == 'r' ? form_->VScroll : form_->HScroll;
     const QRect place = bar->geometry();
     const bool vertical = bar->orientation() == Qt::Vertical;
-    const int length = vertical ? place.height() : place.width();
-    for (int i = 0; i < length; ++i) {  // nothing lies over any part of it
+    // Nothing lies over any part of it.
+    for (int i = 0; i < (vertical ? place.height() : place.width()); ++i) {
       const QPoint at = place.topLeft() +
                         (vertical ? QPoint(place.width() / 2, i) : QPoint(i, place.height() / 2));
       QVERIFY2(form_->childAt(at) == bar, qPrintable(QString("covered at %1").arg(i)));
@@ -216,8 +216,7 @@ class TstTableDesigner : public WindowTest {
     const int start = canvasAt();
     const auto part = [&](QStyle::SubControl sub) {
       QStyleOptionSlider option;
-      void (QScrollBar::*init)(QStyleOptionSlider*) const = &ScrollBarAccess::initStyleOption;
-      (bar->*init)(&option);
+      (bar->*&ScrollBarAccess::initStyleOption)(&option);
       return place.topLeft() +
              bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, sub, bar).center();
     };
@@ -264,14 +263,12 @@ class TstTableDesigner : public WindowTest {
 
   void drawsTheTable() {
     click("Command2");
-    const QImage image = canvas();
-    QCOMPARE(runs(image, 20, true, kRuleColour), "0+2 133+2 266+2 400+2 533+2 666+2");
-    QCOMPARE(runs(image, 134, false, kRuleColour), "0+402");  // a vertical rule, end to end
+    QCOMPARE(runs(canvas(), 20, true, kRuleColour), "0+2 133+2 266+2 400+2 533+2 666+2");
+    QCOMPARE(runs(canvas(), 134, false, kRuleColour), "0+402");  // a vertical rule, end to end
     QCOMPARE(editor(), "70 70 1920 520");
     // The drawing is filed in slot 0, whose thumbnail shows every rule (a
     // 2-pixel rule stays a line at a ninth of its size).
-    ImageControl* slot = form_->Image1[0];
-    const QImage thumbnail = slot->grab(slot->contentsRect()).toImage();
+    const QImage thumbnail = form_->Image1[0]->grab(form_->Image1[0]->contentsRect()).toImage();
     QCOMPARE(runs(thumbnail, 3, true, kDark).count('+'), 6);
     QCOMPARE(runs(thumbnail, 7, false, kDark).count('+'), 11);
     // A new line colour redraws every rule over the old ones.
@@ -361,15 +358,14 @@ class TstTableDesigner : public WindowTest {
   }
 
   void stampsTheTexture_data() {
-    QTest::addColumn<bool>("pickMask");
-    QTest::addColumn<QPoint>("drag");
-    QTest::newRow("mask picked from the corner") << true << QPoint(30, 20);
-    QTest::newRow("mask at its start value") << false << QPoint();
-    QTest::newRow("dragged out and let go far outside") << true << QPoint(3000, 2000);
+    QTest::addColumn<QPoint>("drag");  // none: the mask stays at its start value
+    QTest::newRow("mask picked from the corner") << QPoint(30, 20);
+    QTest::newRow("mask at its start value") << QPoint();
+    QTest::newRow("dragged out and let go far outside") << QPoint(3000, 2000);
   }
   void stampsTheTexture() {
-    QFETCH(bool, pickMask);
     QFETCH(QPoint, drag);
+    const bool pickMask = !drag.isNull();
     click("Option1(0)");
     PictureBox* preview = form_->Picture2;
     const QPoint corner = preview->contentsRect().topLeft(), start = preview->pos();
@@ -382,8 +378,7 @@ class TstTableDesigner : public WindowTest {
       QTest::mousePress(preview, Qt::LeftButton, {}, corner);
       // Wherever it was let go, the point it was taken by is in the window,
       // on top, to be taken again.
-      const QPoint taken = preview->mapTo(form_.get(), corner);
-      QCOMPARE(form_->childAt(taken), preview);
+      QCOMPARE(form_->childAt(preview->mapTo(form_.get(), corner)), preview);
       if (form_->rect().contains(start + corner + drag)) QCOMPARE(preview->pos(), start + drag);
     }
     // The mask colour shows in which pixels are left out, over the hatch.
@@ -403,22 +398,20 @@ class TstTableDesigner : public WindowTest {
   // name, or says that it could not.
   // clang-format off
   void files_data() {
-    QTest::addColumn<bool>("save");       // or else import
-    QTest::addColumn<QString>("answer");  // "-" cancels
-    QTest::addColumn<QString>("outcome");  // the texture's size, the messages, the folder
+    QTest::addColumn<FileRow>("row");
     const QString before = "broken.bmp pattern.png";
-    QTest::newRow("cancel keeps it") << false << "-" << "186x124 [] " + before;
-    QTest::newRow("empty name keeps it") << false << "" << "186x124 [] " + before;
-    QTest::newRow("not a picture keeps it") << false << "broken.bmp" << "186x124 [] " + before;
-    QTest::newRow("a picture") << false << "pattern.png" << "30x20 [] " + before;
-    QTest::newRow("bmp data whatever the name") << true << "table.jpg" << "186x124 [] " + before + " table.jpg";
-    QTest::newRow("cancel") << true << "-" << "186x124 [] " + before;
-    QTest::newRow("a folder that is not there") << true << "missing/table.bmp" << "186x124 [错误] " + before;
+    QTest::newRow("cancel keeps it") << FileRow{false, "-", "186x124 [] " + before};
+    QTest::newRow("empty name keeps it") << FileRow{false, "", "186x124 [] " + before};
+    QTest::newRow("not a picture keeps it") << FileRow{false, "broken.bmp", "186x124 [] " + before};
+    QTest::newRow("a picture") << FileRow{false, "pattern.png", "30x20 [] " + before};
+    QTest::newRow("bmp data whatever the name") << FileRow{true, "table.jpg", "186x124 [] " + before + " table.jpg"};
+    QTest::newRow("cancel") << FileRow{true, "-", "186x124 [] " + before};
+    QTest::newRow("a folder that is not there") << FileRow{true, "missing/table.bmp", "186x124 [错误] " + before};
   }
   // clang-format on
   void files() {
-    QFETCH(bool, save);
-    QFETCH(QString, answer);
+    QFETCH(FileRow, row);
+    const auto& [save, answer, outcome] = row;
     QVERIFY(patternImage(30, 20).save(dir_->filePath("pattern.png")));
     QVERIFY(written(dir_->filePath("broken.bmp"), "BM, but no picture"));
     click("Command2");
@@ -427,10 +420,10 @@ class TstTableDesigner : public WindowTest {
     click(save ? "Command4" : "Command10");
     QStringList titles;
     for (const MessageRequest& m : dialogs_->messages()) titles << m.title;
-    const QSize texture = form_->Picture2->Picture().size();
-    QTEST(QString("%1x%2 [%3] ").arg(texture.width()).arg(texture.height()).arg(titles.join(' ')) +
-              QDir(dir_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).join(' '),
-          "outcome");
+    const QSize size = form_->Picture2->Picture().size();  // the texture's
+    QCOMPARE(QString("%1x%2 [%3] ").arg(size.width()).arg(size.height()).arg(titles.join(' ')) +
+                 QDir(dir_->path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).join(' '),
+             outcome);
     if (!save) return;
     QCOMPARE(dialogs_->fileRequests()[0].filter, "Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*");
     if (!QFile::exists(dir_->filePath("table.jpg"))) return;
@@ -439,7 +432,7 @@ class TstTableDesigner : public WindowTest {
     dialogs_->answerOpen(std::nullopt);  // the next import offers the bitmap filter
     click("Command10");
     QCOMPARE(dialogs_->fileRequests()[1].filter, dialogs_->fileRequests()[0].filter);
-    QCOMPARE(form_->Picture2->Picture().size(), texture);  // cancelled: not the saved name
+    QCOMPARE(form_->Picture2->Picture().size(), size);  // cancelled: not the saved name
   }
 
   void storesAndRestores() {
@@ -466,14 +459,13 @@ class TstTableDesigner : public WindowTest {
     PictureBox* canvasBox = form_->Picture1;
     const QImage before = canvas();
     const QPoint inside = canvasBox->contentsRect().topLeft() + QPoint(100, 50);
-    QVERIFY2(!canvasBox->overlayLines()[0].visible && !canvasBox->overlayLines()[1].visible,
-             "no guides unless asked for");
+    const auto& guides = canvasBox->overlayLines();  // as they stand, each time they are read
+    QVERIFY2(!guides[0].visible && !guides[1].visible, "no guides unless asked for");
     QTest::mouseMove(canvasBox, inside);
     QTRY_COMPARE(form_->Label9->text() + form_->Label10->text(), "宽x=1500高y=750");
     click("Check1");
     QTest::mouseMove(canvasBox, inside + QPoint(1, 1));
     QTRY_COMPARE(form_->Label9->text(), "宽x=1515");
-    const auto& guides = canvasBox->overlayLines();
     QCOMPARE(guides[0].line, QLineF(1515, 0, 1515, 471 * 15));
     QCOMPARE(guides[1].line, QLineF(0, 765, 951 * 15, 765));
     QCOMPARE(QString::asprintf("%x %x %d", guides[0].colour, guides[1].colour,

@@ -7,6 +7,7 @@
 
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
+#include "rotaskiv/portal_screenshot.h"
 #include "rotaskiv/screen_source.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
@@ -119,6 +120,11 @@ class TestScreenSource : public QObject {
     form->Show();
     QWidget* surface = form->surfaces().at(std::size_t(on));
     QVERIFY(QTest::qWaitForWindowExposed(surface));
+    // The portal is told which X11 window asks, so that its dialog stands over it.
+    QVERIFY(QTest::qWaitForWindowActive(surface));
+    QStringList windows;
+    for (const QWidget* each : form->surfaces()) windows << QString::number(each->winId(), 16);
+    QVERIFY(windows.contains(PortalScreenshot::defaultParentWindow().section("x11:", 1)));
     QTest::mousePress(surface, Qt::LeftButton, {}, drag.topLeft());
     QTest::mouseMove(surface, drag.center());
     QTest::mouseMove(surface, drag.bottomRight() + QPoint(1, 1));
