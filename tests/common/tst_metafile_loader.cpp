@@ -2,7 +2,6 @@
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
-#include <functional>
 
 #include "common/picture_loader.h"
 #include "tests/support/metafile_bytes.h"
@@ -11,17 +10,16 @@ using namespace metafile_bytes;
 
 namespace {
 
-using Mapping = std::function<QPoint(QPoint)>;  // picture pixels to the file's own units
-
 constexpr quint32 kRed = colourRef(255, 0, 0), kBlue = colourRef(0, 0, 255),
                   kGreen = colourRef(0, 128, 0), kMagenta = colourRef(255, 0, 255);
 
 // Every good file draws the same 240 x 120 picture: a red rectangle at the
 // left, a blue ellipse at the right, green text over the rectangle, a
-// magenta bitmap between them, and nothing around the ellipse.
-template <typename Writer>
-Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel, const char* text = "Hi",
-               int bitmapBits = 24) {
+// magenta bitmap between them, and nothing around the ellipse. `at` maps the
+// picture's pixels to the file's own units.
+template <typename Writer, typename Mapping>
+Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel,
+               const QByteArray& text = "Hi", int bitmapBits = 24) {
   writer.brush(kRed).nullPen().rectangle(at({0, 0}), at({100, 120}));
   writer.brush(kBlue).ellipse(at({130, 10}), at({230, 110}));
   writer.text(at({10, 10}), text, int(30 * unitsPerPixel), kGreen);
@@ -29,11 +27,11 @@ Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel, const cha
   return writer;
 }
 
-Mapping scaled(double scale, QPoint offset = {}) {
+auto scaled(double scale, QPoint offset = {}) {
   return [=](QPoint p) { return (QPointF(p) * scale).toPoint() + offset; };
 }
 
-QByteArray twipsWmf(const char* text = "Hi") {
+QByteArray twipsWmf(const QByteArray& text = "Hi") {
   return drawing(Wmf().window({0, 0}, {3600, 1800}), scaled(15), 15, text)
       .placeable(QRect(0, 0, 3600, 1800), 1440);
 }
@@ -79,9 +77,8 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("placeable wmf, largest record overstated")
         << patched(twipsWmf(), 22 + 12, "ffffffff") << 40;
     // Longer than libwmf's print buffer, too.
-    static const QByteArray markup = "H<&\xE9" + QByteArray(300, 'x');
     QTest::newRow("placeable wmf, long text with markup and accents")
-        << twipsWmf(markup.constData()) << 240;
+        << twipsWmf("H<&\xE9" + QByteArray(300, 'x')) << 240;
     QTest::newRow("plain wmf, window extent in pixels")
         << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
     for (int bits : {16, 8})  // with colour masks; in runs
@@ -105,8 +102,7 @@ class TstMetafileLoader : public QObject {
     // opened after a picture whose Chinese text took a fallback font, which fontconfig holds.
     load(drawing(Emf(), scaled(1), 1, "中文").file(QRect(0, 0, 240, 120), QRect()));
     QByteArray shaped = emf();
-    const QList<quint32> glyphs =
-        QRawFont::fromFont(QFont(QStringLiteral("DejaVu Sans"))).glyphIndexesForString("Hi");
+    const auto glyphs = QRawFont::fromFont(QFont("DejaVu Sans")).glyphIndexesForString("Hi");
     for (qsizetype at = 108; at < shaped.size(); at += qFromLittleEndian<quint32>(&shaped[at + 4]))
       if (qFromLittleEndian<quint32>(&shaped[at]) == 84) {
         qToLittleEndian<quint32>(0x10, &shaped[at + 52]);
@@ -141,11 +137,8 @@ class TstMetafileLoader : public QObject {
   // The font's code page decides the letter: byte C4 is Д in Cyrillic, Ä in Western.
   void textInItsFontsCodePage() {
     const auto letter = [](int charset) {
-      return load(Wmf()
-                      .window({0, 0}, {240, 120})
-                      .text({10, 10}, "\xC4", 60, kGreen, charset)
-                      .plain())
-          .image;
+      const Wmf wmf = Wmf().window({0, 0}, {240, 120}).text({10, 10}, "\xC4", 60, kGreen, charset);
+      return load(wmf.plain()).image;
     };
     QVERIFY(!letter(204).isNull() && letter(204) != letter(0));
   }

@@ -12,13 +12,14 @@ namespace {
 using Mode = PictureBox::ScaleMode;
 constexpr ColourRef kBack = colour::rgb(10, 20, 30), kInk = colour::rgb(255, 0, 0);  // Qt::red
 
-// A borderless box of 40 x 40 pixels.
-void setUp(PictureBox& box, Mode mode, const QImage& picture = QImage()) {
+// A borderless box of 40 x 40 pixels; returns the mode's units a pixel.
+double setUp(PictureBox& box, Mode mode, const QImage& picture = QImage()) {
   box.setBorder(PictureBox::Border::None);
   box.setScaleMode(mode);
   box.setBackColor(kBack);
   box.setPicture(picture);
   box.resize(40, 40);
+  return mode == Mode::Twips ? 15 : 1;
 }
 
 }  // namespace
@@ -48,7 +49,7 @@ class TstPictureBox : public QObject {
   void drawsOnWholePixels() {
     QFETCH(Mode, mode);
     PictureBox box;
-    setUp(box, mode);
+    const double u = setUp(box, mode);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     // What the screen shows once the box has had its events, no repaint forced.
@@ -57,7 +58,6 @@ class TstPictureBox : public QObject {
       return box.screen()->grabWindow(box.winId()).toImage();
     };
     shown();
-    const double u = mode == Mode::Twips ? 15 : 1;
     QImage expected = filled(40, 40, colour::toPixel(kBack)), picture = patternImage(3, 2);
     QPainter painter(&expected);
     for (int width = 1; width <= 3; ++width) {  // from (2, y) to (18, y), y = 4, 10, 16
@@ -91,26 +91,20 @@ class TstPictureBox : public QObject {
   // ascent. Opaque text stands on a box of the background colour.
   void print_data() {
     QTest::addColumn<Printed>("row");
-    const QStringList dejaVu{"DejaVu Sans"}, hg{"Hg"};
-    QTest::newRow("pixels") << Printed{Mode::Pixels, dejaVu, hg};
-    QTest::newRow("twips") << Printed{Mode::Twips, dejaVu, hg};
-    QTest::newRow("symbol face") << Printed{Mode::Pixels, QStringList{"Standard Symbols PS", ""},
-                                            QStringList{"a", "大"}};
+    QTest::newRow("pixels") << Printed{Mode::Pixels, {"DejaVu Sans"}, {"Hg"}};
+    QTest::newRow("twips") << Printed{Mode::Twips, {"DejaVu Sans"}, {"Hg"}};
+    QTest::newRow("symbol face") << Printed{Mode::Pixels, {"Standard Symbols PS", ""}, {"a", "大"}};
   }
   void print() {
     QFETCH(Printed, row);
     const auto& [mode, faces, pieces] = row;
-    const double u = mode == Mode::Twips ? 15 : 1;
     const auto fontOf = [](const QString& face) {
-      QFont font;
-      font.setFamilies(face.isEmpty() ? fonts::cjkFallback() : QStringList{face});
-      font.setPointSize(9);
-      return font;
+      return QFont(face.isEmpty() ? fonts::cjkFallback() : QStringList{face}, 9);
     };
     for (bool transparent : {true, false}) {
       PictureBox box;
       QImage expected = patternImage(40, 40);
-      setUp(box, mode, expected);
+      const double u = setUp(box, mode, expected);
       box.show();
       QVERIFY(QTest::qWaitForWindowExposed(&box));
       box.setFont(fontOf(faces[0]));
@@ -147,19 +141,18 @@ class TstPictureBox : public QObject {
   }
 
   // What the box's device context and its drawn layer (a dot at (3, 3) over
-  // a picture) come to when the box changes.
+  // a picture) come to when the box changes as the row's name says.
   void deviceContextAndDrawnLayer_data() {
-    QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("usable");  // the context still reaches the image
     QTest::addColumn<bool>("kept");    // the dot is still drawn
-    QTest::newRow("none") << "none" << true << true;
-    QTest::newRow("resize") << "resize" << false << true;
-    QTest::newRow("new picture") << "new picture" << false << false;
-    QTest::newRow("back colour") << "back colour" << true << false;
-    QTest::newRow("box deleted") << "box deleted" << false << false;
+    QTest::newRow("none") << true << true;
+    QTest::newRow("resize") << false << true;
+    QTest::newRow("new picture") << false << false;
+    QTest::newRow("back colour") << true << false;
+    QTest::newRow("box deleted") << false << false;
   }
   void deviceContextAndDrawnLayer() {
-    QFETCH(QString, change);
+    const QByteArray change = QTest::currentDataTag();
     QFETCH(bool, usable);
     auto owner = std::make_unique<PictureBox>();  // hidden: it learns its size when used
     QPointer<PictureBox> box = owner.get();

@@ -7,15 +7,13 @@
 
 namespace {
 
-QByteArray encoded(const QImage& image, const char* format) {
+QByteArray encoded(const QImage& image, const char* format, bool progressive = false) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
-  return image.save(&buffer, format) ? bytes : QByteArray();
+  QImageWriter writer(&buffer, format);
+  writer.setProgressiveScanWrite(progressive);
+  return writer.write(image) ? bytes : QByteArray();
 }
-
-// One white pixel: the smallest complete GIF (Qt reads GIF but cannot write it).
-const QByteArray kGif =
-    QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b");
 
 // An EXIF block in APP1 right after the start marker.
 QByteArray withExif(const QByteArray& jpeg, const QByteArray& exif) {
@@ -75,6 +73,10 @@ QByteArray runLengthBmp(int runBytes = 14, int bits = 8,
   return bmp;
 }
 
+// The file's bytes; the picture it shows, null when it is refused ...; ... with
+// a message naming this.
+using Row = std::tuple<QByteArray, QImage, QString>;
+
 }  // namespace
 
 class TstPictureLoader : public QObject {
@@ -84,9 +86,7 @@ class TstPictureLoader : public QObject {
   // Each row's name is the name of the file, which is not written for "absent.png".
   // clang-format off
   void loadsOrRefuses_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QImage>("expected");   // null: the file is refused ...
-    QTest::addColumn<QString>("mentions");  // ... with a message naming this
+    QTest::addColumn<Row>("row");
     const QImage pattern = patternImage(16, 16), orange = filled(16, 8, qRgb(230, 120, 40));
     const QByteArray png = encoded(pattern, "png"), bmp = encoded(pattern, "bmp");
     const QByteArray ico = encoded(pattern, "ico"), jpeg = encoded(orange, "jpeg");
@@ -94,84 +94,78 @@ class TstPictureLoader : public QObject {
     const QByteArray cut = jpeg.left((jpeg.indexOf("\xFF\xDA") + jpeg.size()) / 2);
     // More than the last 4 KB, as a motion photo's video.
     const QByteArray trailer = QByteArray("ftypmp42 video frames ").repeated(300);
-    const QByteArray emf = QByteArray::fromHex("01000000") + QByteArray(36, 0) + " EMF";
     const QByteArray cur = ico.left(2) + char(2) + ico.mid(3);  // the same layout, of type cursor
     QByteArray huge = jpeg;  // its frame header claims 60000 x 60000 pixels
     huge.replace(huge.indexOf("\xFF\xC0") + 5, 4, QByteArray::fromHex("ea60ea60"));
-    QTest::newRow("a.png") << png << pattern << QString();
-    QTest::newRow("a.bmp") << bmp << pattern << QString();
-    QTest::newRow("a.dib") << bmp << pattern << QString();
-    QTest::newRow("a.gif") << kGif << filled(1, 1, qRgb(255, 255, 255)) << QString();
-    QTest::newRow("a.ico") << ico << pattern << QString();
-    QTest::newRow("a.cur") << cur << pattern << QString();
-    QTest::newRow("png-named.jpg") << png << pattern << QString();
-    QTest::newRow("trailer.png") << png + trailer << pattern << QString();
-    QTest::newRow("a.jpg") << jpeg << orange << QString();
-    QTest::newRow("trailer.jpg") << jpeg + trailer << orange << QString();
-    QTest::newRow("empty-app1.jpg") << withExif(jpeg, {}) << orange << QString();
-    QTest::newRow("thumbnail.jpg") << withThumbnail(jpeg) << orange << QString();
+    QTest::newRow("a.png") << Row{png, pattern, {}};
+    QTest::newRow("a.bmp") << Row{bmp, pattern, {}};
+    QTest::newRow("a.dib") << Row{bmp, pattern, {}};
+    // One white pixel: the smallest complete GIF (Qt reads GIF but cannot write it).
+    QTest::newRow("a.gif") << Row{QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000"
+        "010001000002024401003b"), filled(1, 1, qRgb(255, 255, 255)), {}};
+    QTest::newRow("a.ico") << Row{ico, pattern, {}};
+    QTest::newRow("a.cur") << Row{cur, pattern, {}};
+    QTest::newRow("png-named.jpg") << Row{png, pattern, {}};
+    QTest::newRow("trailer.png") << Row{png + trailer, pattern, {}};
+    QTest::newRow("a.jpg") << Row{jpeg, orange, {}};
+    QTest::newRow("trailer.jpg") << Row{jpeg + trailer, orange, {}};
+    QTest::newRow("empty-app1.jpg") << Row{withExif(jpeg, {}), orange, {}};
+    QTest::newRow("thumbnail.jpg") << Row{withThumbnail(jpeg), orange, {}};
     // A camera's turned photo (orientation 6: turned a quarter clockwise) is
     // shown upright, as it was taken.
-    const QByteArray turned = withExif(
-        jpeg,
-        QByteArray::fromHex(QByteArray(kExifHeader) + "000101120003000000010006000000000000"));
-    QTest::newRow("turned.jpg") << turned << orange.transformed(QTransform().rotate(90)) << QString();
-    QTest::newRow("absent.png") << QByteArray() << QImage() << QString();
-    QTest::newRow("empty.png") << QByteArray() << QImage() << QString();
-    QTest::newRow("video.jpg") << trailer << QImage() << QString();
-    QTest::newRow("a.wmf") << QByteArray::fromHex("d7cdc69a") + QByteArray(84, 0) << QImage() << "WMF";
-    QTest::newRow("emf.bmp") << emf + QByteArray(44, 0) << QImage() << "EMF";
-    QTest::newRow("huge.jpg") << huge << QImage() << "60000";
-    QTest::newRow("half.png") << png.left(png.size() / 2) << QImage() << QString();
-    QTest::newRow("no-end.png") << png.chopped(12) << QImage() << QString();
-    QTest::newRow("half.jpg") << cut << QImage() << QString();
-    QTest::newRow("half-thumbnail.jpg") << withThumbnail(cut) << QImage() << QString();
+    QTest::newRow("turned.jpg") << Row{withExif(jpeg, QByteArray::fromHex(QByteArray(kExifHeader) +
+        "000101120003000000010006000000000000")), orange.transformed(QTransform().rotate(90)), {}};
+    QTest::newRow("absent.png") << Row{QByteArray(), QImage(), {}};
+    QTest::newRow("empty.png") << Row{QByteArray(), QImage(), {}};
+    QTest::newRow("video.jpg") << Row{trailer, QImage(), {}};
+    QTest::newRow("a.wmf") << Row{QByteArray::fromHex("d7cdc69a") + QByteArray(84, 0), QImage(), "WMF"};
+    QTest::newRow("emf.bmp") << Row{QByteArray::fromHex("01000000") + QByteArray(36, 0) + " EMF" + QByteArray(44, 0), QImage(), "EMF"};
+    QTest::newRow("huge.jpg") << Row{huge, QImage(), "60000"};
+    QTest::newRow("half.png") << Row{png.left(png.size() / 2), QImage(), {}};
+    QTest::newRow("no-end.png") << Row{png.chopped(12), QImage(), {}};
+    QTest::newRow("half.jpg") << Row{cut, QImage(), {}};
+    QTest::newRow("half-thumbnail.jpg") << Row{withThumbnail(cut), QImage(), {}};
     // Without its end marker, but with every scanline: the same picture.
-    QTest::newRow("no-end.jpg") << jpeg.chopped(2) << orange << QString();
-    QByteArray progressive;
-    QBuffer buffer(&progressive);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(true);
-    QVERIFY(writer.write(orange));
-    QTest::newRow("progressive-no-end.jpg") << progressive.chopped(2) << orange << QString();
+    QTest::newRow("no-end.jpg") << Row{jpeg.chopped(2), orange, {}};
+    const QByteArray progressive = encoded(orange, "jpeg", true);
+    QVERIFY(!progressive.isEmpty());
+    QTest::newRow("progressive-no-end.jpg") << Row{progressive.chopped(2), orange, {}};
     // Every scan but the last, whole: a coarser picture, not the one saved.
-    QTest::newRow("progressive-cut.jpg") << progressive.left(progressive.lastIndexOf("\xFF\xDA")) << QImage() << QString();
+    QTest::newRow("progressive-cut.jpg") << Row{progressive.left(progressive.lastIndexOf("\xFF\xDA")), QImage(), {}};
     // Every other format the loader reads, cut short, is refused too: their
     // decoders would show whatever memory held where the data is missing.
     QImage runs = filled(2, 2, qRgb(0, 0, 0));
-    runs.setPixel(0, 1, qRgb(255, 255, 255));
-    runs.setPixel(1, 1, qRgb(255, 255, 255));
-    QTest::newRow("runs.bmp") << runLengthBmp() << runs << QString();
-    QTest::newRow("half.bmp") << bmp.left(bmp.size() / 2) << QImage() << QString();
-    QTest::newRow("half.dib") << bmp.chopped(1) << QImage() << QString();
+    for (int x : {0, 1}) runs.setPixel(x, 1, qRgb(255, 255, 255));
+    QTest::newRow("runs.bmp") << Row{runLengthBmp(), runs, {}};
+    QTest::newRow("half.bmp") << Row{bmp.left(bmp.size() / 2), QImage(), {}};
+    QTest::newRow("half.dib") << Row{bmp.chopped(1), QImage(), {}};
     QByteArray bmp32 = bmp;  // its rows of 48 bytes read as 12 pixels of 32 bits
     bmp32[18] = 12, bmp32[28] = 32;
     // An OS/2 bitmap, its header of 12 bytes: 2 x 2 pixels of 24 bits, the bottom row white.
-    QTest::newRow("os2.bmp") << QByteArray::fromHex("424d2a000000000000001a0000000c00000002000200010018"
-        "00ffffffffffff00000000000000000000") << runs << QString();
-    QTest::newRow("half32.bmp") << bmp32.chopped(1) << QImage() << QString();
-    QTest::newRow("half-runs.bmp") << runLengthBmp(6) << QImage() << QString();
-    QTest::newRow("runs4.bmp") << runLengthBmp(14, 4) << runs << QString();
-    QTest::newRow("half-runs4.bmp") << runLengthBmp(5, 4) << QImage() << QString();
-    QTest::newRow("runs without their end.bmp") << runLengthBmp(12) << runs << QString();
-    QTest::newRow("runs jumping past the last row.bmp") << runLengthBmp(14, 8, "000000020001") << runs << QString();
-    QTest::newRow("runs ending after a row.bmp") << runLengthBmp(6, 8, "00000001") << runs << QString();
+    QTest::newRow("os2.bmp") << Row{QByteArray::fromHex("424d2a000000000000001a0000000c00000002000200010018"
+        "00ffffffffffff00000000000000000000"), runs, {}};
+    QTest::newRow("half32.bmp") << Row{bmp32.chopped(1), QImage(), {}};
+    QTest::newRow("half-runs.bmp") << Row{runLengthBmp(6), QImage(), {}};
+    QTest::newRow("runs4.bmp") << Row{runLengthBmp(14, 4), runs, {}};
+    QTest::newRow("half-runs4.bmp") << Row{runLengthBmp(5, 4), QImage(), {}};
+    QTest::newRow("runs without their end.bmp") << Row{runLengthBmp(12), runs, {}};
+    QTest::newRow("runs jumping past the last row.bmp") << Row{runLengthBmp(14, 8, "000000020001"), runs, {}};
+    QTest::newRow("runs ending after a row.bmp") << Row{runLengthBmp(6, 8, "00000001"), runs, {}};
     QImage coded(8, 8, QImage::Format_RGB32);
     for (int i = 0; i < 64; ++i) coded.setPixel(i % 8, i / 8, kGifColours[(i / 8 + i) % 4]);
     const QByteArray gif = codedGif();
-    QTest::newRow("coded.gif") << gif << coded << QString();
-    QTest::newRow("local-colours.gif") << codedGif(true) << coded << QString();
-    QTest::newRow("no-trailer.gif") << gif.chopped(1) << coded << QString();
-    QTest::newRow("half.gif") << gif.chopped(20) << QImage() << QString();
-    QTest::newRow("half.ico") << ico.left(ico.size() / 2) << QImage() << QString();
-    QTest::newRow("half.cur") << cur.chopped(1) << QImage() << QString();
+    QTest::newRow("coded.gif") << Row{gif, coded, {}};
+    QTest::newRow("local-colours.gif") << Row{codedGif(true), coded, {}};
+    QTest::newRow("no-trailer.gif") << Row{gif.chopped(1), coded, {}};
+    QTest::newRow("half.gif") << Row{gif.chopped(20), QImage(), {}};
+    QTest::newRow("half.ico") << Row{ico.left(ico.size() / 2), QImage(), {}};
+    QTest::newRow("half.cur") << Row{cur.chopped(1), QImage(), {}};
   }
   // clang-format on
 
   void loadsOrRefuses() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QImage, expected);
-    QFETCH(QString, mentions);
+    QFETCH(Row, row);
+    const auto& [bytes, expected, mentions] = row;
     const QString file = dir_.filePath(QString::fromUtf8(QTest::currentDataTag()));
     QVERIFY(file.endsWith("absent.png") || written(file, bytes));
     const LoadedPicture loaded = loadPicture(file);

@@ -11,6 +11,10 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
 
+// How the printing ends ("cancel" in the progress dialog, "print", "preview"
+// cancelled), the file chosen, and the messages shown.
+using Outcome = std::tuple<QString, QString, int>;
+
 // A layout ("one", "true", "width", "across:N"), paper and orientation; the
 // preview's summary, the pages of the PDF and their size, and the pages as the
 // preview shows them ("rows x columns").
@@ -25,12 +29,6 @@ class TstPrintJob : public WindowTest {
 
   std::unique_ptr<Form1> form_;
 
-  static void type(QLineEdit* edit, const QString& text) {
-    edit->setFocus();
-    edit->selectAll();
-    // As an input method delivers it: the text of each key, whatever its script.
-    for (const QChar c : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
-  }
   static void click(QWidget* control) {
     QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
   }
@@ -47,11 +45,10 @@ class TstPrintJob : public WindowTest {
   // Presses "打 印"; in the preview `choose` sets the layout and the paper
   // is set to `paper` and `orientation`; unless `print` is false the
   // printer's dialog then chooses the PDF file `file`. Returns the preview's
-  // summary and the pages it showed before anything was printed.
-  QPair<QString, QString> print(const std::function<void(PrintPreview&)>& layout,
-                                QPageSize::PageSizeId paper, QPageLayout::Orientation orientation,
-                                const QString& file, bool print = true) {
-    QPair<QString, QString> seen;
+  // summary and the pages it showed ("rows x columns") before anything was printed.
+  QString print(const std::function<void(PrintPreview&)>& layout, QPageSize::PageSizeId paper,
+                QPageLayout::Orientation orientation, const QString& file, bool print = true) {
+    QString seen;
     dialogs_->answerDialog([&](QDialog& dialog) {
       auto& preview = dynamic_cast<PrintPreview&>(dialog);
       layout(preview);
@@ -60,18 +57,16 @@ class TstPrintJob : public WindowTest {
       const bool tipped = !preview.oneSheet->toolTip().isEmpty() &&
                           !preview.poster->toolTip().isEmpty() &&
                           !preview.overlapMm->toolTip().isEmpty();
-      seen = {preview.summary->text(), pagesShown(preview.view) + (tipped ? "" : " untipped")};
-      if (!print) {
-        click(preview.cancelButton);
-        return preview.result() == QDialog::Accepted;
-      }
-      dialogs_->answerDialog([&](QDialog& printDialog) {
-        QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(file);
-        return true;
-      });
-      click(preview.printButton);
+      seen =
+          preview.summary->text() + " | " + pagesShown(preview.view) + (tipped ? "" : " untipped");
+      if (print)
+        dialogs_->answerDialog([&](QDialog& printDialog) {
+          QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
+          printer->setOutputFormat(QPrinter::PdfFormat);
+          printer->setOutputFileName(file);
+          return true;
+        });
+      click(print ? preview.printButton : preview.cancelButton);
       return preview.result() == QDialog::Accepted;
     });
     click(form_->Command15);
@@ -171,14 +166,19 @@ class TstPrintJob : public WindowTest {
     const auto before = state();
 
     const QString pdf = path("out.pdf");
-    const auto [shown, shownPages] = print(
+    const QString shown = print(
         [&](PrintPreview& preview) {
           if (layout == "one") return;
           click(preview.poster);
           if (layout == "width") preview.sizeKind->setCurrentIndex(1);
           if (layout.startsWith("across:")) {
             preview.sizeKind->setCurrentIndex(2);
-            type(preview.sheetsAcross->findChild<QLineEdit*>(), layout.section(':', 1));
+            QLineEdit* edit = preview.sheetsAcross->findChild<QLineEdit*>();
+            edit->setFocus();
+            edit->selectAll();
+            // As an input method delivers it: the text of each key, whatever its script.
+            for (const QChar c : layout.section(':', 1))
+              QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
           }
           // The field of the chosen size only, with its unit.
           QCOMPARE(QString::asprintf("%d%d", preview.widthCm->isVisible(),
@@ -191,8 +191,7 @@ class TstPrintJob : public WindowTest {
                   captionBeside(preview.overlapMm, "重叠"));
         },
         paper, orientation, pdf);
-    QCOMPARE(shown, summary);
-    QCOMPARE(shownPages, grid);
+    QCOMPARE(shown, summary + " | " + grid);
     QCOMPARE(titleAndPageSizes(pdf), QStringList("Glyphant2.0") + QList<QString>(pages, pageSize));
     QVERIFY2(state() == before, "the canvas, the history and its status as they were");
   }
@@ -233,7 +232,7 @@ class TstPrintJob : public WindowTest {
       const double start = sheet == 0 ? 0 : second;
       const double end = sheet == 0 ? second + px(10) : 989;
       // Block centres, away from the block edges and the alignment line.
-      for (int y = 25; y < 630; y += 50) {
+      for (int y = 25; y < 630; y += 50)
         for (int x = 25; x < 989; x += 50) {
           if (x < start + 3 || x > end - 3 || (sheet == 0 && std::abs(x - second) < 8)) continue;
           const QPoint at(qRound(origin + x - start), qRound(origin + y));
@@ -243,7 +242,6 @@ class TstPrintJob : public WindowTest {
                        12,
                    qPrintable(QString("sheet %1, picture (%2, %3)").arg(sheet + 1).arg(x).arg(y)));
         }
-      }
       // The label, centred under the picture inside the mark band.
       const int centre = qRound(origin + (end - start) / 2), bottom = qRound(origin + 630);
       QVERIFY(dark(pages[sheet], QRect(centre - 50, bottom + 3, 100, qRound(px(5)) - 3)));
@@ -269,19 +267,16 @@ class TstPrintJob : public WindowTest {
   // was and nothing else is left in its folder. A file that cannot be
   // written is reported. A cancelled preview prints nothing.
   void printsNothingHalf_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("messages");
+    QTest::addColumn<Outcome>("outcome");
     // clang-format off
-    QTest::newRow("cancelled while printing") << "cancel" << "out.pdf" << 0;
-    QTest::newRow("folder missing") << "print" << "missing/out.pdf" << 1;
-    QTest::newRow("preview cancelled") << "preview" << "out.pdf" << 0;
+    QTest::newRow("cancelled while printing") << Outcome{"cancel", "out.pdf", 0};
+    QTest::newRow("folder missing") << Outcome{"print", "missing/out.pdf", 1};
+    QTest::newRow("preview cancelled") << Outcome{"preview", "out.pdf", 0};
     // clang-format on
   }
   void printsNothingHalf() {
-    QFETCH(QString, how);
-    QFETCH(QString, file);
-    QFETCH(int, messages);
+    QFETCH(Outcome, outcome);
+    const auto& [how, file, messages] = outcome;
     QVERIFY(written(path("out.pdf"), "old"));
     QTimer canceller;
     bool cancelled = false;

@@ -266,6 +266,14 @@ class TstTableDesigner : public WindowTest {
     QCOMPARE(runs(canvas(), 20, true, kRuleColour), "0+2 133+2 266+2 400+2 533+2 666+2");
     QCOMPARE(runs(canvas(), 134, false, kRuleColour), "0+402");  // a vertical rule, end to end
     QCOMPARE(editor(), "70 70 1920 520");
+    // The arrow buttons step it a column right, a row down, then back left and up.
+    QStringList steps;
+    for (const char* arrow : {"Command5", "Command6", "Command7", "Command8"}) {
+      click(arrow);
+      steps << editor();
+    }
+    QCOMPARE(steps.join(", "),
+             "2070 70 1920 520, 2070 670 1920 520, 70 670 1920 520, 70 70 1920 520");
     // The drawing is filed in slot 0, whose thumbnail shows every rule (a
     // 2-pixel rule stays a line at a ninth of its size).
     const QImage thumbnail = form_->Image1[0]->grab(form_->Image1[0]->contentsRect()).toImage();

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <span>
+
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
@@ -34,6 +36,10 @@ struct FixedScreen : ScreenSource {
 };
 
 const QRect kSelection(100, 100, 200, 120);
+
+// A selection's case: the actions (see play(), in that screen's pixels), the
+// screen it ends on, and the copy in that screen's device pixels (empty: Esc).
+using Selection = std::tuple<QString, int, QRect>;
 
 // A loupe's case: the screen, where the drag starts and where the pointer is,
 // the loupe's top-left in device pixels and its cells a side.
@@ -164,10 +170,7 @@ class TestCaptureForm : public WindowTest {
       }
       if (action == "focus:Text1") QTest::mouseClick(form_->Picture2->Text1, Qt::LeftButton);
       if (action.startsWith("type:")) QTest::keyClicks(keyboard, value);
-      if (action.startsWith("key:")) {
-        const QKeySequence key(value == "Esc" ? "Escape" : value);
-        QTest::keyClick(keyboard, key[0].key(), key[0].keyboardModifiers());
-      }
+      if (action.startsWith("key:")) QTest::keySequence(keyboard, QKeySequence(value));
     }
   }
 
@@ -202,6 +205,8 @@ class TestCaptureForm : public WindowTest {
     QCOMPARE(icon(ToolbarButton::Text), icon(ToolbarButton::Text).mirrored(true, false));
     QCOMPARE(icon(ToolbarButton::ExitCapture),
              icon(ToolbarButton::ExitCapture).mirrored(true, true));
+    for (int i = 0; i < kToolbarButtonCount; ++i)  // and none is blank
+      QVERIFY(!boundsOf(icon(ToolbarButton(i)), [](QRgb p) { return qAlpha(p) > 0; }).isEmpty());
   }
 
   void toolbarLeftToRightAndHover() {
@@ -340,6 +345,13 @@ class TestCaptureForm : public WindowTest {
                    (control->isVisibleTo(control->parentWidget()) ? "" : " hidden");
     }
     QCOMPARE(shown.join(", "), expected);
+    // The palette as drawn, top row then bottom row.
+    QStringList palette;
+    for (ColourBox* swatch : std::span(form_->Picture2->Pcolor).first(16))
+      palette << QColor(swatch->grab().toImage().pixel(6, 6)).name();
+    QCOMPARE(palette.join(' '),
+             "#000000 #808080 #c00000 #c0c000 #008000 #000080 #800080 #008080 "
+             "#ffffff #c0c0c0 #ff0000 #ffff00 #00ff00 #0000ff #ff00ff #00ffff");
     // The size box and the drop button cover the list exactly, side by side.
     const ToolOptionPanel* panel = form_->Picture2;
     QCOMPARE(panel->Text1->geometry().united(panel->PicCombox->geometry()),
@@ -382,22 +394,18 @@ class TestCaptureForm : public WindowTest {
     open(QRect(), 2);
     QWidget* surface = form_->surfaces()[on];
     const QImage frozen = screen_.result.screens[on].image;
-    const qreal dpr = frozen.devicePixelRatio();
     QTest::mousePress(surface, Qt::LeftButton, {}, from);
     QTest::mouseMove(surface, to);
-    QImage shown = surface->grab().toImage();
+    const QImage shown = surface->grab().toImage();
     const QPoint pointer =
         QPoint(std::min(to.x(), surface->width() - 1), std::min(to.y(), surface->height() - 1)) *
-        dpr;
-    // Away from the crosshair through the middle cell's row and column.
-    for (const QPoint cell : {QPoint(0, 0), QPoint(-3, -2), QPoint(-cells / 2, -cells / 2)}) {
-      const QPoint at = loupe + (QPoint(cells / 2, cells / 2) + cell) * 8 + QPoint(2, 5);
-      QCOMPARE(QColor(shown.pixel(at)), QColor(frozen.pixel(pointer + cell)));
-    }
-    QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
-    shown = surface->grab().toImage();
+        frozen.devicePixelRatio();
     const QPoint middle = loupe + QPoint(cells / 2, cells / 2) * 8 + QPoint(2, 5);
-    QCOMPARE(QColor(shown.pixel(middle)), QColor(frozen.pixel(middle)));
+    // Away from the crosshair through the middle cell's row and column.
+    for (const QPoint cell : {QPoint(0, 0), QPoint(-3, -2), QPoint(-cells / 2, -cells / 2)})
+      QCOMPARE(QColor(shown.pixel(middle + cell * 8)), QColor(frozen.pixel(pointer + cell)));
+    QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+    QCOMPARE(QColor(surface->grab().toImage().pixel(middle)), QColor(frozen.pixel(middle)));
   }
 
   void textAtTheChosenSizeColourAndPlace() {
@@ -411,12 +419,12 @@ class TestCaptureForm : public WindowTest {
     };
     const QRect arrowUp = arrow();
     QCOMPARE(arrowUp.width(), 2 * arrowUp.height() - 1);  // a triangle, its sides at 45 degrees
-    QTest::mouseMove(panel->PicCombox, {8, 10});  // hot: in the border every hot control takes
-    QCOMPARE(panel->PicCombox->grab().toImage().pixel(0, 0),
-             colour::toPixel(style_constants::kHoverBorder));
-    QTest::mouseMove(panel->Pcolor[3], {5, 5});  // and so does a colour under the pointer
-    QCOMPARE(panel->Pcolor[3]->grab().toImage().pixel(0, 0),
-             colour::toPixel(style_constants::kHoverBorder));
+    // Hot: in the border every hot control takes, and so does a colour under the pointer.
+    for (const auto& [hot, at] :
+         {std::pair<QWidget*, QPoint>{panel->PicCombox, {8, 10}}, {panel->Pcolor[3], {5, 5}}}) {
+      QTest::mouseMove(hot, at);
+      QCOMPARE(hot->grab().toImage().pixel(0, 0), colour::toPixel(style_constants::kHoverBorder));
+    }
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
     QCOMPARE(arrow(), arrowUp.translated(1, 1));
     QAbstractItemView* list = panel->Combo1->view();
@@ -440,39 +448,33 @@ class TestCaptureForm : public WindowTest {
                           .translated(100, 100);
     // 20 points are this many pixels; a capital H stands well over half of them.
     const double px = 20 * form_->logicalDpiY() / 72.0;
-    const QByteArray box =
-        QString::asprintf("ink %d,%d %dx%d", ink.x(), ink.y(), ink.width(), ink.height())
-            .toLatin1();
-    QVERIFY2(
-        ink.left() >= 150 && ink.left() <= 154 && ink.top() >= 150 && ink.top() <= 150 + px / 2,
-        box);
-    QVERIFY2(ink.height() >= 0.6 * px && ink.height() <= px && ink.width() > 2 * ink.height(), box);
+    QVERIFY2(ink.left() >= 150 && ink.left() <= 154 && ink.top() >= 150 &&
+                 ink.top() <= 150 + px / 2 && ink.height() >= 0.6 * px && ink.height() <= px &&
+                 ink.width() > 2 * ink.height(),
+             qPrintable(QDebug::toString(ink)));
   }
 
   // Every screen is frozen, each at its own scale, and a selection can be
   // drawn on either; the copy takes that screen's device pixels.
   // clang-format off
   void selectionOnEitherScreen_data() {
-    QTest::addColumn<QString>("drags");  // see play(), in that screen's pixels
-    QTest::addColumn<int>("on");         // the screen the selection ends on
-    QTest::addColumn<QRect>("device");   // the copy, in that screen's device pixels; empty: Esc
-    QTest::newRow("dragged past its edge") << "drag1:300,200-700,500" << 1 << QRect(600, 400, 200, 200);
-    QTest::newRow("then on the second") << "drag:100,100-300,220 drag1:50,40-250,160" << 1 << QRect(100, 80, 400, 240);
-    QTest::newRow("back on the primary") << "drag1:50,40-250,160 drag:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
-    QTest::newRow("a tool keeps it there") << "drag:100,100-300,220 tool:7 drag1:150,150-190,190" << 0 << QRect(100, 100, 200, 120);
-    QTest::newRow("Esc on the second") << "drag:100,100-300,220 drag1:50,40-250,160" << 1 << QRect();
-    QTest::newRow("nudged by device pixels") << "drag1:50,40-250,160 key:Right key:Shift+Down" << 1 << QRect(101, 80, 400, 241);
+    QTest::addColumn<Selection>("row");
+    QTest::newRow("dragged past its edge") << Selection{"drag1:300,200-700,500", 1, QRect(600, 400, 200, 200)};
+    QTest::newRow("then on the second") << Selection{"drag:100,100-300,220 drag1:50,40-250,160", 1, QRect(100, 80, 400, 240)};
+    QTest::newRow("back on the primary") << Selection{"drag1:50,40-250,160 drag:100,100-300,220", 0, QRect(100, 100, 200, 120)};
+    QTest::newRow("a tool keeps it there") << Selection{"drag:100,100-300,220 tool:7 drag1:150,150-190,190", 0, QRect(100, 100, 200, 120)};
+    QTest::newRow("Esc on the second") << Selection{"drag:100,100-300,220 drag1:50,40-250,160", 1, QRect()};
+    QTest::newRow("nudged by device pixels") << Selection{"drag1:50,40-250,160 key:Right key:Shift+Down", 1, QRect(101, 80, 400, 241)};
     // A portal shoots the desktop at its highest scale: the primary's part
     // comes back to its own pixels.
-    QTest::newRow("portal, on the primary") << "portal drag:100,100-300,220" << 0 << QRect(100, 100, 200, 120);
-    QTest::newRow("portal, on the second") << "portal drag1:50,40-250,160" << 1 << QRect(100, 80, 400, 240);
+    QTest::newRow("portal, on the primary") << Selection{"portal drag:100,100-300,220", 0, QRect(100, 100, 200, 120)};
+    QTest::newRow("portal, on the second") << Selection{"portal drag1:50,40-250,160", 1, QRect(100, 80, 400, 240)};
   }
   // clang-format on
 
   void selectionOnEitherScreen() {
-    QFETCH(QString, drags);
-    QFETCH(int, on);
-    QFETCH(QRect, device);
+    QFETCH(Selection, row);
+    const auto& [drags, on, device] = row;
     if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
     // The desktop (1200 x 800) as a portal at scale 2 shoots it: every pixel
     // of the scale-1 screen a block of 2 x 2.
@@ -492,8 +494,7 @@ class TestCaptureForm : public WindowTest {
     QWidget* surface = form_->surfaces()[on];
     QVERIFY2(form_->Picture1->isVisible(), "no toolbar after the selection");
     // The frame and the controls live on the selection's screen.
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{form_->Shape1, form_->LblPos, form_->Picture1})
+    for (QWidget* w : QWidgetList{form_->Shape1, form_->LblPos, form_->Picture1})
       QCOMPARE(w->window(), surface);
     if (device.isEmpty()) {
       QTest::keyClick(surface, Qt::Key_Escape);

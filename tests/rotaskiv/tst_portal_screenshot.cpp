@@ -53,11 +53,9 @@ class FakePortal : public QObject, protected QDBusContext {
     this->parentWindow = parentWindow;
     this->options = options;
     // The documented path comes from the caller's unique name and its token.
-    const QString sender = message().service().mid(1).replace('.', '_');
-    handle =
-        kObjectPath + "/request/" +
-        (answer_ == Answer::PictureOnOwnPath ? "fake"
-                                             : sender + "/" + options["handle_token"].toString());
+    const QString request =
+        message().service().mid(1).replace('.', '_') + "/" + options["handle_token"].toString();
+    handle = kObjectPath + "/request/" + (answer_ == Answer::PictureOnOwnPath ? "fake" : request);
     bus_.registerObject(handle, "org.freedesktop.portal.Request", this,
                         QDBusConnection::ExportAllSlots);
     if (answer_ == Answer::PictureBeforeReply) answer();
@@ -137,12 +135,11 @@ class TestPortalScreenshot : public QObject {
   void answers() {
     QFETCH(Asked, row);
     const auto& [answer, setup, error] = row;
-    using A = FakePortal::Answer;
+    const bool silent = setup == "portal" && answer == FakePortal::Answer::Silence;
     FakePortal portal(folder_.path(), answer);
     if (setup == "portal") QVERIFY(portal.publish());
     const QDBusConnection bus(setup == "no bus" ? "nowhere" : "client");
-    const ScreenGrab grab = PortalScreenshot(bus, "x11:4a00007")
-                                .take(setup == "portal" && answer == A::Silence ? 300 : 20000);
+    const ScreenGrab grab = PortalScreenshot(bus, "x11:4a00007").take(silent ? 300 : 20000);
     QCOMPARE(portal.calls, setup == "portal" ? 1 : 0);
     QCOMPARE(imageDifference(grab.image, portal.picture), QString());
     const bool expected =
@@ -153,7 +150,7 @@ class TestPortalScreenshot : public QObject {
     QVERIFY2(portal.pictureFile.isEmpty() || !QFile::exists(portal.pictureFile),
              qPrintable(portal.pictureFile));
     // The dialog the user may still be looking at is taken away.
-    if (setup == "portal" && answer == A::Silence) QTRY_VERIFY(portal.closed);
+    if (silent) QTRY_VERIFY(portal.closed);
     if (setup != "portal") return;
     QCOMPARE(portal.parentWindow, QString("x11:4a00007"));
     QCOMPARE(portal.options.value("interactive"), QVariant(false));

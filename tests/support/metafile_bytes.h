@@ -44,10 +44,9 @@ inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
   for (qint64 value :
        {40, width, height, 1 | bits << 16, compression, int(pixels.size()), 0, 0, colours, 0})
     put32(head, value);
-  const QList<qint64> table = bits == 8    ? QList<qint64>{b | g << 8 | r << 16}
-                              : bits == 16 ? QList<qint64>{0xF800, 0x07E0, 0x001F}
-                                           : QList<qint64>{};
-  for (qint64 entry : table) put32(head, entry);
+  if (bits == 8) put32(head, b | g << 8 | r << 16);  // the palette
+  if (bits == 16)
+    for (qint64 mask : {0xF800, 0x07E0, 0x001F}) put32(head, mask);
   return {head + pixels, width, height};
 }
 
@@ -73,26 +72,17 @@ class Wmf {
   Wmf& ellipse(QPoint from, QPoint to) { return box(0x0418, from, to); }
   // The whole bitmap stretched over the rectangle, as it is (SRCCOPY).
   Wmf& bitmap(QPoint from, QPoint to, const Dib& dib) {
-    QList<int> words = {
-        0x0020,   0x00CC,  0, dib.height, dib.width, 0, 0, to.y() - from.y(), to.x() - from.x(),
-        from.y(), from.x()};
-    for (int i = 0; i + 1 < dib.bytes.size(); i += 2)
-      words << (quint8(dib.bytes[i]) | quint8(dib.bytes[i + 1]) << 8);
-    return record(0x0F43, words);
+    return record(0x0F43, QList<int>{0x0020, 0x00CC, 0, dib.height, dib.width, 0, 0,
+                                     to.y() - from.y(), to.x() - from.x(), from.y(), from.x()} +
+                              wordsOf(dib.bytes));
   }
   // `height` in logical units; the text's top left at `at`, on no background;
   // its bytes in the code page of the font's `charset`.
   Wmf& text(QPoint at, const QByteArray& text, int height, quint32 colour, int charset = 0) {
-    QList<int> font = {-height, 0, 0, 0, 400, 0, charset << 8, 0, 0};
-    const QByteArray face = QByteArray("Arial").leftJustified(32, '\0');
-    for (int i = 0; i < face.size(); i += 2) font << (quint8(face[i]) | quint8(face[i + 1]) << 8);
-    record(0x02FB, font).select();
+    const QList<int> font = {-height, 0, 0, 0, 400, 0, charset << 8, 0, 0};
+    record(0x02FB, font + wordsOf(QByteArray("Arial").leftJustified(32, '\0'))).select();
     record(0x0209, {int(colour & 0xFFFF), int(colour >> 16)}).record(0x0102, {1});
-    QList<int> words = {int(text.size())};
-    const QByteArray padded = text + QByteArray(text.size() % 2, '\0');
-    for (int i = 0; i < padded.size(); i += 2)
-      words << (quint8(padded[i]) | quint8(padded[i + 1]) << 8);
-    return record(0x0521, words << at.y() << at.x());
+    return record(0x0521, QList<int>{int(text.size())} + wordsOf(text) << at.y() << at.x());
   }
 
   // The records after a plain header, with the end record.
@@ -120,6 +110,13 @@ class Wmf {
   }
 
  private:
+  // The bytes as 16-bit words, low byte first, an odd last byte padded with a zero.
+  static QList<int> wordsOf(QByteArray bytes) {
+    bytes += QByteArray(bytes.size() % 2, '\0');
+    QList<int> words;
+    for (qsizetype i = 0; i < bytes.size(); i += 2) words << qFromLittleEndian<quint16>(&bytes[i]);
+    return words;
+  }
   Wmf& select() { return record(0x012D, {objects_++}); }
   Wmf& box(int function, QPoint from, QPoint to) {
     return record(function, {to.y(), to.x(), from.y(), from.x()});
