@@ -195,6 +195,7 @@ class TstGlyphantWindow : public WindowTest {
     QStringList files;  // the pattern kinds only, whatever their case
     for (int i = 0; i < form_->File1->count(); ++i) files << form_->File1->item(i)->text();
     QCOMPARE(files, QStringList({"a.bmp", "broken.gif", "C.JPG"}));
+    QCOMPARE(form_->File1->toolTip(), dir_->filePath("textures/"));  // the folder they are in
     QCOMPARE(form_->txtsave->text(), dir_->path() + "/Saved.bmp");
     // A folder given with its separator gets no second one.
     QCOMPARE(Form1(dir_->path() + '/').txtsave->text(), dir_->path() + "/Saved.bmp");

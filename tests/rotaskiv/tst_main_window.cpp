@@ -146,7 +146,8 @@ class TestMainWindow : public WindowTest {
   // its thumb dragged there would); display@X,Y clicks the
   // display; drop=A,B drops files of the test's folder or web addresses on the
   // path box, droptext=T drops text. pattern.png is a 64 x 48 picture,
-  // broken.bmp none, and a dropped file is a 30 x 20 picture whatever its name.
+  // broken.bmp none, and a dropped file is a 30 x 20 picture whatever its name
+  // but that one.
   // clang-format off
   void scripts_data() {
     QTest::addColumn<QString>("script");
@@ -171,6 +172,7 @@ class TestMainWindow : public WindowTest {
     QTest::newRow("drop JPG") << "drop=b.JPG" << "draws=2 path=b.JPG S=30x20";
     QTest::newRow("drop a name ending in bmp") << "drop=picturebmp" << "draws=2 path=picturebmp S=30x20";
     QTest::newRow("drop jpeg: refused") << "drop=d.jpeg" << "";
+    QTest::newRow("drop a broken bitmap") << "drop=broken.bmp" << "path=broken.bmp messages=1";
     QTest::newRow("drop a web address and a file") << "drop=https://example.org/a.bmp,a.bmp" << "draws=2 path=a.bmp S=30x20";
     QTest::newRow("drop text") << "droptext=x.bmp" << "";
   }
@@ -204,14 +206,17 @@ class TestMainWindow : public WindowTest {
       QList<QUrl> urls;
       for (const QString& name : xy) {
         const bool web = name.startsWith("https:");
-        QVERIFY(web || patternImage(30, 20).save(dir_->filePath(name), "BMP"));
+        QVERIFY(web || name == "broken.bmp" ||
+                patternImage(30, 20).save(dir_->filePath(name), "BMP"));
         urls << (web ? QUrl(name) : QUrl::fromLocalFile(dir_->filePath(name)));
       }
       action.startsWith("droptext=") ? data.setText(value) : data.setUrls(urls);
       QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
       QCoreApplication::sendEvent(form_->Text1, &enter);
       QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      const QString path = form_->Text1->text();
       QCoreApplication::sendEvent(form_->Text1, &drop);
+      QCOMPARE(drop.isAccepted(), form_->Text1->text() != path);  // taken when the box takes it
     }
     QStringList now = describe();
     now.removeIf([&](const QString& entry) { return start.contains(entry); });
