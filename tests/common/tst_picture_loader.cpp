@@ -98,6 +98,9 @@ class TstPictureLoader : public QObject {
     QByteArray huge = jpeg;  // its frame header claims 60000 x 60000 pixels
     huge.replace(huge.indexOf("\xFF\xC0") + 5, 4, QByteArray::fromHex("ea60ea60"));
     QTest::newRow("a.png") << Row{png, pattern, {}};
+    QImage noise(160, 160, QImage::Format_RGB32);  // over 64 KB, even compressed
+    for (quint32 i = 0, v = 1; i < 160 * 160; ++i) noise.setPixel(i % 160, i / 160, v = v * 1664525 + 1013904223);
+    QTest::newRow("noise.png") << Row{encoded(noise, "png"), noise, {}};
     QTest::newRow("a.bmp") << Row{bmp, pattern, {}};
     QTest::newRow("a.dib") << Row{bmp, pattern, {}};
     // One white pixel: the smallest complete GIF (Qt reads GIF but cannot write it).

@@ -168,6 +168,7 @@ class TstPrintJob : public WindowTest {
     const QString pdf = path("out.pdf");
     const QString shown = print(
         [&](PrintPreview& preview) {
+          if (layout == "one") QVERIFY(preview.oneSheet->isChecked());  // the choice at first
           if (layout == "one") return;
           click(preview.poster);
           if (layout == "width") preview.sizeKind->setCurrentIndex(1);
