@@ -101,6 +101,8 @@ class TstPictureLoader : public QObject {
     QImage noise(160, 160, QImage::Format_RGB32);  // over 64 KB, even compressed
     for (quint32 i = 0, v = 1; i < 160 * 160; ++i) noise.setPixel(i % 160, i / 160, v = v * 1664525 + 1013904223);
     QTest::newRow("noise.png") << Row{encoded(noise, "png"), noise, {}};
+    const QByteArray photo = encoded(noise, "jpeg");  // cut in the middle of its one scan
+    QTest::newRow("half-downloaded.jpg") << Row{photo.left(photo.size() / 2), QImage(), {}};
     QTest::newRow("a.bmp") << Row{bmp, pattern, {}};
     QTest::newRow("a.dib") << Row{bmp, pattern, {}};
     // One white pixel: the smallest complete GIF (Qt reads GIF but cannot write it).

@@ -168,9 +168,7 @@ class TstPrintJob : public WindowTest {
     const QString pdf = path("out.pdf");
     const QString shown = print(
         [&](PrintPreview& preview) {
-          if (layout == "one") QVERIFY(preview.oneSheet->isChecked());  // the choice at first
-          if (layout == "one") return;
-          click(preview.poster);
+          if (layout != "one") click(preview.poster);  // one sheet is the choice at first
           if (layout == "width") preview.sizeKind->setCurrentIndex(1);
           if (layout.startsWith("across:")) {
             preview.sizeKind->setCurrentIndex(2);
@@ -182,11 +180,13 @@ class TstPrintJob : public WindowTest {
               QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
           }
           // The field of the chosen size only, with its unit.
-          QCOMPARE(QString::asprintf("%d%d", preview.widthCm->isVisible(),
-                                     preview.sheetsAcross->isVisible()),
-                   layout == "width"             ? "10"
-                   : layout.startsWith("across") ? "01"
-                                                 : "00");
+          QCOMPARE(
+              QString::asprintf("%d%d%d", preview.oneSheet->isChecked(),
+                                preview.widthCm->isVisible(), preview.sheetsAcross->isVisible()),
+              layout == "one"               ? "100"
+              : layout == "width"           ? "010"
+              : layout.startsWith("across") ? "001"
+                                            : "000");
           QVERIFY(preview.widthCm->text().endsWith(" 厘米") &&
                   preview.sheetsAcross->text().endsWith(" 张") &&
                   captionBeside(preview.overlapMm, "重叠"));

@@ -117,11 +117,13 @@ class TstTableDesigner : public WindowTest {
     Form1& f = *form_;
     // The canvas's sunken edge is a flat line with the canvas's own white inside it.
     const QImage edge = f.Picture1->grab().toImage();
+    // The window as drawn: in the line between the panel and the canvas, and inside the panel.
+    const QImage shown = f.screen()->grabWindow(f.winId()).toImage();
     // clang-format off
     const auto hex = [](ColourRef c) { return QString::number(c, 16); };
     const QStringList state = {
         f.windowTitle(), QString("%1 %2").arg(f.cbofont->count()).arg(f.cbofont->currentText()),
-        f.palette().window().color().name(), f.Frame1->palette().window().color().name(),
+        QColor(shown.pixel(400, 99)).name(), QColor(shown.pixel(400, 94)).name(),
         f.Label22->text(), f.Label23->text(), f.cbofontsize->currentText(),
         f.cbofontsize->itemText(16), f.cbofontstyle->currentText(), f.Picture1->font().bold() ? "bold" : "",
         f.Combo1->currentText(), f.Combo1->itemText(11) + '/' + QString::number(f.Combo1->count()), editor(), f.Picture2->isVisible() ? "" : "hidden",

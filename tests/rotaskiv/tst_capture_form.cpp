@@ -362,10 +362,8 @@ class TestCaptureForm : public WindowTest {
     const auto& b = form_->Picture1->Image2;
     QStringList gaps;
     int right = 0;
-    for (const int i : {7, 6, 5, 4, 0, 8, 2, 3, 1}) {
-      gaps << QString::number(b[i]->x() - right);
-      right = b[i]->geometry().right() + 1;
-    }
+    for (const int i : {7, 6, 5, 4, 0, 8, 2, 3, 1})  // from the last right edge to this left edge
+      gaps << QString::number(b[i]->x() - std::exchange(right, b[i]->geometry().right() + 1));
     QCOMPARE(gaps.join(' '), "5 5 5 5 9 5 5 9 5");
     QCOMPARE(form_->Picture1->Line1->x(), (b[4]->geometry().right() + 1 + b[0]->x()) / 2);
     QCOMPARE(form_->Picture1->Line2->x(), (b[2]->geometry().right() + 1 + b[3]->x()) / 2);
