@@ -270,10 +270,8 @@ class TstTableDesigner : public WindowTest {
     QCOMPARE(editor(), "70 70 1920 520");
     // The arrow buttons step it a column right, a row down, then back left and up.
     QStringList steps;
-    for (const char* arrow : {"Command5", "Command6", "Command7", "Command8"}) {
-      click(arrow);
-      steps << editor();
-    }
+    for (const char* arrow : {"Command5", "Command6", "Command7", "Command8"})
+      steps << (click(arrow), editor());  // where each click leaves it
     QCOMPARE(steps.join(", "),
              "2070 70 1920 520, 2070 670 1920 520, 70 670 1920 520, 70 70 1920 520");
     // The drawing is filed in slot 0, whose thumbnail shows every rule (a

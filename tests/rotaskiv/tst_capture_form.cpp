@@ -297,7 +297,8 @@ class TestCaptureForm : public WindowTest {
 
   void handleDrag() {
     open();
-    play("tool:7");  // no stroke yet: a handle drag drops the tool and its panel
+    // A stroke undone: a handle drag drops the tool, its panel and what redo would bring back.
+    play("tool:7 drag:150,150-180,180 tool:0");
     // Each 4 x 4 handle centred on a corner or the middle of an edge of
     // (100, 100, 200, 120), handle 2 in by w / 1.5 (297.3).
     const QList<QPoint> handles{{98, 98},  {198, 98},  {297, 98},  {98, 158},
@@ -314,6 +315,7 @@ class TestCaptureForm : public WindowTest {
     QCOMPARE(QColor(form_->grab().toImage().pixel(340 + 16 + 7 * 8 + 2, 250 + 16 + 7 * 8 + 5)),
              QColor(screen().pixel(340, 250)));
     QTest::mouseRelease(corner, Qt::LeftButton, {}, QPoint(42, 32));
+    play("tool:8");
     // The handle's top-left was at the corner less 2, the pointer 2 further in.
     QCOMPARE(describe(), "frame 100,100 240x150 label 240x150 history 1 toolbar 99,254");
     QCOMPARE(form_->Image1[2]->pos(), QPoint(337, 98));  // w / 1.5 in from the corner
@@ -427,6 +429,7 @@ class TestCaptureForm : public WindowTest {
     QCOMPARE(arrow(), arrowUp.translated(1, 1));
     QAbstractItemView* list = panel->Combo1->view();
     QTRY_VERIFY(list->isVisible());
+    QCOMPARE(list->currentIndex().data().toString(), "11");  // it opens at the size shown
     const QModelIndex twenty = panel->Combo1->model()->index(panel->Combo1->findText("20"), 0);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(twenty).center());
     QTest::mouseClick(panel->Pcolor[13], Qt::LeftButton);  // blue
