@@ -16,8 +16,7 @@ QtDialogBackend& qtBackend() {
 
 std::optional<QString> runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
   const std::unique_ptr<QFileDialog> dialog = fileDialogFor(parent, request, save);
-  const int result = dialog->exec();
-  return fileAnswer(*dialog, result);
+  return fileAnswer(*dialog, dialog->exec());
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ class TstPictureBox : public QObject {
     // What the screen shows once the box has had its events, no repaint forced.
     const auto shown = [&] {
       QCoreApplication::processEvents();
-      return box.screen()->grabWindow(box.winId()).toImage();
+      return onScreen(&box);
     };
     shown();
     QImage expected = filled(40, 40, colour::toPixel(kBack)), picture = patternImage(3, 2);
@@ -135,8 +135,7 @@ class TstPictureBox : public QObject {
       }
       painter.end();
       QCoreApplication::processEvents();  // the screen as the box left it, no repaint forced
-      QCOMPARE(imageDifference(box.screen()->grabWindow(box.winId()).toImage(), expected),
-               QString());
+      QCOMPARE(imageDifference(onScreen(&box), expected), QString());
     }
   }
 
@@ -174,9 +173,7 @@ class TstPictureBox : public QObject {
     box->show();
     QVERIFY(QTest::qWaitForWindowExposed(box));
     surface::setPixel(**dc, 21, 21, kInk);
-    const auto shown = [&] {
-      return box->screen()->grabWindow(box->winId()).toImage().pixel(21, 21);
-    };
+    const auto shown = [&] { return onScreen(box).pixel(21, 21); };
     QCoreApplication::processEvents();
     QCOMPARE(shown(), colour::toPixel(kBack));
     *dc = DeviceContext();  // released by taking an empty one in its place

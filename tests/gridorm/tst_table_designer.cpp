@@ -118,7 +118,7 @@ class TstTableDesigner : public WindowTest {
     // The canvas's sunken edge is a flat line with the canvas's own white inside it.
     const QImage edge = f.Picture1->grab().toImage();
     // The window as drawn: in the line between the panel and the canvas, and inside the panel.
-    const QImage shown = f.screen()->grabWindow(f.winId()).toImage();
+    const QImage shown = onScreen(&f);
     // clang-format off
     const auto hex = [](ColourRef c) { return QString::number(c, 16); };
     const QStringList state = {

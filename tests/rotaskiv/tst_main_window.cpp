@@ -77,7 +77,7 @@ class TestMainWindow : public WindowTest {
              QString("draws=1 path= S=320x240 bg=800x600 back=face mask=#ffffff messages=0 "
                      "angle=6.2832 zoom=1 alpha=1 hue=0 saturation=1 threshold=1 readouts="));
     // The colours drawn above the panel and in it, between its buttons.
-    const QImage drawn = form_->screen()->grabWindow(form_->winId()).toImage();
+    const QImage drawn = onScreen(form_.get());
     QCOMPARE(form_->windowTitle() + QString::asprintf(" %dx%d ", form_->width(), form_->height()) +
                  QColor(drawn.pixel(400, 0)).name() + QColor(drawn.pixel(700, 52)).name(),
              "Rotaskiv2.0 753x702 #38a0f5#38a0f5");

@@ -4,9 +4,20 @@
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
+#include <QWidget>
 
 // Small helpers shared by the tests.
+
+// What the window shows of a widget, read from the screen without painting.
+inline QImage onScreen(const QWidget* w) {
+  const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
+  return w->screen()
+      ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
+      .toImage()
+      .convertToFormat(QImage::Format_RGB32);
+}
 
 inline QImage filled(int width, int height, QRgb pixel) {
   QImage image(width, height, QImage::Format_RGB32);

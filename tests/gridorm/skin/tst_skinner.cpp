@@ -26,15 +26,6 @@ int prop(const QWidget* w, const char* name) { return w->property(name).toInt();
 QRgb rgb(ColourRef c) { return colour::toPixel(c); }
 const QRgb kGrey = qRgb(128, 128, 128);
 
-// What the window shows of a widget, read from the screen without painting.
-QImage onScreen(const QWidget* w) {
-  const QPoint at = w->mapTo(w->window(), QPoint(0, 0));
-  return w->screen()
-      ->grabWindow(w->window()->winId(), at.x(), at.y(), w->width(), w->height())
-      .toImage()
-      .convertToFormat(QImage::Format_RGB32);
-}
-
 // A window and its controls: its descendants that are not windows of their own.
 QList<QWidget*> windowAndControls(QWidget* window) {
   QList<QWidget*> all = window->findChildren<QWidget*>();
