@@ -19,11 +19,11 @@ constexpr quint32 kRed = colourRef(255, 0, 0), kBlue = colourRef(0, 0, 255),
 // picture's pixels to the file's own units.
 template <typename Writer, typename Mapping>
 Writer drawing(Writer writer, const Mapping& at, double unitsPerPixel,
-               const QByteArray& text = "Hi", int bitmapBits = 24) {
+               const QByteArray& text = "Hi", const Dib& bitmap = dib(4, 4, kMagenta)) {
   writer.brush(kRed).nullPen().rectangle(at({0, 0}), at({100, 120}));
   writer.brush(kBlue).ellipse(at({130, 10}), at({230, 110}));
   writer.text(at({10, 10}), text, int(30 * unitsPerPixel), kGreen);
-  writer.bitmap(at({102, 90}), at({126, 114}), dib(4, 4, kMagenta, bitmapBits));
+  writer.bitmap(at({102, 90}), at({126, 114}), bitmap);
   return writer;
 }
 
@@ -81,13 +81,17 @@ class TstMetafileLoader : public QObject {
         << twipsWmf("H<&\xE9" + QByteArray(300, 'x')) << 240;
     QTest::newRow("plain wmf, window extent in pixels")
         << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
-    for (int bits : {16, 8})  // with colour masks; in runs
-      QTest::addRow("plain wmf, a %d-bit bitmap", bits)
-          << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1, "Hi", bits).plain() << 40;
+    // With colour masks; in runs; with an OS/2 header of 12 bytes.
+    const QByteArray os2 =
+        QByteArray::fromHex("0c0000000400040001001800") + dib(4, 4, kMagenta).bytes.mid(40);
+    for (const Dib& bitmap : {dib(4, 4, kMagenta, 16), dib(4, 4, kMagenta, 8), Dib{os2, 4, 4}})
+      QTest::addRow("plain wmf, a %d-byte bitmap", int(bitmap.bytes.size()))
+          << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1, "Hi", bitmap).plain() << 40;
     QTest::newRow("plain wmf, window turned upside down")
         << drawing(
                Wmf().mapMode(8).window({0, 120}, {240, -120}),
                [](QPoint p) { return QPoint(p.x(), 120 - p.y()); }, 1)
+               .mapMode(1)  // after the drawing: it changes nothing drawn
                .plain()
         << 40;
     QTest::newRow("emf, 96 dpi reference") << emf() << 40;
@@ -117,8 +121,7 @@ class TstMetafileLoader : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(int, textEnd);
     const LoadedPicture loaded = load(bytes);
-    QVERIFY2(loaded.ok(), qPrintable(loaded.error));
-    QCOMPARE(loaded.image.size(), QSize(240, 120));
+    QVERIFY2(loaded.ok() && loaded.image.size() == QSize(240, 120), qPrintable(loaded.error));
     const QImage& image = loaded.image;
     const QList<std::pair<QPoint, quint32>> colours = {{{50, 100}, kRed},  {{90, 60}, kRed},
                                                        {{180, 60}, kBlue}, {{180, 15}, kBlue},
@@ -163,9 +166,10 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("wmf 3145632 pixels wide")
         << Wmf().placeable(QRect(0, 0, 32767, 10), 1) << "图片太大（3145632 × 960 像素）";
     QTest::newRow("wmf of 2000001 records") << manyRecords << "记录太多（2000001 条）";
-    QTest::newRow("wmf bitmap cut short")
-        << Wmf().bitmap({0, 0}, {10, 10}, {dib(4, 4, kRed).bytes.chopped(4), 4, 4}).plain()
-        << "位图不完整";
+    const QByteArray red = dib(4, 4, kRed).bytes;
+    const auto bitmapWmf = [](QByteArray b) { return Wmf().bitmap({}, {9, 9}, {b, 4, 4}).plain(); };
+    QTest::newRow("wmf bitmap cut short") << bitmapWmf(red.chopped(4)) << "位图不完整";
+    QTest::newRow("wmf 24-bit bitmap in runs") << bitmapWmf(patched(red, 16, "01000000")) << "位图";
     QTest::newRow("wmf header of 10 words") << patched(wmf, 22, "01000a00") << "文件头无效";
     QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏";
     QTest::newRow("emf cut short")
@@ -190,8 +194,7 @@ class TstMetafileLoader : public QObject {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, mentions);
     const LoadedPicture loaded = load(bytes);
-    QVERIFY(loaded.image.isNull());
-    QVERIFY2(loaded.error.contains(mentions), qPrintable(loaded.error));
+    QVERIFY2(loaded.image.isNull() && loaded.error.contains(mentions), qPrintable(loaded.error));
   }
 };
 

@@ -59,13 +59,10 @@ class TstGlyphantWindow : public WindowTest {
       QTest::keyClick(edit, Qt::Key_Delete);
       const QString typed = QString(value).replace('_', ' ');
       for (const QChar c : typed) {
-        if (c.unicode() < 128) {
-          QTest::keyClick(edit, c.toLatin1());
-        } else {  // Chinese comes from an input method
-          QInputMethodEvent commit;
-          commit.setCommitString(c);
-          QCoreApplication::sendEvent(edit, &commit);
-        }
+        QInputMethodEvent commit;  // Chinese comes from an input method
+        commit.setCommitString(c);
+        c.unicode() < 128 ? QTest::keyClick(edit, c.toLatin1())
+                          : void(QCoreApplication::sendEvent(edit, &commit));
       }
     } else if (action.startsWith("pick:")) {
       QListWidget* list = form_->File1;
@@ -135,9 +132,7 @@ class TstGlyphantWindow : public WindowTest {
             "stamp=" + picture(form_->Picture1->Picture()) +
                 (form_->Picture1->isHidden() ? " hidden" : ""),
             "style=" + style(form_->pic1->font()) + '/' + style(form_->picDst->font()),
-            "saved=" + QString(saved.isNull()    ? "none"
-                               : saved == canvas ? "canvas"
-                                                 : "other"),
+            "saved=" + QString(saved.isNull() ? "none" : (saved == canvas ? "canvas" : "other")),
             "size=" + form_->cbofontsize->currentText(),
             "font=" + form_->cbofont->currentText()};
   }
@@ -213,14 +208,18 @@ class TstGlyphantWindow : public WindowTest {
             !form_->pic1->overlayLines()[Form1::Line2].visible);
     form_->resize(1167, 900);  // the panel always reaches the bottom edge
     QCOMPARE(form_->Frame1->height(), 900);
-    // A field across the panel leaves the same margin on both sides.
+    // A field across the panel leaves the same margin on both sides, and the first row (a
+    // button) as much above it.
     const QRect across = form_->txtMessage->geometry();
     QCOMPARE(form_->Frame1->width() - 1 - across.right(), across.left());
+    QCOMPARE(form_->findChild<QWidget*>("Command5")->y(), across.left());
     // Every control of the panel inside it, none over another, and those side by side level
     // with each other (their middles within half a pixel).
     const auto controls = form_->Frame1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
     for (qsizetype i = 0; i < controls.size(); ++i) {
       QVERIFY(form_->Frame1->rect().contains(controls[i]->geometry()));
+      const int right = controls[i]->geometry().right();  // the right column flush with the margin
+      QVERIFY(qobject_cast<QLabel*>(controls[i]) || right < 100 || right == across.right());
       for (qsizetype j = i + 1; j < controls.size(); ++j) {
         const QRect a = controls[i]->geometry(), b = controls[j]->geometry();
         QVERIFY2(!a.intersects(b) && (a.bottom() < b.top() || b.bottom() < a.top() ||
