@@ -180,13 +180,11 @@ class TstPrintJob : public WindowTest {
               QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
           }
           // The field of the chosen size only, with its unit.
+          const QMap<QString, QString> fields{{"one", "100"}, {"width", "010"}, {"true", "000"}};
           QCOMPARE(
               QString::asprintf("%d%d%d", preview.oneSheet->isChecked(),
                                 preview.widthCm->isVisible(), preview.sheetsAcross->isVisible()),
-              layout == "one"               ? "100"
-              : layout == "width"           ? "010"
-              : layout.startsWith("across") ? "001"
-                                            : "000");
+              fields.value(layout, "001"));
           QVERIFY(preview.widthCm->text().endsWith(" 厘米") &&
                   preview.sheetsAcross->text().endsWith(" 张") &&
                   captionBeside(preview.overlapMm, "重叠"));

@@ -93,14 +93,12 @@ class TestCaptureForm : public WindowTest {
   QString describe() const {
     if (form_.isNull()) return "gone";
     const auto at = [](const QWidget* w) { return QString::asprintf("%d,%d", w->x(), w->y()); };
-    const auto size = [](const QWidget* w) {
-      return QString::asprintf(" %dx%d", w->width(), w->height());
-    };
+    const auto size = [](auto* w) { return QString::asprintf(" %dx%d", w->width(), w->height()); };
     const QRect f = form_->Shape1->geometry();
     QStringList words{QString("history %1").arg(form_->session().history().count())};
-    words.prepend(form_->isHidden()            ? "closed"
-                  : form_->LblPos->isVisible() ? "label " + form_->LblPos->text()
-                                               : "no label");
+    const QString label =
+        form_->LblPos->isVisible() ? "label " + form_->LblPos->text() : "no label";
+    words.prepend(form_->isHidden() ? "closed" : label);
     if (form_->Shape1->isVisible())
       words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QApplication>
 #include <QDialog>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -49,8 +50,12 @@ class ScriptedDialogs final : public DialogBackend {
   std::optional<QColor> colour(QWidget*, const QColor& initial) override {
     return next(colour_, colourRequests_, initial, "colour dialog");
   }
-  MsgBoxResult message(QWidget*, const MessageRequest& request) override {
+  MsgBoxResult message(QWidget* parent, const MessageRequest& request) override {
     messages_ << request;
+    // Over its window, and no other dialog left open behind it.
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (qobject_cast<QDialog*>(w) && w->isVisible() && (!parent || w != parent->window()))
+        unexpected_ << "a message over " + QString::fromLatin1(w->metaObject()->className());
     return request.buttons == MessageRequest::Buttons::YesNo ? MsgBoxResult::Yes : MsgBoxResult::Ok;
   }
   bool runDialog(QDialog& dialog) override {
