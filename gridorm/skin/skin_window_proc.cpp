@@ -274,10 +274,10 @@ int scrollBarExtent(const QWidget* combo, const SkinEngine& engine) {
   return engine.previousStyle(combo)->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, combo);
 }
 
-void drawDropButton(const Message& m, int state, bool force) {
+void drawDropButton(const Message& m, int state) {
   QWidget* combo = m.target;
   if (listShown(combo)) state = kPressed;
-  if (state == get(combo, prop::kOldState) && !force) return;
+  if (state == get(combo, prop::kOldState)) return;
   set(combo, prop::kOldState, state);
   m.engine.present(combo);
 }
@@ -292,17 +292,17 @@ void comboInput(const Message& m, AttachedWidget& record) {
   switch (m.input) {
     case Input::Move:
       if (get(combo, prop::kMouseFlag) == 0) armLeave(combo, record);
-      drawDropButton(m, offButton() ? kNormal : m.leftHeld() ? kPressed : kHot, false);
+      drawDropButton(m, offButton() ? kNormal : m.leftHeld() ? kPressed : kHot);
       break;
     case Input::LeftDown:
-      if (!offButton()) drawDropButton(m, kPressed, false);
+      if (!offButton()) drawDropButton(m, kPressed);
       break;
     case Input::LeftUp:
-      drawDropButton(m, m.underPointer() ? kHot : kNormal, false);
+      drawDropButton(m, m.underPointer() ? kHot : kNormal);
       break;
     case Input::Leave:
       set(combo, prop::kMouseFlag, 0);
-      drawDropButton(m, kNormal, false);
+      drawDropButton(m, kNormal);
       break;
     default:
       break;
@@ -318,7 +318,7 @@ void textPartEntered(QWidget* field, SkinEngine& engine, QEvent* event) {
     return;
   set(combo, prop::kMouseFlag, 0);
   record->leaveArmed = false;
-  drawDropButton({combo, combo, event, Input::Leave, engine}, kNormal, false);
+  drawDropButton({combo, combo, event, Input::Leave, engine}, kNormal);
 }
 
 // ---- headers ---------------------------------------------------------------
@@ -489,7 +489,7 @@ bool SkinWindowProc(QWidget* window, QEvent* event) {
     case QEvent::Move:
       if (target != window) return false;
       // A combo box moved or resized is drawn normal again.
-      if (record->family == SkinFamily::Combo) drawDropButton(message, kNormal, false);
+      if (record->family == SkinFamily::Combo) drawDropButton(message, kNormal);
       if (event->type() == QEvent::Resize) resized(target, *record, engine);
       return false;
     case QEvent::EnabledChange:

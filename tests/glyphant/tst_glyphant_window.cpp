@@ -278,6 +278,7 @@ class TstGlyphantWindow : public WindowTest {
       QTest::addRow("font %s", family) << "cbofont=" + QString(family).replace(' ', '_') + " Command4" << drawn + " font=" + family;
     QTest::newRow("position not a number") << "Text3=abc Command10" << "messages=Glyphant2.0";
     QTest::newRow("style on both surfaces") << "choose:cbofontstyle=Bold choose:cbofontstyle=Underline" << "style=001/001";
+    QTest::newRow("italic on both surfaces") << "choose:cbofontstyle=Italic" << "style=010/010";
     QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150";
     QTest::newRow("same size keeps the drawing") << "Text2=989 Text1=630 Command4 Command5" << drawn;
     QTest::newRow("size too large") << "Text2=20000 Text1=20000 Command5" << "messages=Glyphant2.0";

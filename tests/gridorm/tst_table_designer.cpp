@@ -133,11 +133,12 @@ class TstTableDesigner : public WindowTest {
         " | #004040 | #7cbcf5 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12/12 | 70 70 1920 520"
         " | hidden | hidden | 8130b1 | ff0000 | 80000009 | ff54a5d5 | ffffffff");
     // clang-format on
-    // Each described field with its caption just left of it, on its row.
+    // Each described field with its caption just left of it, on its row; each size its unit
+    // just right of it.
     // clang-format off
     for (const auto& [name, text] : QList<std::pair<QString, QString>>{{"Text1", "左上角x"}, {"Text2", "左上角y"}, {"Text5", "表格宽"}, {"Text4", "表格高"}, {"Text3", "列数"},
-         {"Text6", "行数"}, {"Combo1", "表格线宽"}, {"cbofont", "字体"}, {"cbofontsize", "大小"}, {"cbofontstyle", "粗细"}, {"HScroll1", "图片宽"}, {"HScroll2", "图片高"}})
-      QVERIFY2(captionBeside(f.findChild<QWidget*>(name), text), qPrintable(name));
+         {"Text6", "行数"}, {"Combo1", "表格线宽"}, {"cbofont", "字体"}, {"cbofontsize", "大小"}, {"cbofontstyle", "粗细"}, {"HScroll1", "图片宽"}, {"HScroll2", "图片高"}, {"Label22", "线"}, {"Label23", "线"}})
+      QVERIFY2(captionBeside(f.findChild<QWidget*>(name), text, name.startsWith("Label")), qPrintable(name));
     // clang-format on
     QStringList names;  // each control found by its own name
     for (const QWidget* w : f.findChildren<QWidget*>(QRegularExpression("^[A-Zct]")))

@@ -79,6 +79,7 @@ class TstSkinDrawing : public QObject {
     QImage dst = filled(9, 7, kGrey), expected = dst;
     Surface s = surface::of(dst);
     FocusRect(s, 0, 0, 8, 7, kCaption);
+    FocusRect(s, 8, 0, 0, 7, kCaption);  // of no width: nothing
     for (int y = 0; y < 7; ++y)
       for (int x = 0; x < 8; ++x)
         if (((y == 0 || y == 6) && x % 2 == 0) || ((x == 0 || x == 7) && y % 2 == 0))
@@ -152,6 +153,8 @@ class TstSkinDrawing : public QObject {
                                 &skin_->BoxSkin, &skin_->HeaderSkin};
     const auto index = QStringList{"button", "combo", "mark", "box", "header"}.indexOf(at[0]);
     QTEST(surfaces[index]->pixel(at[1].toInt(), at[2].toInt()), "colour");
+    // The header's cells are painted to their edges: white is only the normal one's highlight.
+    QCOMPARE(inkOf(skin_->HeaderSkin, qRgb(255, 255, 255)), QRect(0, 0, 1, 1));
   }
 
   void geometry() {
