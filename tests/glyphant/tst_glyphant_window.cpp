@@ -165,11 +165,7 @@ class TstGlyphantWindow : public WindowTest {
     start_ = form_->pic1->Image();
   }
 
-  void cleanup() {
-    QCOMPARE(dialogs_->leftovers(), QString());
-    form_.reset();
-    dialogs_.reset();
-  }
+  void cleanup() { endWindowTest(form_); }
 
   void startState() {
     QCOMPARE(describe().join(' '),

@@ -126,11 +126,7 @@ class TstPrintJob : public WindowTest {
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 
-  void cleanup() {
-    QCOMPARE(dialogs_->leftovers(), QString());
-    form_.reset();
-    dialogs_.reset();
-  }
+  void cleanup() { endWindowTest(form_); }
 
   // Qt's PDF output keeps 10-point (3.53 mm) margins: with the 6 mm mark
   // band, A4 leaves a window of 190.94 x 277.94 mm, landscape Letter one of

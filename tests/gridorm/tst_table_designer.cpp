@@ -95,11 +95,7 @@ class TstTableDesigner : public WindowTest {
     startWindowTest();
     open();
   }
-  void cleanup() {
-    QCOMPARE(dialogs_->leftovers(), QString());
-    form_.reset();
-    dialogs_.reset();
-  }
+  void cleanup() { endWindowTest(form_); }
 
   // The window as it opens, with the font list from the screen fonts: its
   // entry 32, or its first when there are fewer.

@@ -66,11 +66,7 @@ class TestMainWindow : public WindowTest {
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
 
-  void cleanup() {
-    QCOMPARE(dialogs_->leftovers(), QString());
-    form_.reset();
-    dialogs_.reset();  // uninstalls itself: before the next test installs its own
-  }
+  void cleanup() { endWindowTest(form_); }
 
   void startScene() {
     QCOMPARE(describe().join(' '),

@@ -104,6 +104,14 @@ class WindowTest : public QObject {
     dir_ = std::make_unique<QTemporaryDir>();
   }
   QString path(const QString& name) const { return dir_->filePath(name); }
+  // Every scripted answer used and none missing; then the window goes, and the dialog
+  // double with it (it uninstalls itself before the next test installs its own).
+  template <typename Window>
+  void endWindowTest(Window& window) {
+    QCOMPARE(dialogs_->leftovers(), QString());
+    window.reset();
+    dialogs_.reset();
+  }
 
   std::unique_ptr<ScriptedDialogs> dialogs_;
   std::unique_ptr<QTemporaryDir> dir_;
