@@ -238,10 +238,9 @@ QImage iconImage(ToolbarButton button, qreal dpr) {
 QPixmap toolbarIcon(ToolbarButton button, qreal devicePixelRatio) {
   const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1;
   if (button == ToolbarButton::Redo) {
-    // Redo is undo turned round, pixel for pixel, so the two always match.
-    QImage redo = iconImage(ToolbarButton::Undo, dpr).mirrored(true, false);
-    redo.setDevicePixelRatio(dpr);
-    return QPixmap::fromImage(redo);
+    // Redo is undo turned round, pixel for pixel, so the two always match; the
+    // mirror keeps the device pixel ratio.
+    return QPixmap::fromImage(iconImage(ToolbarButton::Undo, dpr).mirrored(true, false));
   }
   return QPixmap::fromImage(iconImage(button, dpr));
 }

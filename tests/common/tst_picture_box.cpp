@@ -50,8 +50,7 @@ class TstPictureBox : public QObject {
     QFETCH(Mode, mode);
     PictureBox box;
     const double u = setUp(box, mode);
-    box.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(exposed(&box));
     // What the screen shows once the box has had its events, no repaint forced.
     const auto shown = [&] {
       QCoreApplication::processEvents();
@@ -105,8 +104,7 @@ class TstPictureBox : public QObject {
       PictureBox box;
       QImage expected = patternImage(40, 40);
       const double u = setUp(box, mode, expected);
-      box.show();
-      QVERIFY(QTest::qWaitForWindowExposed(&box));
+      QVERIFY(exposed(&box));
       box.setFont(fontOf(faces[0]));
       box.setForeColor(kInk);
       box.setFontTransparent(transparent);
@@ -170,8 +168,7 @@ class TstPictureBox : public QObject {
     QCOMPARE(box->Point(20, 20) == kInk, usable);
     if (change != "none") return;
     // What goes through the context reaches the screen once it is released.
-    box->show();
-    QVERIFY(QTest::qWaitForWindowExposed(box));
+    QVERIFY(exposed(box));
     surface::setPixel(**dc, 21, 21, kInk);
     const auto shown = [&] { return onScreen(box).pixel(21, 21); };
     QCoreApplication::processEvents();

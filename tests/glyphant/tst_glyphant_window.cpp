@@ -53,7 +53,7 @@ class TstGlyphantWindow : public WindowTest {
       auto* edit = qobject_cast<QLineEdit*>(control);
       if (edit == nullptr) edit = qobject_cast<QComboBox*>(control)->lineEdit();
       // As a user types: into the focused field, where completion runs.
-      QTest::mouseClick(edit, Qt::LeftButton, {}, edit->rect().center());
+      QTest::mouseClick(edit, Qt::LeftButton);
       QVERIFY2(edit->hasFocus(), qPrintable(action));
       QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
       QTest::keyClick(edit, Qt::Key_Delete);
@@ -74,7 +74,7 @@ class TstGlyphantWindow : public WindowTest {
       QTest::keyClick(form_->findChild<QWidget*>(value),
                       QKeySequence(action.section(':', 0, 0))[0].key());
     } else {
-      QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
+      QTest::mouseClick(control, Qt::LeftButton);
     }
   }
   void play(const QString& script) {
@@ -105,16 +105,14 @@ class TstGlyphantWindow : public WindowTest {
     const auto blocks = [](const QImage& image) {
       return image.scaled(8, 8, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     };
-    const QString preview =
-        form_->Image1->Picture().isNull() ? " empty"
-        : imageDifference(blocks(form_->Image1->grab().toImage()), blocks(canvas), 24).isEmpty()
-            ? ""
-            : " stale";
+    const QImage drawn = form_->Image1->grab().toImage();
+    const bool stale = !imageDifference(blocks(drawn), blocks(canvas), 24).isEmpty();
+    const QString preview = form_->Image1->Picture().isNull() ? " empty" : (stale ? " stale" : "");
     QStringList asked;  // what the file and colour dialogs were asked to show
     for (const auto& request : dialogs_->fileRequests()) asked << '[' + request.filter + ']';
     for (const QColor& colour : dialogs_->colourRequests()) asked << colour.name();
-    const auto style = [](const QFont& f) {
-      return QString("%1%2%3").arg(f.bold()).arg(f.italic()).arg(f.underline());
+    const auto style = [](QFont f) {
+      return QString::asprintf("%d%d%d", f.bold(), f.italic(), f.underline());
     };
     QStringList titles;
     for (const MessageRequest& message : dialogs_->messages()) titles << message.title;
@@ -158,8 +156,7 @@ class TstGlyphantWindow : public WindowTest {
     for (int i = 0; i < 4 * 6; ++i) clear.setPixel(i % 4, i / 4, qRgba(0, 0, 0, 0));
     QVERIFY(clear.save(path("clear.png"), "PNG"));
     form_ = std::make_unique<Form1>(dir_->path());
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(exposed(form_.get()));
     form_->activateWindow();  // so that fields take the focus when clicked
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     start_ = form_->pic1->Image();

@@ -29,9 +29,7 @@ class TstPrintJob : public WindowTest {
 
   std::unique_ptr<Form1> form_;
 
-  static void click(QWidget* control) {
-    QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
-  }
+  static void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
 
   // Picks the entry `text` of `box` with the keys, as each key activates.
   static void choose(QComboBox* box, const QString& text) {
@@ -122,8 +120,7 @@ class TstPrintJob : public WindowTest {
   void init() {
     startWindowTest();
     form_ = std::make_unique<Form1>(dir_->path());
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(exposed(form_.get()));
   }
 
   void cleanup() { endWindowTest(form_); }
@@ -181,6 +178,12 @@ class TstPrintJob : public WindowTest {
               QString::asprintf("%d%d%d", preview.oneSheet->isChecked(),
                                 preview.widthCm->isVisible(), preview.sheetsAcross->isVisible()),
               fields.value(layout, "001"));
+          // Each control in a place of its own.
+          const auto controls = preview.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+          for (const QWidget* a : controls)
+            for (const QWidget* b : controls)
+              QVERIFY(a == b || a->isHidden() || b->isHidden() ||
+                      !a->geometry().intersects(b->geometry()));
           QVERIFY(preview.widthCm->text().endsWith(" 厘米") &&
                   preview.sheetsAcross->text().endsWith(" 张") &&
                   captionBeside(preview.overlapMm, "重叠"));

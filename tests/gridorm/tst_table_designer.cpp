@@ -66,8 +66,7 @@ class TstTableDesigner : public WindowTest {
     NumberedFonts catalogue;
     for (int i = 0; i < fonts; ++i) catalogue.names << QString("font%1").arg(i);
     form_ = std::make_unique<Form1>(&catalogue);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(exposed(form_.get()));
   }
   void click(const QString& names) {  // one after another
     for (const QString& name : names.split(' ')) {
@@ -124,10 +123,10 @@ class TstTableDesigner : public WindowTest {
         f.cbofontsize->itemText(16), f.cbofontstyle->currentText(), f.Picture1->font().bold() ? "bold" : "",
         f.Combo1->currentText(), f.Combo1->itemText(11) + '/' + QString::number(f.Combo1->count()), editor(), f.Picture2->isVisible() ? "" : "hidden",
         f.Frame2->isVisible() ? "" : "hidden", hex(f.Label1->BackColor()), hex(f.Label4->BackColor()),
-        hex(f.Label24->BackColor()), hex(edge.pixel(0, 200)), hex(edge.pixel(1, 200))};
+        hex(f.Label24->BackColor()), hex(edge.pixel(0, 200)), hex(edge.pixel(1, 200)), f.Command13[0]->text() + ',' + f.Command13[1]->text() + ',' + f.Command13[11]->text()};
     QCOMPARE(state.join(" | "), "Gridorm2.0 | " + fonts +
         " | #004040 | #7cbcf5 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12/12 | 70 70 1920 520"
-        " | hidden | hidden | 8130b1 | ff0000 | 80000009 | ff54a5d5 | ffffffff");
+        " | hidden | hidden | 8130b1 | ff0000 | 80000009 | ff54a5d5 | ffffffff | l,2,12");
     // clang-format on
     // Each described field with its caption just left of it, on its row; each size its unit
     // just right of it.

@@ -393,6 +393,12 @@ class TestCaptureForm : public WindowTest {
     QWidget* surface = form_->surfaces()[on];
     const QImage frozen = screen_.result.screens[on].image;
     QTest::mousePress(surface, Qt::LeftButton, {}, from);
+    // The panel's drop button, gone with the controls to this screen, drawn anew for it.
+    QWidget* drop = form_->Picture2->PicCombox;
+    QCOMPARE(
+        imageDifference(drop->grab().toImage(),
+                        comboButtonPicture(0, drop->size(), frozen.devicePixelRatio()).toImage()),
+        QString());
     QTest::mouseMove(surface, to);
     const QImage shown = surface->grab().toImage();
     const QPoint pointer =
@@ -402,6 +408,12 @@ class TestCaptureForm : public WindowTest {
     // Away from the crosshair through the middle cell's row and column.
     for (const QPoint cell : {QPoint(0, 0), QPoint(-3, -2), QPoint(-cells / 2, -cells / 2)})
       QCOMPARE(QColor(shown.pixel(middle + cell * 8)), QColor(frozen.pixel(pointer + cell)));
+    // The crosshair's four arms tint their cells right up to the box round the middle one
+    // (cells beyond the screen are black).
+    for (const auto& [end, cell] : QList<std::pair<QPoint, QPoint>>{
+             {{4, -2}, {0, -1}}, {{-2, 4}, {-1, 0}}, {{4, 9}, {0, 1}}, {{9, 4}, {1, 0}}})
+      QVERIFY(QColor(shown.pixel(middle - QPoint(2, 5) + end)) !=
+              QColor(frozen.copy(QRect(pointer + cell, QSize(1, 1))).pixel(0, 0)));
     QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
     QCOMPARE(QColor(surface->grab().toImage().pixel(middle)), QColor(frozen.pixel(middle)));
   }

@@ -62,8 +62,7 @@ class TestMainWindow : public WindowTest {
     startWindowTest();
     calls_.clear();
     form_ = std::make_unique<Form1>(std::make_unique<RecordingRotator>(&calls_));
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    QVERIFY(exposed(form_.get()));
   }
 
   void cleanup() { endWindowTest(form_); }

@@ -47,6 +47,9 @@ struct XvfbDesktop {
   QString error = "needs Xvfb (Debian package xvfb) and xrandr (x11-xserver-utils)";
 };
 
+// A screen; a drag on it, in its window pixels; what is copied, in its device pixels.
+using Scale = std::tuple<int, QRect, QRect>;
+
 // A platform, whether it runs in a Wayland session, whether Qt's grab works;
 // the grabs asked for, in order, then the answer.
 using Route = std::tuple<QString, bool, bool, QString>;
@@ -70,18 +73,15 @@ class TestScreenSource : public QObject {
   // pixels, as the size label says.
   // clang-format off
   void perScreenScales_data() {
-    QTest::addColumn<int>("on");
-    QTest::addColumn<QRect>("drag");    // on that screen, in its window pixels
-    QTest::addColumn<QRect>("device");  // what is copied, in its device pixels
-    QTest::newRow("scale 1") << 0 << QRect(100, 100, 700, 481) << QRect(100, 100, 700, 481);
-    QTest::newRow("scale 2") << 1 << QRect(50, 40, 200, 120) << QRect(100, 80, 400, 240);
+    QTest::addColumn<Scale>("row");
+    QTest::newRow("scale 1") << Scale(0, QRect(100, 100, 700, 481), QRect(100, 100, 700, 481));
+    QTest::newRow("scale 2") << Scale(1, QRect(50, 40, 200, 120), QRect(100, 80, 400, 240));
   }
   // clang-format on
 
   void perScreenScales() {
-    QFETCH(int, on);
-    QFETCH(QRect, drag);
-    QFETCH(QRect, device);
+    QFETCH(Scale, row);
+    const auto& [on, drag, device] = row;
     if (!noDesktop_.isEmpty()) QSKIP(qPrintable(noDesktop_));
     const QList<QScreen*> screens = QGuiApplication::screens();
     QCOMPARE(screens.size(), 2);

@@ -137,10 +137,8 @@ class Emf {
   }
   Emf& brush(quint32 colour) { return record(39, {++objects_, 0, colour, 0}).select(objects_); }
   Emf& nullPen() { return select(0x80000008); }
-  Emf& rectangle(QPoint from, QPoint to) {
-    return record(43, {from.x(), from.y(), to.x(), to.y()});
-  }
-  Emf& ellipse(QPoint from, QPoint to) { return record(42, {from.x(), from.y(), to.x(), to.y()}); }
+  Emf& rectangle(QPoint from, QPoint to) { return box(43, from, to); }
+  Emf& ellipse(QPoint from, QPoint to) { return box(42, from, to); }
   Emf& bitmap(QPoint from, QPoint to, const Dib& dib) {
     return record(
         81,
@@ -187,6 +185,7 @@ class Emf {
 
  private:
   Emf& select(qint64 object) { return record(37, {object}); }
+  Emf& box(int type, QPoint a, QPoint b) { return record(type, {a.x(), a.y(), b.x(), b.y()}); }
   QByteArray records_;
   int count_ = 0;
   int objects_ = 0;

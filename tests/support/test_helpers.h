@@ -19,6 +19,9 @@ inline QImage onScreen(const QWidget* w) {
       .convertToFormat(QImage::Format_RGB32);
 }
 
+// Shows `w` and waits until the window system has it on the screen.
+inline bool exposed(QWidget* w) { return w->show(), QTest::qWaitForWindowExposed(w); }
+
 inline QImage filled(int width, int height, QRgb pixel) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(pixel);
