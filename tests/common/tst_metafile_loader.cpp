@@ -113,6 +113,7 @@ class TstMetafileLoader : public QObject {
         for (int i : {0, 1}) qToLittleEndian<quint16>(glyphs.value(i), &shaped[at + 76 + 2 * i]);
       }
     QTest::newRow("emf, text as glyph indices") << shaped << 40;
+    QTest::newRow("emf claiming as many records as may be") << patched(emf(), 52, "80841e00") << 40;
     QTest::newRow("emf, description filling its header")
         << patched(patched(emf(), 60, "04000000"), 64, "64000000") << 40;
   }

@@ -4,6 +4,7 @@
 
 #include "common/numbers.h"
 
+using namespace numbers;
 using Int16 = std::optional<std::int16_t>;
 
 class TstNumbers : public QObject {
@@ -23,12 +24,15 @@ class TstNumbers : public QObject {
     QFETCH(double, value);
     QFETCH(qint64, expected);
     QCOMPARE(qint64(numbers::roundHalfEven(value)), expected);
-    QCOMPARE(numbers::roundHalfEven32(value), int(std::clamp<qint64>(expected, INT_MIN, INT_MAX)));
+    QCOMPARE(roundHalfEven32(value), int(std::clamp<qint64>(expected, INT_MIN, INT_MAX)));
   }
 
-  void shortestFloatText() {
-    QCOMPARE(numbers::shortestFloatText(120.4f), "120.4");
-    QCOMPARE(numbers::shortestFloatText(320.f), "320");
+  // Numbers as shown, and as typed into a size field: one sign at most, what follows ignored.
+  void numberTexts() {
+    QCOMPARE(shortestFloatText(120.4f) + ' ' + shortestFloatText(320.f), "120.4 320");
+    QCOMPARE(QList({leadingNumber(" +2.5pt"), leadingNumber("-4"), leadingNumber("--1"),
+                    leadingNumber("+")}),
+             QList({2.5, -4.0, 0.0, 0.0}));
   }
 
   void fieldInteger16_data() {

@@ -303,11 +303,11 @@ class TestCaptureForm : public WindowTest {
                                 {98, 218}, {198, 218}, {298, 218}, {298, 158}};
     for (int i = 0; i < capture::kHandleCount; ++i) QCOMPARE(form_->Image1[i]->pos(), handles[i]);
     ResizeHandle* corner = form_->Image1[6];
+    QTest::mouseMove(corner);  // the pointer passing over it shows which way it resizes
+    QCOMPARE(cursor_override::current(), std::optional(Qt::SizeFDiagCursor));
     QTest::mousePress(corner, Qt::LeftButton, {}, QPoint(2, 2));
     // The pointer travels 40 right and 30 down with the button held.
-    QMouseEvent move(QEvent::MouseMove, QPoint(42, 32), corner->mapToGlobal(QPoint(42, 32)),
-                     Qt::NoButton, Qt::LeftButton, {});
-    QCoreApplication::sendEvent(corner, &move);
+    QTest::mouseMove(corner, QPoint(42, 32));
     // The loupe beside the pointer (340, 250), away from the selection: its
     // middle cell shows the pixel under the pointer.
     QCOMPARE(QColor(form_->grab().toImage().pixel(340 + 16 + 7 * 8 + 2, 250 + 16 + 7 * 8 + 5)),
