@@ -31,10 +31,7 @@ class TstDialogs : public QObject {
     QFETCH(QString, filter);
     QFETCH(int, index);
     QTEST(toQtFilter(filter), "qtFilter");
-    FileDialogRequest request;
-    request.filter = filter;
-    request.filterIndex = index;
-    QTEST(selectedQtFilter(request), "chosen");
+    QTEST(selectedQtFilter(FileDialogRequest{{}, filter, index, {}, {}, {}, false}), "chosen");
   }
 
   // Qt's file dialog as asked for: its own, never the platform's; the filter
