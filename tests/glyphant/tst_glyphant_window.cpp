@@ -289,6 +289,7 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("transparent background: the cleared colour") << "open=clear.png Command13 Command9" << "step=1 asked=[] pixels=changed preview=99x63 background=8x6 #ffffff";
     QTest::newRow("clear removes it") << "open=a.bmp Command13 Command2" << "asked=[] preview=99x63";
     QTest::newRow("background cancelled") << "open=- Command13" << "asked=[]";
+    QTest::newRow("background cancelled after a stamp picture") << "open=a.bmp Command11 open=- Command13" << "asked=[],[] stamp=8x6";
     QTest::newRow("background unreadable") << "open=broken.gif Command13" << "messages=Glyphant2.0 asked=[]";
     QTest::newRow("background after saving: the save filter") << "save=- Command12 open=- Command13" << "asked=" + bmp + ',' + bmp;
     QTest::newRow("pattern chosen") << "pick:a.bmp" << "pattern=8x6";
@@ -310,6 +311,7 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("forward at start") << "Command17" << "step=1 status=第1步";
     QTest::newRow("BMP whatever the name") << "Command9 save=out.jpg Command12" << "step=1 asked=" + bmp + " pixels=changed preview=99x63 saved=canvas";
     QTest::newRow("save cancelled") << "save=- Command12" << "asked=" + bmp;
+    QTest::newRow("save cancelled after one") << "save=out.jpg Command12 Command4 save=- Command12" << "step=1 asked=" + bmp + ',' + bmp + " pixels=changed preview=99x63 saved=other";
     QTest::newRow("save fails") << "save=missing/x.bmp Command12" << "messages=Glyphant2.0 asked=" + bmp;
   }
   // clang-format on
