@@ -511,6 +511,7 @@ class TestCaptureForm : public WindowTest {
       QTest::keyClick(surface, Qt::Key_Escape);
     } else {
       QCOMPARE(form_->LblPos->text(), QString("%1x%2").arg(device.width()).arg(device.height()));
+      QVERIFY(!inkOf(form_->LblPos->grab().toImage(), qRgb(0, 122, 236)).isEmpty());  // in blue
       click(ToolbarButton::CopyAndExit);
     }
     QTRY_VERIFY2(form_.isNull(), "the capture window is still there");

@@ -84,8 +84,7 @@ class TestScreenSource : public QObject {
     const auto& [on, drag, device] = row;
     if (!noDesktop_.isEmpty()) QSKIP(qPrintable(noDesktop_));
     const QList<QScreen*> screens = QGuiApplication::screens();
-    QCOMPARE(screens.size(), 2);
-    QCOMPARE(screens[1]->devicePixelRatio(), 2.0);
+    QVERIFY2(screens.size() == 2 && screens[1]->devicePixelRatio() == 2.0, "the desktop's screens");
     // Each screen covered with a known picture in its device pixels, the
     // second's unlike the first's anywhere.
     std::vector<QImage> pictures;
