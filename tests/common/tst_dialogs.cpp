@@ -12,26 +12,18 @@ class TstDialogs : public QObject {
   // A filter, "description|patterns|...", reaches Qt's file dialog: every filter
   // in its place, and the one the filter index names (counted from 1) chosen.
   // clang-format off
-  void filters_data() {
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<int>("index");
-    QTest::addColumn<QString>("qtFilter");
-    QTest::addColumn<QString>("chosen");
-    const QString bitmaps = "Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*";
-    const QString qtBitmaps = "Bitmap(*.bmp) (*.bmp);;All files(*.*) (*.*)";
-    QTest::newRow("the first") << bitmaps << 1 << qtBitmaps << "Bitmap(*.bmp) (*.bmp)";
-    QTest::newRow("the last") << bitmaps << 2 << qtBitmaps << "All files(*.*) (*.*)";
-    QTest::newRow("none before the first") << bitmaps << 0 << qtBitmaps << "";
-    QTest::newRow("none past the last") << bitmaps << 3 << qtBitmaps << "";
-    QTest::newRow("patterns listed") << "Pictures|*.jpg;*.bmp;;*.gif" << 1 << "Pictures (*.jpg *.bmp *.gif)" << "Pictures (*.jpg *.bmp *.gif)";
-    QTest::newRow("no filter") << "" << 1 << "" << "";
-  }
-  // clang-format on
   void filters() {
-    QFETCH(QString, filter);
-    QFETCH(int, index);
-    QTEST(toQtFilter(filter), "qtFilter");
-    QTEST(selectedQtFilter(FileDialogRequest{{}, filter, index, {}, {}, {}, false}), "chosen");
+    const QString bitmaps = "Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*", qtBitmaps = "Bitmap(*.bmp) (*.bmp);;All files(*.*) (*.*)";
+    const std::tuple<QString, int, QString, QString> rows[] = {  // filter, index, Qt's filters, the chosen one
+        {bitmaps, 1, qtBitmaps, "Bitmap(*.bmp) (*.bmp)"}, {bitmaps, 2, qtBitmaps, "All files(*.*) (*.*)"},
+        {bitmaps, 0, qtBitmaps, ""}, {bitmaps, 3, qtBitmaps, ""},  // none before the first or past the last
+        {"Pictures|*.jpg;*.bmp;;*.gif", 1, "Pictures (*.jpg *.bmp *.gif)", "Pictures (*.jpg *.bmp *.gif)"},  // patterns listed
+        {"", 1, "", ""}};
+    // clang-format on
+    for (const auto& [filter, index, qtFilter, chosen] : rows) {
+      QCOMPARE(toQtFilter(filter), qtFilter);
+      QCOMPARE(selectedQtFilter(FileDialogRequest{{}, filter, index, {}, {}, {}, false}), chosen);
+    }
   }
 
   // Qt's file dialog as asked for: its own, never the platform's; the filter

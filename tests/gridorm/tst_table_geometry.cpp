@@ -40,7 +40,7 @@ class TstTableGeometry : public QObject {
     QTest::newRow("negative width") << "10 10 -100 6000 5 10" << series(11, -20, 6) << rows;
     QTest::newRow("no rows, columns not a number") << "10 10 10000 6000 x 0" << Numbers{} << Numbers{};
     QTest::newRow("step rounds to 0") << "10 10 10000 6000 30000 10" << Numbers{} << rows;
-    QTest::newRow("stops at the 16-bit edge") << "10 10 30000 6000 2 10" << Numbers{11, 15011, 30011} << rows;
+    QTest::newRow("up to the 16-bit edge, and no further") << "10 10 32766 6000 2 10" << Numbers{11, 16394, 32777} << rows;
     QTest::newRow("width past 16 bits") << "10 10 40000 6000 5 10" << Numbers{} << rows;
     QTest::newRow("x0 not a number") << "x 10 10000 6000 5 10" << Numbers{} << Numbers{};
     QTest::newRow("y0 past 16 bits") << "10 40000 10000 6000 5 10" << Numbers{} << series(40001, 600, 11);

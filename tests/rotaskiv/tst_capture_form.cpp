@@ -241,6 +241,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("a double-click on undo undoes once")
         << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("undo, then redo") << "tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 59,224 panel 59,253 166x37";
+    QTest::newRow("undo with nothing to undo cancels everything") << "tool:7 tool:0" << "no label history 1";
     QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("the next click writes the text") << "tool:5 click:150,150 type:Hi click:250,200" << start + "2 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed history 1";
@@ -446,6 +447,10 @@ class TestCaptureForm : public WindowTest {
 
     QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(150, 150));
     QTest::keyClicks(form_->TextEdit, "HHHH");
+    // 20 points are this many pixels; a capital H stands well over half of them. The box shows
+    // the text as it will be written.
+    const double px = 20 * form_->logicalDpiY() / 72.0;
+    QVERIFY(inkOf(form_->TextEdit->grab().toImage(), qRgb(0, 0, 255)).height() >= 0.6 * px);
     const QPoint corner = form_->TextEdit->geometry().topLeft() + QPoint(1, 1);  // no frame
     QCOMPARE(form_->grab().toImage().pixel(corner),
              form_->TextEdit->palette().base().color().rgb());
@@ -457,8 +462,6 @@ class TestCaptureForm : public WindowTest {
 
     const QRect ink = inkOf(form_->session().picture().copy(100, 100, 400, 250), qRgb(0, 0, 255))
                           .translated(100, 100);
-    // 20 points are this many pixels; a capital H stands well over half of them.
-    const double px = 20 * form_->logicalDpiY() / 72.0;
     QVERIFY2(ink.left() >= 150 && ink.left() <= 154 && ink.top() >= 150 &&
                  ink.top() <= 150 + px / 2 && ink.height() >= 0.6 * px && ink.height() <= px &&
                  ink.width() > 2 * ink.height(),

@@ -79,7 +79,8 @@ class TstSkinDrawing : public QObject {
     QImage dst = filled(9, 7, kGrey), expected = dst;
     Surface s = surface::of(dst);
     FocusRect(s, 0, 0, 8, 7, kCaption);
-    FocusRect(s, 8, 0, 0, 7, kCaption);  // of no width: nothing
+    FocusRect(s, 8, 0, 0, 7, kCaption);  // of no width, neither draws anything
+    FrameRect(s, 8, 0, 0, 7, kCaption);
     for (int y = 0; y < 7; ++y)
       for (int x = 0; x < 8; ++x)
         if (((y == 0 || y == 6) && x % 2 == 0) || ((x == 0 || x == 7) && y % 2 == 0))

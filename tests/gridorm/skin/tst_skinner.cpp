@@ -172,7 +172,7 @@ class TstSkinner : public QObject {
     add(new QComboBox, {230, 10, 120, 24}, "list")->addItems({"宋体", "黑体"});
     add(new QComboBox, {230, 45, 120, 24}, "editable")->setEditable(true);
     add(new QTableWidget(2, 3), {10, 120, 330, 120})->horizontalHeader()->setObjectName("header");
-    auto* shaped = add(new QWidget, {350, 250, 20, 20});
+    auto* shaped = add(new QPushButton, {350, 250, 20, 20});  // a shape of its own
     shaped->setMask(QRegion(0, 0, 5, 5, QRegion::Ellipse));
     shaped->setMouseTracking(true);
     form_->show();
