@@ -18,6 +18,7 @@ class TstNumbers : public QObject {
       QTest::addRow("%d.5", whole) << whole + 0.5 << qint64(whole % 2 == 0 ? whole : whole + 1);
     QTest::newRow("just above 2.5") << 2.5000000000000004 << qint64(3);
     QTest::newRow("2^31 - 0.5") << 2147483647.5 << qint64(2147483648);
+    QTest::newRow("2^63, the first past the largest") << 0x1p63 << qint64(LLONG_MAX);
     QTest::newRow("nan") << std::nan("") << qint64(0);
   }
   void roundHalfEven() {

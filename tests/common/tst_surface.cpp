@@ -39,7 +39,7 @@ class TstSurface : public QObject {
     const int present = int(colour::fromPixel(patternImage(8, 6).pixel(2, 1)));
     QTest::newRow("key present") << Blit{{1, 1, 8, 6}, {}, Keyed, present};
     QTest::newRow("system colour keys nothing") << Blit{{1, 1, 8, 6}, {}, Keyed, int(colour::kButtonFace)};
-    for (int opacity : {0, 128, 255})
+    for (int opacity : {-5, 0, 128, 255, 256})
       QTest::addRow("blend %d", opacity) << Blit{{-2, 5, 8, 6}, {}, Blend, opacity};
     QTest::newRow("mirrored both ways, cut at the corner") << Blit{{6, 5, 8, 6}, {}, Mirrored};
   }
@@ -66,8 +66,8 @@ class TstSurface : public QObject {
     const auto [target, from, op, param, withinOne] = blit;
     QImage dst = withinOne ? patternImage(12, 10) : filled(12, 10, qRgb(200, 100, 30));
     QImage src = withinOne ? dst.copy() : patternImage(8, 6), expected = dst.copy();
-    const auto mix = [param](int s, int d) {
-      return int(std::lround((s * param + d * (255 - param)) / 255.0));
+    const auto mix = [a = std::clamp(param, 0, 255)](int s, int d) {  // opacities past the ends
+      return int(std::lround((s * a + d * (255 - a)) / 255.0));       // are the ends
     };
     // Destination pixels that have a source pixel, at pixel - shift.
     const QPoint shift = target.topLeft() - from;
