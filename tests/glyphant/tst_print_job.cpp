@@ -227,8 +227,7 @@ class TstPrintJob : public WindowTest {
       return !boundsOf(page.copy(area), [](QRgb c) { return qGray(c) < 160; }).isEmpty();
     };
     for (int sheet = 0; sheet < 2; ++sheet) {
-      const double start = sheet == 0 ? 0 : second;
-      const double end = sheet == 0 ? second + px(10) : 989;
+      const double start = sheet == 0 ? 0 : second, end = sheet == 0 ? second + px(10) : 989;
       // Block centres, away from the block edges and the alignment line.
       for (int y = 25; y < 630; y += 50)
         for (int x = 25; x < 989; x += 50) {

@@ -243,7 +243,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("undo, then redo") << "tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("undo with nothing to undo cancels everything") << "tool:7 tool:0" << "no label history 1";
     QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
-    QTest::newRow("and drops it: the next box starts empty") << "tool:5 click:150,150 type:Hi key:Esc click:150,150 tool:1" << "closed history 2 copied";
+    QTest::newRow("and drops the text: the next click places an empty box") << "tool:5 click:150,150 type:Hi key:Esc click:150,150 click:150,150 tool:1" << "closed history 2 copied";
     QTest::newRow("the next click writes the text") << "tool:5 click:150,150 type:Hi click:250,200" << start + "2 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed history 1";
     QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
@@ -338,6 +338,7 @@ class TestCaptureForm : public WindowTest {
       const QWidget* control = form_->findChild<QWidget*>(name);
       QVERIFY2(control != nullptr, qPrintable(name));
       const QRect g = control->geometry();
+      QVERIFY2(control->parentWidget()->rect().contains(g), qPrintable(name));  // all of it shows
       const QString size = QString("%1x%2").arg(g.width()).arg(g.height());
       shown << name +
                    (want.contains(',')     ? QString(" %1,%2 ").arg(g.x()).arg(g.y()) + size

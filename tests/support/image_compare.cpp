@@ -12,9 +12,8 @@ QString imageDifference(const QImage& actualIn, const QImage& expectedIn, int to
   for (int i = 0; difference.isEmpty() && i < actual.width() * actual.height(); ++i) {
     const QPoint at(i % actual.width(), i / actual.width());
     const QRgb a = actual.pixel(at), e = expected.pixel(at);
-    const int off =
-        std::max({qAbs(qRed(a) - qRed(e)), qAbs(qGreen(a) - qGreen(e)), qAbs(qBlue(a) - qBlue(e))});
-    if (off > tolerance)
+    if (std::max({qAbs(qRed(a) - qRed(e)), qAbs(qGreen(a) - qGreen(e)),
+                  qAbs(qBlue(a) - qBlue(e))}) > tolerance)
       QDebug(&difference).nospace() << "pixel " << at << " is #" << Qt::hex << (a & 0xFFFFFF)
                                     << ", expected #" << (e & 0xFFFFFF);
   }

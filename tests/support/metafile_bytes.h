@@ -187,8 +187,7 @@ class Emf {
   Emf& select(qint64 object) { return record(37, {object}); }
   Emf& box(int type, QPoint a, QPoint b) { return record(type, {a.x(), a.y(), b.x(), b.y()}); }
   QByteArray records_;
-  int count_ = 0;
-  int objects_ = 0;
+  int count_ = 0, objects_ = 0;
 };
 
 }  // namespace metafile_bytes
