@@ -24,8 +24,9 @@ inline void put32(QByteArray& out, qint64 value) { put<quint32>(out, value); }
 constexpr quint32 colourRef(int red, int green, int blue) { return red | green << 8 | blue << 16; }
 
 // A bottom-up device-independent bitmap of one colour: 24 bits a pixel, 16
-// with 5-6-5 colour masks, or 8 in runs (a run of the one palette entry a
-// row, each row ended by its mark as Windows writes them, then the bitmap's end).
+// with 5-6-5 colour masks, 8 in runs (a run of the one palette entry a row,
+// each row ended by its mark as Windows writes them, then the bitmap's end),
+// or 1 (every pixel the one palette entry).
 struct Dib {
   QByteArray bytes;
   int width, height;
@@ -33,18 +34,18 @@ struct Dib {
 inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
   QByteArray head, row, pixels;
   const int r = colour & 0xFF, g = colour >> 8 & 0xFF, b = colour >> 16 & 0xFF;
-  const int stride = (width * bits / 8 + 3) / 4 * 4;
-  for (int x = 0; x < width; ++x)
+  const int stride = (width * bits + 31) / 32 * 4;
+  for (int x = 0; x < width && bits > 1; ++x)
     bits == 16 ? put16(row, r >> 3 << 11 | g >> 2 << 5 | b >> 3)
                : void(row.append(char(b)).append(char(g)).append(char(r)));
   pixels = bits == 8 ? (QByteArray(1, char(width)) + QByteArray(3, '\0')).repeated(height) +
                            QByteArray::fromHex("0001")
                      : row.leftJustified(stride, '\0').repeated(height);
-  const int compression = bits == 8 ? 1 : bits == 16 ? 3 : 0, colours = bits == 8 ? 1 : 0;
+  const int compression = bits == 8 ? 1 : bits == 16 ? 3 : 0, colours = bits <= 8 ? 1 : 0;
   for (qint64 value :
        {40, width, height, 1 | bits << 16, compression, int(pixels.size()), 0, 0, colours, 0})
     put32(head, value);
-  if (bits == 8) put32(head, b | g << 8 | r << 16);  // the palette
+  if (bits <= 8) put32(head, b | g << 8 | r << 16);  // the palette
   if (bits == 16)
     for (qint64 mask : {0xF800, 0x07E0, 0x001F}) put32(head, mask);
   return {head + pixels, width, height};
