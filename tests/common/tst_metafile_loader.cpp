@@ -101,8 +101,8 @@ class TstMetafileLoader : public QObject {
         << drawing(Emf(), scaled(1, {24, 24}), 1)
                .file(QRect(24, 24, 240, 120), QRect(QPoint(635, 635), QPoint(6985, 3810)))
         << 40;
-    QTest::newRow("emf without a frame: its bounds")
-        << drawing(Emf(), scaled(1), 1).file(QRect(0, 0, 241, 121), QRect()) << 40;
+    QTest::newRow("emf, a frame of no height: its bounds")
+        << drawing(Emf(), scaled(1), 1).file(QRect(0, 0, 241, 121), QRect(0, 0, 6350, 1)) << 40;
     // Its text as the font's glyph indices (ETO_GLYPH_INDEX), as Windows writes shaped text,
     // opened after a picture whose Chinese text took a fallback font, which fontconfig holds.
     load(drawing(Emf(), scaled(1), 1, "中文").file(QRect(0, 0, 240, 120), QRect()));
@@ -115,8 +115,8 @@ class TstMetafileLoader : public QObject {
       }
     QTest::newRow("emf, text as glyph indices") << shaped << 40;
     QTest::newRow("emf claiming as many records as may be") << patched(emf(), 52, "80841e00") << 40;
-    QTest::newRow("emf, description filling its header")
-        << patched(patched(emf(), 60, "04000000"), 64, "64000000") << 40;
+    QTest::newRow("emf, description filling its header from the end of its first 88 bytes")
+        << patched(patched(emf(), 60, "0a000000"), 64, "58000000") << 40;
   }
 
   void drawsAtItsSize() {
