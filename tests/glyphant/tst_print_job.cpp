@@ -40,8 +40,8 @@ class TstPrintJob : public WindowTest {
     QCOMPARE(box->currentText(), text);
   }
 
-  // Presses "打 印"; in the preview `choose` sets the layout and the paper
-  // is set to `paper` and `orientation`; unless `print` is false the
+  // Presses "打 印"; in the preview the paper is set to `paper` and
+  // `orientation`, then `layout` sets the layout; unless `print` is false the
   // printer's dialog then chooses the PDF file `file`. Returns the preview's
   // summary and the pages it showed ("rows x columns") before anything was printed.
   QString print(const std::function<void(PrintPreview&)>& layout, QPageSize::PageSizeId paper,
@@ -49,9 +49,9 @@ class TstPrintJob : public WindowTest {
     QString seen;
     dialogs_->answerDialog([&](QDialog& dialog) {
       auto& preview = dynamic_cast<PrintPreview&>(dialog);
-      layout(preview);
       choose(preview.paper, QPageSize::name(paper));
       choose(preview.orientation, orientation == QPageLayout::Portrait ? "纵向" : "横向");
+      layout(preview);
       const bool tipped = !preview.oneSheet->toolTip().isEmpty() &&
                           !preview.poster->toolTip().isEmpty() &&
                           !preview.overlapMm->toolTip().isEmpty();
@@ -138,6 +138,8 @@ class TstPrintJob : public WindowTest {
     QTest::newRow("start canvas as a poster") << Printout{"true", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米", 2, "595x842", "1x2"};
     // A width in centimetres starts at the true width, 261.66 mm rounded.
     QTest::newRow("width in centimetres") << Printout{"width", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 26.2 × 16.7 厘米", 2, "595x842", "1x2"};
+    // Set to 40 cm: (400 - 10) / 180.94 -> 3 across; 254.8 mm high fits one row.
+    QTest::newRow("width set to 40 cm") << Printout{"width:40", QPageSize::A4, portrait, "共 3 张（1 行 × 3 列），A4 纵向，海报 40.0 × 25.5 厘米", 3, "595x842", "1x3"};
     // 261.66 mm over a window of 260.34: two across, one down.
     QTest::newRow("landscape Letter") << Printout{"true", QPageSize::Letter, QPageLayout::Landscape, "共 2 张（1 行 × 2 列），Letter / ANSI A 横向，海报 26.2 × 16.7 厘米", 2, "792x612", "1x2"};
     // 0 is refused as typed: two across stay, 2 * 190.94 - 10 = 371.9 mm wide, 236.9 mm high.
@@ -162,7 +164,8 @@ class TstPrintJob : public WindowTest {
     const QString shown = print(
         [&](PrintPreview& preview) {
           if (layout != "one") click(preview.poster);  // one sheet is the choice at first
-          if (layout == "width") preview.sizeKind->setCurrentIndex(1);
+          if (layout.startsWith("width")) preview.sizeKind->setCurrentIndex(1);
+          if (layout.startsWith("width:")) preview.widthCm->setValue(layout.mid(6).toDouble());
           if (layout.startsWith("across:")) {
             preview.sizeKind->setCurrentIndex(2);
             QLineEdit* edit = preview.sheetsAcross->findChild<QLineEdit*>();
@@ -177,7 +180,7 @@ class TstPrintJob : public WindowTest {
           QCOMPARE(
               QString::asprintf("%d%d%d", preview.oneSheet->isChecked(),
                                 preview.widthCm->isVisible(), preview.sheetsAcross->isVisible()),
-              fields.value(layout, "001"));
+              fields.value(layout.section(':', 0, 0), "001"));
           // Each control in a place of its own.
           const auto controls = preview.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
           for (const QWidget* a : controls)
