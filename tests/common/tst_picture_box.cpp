@@ -157,6 +157,7 @@ class TstPictureBox : public QObject {
     box->PSet(3, 3, kInk);
     std::optional<DeviceContext> dc = box->hDC();
     if (change == "resize") box->resize(50, 30);
+    if (change == "resize") QCOMPARE(box->Point(45, 25), kBack);  // read at once: at its new size
     if (change == "new picture") box->setPicture(patternImage(2, 2));
     if (change == "back colour") box->setBackColor(colour::rgb(40, 50, 60));
     if (change == "box deleted") owner.reset();

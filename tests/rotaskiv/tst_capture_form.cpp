@@ -200,9 +200,9 @@ class TestCaptureForm : public WindowTest {
       QCOMPARE(icon(ToolbarButton::Redo, dpr),
                icon(ToolbarButton::Undo, dpr).mirrored(true, false));
     }
-    QCOMPARE(icon(ToolbarButton::Text), icon(ToolbarButton::Text).mirrored(true, false));
-    QCOMPARE(icon(ToolbarButton::ExitCapture),
-             icon(ToolbarButton::ExitCapture).mirrored(true, true));
+    // The letter A mirrored, and the cross also upside down.
+    for (auto [b, flip] : {std::pair{ToolbarButton::Text, 0}, {ToolbarButton::ExitCapture, 1}})
+      QCOMPARE(icon(b), icon(b).mirrored(true, flip));
     for (int i = 0; i < kToolbarButtonCount; ++i)  // and none is blank
       QVERIFY(!boundsOf(icon(ToolbarButton(i)), [](QRgb p) { return qAlpha(p) > 0; }).isEmpty());
   }
@@ -418,6 +418,8 @@ class TestCaptureForm : public WindowTest {
       QVERIFY(QColor(shown.pixel(middle - QPoint(2, 5) + end)) !=
               QColor(frozen.copy(QRect(pointer + cell, QSize(1, 1))).pixel(0, 0)));
     QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+    QTest::mouseMove(surface, (from + to) / 2);  // then, with no button held, inside the selection
+    QCOMPARE(cursor_override::current(), std::optional(Qt::SizeAllCursor));
     QCOMPARE(QColor(surface->grab().toImage().pixel(middle)), QColor(frozen.pixel(middle)));
   }
 
