@@ -15,22 +15,21 @@ class TstPanelInputs : public QObject {
  private slots:
   // Text, font, size, x and y as typed; "Sans" is the one installed font.
   // The result is the problem, or "text|points|x,y" of what will be drawn.
+  // clang-format off
   void textChecks_data() {
     QTest::addColumn<QStringList>("fields");
     QTest::addColumn<QString>("result");
-    const auto row = [](const char* name, const QStringList& fields, const char* result) {
-      QTest::newRow(name) << fields << QString(result);
-    };
-    row("spaces around", {"  字  ", "Sans", "364", "30", "30"}, "字|364|30,30");
-    row("a tab stays, spaces inside too", {"\ta b ", "Sans", "12", "0", "0"}, "\ta b|12|0,0");
-    row("only spaces", {"   ", "Sans", "364", "30", "30"}, "empty");
-    row("empty text first", {"", "Nowhere", "abc", "x", "y"}, "empty");
-    row("leading number of the size", {"字", "Sans", "72.5pt", "1.5", "-20"}, "字|72.5|1.5,-20");
-    row("below a pixel", {"字", "Sans", "0.3", "30", "30"}, "size");
-    row("beyond the font engine", {"字", "Sans", "10001", "30", "30"}, "size");
-    row("y far away", {"字", "Sans", "364", "30", "1e9"}, "position");
-    row("font not installed", {"字", "Nowhere", "364", "30", "30"}, "font");
+    QTest::newRow("spaces around") << QStringList{"  字  ", "Sans", "364", "30", "30"} << "字|364|30,30";
+    QTest::newRow("a tab stays, spaces inside too") << QStringList{"\ta b ", "Sans", "12", "0", "0"} << "\ta b|12|0,0";
+    QTest::newRow("only spaces") << QStringList{"   ", "Sans", "364", "30", "30"} << "empty";
+    QTest::newRow("empty text first") << QStringList{"", "Nowhere", "abc", "x", "y"} << "empty";
+    QTest::newRow("leading number of the size") << QStringList{"字", "Sans", "72.5pt", "1.5", "-20"} << "字|72.5|1.5,-20";
+    QTest::newRow("below a pixel") << QStringList{"字", "Sans", "0.3", "30", "30"} << "size";
+    QTest::newRow("beyond the font engine") << QStringList{"字", "Sans", "10001", "30", "30"} << "size";
+    QTest::newRow("y far away") << QStringList{"字", "Sans", "364", "30", "1e9"} << "position";
+    QTest::newRow("font not installed") << QStringList{"字", "Nowhere", "364", "30", "30"} << "font";
   }
+  // clang-format on
   void textChecks() {
     QFETCH(QStringList, fields);
     const panel_inputs::TextCheck check =
@@ -52,6 +51,7 @@ class TstPanelInputs : public QObject {
     QTest::newRow("largest square") << CanvasSize{"16384", "16384", QSize(16384, 16384)};
     QTest::newRow("not a number") << CanvasSize{"abc", "1500", QSize()};
     QTest::newRow("rounds to zero") << CanvasSize{"0.4", "1500", QSize()};
+    QTest::newRow("longest side") << CanvasSize{"32767", "1", QSize(32767, 1)};
     QTest::newRow("side too long") << CanvasSize{"32768", "1", QSize()};
     QTest::newRow("too many pixels") << CanvasSize{"16384", "16385", QSize()};
   }

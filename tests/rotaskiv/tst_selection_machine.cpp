@@ -82,6 +82,7 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("resized past its edge") << T + "hd0 hm0@700,50" << "move 802,52 300x150 FLH- fdiag 600x300 resizing on1 drag";
     // The hit rectangle holds its left and top edges, not its right and bottom ones.
     QTest::newRow("pressed on its top-left corner: moved") << S + "dL@100,80 mL@110,90 uL@110,90" << "move 110,90 200x120 FLHT@69,214 sizeall 200x120";
+    QTest::newRow("a press inside: the crosshair until the pointer moves") << S + "m@150,150 dL@150,150" << "move 100,80 200x120 FLH- cross 200x120";
     QTest::newRow("pressed on its right edge: a new one") << S + "dL@300,150 uL@300,150" << "move 300,150 0x0 ---T@59,154 none 200x120";
     QTest::newRow("pressed on its bottom edge: a new one") << S + "dL@150,200 uL@150,200" << "move 150,200 0x0 ---T@0,204 none 200x120";
     QTest::newRow("a second one closes") << S + "dR@150,150 uR@150,150 dR@150,150 uR@150,150" << "draw 150,150 0x0 F--- none 200x120 close";
