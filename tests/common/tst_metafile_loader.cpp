@@ -170,8 +170,9 @@ class TstMetafileLoader : public QObject {
     const auto bitmapWmf = [](QByteArray b) { return Wmf().bitmap({}, {9, 9}, {b, 4, 4}).plain(); };
     QTest::newRow("wmf bitmap cut short") << bitmapWmf(red.chopped(4)) << "位图不完整";
     QTest::newRow("wmf 24-bit bitmap in runs") << bitmapWmf(patched(red, 16, "01000000")) << "位图";
+    QTest::newRow("wmf bitmap of two planes") << bitmapWmf(patched(red, 12, "02001800")) << "位图";
     QTest::newRow("wmf header of 10 words") << patched(wmf, 22, "01000a00") << "文件头无效";
-    QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏";
+    QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏：缺少结束记录";
     QTest::newRow("emf cut short")
         << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";
     QTest::newRow("emf header only")

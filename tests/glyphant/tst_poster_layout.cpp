@@ -55,7 +55,7 @@ class TstPosterLayout : public QObject {
     QTest::newRow("a kilometre wide") << Sheets{QSize(1000, 500), "width:1000000", a4, 10.0, 0, 0, poster::Problem::TooManySheets};
     QTest::newRow("empty canvas") << Sheets{QSize(0, 0), "true", a4, 10.0, 0, 0, poster::Problem::EmptyPicture};
     QTest::newRow("a poster of no width") << Sheets{QSize(1000, 500), "width:0", a4, 10.0, 0, 0, poster::Problem::EmptyPicture};
-    QTest::newRow("margins leave no room") << Sheets{QSize(100, 100), "true", printable(QPageSize::A4, QPageLayout::Portrait, 100), 10.0, 0, 0, poster::Problem::NoRoom};
+    QTest::newRow("margins leave a window of no width") << Sheets{QSize(100, 100), "true", printable(QPageSize::A4, QPageLayout::Portrait, 99), 10.0, 0, 0, poster::Problem::NoRoom};
   }
   // clang-format on
 

@@ -86,6 +86,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("ellipse two pixels wide") << "tE d@120,130 u@122,150" << "2/2 ellipse panel ink 120,130 2x20";
     QTest::newRow("no length, still committed") << "tA d@150,150 u@150,150" << "2/2 arrow panel ink none";
     QTest::newRow("a press outside") << "tR d@50,50 m@150,150 u@150,150" << "1/1 rectangle panel preview none ink none";
+    QTest::newRow("and after a stroke") << "tR d@110,110 u@150,150 d@50,50 m@200,200 u@200,200" << "2/2 rectangle panel preview none ink 110,110 41x41";
     QTest::newRow("a stroke after undo discards redo") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U d@250,110 u@280,150 R"
                                                        << "3/3 rectangle panel ink 110,110 171x41";
     QTest::newRow("undo then redo brings the stroke back") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U R" << "3/3 rectangle panel ink 110,110 91x91";

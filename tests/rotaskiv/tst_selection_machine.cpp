@@ -38,8 +38,7 @@ QString play(const QString& script) {
     if (op.startsWith("hm")) step = machine.handleMove(handle, p);
     if (op.startsWith("hu")) step = machine.handleRelease(handle);
     if (op.size() == 2 && (op[0] == 'k' || op[0] == 'K')) {
-      const int dx = op[1] == 'L' ? -1 : op[1] == 'R' ? 1 : 0;
-      const int dy = op[1] == 'U' ? -1 : op[1] == 'D' ? 1 : 0;
+      const int dx = op[1] == 'L' ? -1 : op[1] == 'R', dy = op[1] == 'U' ? -1 : op[1] == 'D';
       step = op[0] == 'k' ? machine.nudge(dx, dy, 0, 0) : machine.nudge(0, 0, dx, dy);
     }
     asked << QString(step.close ? "close " : "") + (step.copyAndClose ? "copy " : "") +
