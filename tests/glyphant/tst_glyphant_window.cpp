@@ -264,14 +264,14 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("size 0") << "cbofontsize=0 Command9" << "messages=Glyphant2.0 size=0";
     QTest::newRow("unknown font") << "cbofont=NoSuchFont Command1" << "messages=Glyphant2.0 font=NoSuchFont";
     // Typed text stays as typed, never completed into an entry ("300", "DejaVu Sans").
-    QTest::newRow("size as typed") << "cbofontsize=30" << "size=30";
-    QTest::newRow("font as typed") << "cbofont=DejaVu" << "font=DejaVu";
+    QTest::newRow("size and font as typed") << "cbofontsize=30 cbofont=DejaVu" << "size=30 font=DejaVu";
     // The sample text is Chinese: a face without its letters takes them from a CJK face.
     for (const char* family : {"DejaVu Serif", "DejaVu Sans Mono", "Noto Serif CJK SC", "Standard Symbols PS"})
       QTest::addRow("font %s", family) << "cbofont=" + QString(family).replace(' ', '_') + " Command4" << drawn + " font=" + family;
     QTest::newRow("position not a number") << "Text3=abc Command10" << "messages=Glyphant2.0";
     QTest::newRow("style on both surfaces") << "choose:cbofontstyle=Bold choose:cbofontstyle=Underline" << "style=001/001";
     QTest::newRow("italic on both surfaces") << "choose:cbofontstyle=Italic" << "style=010/010";
+    QTest::newRow("bold on both surfaces") << "choose:cbofontstyle=Bold" << "style=100/100";
     QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150";
     QTest::newRow("same size keeps the drawing") << "Text2=989 Text1=630 Command4 Command5" << drawn;
     QTest::newRow("size too large") << "Text2=20000 Text1=20000 Command5" << "messages=Glyphant2.0";
@@ -301,8 +301,7 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("cancelled colours") << "colour=- Label10 colour=- Label22 colour=- Label26 colour=- Label7" << "asked=#ff0000,#ffffff,#370372,#c0ffff";
     QTest::newRow("a chosen colour") << "colour=#00ff00 Label26 colour=- Label26" << "asked=#370372,#00ff00";
     QTest::newRow("stamp picture") << "open=a.bmp Command11" << "asked=[] stamp=8x6";
-    QTest::newRow("stamp import cancelled") << "open=- Command11" << "asked=[]";
-    QTest::newRow("empty name") << "open= Command11" << "asked=[]";
+    QTest::newRow("stamp import cancelled, or an empty name") << "open=- Command11 open= Command11" << "asked=[],[]";
     QTest::newRow("stamp unreadable") << "open=broken.gif Command11" << "messages=Glyphant2.0 asked=[]";
     QTest::newRow("click without stamp mode") << "at:100,100" << "";
     QTest::newRow("stamp: slot 0") << "Check2 at:100,100" << drawn;

@@ -52,6 +52,7 @@ class TstPanelInputs : public QObject {
     QTest::newRow("not a number") << CanvasSize{"abc", "1500", QSize()};
     QTest::newRow("rounds to zero") << CanvasSize{"0.4", "1500", QSize()};
     QTest::newRow("longest side") << CanvasSize{"32767", "1", QSize(32767, 1)};
+    QTest::newRow("narrowest") << CanvasSize{"1", "1500", QSize(1, 1500)};
     QTest::newRow("side too long") << CanvasSize{"32768", "1", QSize()};
     QTest::newRow("too many pixels") << CanvasSize{"16384", "16385", QSize()};
   }
