@@ -164,7 +164,7 @@ class TestMainWindow : public WindowTest {
     QTest::newRow("hue at 360") << "End:HScroll3(0)" << "draws=2 hue=1 saturation=1 threshold=1 readouts=360";
     QTest::newRow("factors") << "HScroll2=123 HScroll1=37 HScroll3(0)=120 HScroll3(1)=200 HScroll3(2)=199"
         << "draws=6 angle=6.2832 zoom=0.615 alpha=0.37 hue=0.333333 saturation=2 threshold=1.99 readouts=120200199";
-    QTest::newRow("reset: a draw per bar moved") << "End:vScroll1 End:HScroll3(1) Command3" << "draws=5 readouts=100";
+    QTest::newRow("reset: a draw per bar moved") << "End:vScroll1 End:HScroll3(1) End:HScroll2 Command3" << "draws=7 readouts=100";
     QTest::newRow("drop JPG") << "drop=b.JPG" << "draws=2 path=b.JPG S=30x20";
     QTest::newRow("drop a name ending in bmp") << "drop=picturebmp" << "draws=2 path=picturebmp S=30x20";
     QTest::newRow("drop jpeg: refused") << "drop=d.jpeg" << "";
