@@ -505,6 +505,14 @@ bool SkinWindowProc(QWidget* window, QEvent* event) {
       return false;
     case QEvent::Timer:
       return record->family == SkinFamily::Button && buttonTimer(message, *record);
+    case QEvent::Hide:
+      // The list closed: its drop button is pressed no longer, and no paint
+      // would come to say so.
+      if (auto* combo = window->parentWidget();
+          record->family == SkinFamily::ComboList && target == window && engine.isAttached(combo))
+        drawDropButton({combo, combo, event, Input::None, engine},
+                       combo->underMouse() ? kHot : kNormal);
+      return false;
     case QEvent::Enter:
       textPartEntered(window, engine, event);
       return false;
