@@ -169,6 +169,8 @@ class TstPictureLoader : public QObject {
     QTest::newRow("half.gif") << Row{gif.chopped(20), QImage(), {}};
     QTest::newRow("half.ico") << Row{ico.left(ico.size() / 2), QImage(), {}};
     QTest::newRow("half.cur") << Row{cur.chopped(1), QImage(), {}};
+    // A second picture, whose directory entry (the first's header read as one) runs past the end.
+    QTest::newRow("cut.ico") << Row{ico.left(4) + char(2) + ico.mid(5), QImage(), {}};
   }
   // clang-format on
 

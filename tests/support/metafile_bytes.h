@@ -26,7 +26,7 @@ constexpr quint32 colourRef(int red, int green, int blue) { return red | green <
 // A bottom-up device-independent bitmap of one colour: 24 bits a pixel, 16
 // with 5-6-5 colour masks, 8 in runs (a run of the one palette entry a row,
 // each row ended by its mark as Windows writes them, then the bitmap's end),
-// or 1 (every pixel the one palette entry).
+// or 4 or 1 (every pixel the one palette entry).
 struct Dib {
   QByteArray bytes;
   int width, height;
@@ -35,7 +35,7 @@ inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
   QByteArray head, row, pixels;
   const int r = colour & 0xFF, g = colour >> 8 & 0xFF, b = colour >> 16 & 0xFF;
   const int stride = (width * bits + 31) / 32 * 4;
-  for (int x = 0; x < width && bits > 1; ++x)
+  for (int x = 0; x < width && bits > 4; ++x)
     bits == 16 ? put16(row, r >> 3 << 11 | g >> 2 << 5 | b >> 3)
                : void(row.append(char(b)).append(char(g)).append(char(r)));
   pixels = bits == 8 ? (QByteArray(1, char(width)) + QByteArray(3, '\0')).repeated(height) +
