@@ -96,9 +96,8 @@ class TestCaptureForm : public WindowTest {
     const auto size = [](auto* w) { return QString::asprintf(" %dx%d", w->width(), w->height()); };
     const QRect f = form_->Shape1->geometry();
     QStringList words{QString("history %1").arg(form_->session().history().count())};
-    const QString label =
-        form_->LblPos->isVisible() ? "label " + form_->LblPos->text() : "no label";
-    words.prepend(form_->isHidden() ? "closed" : label);
+    const QString label = "label " + at(form_->LblPos) + ' ' + form_->LblPos->text();
+    words.prepend(form_->isHidden() ? "closed" : form_->LblPos->isVisible() ? label : "no label");
     if (form_->Shape1->isVisible())
       words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";
@@ -237,7 +236,7 @@ class TestCaptureForm : public WindowTest {
   void scripts_data() {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("expected");
-    const QString start = "frame 100,100 200x120 label 200x120 history ";
+    const QString start = "frame 100,100 200x120 label 102,102 200x120 history ";
     QTest::newRow("a double-click on undo undoes once")
         << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("undo, then redo") << "tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 59,224 panel 59,253 166x37";
@@ -249,10 +248,10 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed history 1";
     QTest::newRow("the panel above a low toolbar")
-        << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
-    QTest::newRow("and below one that leaves it just room") << "drag:100,600-400,730 tool:6" << "frame 100,600 300x130 label 300x130 history 1 toolbar 159,734 panel 159,763 166x37";
+        << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 102,702 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
+    QTest::newRow("and below one that leaves it just room") << "drag:100,600-400,730 tool:6" << "frame 100,600 300x130 label 102,602 300x130 history 1 toolbar 159,734 panel 159,763 166x37";
     QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down"
-        << "frame 102,101 201x122 label 201x122 history 1 toolbar 62,227";
+        << "frame 102,101 201x122 label 104,103 201x122 history 1 toolbar 62,227";
     QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("copy and exit") << "tool:1" << "closed history 1 copied";
     QTest::newRow("double-click inside") << "dclick:150,150" << "closed history 1 copied";
@@ -270,7 +269,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("Esc") << "key:Esc" << "closed history 1";
     QTest::newRow("a right-button stroke commits, then closes") << "tool:7 rdrag:110,110-150,150" << "closed history 2";
     QTest::newRow("press on the toolbar, a separator, and redo with nothing to redo") << "strip:Picture1@27,13 strip:Line1@1,5 strip:Image2(8)@5,5" << start + "1 toolbar 59,224";
-    const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 400x195 history 1 toolbar 259,765 panel 259,725 ";
+    const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 102,602 400x195 history 1 toolbar 259,765 panel 259,725 ";
     QTest::newRow("press on the panel, between and on the swatches")
         << low + "7 strip:Picture2@2,2 strip:PicColor@30,20 strip:Pcolor(3)@5,5" << lowShown + "166x37";
     QTest::newRow("press on the font-size group") << low + "5 strip:PicFont@1,0" << lowShown + "241x37";
@@ -317,7 +316,7 @@ class TestCaptureForm : public WindowTest {
     QTest::mouseRelease(corner, Qt::LeftButton, {}, QPoint(42, 32));
     play("tool:8");
     // The handle's top-left was at the corner less 2, the pointer 2 further in.
-    QCOMPARE(describe(), "frame 100,100 240x150 label 240x150 history 1 toolbar 99,254");
+    QCOMPARE(describe(), "frame 100,100 240x150 label 102,102 240x150 history 1 toolbar 99,254");
     QCOMPARE(form_->Image1[2]->pos(), QPoint(337, 98));  // w / 1.5 in from the corner
   }
 
