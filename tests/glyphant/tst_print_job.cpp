@@ -52,11 +52,12 @@ class TstPrintJob : public WindowTest {
       choose(preview.paper, QPageSize::name(paper));
       choose(preview.orientation, orientation == QPageLayout::Portrait ? "纵向" : "横向");
       layout(preview);
-      const bool tipped = !preview.oneSheet->toolTip().isEmpty() &&
-                          !preview.poster->toolTip().isEmpty() &&
-                          !preview.overlapMm->toolTip().isEmpty();
-      seen =
-          preview.summary->text() + " | " + pagesShown(preview.view) + (tipped ? "" : " untipped");
+      // Its title, and a tip on each choice that needs one.
+      const bool labelled =
+          preview.windowTitle() == "打印预览" && !preview.oneSheet->toolTip().isEmpty() &&
+          !preview.poster->toolTip().isEmpty() && !preview.overlapMm->toolTip().isEmpty();
+      seen = preview.summary->text() + " | " + pagesShown(preview.view) +
+             (labelled ? "" : " unlabelled");
       if (print)
         dialogs_->answerDialog([&](QDialog& printDialog) {
           QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
