@@ -101,7 +101,9 @@ class TestCaptureForm : public WindowTest {
     if (form_->Shape1->isVisible())
       words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";
-    if (form_->lblInfo->isVisible() != form_->LblPos->isVisible()) words << "info label apart";
+    if (form_->lblInfo->isVisible() != form_->LblPos->isVisible() ||
+        form_->lblInfo->pos() != form_->LblPos->geometry().bottomLeft() + QPoint(0, 3))
+      words << "info label apart";  // or not two pixels below the size label
     if (form_->Picture1->isVisible()) words << "toolbar " + at(form_->Picture1);
     if (form_->TextEdit->isVisible()) words << "typing";
     if (form_->Picture2->isVisible())
