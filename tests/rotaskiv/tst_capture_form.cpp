@@ -349,15 +349,16 @@ class TestCaptureForm : public WindowTest {
                    (control->isVisibleTo(control->parentWidget()) ? "" : " hidden");
     }
     QCOMPARE(shown.join(", "), expected);
-    // The palette as drawn, top row then bottom row.
-    QStringList palette;
-    for (ColourBox* swatch : std::span(form_->Picture2->Pcolor).first(16))
-      palette << QColor(swatch->grab().toImage().pixel(6, 6)).name();
-    QCOMPARE(palette.join(' '),
-             "#000000 #808080 #c00000 #c0c000 #008000 #000080 #800080 #008080 "
-             "#ffffff #c0c0c0 #ff0000 #ffff00 #00ff00 #0000ff #ff00ff #00ffff");
-    // The size box and the drop button cover the list exactly, side by side.
+    // The palette as drawn, top row then bottom row, then the current colour, red as it starts,
+    // and the size box's text.
     const ToolOptionPanel* panel = form_->Picture2;
+    QStringList palette;
+    for (ColourBox* swatch : panel->Pcolor)
+      palette << QColor(swatch->grab().toImage().pixel(6, 6)).name();
+    QCOMPARE(palette.join(' ') + " size " + panel->Text1->text(),
+             "#000000 #808080 #c00000 #c0c000 #008000 #000080 #800080 #008080 "
+             "#ffffff #c0c0c0 #ff0000 #ffff00 #00ff00 #0000ff #ff00ff #00ffff #ff0000 size 11");
+    // The size box and the drop button cover the list exactly, side by side.
     QCOMPARE(panel->Text1->geometry().united(panel->PicCombox->geometry()),
              panel->Combo1->geometry());
     QCOMPARE(panel->Text1->geometry().right() + 1, panel->PicCombox->x());
