@@ -280,7 +280,7 @@ class TstSkinner : public QObject {
     QTest::newRow("disabled while hot") << "move settle disable" << "state=3 alpha=255 flag=1 face=3";
     QTest::newRow("the focus frame fades out and in") << "focus:check | settle focus settle" << "state=0 alpha=0 fading=1 flag=0 face=blend | state=0 alpha=0 flag=0 face=0";
     QTest::newRow("resized: new images, new shape") << "move settle resize" << "state=1 alpha=255 flag=1 face=1";
-    QTest::newRow("check box hot, pressed") << "move:check | press:check" << "check=1 | check=2";
+    QTest::newRow("check box left twice, hot again, pressed") << "move:check off move:check off | move:check | press:check" << " | check=1 | check=2";
     QTest::newRow("a repaint settles the box") << "move:check paint:check" << "";
     QTest::newRow("space on an option") << "space:option1" << "option1=2";
     QTest::newRow("an option's click") << "move:option0 move:option1 press:option1 release:option1" << "";
