@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
+#include <QCursor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -321,6 +322,18 @@ void textPartEntered(QWidget* field, SkinEngine& engine, QEvent* event) {
   drawDropButton({combo, combo, event, Input::Leave, engine}, kNormal);
 }
 
+// A closed list leaves its drop button pressed no longer, and no paint would
+// come to say so. The box is hot only if the pointer is over it now: while the
+// list was open it had the pointer's moves, so Qt may still count the box as
+// under it. Hot, it waits for the pointer's leave as after a move.
+void listClosed(QWidget* combo, QEvent* event, SkinEngine& engine) {
+  AttachedWidget* record = engine.record(combo);
+  if (record == nullptr) return;
+  const bool over = isUnderPointer(*combo, combo->mapFromGlobal(QCursor::pos()));
+  if (over) armLeave(combo, *record);
+  drawDropButton({combo, combo, event, Input::None, engine}, over ? kHot : kNormal);
+}
+
 // ---- headers ---------------------------------------------------------------
 
 void drawItem(const Message& m, AttachedWidget& record, int index, int state) {
@@ -506,12 +519,8 @@ bool SkinWindowProc(QWidget* window, QEvent* event) {
     case QEvent::Timer:
       return record->family == SkinFamily::Button && buttonTimer(message, *record);
     case QEvent::Hide:
-      // The list closed: its drop button is pressed no longer, and no paint
-      // would come to say so.
-      if (auto* combo = window->parentWidget();
-          record->family == SkinFamily::ComboList && target == window && engine.isAttached(combo))
-        drawDropButton({combo, combo, event, Input::None, engine},
-                       combo->underMouse() ? kHot : kNormal);
+      if (record->family == SkinFamily::ComboList && target == window)
+        listClosed(window->parentWidget(), event, engine);
       return false;
     case QEvent::Enter:
       textPartEntered(window, engine, event);
