@@ -13,8 +13,6 @@
 
 #if GLYPHANT_HAVE_CUPS
 #include <cups/cups.h>
-
-#include <vector>
 #endif
 
 namespace print_job {
@@ -180,40 +178,13 @@ Result printToFile(QPrinter& printer, const QImage& picture, const poster::Layou
 }
 
 #if GLYPHANT_HAVE_CUPS
-// The options Qt's own print engine gives a queue, so that the job is
-// treated like any other: paper, copies, sides, orientation, and what the
-// print dialog's option pages set.
 Result submit(const QPrinter& printer, const QString& spool) {
-  std::vector<std::pair<QByteArray, QByteArray>> options;
-  const QPageLayout page = printer.pageLayout();
-  options.emplace_back("media", page.pageSize().key().toUtf8());
-  if (printer.copyCount() > 1) {
-    options.emplace_back("copies", QByteArray::number(printer.copyCount()));
-    if (printer.collateCopies()) options.emplace_back("Collate", "True");
-  }
-  const bool portrait = page.orientation() == QPageLayout::Portrait;
-  switch (printer.duplex()) {
-    case QPrinter::DuplexNone:
-      options.emplace_back("sides", "one-sided");
-      break;
-    case QPrinter::DuplexAuto:
-      options.emplace_back("sides", portrait ? "two-sided-long-edge" : "two-sided-short-edge");
-      break;
-    case QPrinter::DuplexLongSide:
-      options.emplace_back("sides", "two-sided-long-edge");
-      break;
-    case QPrinter::DuplexShortSide:
-      options.emplace_back("sides", "two-sided-short-edge");
-      break;
-  }
-  if (!portrait) options.emplace_back("landscape", "");
   // The print dialog keeps its further options as name, value pairs under
   // this key of the CUPS print engine.
   constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
-  const QStringList more = printer.printEngine()->property(kCupsOptions).toStringList();
-  for (qsizetype i = 0; i + 1 < more.size(); i += 2)
-    options.emplace_back(more[i].toUtf8(), more[i + 1].toUtf8());
-
+  auto options =
+      queueOptions(printer.pageLayout(), printer.copyCount(), printer.collateCopies(),
+                   printer.duplex(), printer.printEngine()->property(kCupsOptions).toStringList());
   std::vector<cups_option_t> list;
   for (auto& [key, value] : options) list.push_back({key.data(), value.data()});
   // A queue's instance ("queue/instance") only chooses its saved options.
@@ -253,6 +224,37 @@ Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layo
 }  // namespace
 
 QRectF printableMm(const QPageLayout& page) { return page.paintRect(QPageLayout::Millimeter); }
+
+std::vector<std::pair<QByteArray, QByteArray>> queueOptions(const QPageLayout& page, int copies,
+                                                            bool collate,
+                                                            QPrinter::DuplexMode duplex,
+                                                            const QStringList& dialogOptions) {
+  std::vector<std::pair<QByteArray, QByteArray>> options;
+  options.emplace_back("media", page.pageSize().key().toUtf8());
+  if (copies > 1) {
+    options.emplace_back("copies", QByteArray::number(copies));
+    if (collate) options.emplace_back("Collate", "True");
+  }
+  const bool portrait = page.orientation() == QPageLayout::Portrait;
+  switch (duplex) {
+    case QPrinter::DuplexNone:
+      options.emplace_back("sides", "one-sided");
+      break;
+    case QPrinter::DuplexAuto:
+      options.emplace_back("sides", portrait ? "two-sided-long-edge" : "two-sided-short-edge");
+      break;
+    case QPrinter::DuplexLongSide:
+      options.emplace_back("sides", "two-sided-long-edge");
+      break;
+    case QPrinter::DuplexShortSide:
+      options.emplace_back("sides", "two-sided-short-edge");
+      break;
+  }
+  if (!portrait) options.emplace_back("landscape", "");
+  for (qsizetype i = 0; i + 1 < dialogOptions.size(); i += 2)
+    options.emplace_back(dialogOptions[i].toUtf8(), dialogOptions[i + 1].toUtf8());
+  return options;
+}
 
 poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPageLayout& page) {
   const QRectF printable = printableMm(page);

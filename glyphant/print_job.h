@@ -1,15 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
+#include <QPrinter>
 #include <QRectF>
 #include <QString>
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "glyphant/poster_layout.h"
 
 class QPageLayout;
 class QPainter;
-class QPrinter;
 
 // How the canvas is to be printed, as chosen in the print preview.
 struct PrintSettings {
@@ -30,6 +33,15 @@ namespace print_job {
 
 // The printable area of `page`, millimetres from the paper's top-left corner.
 QRectF printableMm(const QPageLayout& page);
+// The options a print queue is given with a job, as Qt's own print engine
+// gives them, so that the job is treated like any other: paper, copies,
+// sides, orientation, then the name, value pairs the print dialog's option
+// pages set.
+std::vector<std::pair<QByteArray, QByteArray>> queueOptions(const QPageLayout& page, int copies,
+                                                            bool collate,
+                                                            QPrinter::DuplexMode duplex,
+                                                            const QStringList& dialogOptions);
+
 // The sheets `settings` give for a picture of `picture` pixels on `page`.
 poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPageLayout& page);
 

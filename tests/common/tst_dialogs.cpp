@@ -33,17 +33,13 @@ class TstDialogs : public QObject {
     FileDialogRequest request{
         "保存为", "PNG(*.png)|*.png|All files(*.*)|*.*", 2, "shot.png", QDir::tempPath(), "png"};
     const auto describe = [](const QFileDialog& d) {
-      return QStringList{
-          d.windowTitle(),
-          d.directory().path(),
-          d.nameFilters().join(";;"),
-          d.selectedNameFilter(),
-          d.defaultSuffix(),
-          QString::asprintf("%d%d%d%d%d", d.testOption(QFileDialog::DontUseNativeDialog),
-                            d.testOption(QFileDialog::HideNameFilterDetails),
-                            d.testOption(QFileDialog::DontConfirmOverwrite), d.acceptMode(),
-                            d.fileMode())}
-          .join(" | ");
+      const QString options = QString::asprintf(
+          "%d%d%d%d%d", d.testOption(QFileDialog::DontUseNativeDialog),
+          d.testOption(QFileDialog::HideNameFilterDetails),
+          d.testOption(QFileDialog::DontConfirmOverwrite), d.acceptMode(), d.fileMode());
+      return QString("%1 | %2 | %3 | %4 | %5 | %6")
+          .arg(d.windowTitle(), d.directory().path(), d.nameFilters().join(";;"),
+               d.selectedNameFilter(), d.defaultSuffix(), options);
     };
     QCOMPARE(describe(*fileDialogFor(nullptr, request, true)),
              "保存为 | " + QDir::tempPath() +

@@ -18,8 +18,8 @@ class TstFontList : public QObject {
     QVERIFY(QFontMetrics(QApplication::font()).inFont(QChar(0x786E)));  // 确
   }
   void everySecondFontAndEntry32() {
-    QStringList names;  // fonts named by their index in the system's list
-    for (int i = 0; i < 7; ++i) names << QString::number(i);
+    // Fonts named by their index in the system's list.
+    const QStringList names = {"0", "1", "2", "3", "4", "5", "6"};
     QCOMPARE(fonts::everySecondName(names), QStringList({"0", "2", "4", "6"}));
     QCOMPARE(fonts::preselectedFontIndex(33), 32);
     QCOMPARE(fonts::preselectedFontIndex(32), 0);  // too short for entry 32: the first
@@ -41,8 +41,7 @@ class TstFontList : public QObject {
   void plainNamesThatDraw() {
     QFETCH(QStringList, listed);
     const bool system = listed.isEmpty();
-    const QStringList names =
-        system ? SystemFontCatalogue().families() : fonts::plainFamilies(listed);
+    const auto names = system ? SystemFontCatalogue().families() : fonts::plainFamilies(listed);
     if (!system) QTEST(names, "offered");
     QVERIFY(!names.isEmpty());
     for (const QString& name : names) {

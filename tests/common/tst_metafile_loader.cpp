@@ -74,13 +74,12 @@ class TstMetafileLoader : public QObject {
                    1000 / 96.0)
                .placeable(QRect(500, 700, 2500, 1250), 1000)
         << 40;
-    QTest::newRow("placeable wmf, largest record overstated")
-        << patched(twipsWmf(), 22 + 12, "ffffffff") << 40;
+    // clang-format off
+    QTest::newRow("placeable wmf, largest record overstated") << patched(twipsWmf(), 22 + 12, "ffffffff") << 40;
     // Longer than libwmf's print buffer, too.
-    QTest::newRow("placeable wmf, long text with markup and accents")
-        << twipsWmf("H<&\xE9" + QByteArray(300, 'x')) << 240;
-    QTest::newRow("plain wmf, window extent in pixels")
-        << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
+    QTest::newRow("placeable wmf, long text with markup and accents") << twipsWmf("H<&\xE9" + QByteArray(300, 'x')) << 240;
+    QTest::newRow("plain wmf, window extent in pixels") << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
+    // clang-format on
     // With colour masks; in runs; in four bits and in one bit a pixel; with an OS/2 header of 12
     // bytes.
     const QByteArray os2 =
@@ -161,35 +160,29 @@ class TstMetafileLoader : public QObject {
     const QByteArray wmf = twipsWmf(), good = emf();
     QByteArray manyRecords = Wmf().plain();
     manyRecords.insert(18, QByteArray::fromHex("030000000201").repeated(2'000'001));
-    QTest::newRow("wmf cut short") << wmf.chopped(6) << "WMF 图元文件已损坏：缺少结束记录";
-    QTest::newRow("wmf record past the end")
-        << patched(wmf, 22 + 18, "ffffff7f") << "记录超出文件末尾";
-    QTest::newRow("wmf 3145632 pixels wide")
-        << Wmf().placeable(QRect(0, 0, 32767, 10), 1) << "图片太大（3145632 × 960 像素）";
-    QTest::newRow("wmf of 2000001 records") << manyRecords << "记录太多（2000001 条）";
     const QByteArray red = dib(4, 4, kRed).bytes;
     const auto bitmapWmf = [](QByteArray b) { return Wmf().bitmap({}, {9, 9}, {b, 4, 4}).plain(); };
+    // clang-format off
+    QTest::newRow("wmf cut short") << wmf.chopped(6) << "WMF 图元文件已损坏：缺少结束记录";
+    QTest::newRow("wmf record past the end") << patched(wmf, 22 + 18, "ffffff7f") << "记录超出文件末尾";
+    QTest::newRow("wmf 3145632 pixels wide") << Wmf().placeable(QRect(0, 0, 32767, 10), 1) << "图片太大（3145632 × 960 像素）";
+    QTest::newRow("wmf of 2000001 records") << manyRecords << "记录太多（2000001 条）";
     QTest::newRow("wmf bitmap cut short") << bitmapWmf(red.chopped(4)) << "位图不完整";
     QTest::newRow("wmf 24-bit bitmap in runs") << bitmapWmf(patched(red, 16, "01000000")) << "位图";
     QTest::newRow("wmf bitmap of two planes") << bitmapWmf(patched(red, 12, "02001800")) << "位图";
     QTest::newRow("wmf header of 10 words") << patched(wmf, 22, "01000a00") << "文件头无效";
     QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏：缺少结束记录";
-    QTest::newRow("emf cut short")
-        << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";
-    QTest::newRow("emf header only")
-        << patched(good.left(108), 48, "6c000000") << "EMF 图元文件已损坏：缺少结束记录";
+    QTest::newRow("emf cut short") << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";
+    QTest::newRow("emf header only") << patched(good.left(108), 48, "6c000000") << "EMF 图元文件已损坏：缺少结束记录";
     QTest::newRow("emf record of 10 bytes") << patched(good, 108 + 4, "0a000000") << "记录长度无效";
-    QTest::newRow("emf claiming 4e9 records")
-        << patched(good, 52, "00286bee") << "记录太多（4000000000 条）";
-    QTest::newRow("emf frame of 20 km")
-        << Emf().file(QRect(0, 0, 10, 10), QRect(0, 0, 2'000'000'000, 2'000'000'000)) << "图片太大";
+    QTest::newRow("emf claiming 4e9 records") << patched(good, 52, "00286bee") << "记录太多（4000000000 条）";
+    QTest::newRow("emf frame of 20 km") << Emf().file(QRect(0, 0, 10, 10), QRect(0, 0, 2'000'000'000, 2'000'000'000)) << "图片太大";
     QTest::newRow("emf without a size") << Emf().file(QRect(), QRect()) << "没有可用的尺寸";
-    QTest::newRow("emf bounds of no height")
-        << Emf().file(QRect(0, 0, 240, 0), QRect()) << "没有可用的尺寸";
+    QTest::newRow("emf bounds of no height") << Emf().file(QRect(0, 0, 240, 0), QRect()) << "没有可用的尺寸";
     // A disc 7 million pixels across beside the picture: Qt's rasteriser would take seconds.
     QTest::newRow("emf shape far beyond the picture")
-        << Emf().ellipse({-(7 << 20), -(3 << 20)}, {240, 3 << 20}).file(QRect(0, 0, 241, 4001), {})
-        << "其中的图形远远超出图片";
+        << Emf().ellipse({-(7 << 20), -(3 << 20)}, {240, 3 << 20}).file(QRect(0, 0, 241, 4001), {}) << "其中的图形远远超出图片";
+    // clang-format on
   }
 
   void refusesDamagedOrAbsurd() {

@@ -108,8 +108,7 @@ class TstPictureBox : public QObject {
       box.setFont(fontOf(faces[0]));
       box.setForeColor(kInk);
       box.setFontTransparent(transparent);
-      box.CurrentX = 4.5 * u;
-      box.CurrentY = 7.5 * u;
+      box.CurrentX = 4.5 * u, box.CurrentY = 7.5 * u;
       QCoreApplication::processEvents();  // shown before the text
       box.Print(pieces.join(QString()));
       // The platform's own text output, piece by piece, from (4, 8).

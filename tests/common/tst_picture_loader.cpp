@@ -150,8 +150,21 @@ class TstPictureLoader : public QObject {
     QByteArray bmp32 = bmp;  // its rows of 48 bytes read as 12 pixels of 32 bits
     bmp32[18] = 12, bmp32[28] = 32;
     // An OS/2 bitmap, its header of 12 bytes: 2 x 2 pixels of 24 bits, the bottom row white.
-    QTest::newRow("os2.bmp") << Row{QByteArray::fromHex("424d2a000000000000001a0000000c00000002000200010018"
-        "00ffffffffffff00000000000000000000"), runs, {}};
+    const QByteArray os2 = QByteArray::fromHex("424d2a000000000000001a0000000c00000002000200010018"
+        "00ffffffffffff00000000000000000000");
+    QTest::newRow("os2.bmp") << Row{os2, runs, {}};
+    QTest::newRow("half-os2.bmp") << Row{os2.chopped(1), QImage(), {}};
+    // No pixel offset and no colour count: the pixels follow a full palette of 256.
+    const QImage indexed = pattern.convertToFormat(QImage::Format_Indexed8);
+    QByteArray palette = encoded(indexed, "bmp");
+    palette.replace(10, 4, QByteArray(4, 0)).replace(46, 4, QByteArray(4, 0));
+    QTest::newRow("no-offset.bmp") << Row{palette, indexed, {}};
+    QTest::newRow("no-offset-cut.bmp") << Row{palette.chopped(1), QImage(), {}};
+    // One pixel of 32 bits after the three colour masks, again without its offset.
+    const QByteArray masks = QByteArray::fromHex("424d4600000000000000000000002800000001000000010000000100"
+        "20000300000004000000000000000000000000000000000000000000ff0000ff0000ff00000033669900");
+    QTest::newRow("masks.bmp") << Row{masks, filled(1, 1, qRgb(0x99, 0x66, 0x33)), {}};
+    QTest::newRow("masks-cut.bmp") << Row{masks.chopped(1), QImage(), {}};
     QTest::newRow("half32.bmp") << Row{bmp32.chopped(1), QImage(), {}};
     QTest::newRow("half-runs.bmp") << Row{runLengthBmp(6), QImage(), {}};
     QTest::newRow("runs4.bmp") << Row{runLengthBmp(14, 4), runs, {}};
@@ -167,6 +180,9 @@ class TstPictureLoader : public QObject {
     QTest::newRow("local-colours.gif") << Row{codedGif(true), coded, {}};
     QTest::newRow("no-trailer.gif") << Row{gif.chopped(1), coded, {}};
     QTest::newRow("half.gif") << Row{gif.chopped(20), QImage(), {}};
+    // An animation cut in its second frame's control block, or in that frame's descriptor.
+    QTest::newRow("cut-control.gif") << Row{gif.chopped(1) + QByteArray::fromHex("21f904"), QImage(), {}};
+    QTest::newRow("cut-frame.gif") << Row{gif.chopped(1) + QByteArray::fromHex("2c0000"), QImage(), {}};
     QTest::newRow("half.ico") << Row{ico.left(ico.size() / 2), QImage(), {}};
     QTest::newRow("half.cur") << Row{cur.chopped(1), QImage(), {}};
     // A second picture, whose directory entry (the first's header read as one) runs past the end.

@@ -1,8 +1,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <algorithm>
-
 #include "common/colour_swatch.h"
 #include "common/picture_box.h"
 #include "glyphant/glyphant_window.h"
@@ -30,51 +28,47 @@ class TstGlyphantWindow : public WindowTest {
   // into a field ('_' for a space); choose:NAME=TEXT picks from a list;
   // pick:NAME clicks an entry of the pattern list; at:X,Y presses the
   // canvas; KEY:NAME (End, Home, Down...) presses that key in a control; a
-  // control's name clicks it.
+  // control's name clicks it. Each action returns once it is played.
   void act(const QString& action) {
     const QString value = action.section(QRegularExpression("[=:]"), 1);
     const auto file =
         value == "-" ? std::nullopt : std::optional(value.isEmpty() ? value : path(value));
     QWidget* control = form_->findChild<QWidget*>(action.section(QRegularExpression("[=:]"), 0, 0));
-    if (action.startsWith("open=")) {
-      dialogs_->answerOpen(file);
-    } else if (action.startsWith("save=")) {
-      dialogs_->answerSave(file);
-    } else if (action.startsWith("colour=")) {
-      dialogs_->answerColour(value == "-" ? std::nullopt : std::optional(QColor(value)));
-    } else if (action.startsWith("choose:")) {
+    if (action.startsWith("open=")) return dialogs_->answerOpen(file);
+    if (action.startsWith("save=")) return dialogs_->answerSave(file);
+    if (action.startsWith("colour="))
+      return dialogs_->answerColour(value == "-" ? std::nullopt : std::optional(QColor(value)));
+    if (action.startsWith("choose:")) {
       auto* box = form_->findChild<QComboBox*>(value.section('=', 0, 0));
       QTest::keyClick(box, Qt::Key_F4);  // opens the list
       QTRY_VERIFY(box->view()->isVisible());
       const QModelIndex entry = box->model()->index(box->findText(value.section('=', 1)), 0);
-      QTest::mouseClick(box->view()->viewport(), Qt::LeftButton, {},
-                        box->view()->visualRect(entry).center());
-    } else if (action.contains('=')) {
-      auto* edit = qobject_cast<QLineEdit*>(control);
-      if (edit == nullptr) edit = qobject_cast<QComboBox*>(control)->lineEdit();
-      // As a user types: into the focused field, where completion runs.
-      QTest::mouseClick(edit, Qt::LeftButton);
-      QVERIFY2(edit->hasFocus(), qPrintable(action));
-      QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
-      QTest::keyClick(edit, Qt::Key_Delete);
-      const QString typed = QString(value).replace('_', ' ');
-      for (const QChar c : typed) {
-        QInputMethodEvent commit;  // Chinese comes from an input method
-        commit.setCommitString(c);
-        c.unicode() < 128 ? QTest::keyClick(edit, c.toLatin1())
-                          : void(QCoreApplication::sendEvent(edit, &commit));
-      }
-    } else if (action.startsWith("pick:")) {
-      QListWidget* list = form_->File1;
-      QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                        list->visualItemRect(list->findItems(value, {})[0]).center());
-    } else if (action.startsWith("at:")) {
-      press(QPoint(value.section(',', 0, 0).toInt(), value.section(',', 1).toInt()));
-    } else if (action.contains(':')) {
-      QTest::keyClick(form_->findChild<QWidget*>(value),
-                      QKeySequence(action.section(':', 0, 0))[0].key());
-    } else {
-      QTest::mouseClick(control, Qt::LeftButton);
+      return QTest::mouseClick(box->view()->viewport(), Qt::LeftButton, {},
+                               box->view()->visualRect(entry).center());
+    }
+    if (action.startsWith("pick:"))  // an entry of the pattern list
+      return QTest::mouseClick(
+          form_->File1->viewport(), Qt::LeftButton, {},
+          form_->File1->visualItemRect(form_->File1->findItems(value, {})[0]).center());
+    if (action.startsWith("at:"))
+      return press(QPoint(value.section(',', 0, 0).toInt(), value.section(',', 1).toInt()));
+    if (action.contains(':') && !action.contains('='))
+      return QTest::keyClick(form_->findChild<QWidget*>(value),
+                             QKeySequence(action.section(':', 0, 0))[0].key());
+    if (!action.contains('=')) return QTest::mouseClick(control, Qt::LeftButton);
+    auto* edit = qobject_cast<QLineEdit*>(control);
+    if (edit == nullptr) edit = qobject_cast<QComboBox*>(control)->lineEdit();
+    // As a user types: into the focused field, where completion runs.
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QVERIFY2(edit->hasFocus(), qPrintable(action));
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    const QString typed = QString(value).replace('_', ' ');
+    for (const QChar c : typed) {
+      QInputMethodEvent commit;  // Chinese comes from an input method
+      commit.setCommitString(c);
+      c.unicode() < 128 ? QTest::keyClick(edit, c.toLatin1())
+                        : void(QCoreApplication::sendEvent(edit, &commit));
     }
   }
   void play(const QString& script) {
@@ -464,8 +458,7 @@ class TstGlyphantWindow : public WindowTest {
     };
     QCOMPARE(move({120.4, 85.5}), QString("宽x=120 高y=86 Glyphant2.0 none"));
     play("Check1");
-    QCOMPARE(move({120.4, 85.5}),
-             QString("宽x=120 高y=86 Glyphprint2.0          120.4|85.5 guides"));
+    QCOMPARE(move({120.4, 85.5}), "宽x=120 高y=86 Glyphprint2.0          120.4|85.5 guides");
     QCOMPARE(form_->pic1->overlayLines()[Form1::Line2].line, QLineF(0, 85.5, 989, 85.5));
     QCOMPARE(form_->pic1->overlayLines()[Form1::Line1].line, QLineF(120.4, 0, 120.4, 630));
     play("Check1");

@@ -5,15 +5,11 @@
 
 // Drawing n is a 1 x 1 picture of red n, stamp n one of green n, so every
 // slot tells which operation filled it.
-namespace {
-
-QString nameOf(const QImage& picture) {
+static QString nameOf(const QImage& picture) {
   if (picture.isNull()) return "-";
   const QRgb pixel = picture.pixel(0, 0);
   return qRed(pixel) ? QString("d%1").arg(qRed(pixel)) : QString("s%1").arg(qGreen(pixel));
 }
-
-}  // namespace
 
 class TstHistoryRing : public QObject {
   Q_OBJECT
@@ -63,7 +59,7 @@ class TstHistoryRing : public QObject {
     }
     QCOMPARE(QString("%1 %2").arg(ring.stepIndex()).arg(shown).trimmed(),
              state.section('|', 0, 0).trimmed());
-    // The written the case is about hold what it says.
+    // The slots the case names as written hold what it says.
     QString written;
     for (int slot = 0; slot <= HistoryRing::kSlots; ++slot)
       if (ring.written(slot)) written += QString(" %1=%2").arg(slot).arg(nameOf(ring.slot(slot)));

@@ -83,10 +83,8 @@ class TstPosterLayout : public QObject {
     const double mmPerPixel = size == "one sheet" ? std::min(printable.width() / picture.width(),
                                                              printable.height() / picture.height())
                                                   : physical.width() / picture.width();
-    const QRectF area = layout.poster
-                            ? printable.adjusted(poster::kMarkBandMm, poster::kMarkBandMm,
-                                                 -poster::kMarkBandMm, -poster::kMarkBandMm)
-                            : printable;
+    const double band = layout.poster ? poster::kMarkBandMm : 0;  // a poster's marks go round it
+    const QRectF area = printable.adjusted(band, band, -band, -band);
     const auto near = [](double a, double b) { return std::abs(a - b) < 1e-6; };
     for (const poster::Sheet& sheet : layout.sheets) {
       const poster::Sheet& origin = layout.sheets[std::size_t(sheet.row * columns)];

@@ -5,6 +5,7 @@
 #include "common/face_button.h"
 #include "common/picture_box.h"
 #include "glyphant/glyphant_window.h"
+#include "glyphant/print_job.h"
 #include "glyphant/print_preview.h"
 #include "glyphant/sheets_view.h"
 #include "tests/support/image_compare.h"
@@ -20,6 +21,10 @@ using Outcome = std::tuple<QString, QString, int>;
 // preview shows them ("rows x columns").
 using Printout = std::tuple<QString, QPageSize::PageSizeId, QPageLayout::Orientation, QString, int,
                             QString, QString>;
+
+// A printer's paper, orientation, copies, whether collated, sides; the queue's options.
+using Queue = std::tuple<QPageSize::PageSizeId, QPageLayout::Orientation, int, bool,
+                         QPrinter::DuplexMode, QString>;
 
 // "打 印" from the window to a PDF file, as a user prints: the preview, the
 // page dialog, the printer's dialog, the progress dialog. The sheets' own
@@ -57,7 +62,8 @@ class TstPrintJob : public WindowTest {
           preview.windowTitle() == "打印预览" && !preview.oneSheet->toolTip().isEmpty() &&
           !preview.poster->toolTip().isEmpty() && !preview.overlapMm->toolTip().isEmpty();
       seen = preview.summary->text() + " | " + pagesShown(preview.view) +
-             (labelled ? "" : " unlabelled");
+             (labelled ? "" : " unlabelled") +
+             (preview.printButton->isEnabled() ? "" : " disabled");
       if (print)
         dialogs_->answerDialog([&](QDialog& printDialog) {
           QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
@@ -77,6 +83,7 @@ class TstPrintJob : public WindowTest {
   static QString pagesShown(QWidget* view) {
     const QImage shown = view->grab().toImage();
     const auto white = [&](QPoint at) { return shown.pixel(at) == qRgb(255, 255, 255); };
+    if (inkOf(shown, qRgb(255, 255, 255)).isEmpty()) return "none";
     const QPoint first = inkOf(shown, qRgb(255, 255, 255)).topLeft() + QPoint(1, 1);
     const auto pages = [&](QPoint step) {
       int count = 1;
@@ -95,11 +102,15 @@ class TstPrintJob : public WindowTest {
   }
 
   // The title, then "WxH" in points of every page, rounded, as poppler reads the file.
+  // What one of poppler's tools prints about a PDF file.
+  static QString poppler(const QString& tool, const QStringList& arguments) {
+    QProcess run;
+    run.start(tool, arguments);
+    run.waitForFinished(30000);
+    return QString::fromUtf8(run.readAllStandardOutput());
+  }
   static QStringList titleAndPageSizes(const QString& pdf) {
-    QProcess info;
-    info.start("pdfinfo", {"-f", "1", "-l", "1000", pdf});
-    info.waitForFinished(30000);
-    const QString read = info.readAllStandardOutput();
+    const QString read = poppler("pdfinfo", {"-f", "1", "-l", "1000", pdf});
     QStringList found{QRegularExpression("Title: +(.*)").match(read).captured(1)};
     static const QRegularExpression line(R"(size:\s+([\d.]+) x ([\d.]+) pts)");
     for (const QRegularExpressionMatch& m : line.globalMatch(read))
@@ -146,6 +157,12 @@ class TstPrintJob : public WindowTest {
     // 0 is refused as typed: two across stay, 2 * 190.94 - 10 = 371.9 mm wide, 236.9 mm high.
     QTest::newRow("no sheets across") << Printout{"across:0", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 37.2 × 23.7 厘米", 2, "595x842", "1x2"};
     // 3 * 190.94 - 2 * 10 = 552.8 mm wide, 352.2 mm high: (352.2 - 10) / 267.94 -> 2 down.
+    // Set after the width: (400 - 90) / (190.94 - 90) = 3.07 -> 4 across.
+    QTest::newRow("overlap of 90 mm") << Printout{"width:40 overlap:90", QPageSize::A4, portrait, "共 4 张（1 行 × 4 列），A4 纵向，海报 40.0 × 25.5 厘米", 4, "595x842", "1x4"};
+    // Turned last: 261.66 x 166.7 mm fit the landscape window of 277.94 x 190.94.
+    QTest::newRow("turned last") << Printout{"true turn", QPageSize::A4, portrait, "共 1 张（1 行 × 1 列），A4 横向，海报 26.2 × 16.7 厘米", 1, "842x595", "1x1"};
+    // 100 across, 18104 mm wide, 11532 mm high: 43 rows, 4300 sheets; nothing is printed.
+    QTest::newRow("too many sheets") << Printout{"across:100", QPageSize::A4, portrait, "需要超过 500 张纸，请把海报改小。", 0, "", "none disabled"};
     QTest::newRow("three sheets across") << Printout{"across:3", QPageSize::A4, portrait, "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米", 6, "595x842", "2x3"};
     // clang-format on
   }
@@ -165,23 +182,28 @@ class TstPrintJob : public WindowTest {
     const QString shown = print(
         [&](PrintPreview& preview) {
           if (layout != "one") click(preview.poster);  // one sheet is the choice at first
-          if (layout.startsWith("width")) preview.sizeKind->setCurrentIndex(1);
-          if (layout.startsWith("width:")) preview.widthCm->setValue(layout.mid(6).toDouble());
-          if (layout.startsWith("across:")) {
-            preview.sizeKind->setCurrentIndex(2);
-            QLineEdit* edit = preview.sheetsAcross->findChild<QLineEdit*>();
-            edit->setFocus();
-            edit->selectAll();
-            // As an input method delivers it: the text of each key, whatever its script.
-            for (const QChar c : layout.section(':', 1))
-              QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
+          for (const QString& action : layout.split(' ')) {
+            const QString value = action.section(':', 1);
+            if (action.startsWith("width")) preview.sizeKind->setCurrentIndex(1);
+            if (action.startsWith("width:")) preview.widthCm->setValue(value.toDouble());
+            if (action.startsWith("overlap:")) preview.overlapMm->setValue(value.toDouble());
+            if (action == "turn") choose(preview.orientation, "横向");
+            if (action.startsWith("across:")) {
+              preview.sizeKind->setCurrentIndex(2);
+              QLineEdit* edit = preview.sheetsAcross->findChild<QLineEdit*>();
+              edit->setFocus();
+              edit->selectAll();
+              // As an input method delivers it: the text of each key, whatever its script.
+              for (const QChar c : value)
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, c, {});
+            }
           }
           // The field of the chosen size only, with its unit.
           const QMap<QString, QString> fields{{"one", "100"}, {"width", "010"}, {"true", "000"}};
           QCOMPARE(
               QString::asprintf("%d%d%d", preview.oneSheet->isChecked(),
                                 preview.widthCm->isVisible(), preview.sheetsAcross->isVisible()),
-              fields.value(layout.section(':', 0, 0), "001"));
+              fields.value(layout.section(QRegularExpression("[: ]"), 0, 0), "001"));
           // Each control in a place of its own.
           const auto controls = preview.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
           for (const QWidget* a : controls)
@@ -190,11 +212,14 @@ class TstPrintJob : public WindowTest {
                       !a->geometry().intersects(b->geometry()));
           QVERIFY(preview.widthCm->text().endsWith(" 厘米") &&
                   preview.sheetsAcross->text().endsWith(" 张") &&
+                  preview.overlapMm->text().endsWith(" 毫米") &&
                   captionBeside(preview.overlapMm, "重叠"));
         },
-        paper, orientation, pdf);
+        paper, orientation, pdf, pages > 0);
     QCOMPARE(shown, summary + " | " + grid);
-    QCOMPARE(titleAndPageSizes(pdf), QStringList("Glyphant2.0") + QList<QString>(pages, pageSize));
+    if (pages > 0)
+      QCOMPARE(titleAndPageSizes(pdf),
+               QStringList("Glyphant2.0") + QList<QString>(pages, pageSize));
     QVERIFY2(state() == before, "the canvas, the history and its status as they were");
   }
 
@@ -257,11 +282,85 @@ class TstPrintJob : public WindowTest {
       QVERIFY(!boundsOf(line, shade).isEmpty());
     // Nothing of the second sheet's picture left of its place, between the cut marks.
     QVERIFY(!dark(pages[1], QRect(qRound(origin) - 2, qRound(origin) + 100, 2, 400)));
-    // Cut marks above and below the second sheet's left edge, none at the first's.
-    const QRect above(qRound(origin) - 1, qRound(origin - px(5)), 3, qRound(px(4)));
-    QVERIFY(dark(pages[1], above) && !dark(pages[0], above));
-    QVERIFY(dark(pages[1],
-                 QRect(qRound(origin) - 1, qRound(origin + 630 + px(1.5)), 3, qRound(px(3)))));
+
+    // Three sheets across, two rows: ticks outside the picture's corners where the sheet is
+    // laid over its left neighbour (above and below its left edge) and its upper one (beside
+    // its top edge), and where the next sheet's picture starts, 10 mm before this one's right
+    // and bottom edges (above and below, beside). Each is 1 when found.
+    const auto threeAcross = [&](PrintPreview& v) {
+      click(v.poster), v.sizeKind->setCurrentIndex(2), v.sheetsAcross->setValue(3);
+    };
+    print(threeAcross, QPageSize::A4, QPageLayout::Portrait, path("six.pdf"));
+    QProcess::execute("pdftoppm", {"-r", "96", "-png", path("six.pdf"), path("six")});
+    QStringList found;
+    for (int i = 1; i <= 6; ++i) {
+      const QImage page(path(QString("six-%1.png").arg(i)));
+      const QRect p = boundsOf(page, [](QRgb c) {  // coloured: not the paper, marks or label
+        return std::abs(qRed(c) - qGreen(c)) + std::abs(qGreen(c) - qBlue(c)) > 20;
+      });
+      const int off = qRound(px(1.5)), length = qRound(px(3.5)), overlap = qRound(px(10));
+      const int x = p.right() - overlap, y = p.bottom() - overlap;
+      const auto tick = [&](QPoint at, QPoint step) {  // 3 pixels wide, from 1.5 to 5 mm off `at`
+        const QRect band = QRect(at + step * off, at + step * (off + length)).normalized();
+        return dark(page, band.adjusted(-!step.x(), -!step.y(), !step.x(), !step.y())) ? '1' : '0';
+      };
+      found << QString::fromStdString({tick(p.topLeft(), {0, -1}), tick(p.bottomLeft(), {0, 1}),
+                                       tick(p.topLeft(), {-1, 0}), tick(p.topRight(), {1, 0}),
+                                       tick({x, p.top()}, {0, -1}), tick({x, p.bottom()}, {0, 1}),
+                                       tick({p.left(), y}, {-1, 0}), tick({p.right(), y}, {1, 0})});
+      // The alignment lines: dashes of 1.6 mm, 1.6 mm apart, black as no block is; 20 when
+      // their count is within 2.5 % of that.
+      const auto dashes = [&](QPoint at, QPoint step, int length) {
+        int count = 0;
+        for (int n = 0, was = 0; n < length; ++n, at += step) {
+          const QImage across = page.copy(QRect(at - step.transposed(), at + step.transposed()));
+          const bool on = !boundsOf(across, [](QRgb c) { return qGray(c) < 40; }).isEmpty();
+          count += on && !was, was = on;
+        }
+        return qRound(count * px(3.2) / length * 20);
+      };
+      if (i == 1)
+        QCOMPARE(QList({dashes({x, p.top()}, {0, 1}, p.height()),
+                        dashes({p.left(), y}, {1, 0}, p.width())}),
+                 QList({20, 20}));
+    }
+    QCOMPARE(found.join(' '), "00001111 11001111 11000011 00111100 11111100 11110000");
+    // Each sheet's part of the picture goes in whole: lossless, not smoothed.
+    QCOMPARE(
+        poppler("pdfimages", {"-list", path("six.pdf")}).count(QRegularExpression(" image +no ")),
+        6);
+    // Each page's label names its sheet. The font may map 行 to its radical ⾏: compared in
+    // compatibility form.
+    const auto plain = [](const QString& s) { return s.normalized(QString::NormalizationForm_KC); };
+    const QStringList pageTexts = plain(poppler("pdftotext", {path("six.pdf"), "-"})).split('\f');
+    for (int i = 0; i < 6; ++i)
+      QVERIFY(pageTexts.value(i).contains(
+          plain(QString("第 %1 行，第 %2 列（共 2 行 × 3 列）").arg(i / 3 + 1).arg(i % 3 + 1))));
+  }
+
+  // What a print queue is told, in CUPS's option names. Both sides left to the printer turn
+  // along the long edge in portrait and the short one in landscape, as a book's pages do.
+  void queueOptions_data() {
+    QTest::addColumn<Queue>("queue");
+    const auto portrait = QPageLayout::Portrait, landscape = QPageLayout::Landscape;
+    // clang-format off
+    QTest::newRow("one copy") << Queue{QPageSize::A4, portrait, 1, true, QPrinter::DuplexNone, "media=A4 sides=one-sided"};
+    QTest::newRow("two, long side") << Queue{QPageSize::A4, portrait, 2, false, QPrinter::DuplexLongSide, "media=A4 copies=2 sides=two-sided-long-edge"};
+    QTest::newRow("three collated, both sides") << Queue{QPageSize::Letter, landscape, 3, true, QPrinter::DuplexAuto, "media=Letter copies=3 Collate=True sides=two-sided-short-edge landscape="};
+    QTest::newRow("both sides, portrait") << Queue{QPageSize::A4, portrait, 1, false, QPrinter::DuplexAuto, "media=A4 sides=two-sided-long-edge"};
+    QTest::newRow("short side, landscape") << Queue{QPageSize::A3, landscape, 1, false, QPrinter::DuplexShortSide, "media=A3 sides=two-sided-short-edge landscape="};
+    // clang-format on
+  }
+  void queueOptions() {
+    QFETCH(Queue, queue);
+    const auto& [paper, orientation, copies, collate, duplex, expected] = queue;
+    // The dialog's own pairs follow; a name without its value is left out.
+    const QStringList dialog{"InputSlot", "Tray2", "ColorModel", "Gray", "cut"};
+    QStringList options;
+    for (const auto& [name, value] : print_job::queueOptions(
+             QPageLayout(QPageSize(paper), orientation, {}), copies, collate, duplex, dialog))
+      options << name + '=' + value;
+    QCOMPARE(options.join(' '), expected + " InputSlot=Tray2 ColorModel=Gray");
   }
 
   // Cancelled in the progress dialog: the older file of that name stays as it

@@ -7,18 +7,15 @@
 #include "tests/support/image_compare.h"
 #include "tests/support/test_helpers.h"
 
-namespace {
-
 constexpr ColourRef kInk = 0x00C00000;
 
-QImage batch(const QList<QLineF>& lines, int width) {
+// `lines` stroked in one call on a white picture of 60 x 40.
+static QImage batch(const QList<QLineF>& lines, int width) {
   QImage image = filled(60, 40, 0xFFFFFFFF);
   Surface surface = surface::of(image);
   strokeLines(surface, lines, width, kInk);
   return image;
 }
-
-}  // namespace
 
 class TstLineBatch : public QObject {
   Q_OBJECT

@@ -12,8 +12,6 @@
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
 
-namespace {
-
 // Screen fonts named by their index in the system's list.
 struct NumberedFonts : FontCatalogue {
   QStringList families() const override { return names; }
@@ -22,11 +20,11 @@ struct NumberedFonts : FontCatalogue {
 
 // The rows of the opening table down a column of the canvas, in pixels.
 const QString kRows = "0+2 40+2 80+2 120+2 160+2 200+2 240+2 280+2 320+2 360+2 400+2";
-constexpr QRgb kWhite = 0xFFFFFFFF, kRuleColour = 0xFFB13081, kBlue = 0xFF0000FF;
-constexpr QRgb kDark = 0;  // any pixel clearly darker than white
+// kDark stands for any pixel clearly darker than white.
+constexpr QRgb kWhite = 0xFFFFFFFF, kRuleColour = 0xFFB13081, kBlue = 0xFF0000FF, kDark = 0;
 
 // Where runs of `ink` start along a row (or a column) of the canvas, with their widths.
-QString runs(const QImage& image, int index, bool row, QRgb ink) {
+static QString runs(const QImage& image, int index, bool row, QRgb ink) {
   QStringList found;
   const int length = row ? image.width() : image.height();
   for (int i = 0, start = -1; i <= length; ++i) {
@@ -43,11 +41,10 @@ struct ScrollBarAccess : QScrollBar {
   using QScrollBar::initStyleOption;
 };
 
-bool inkedNear(const QImage& image, QRect area, QRgb ink) {
+// Whether any pixel of `area` is of `ink`.
+static bool inkedNear(const QImage& image, QRect area, QRgb ink) {
   return !inkOf(image.copy(area), ink).isEmpty();
 }
-
-}  // namespace
 
 // A control's place in the window (none where the place is ours to choose),
 // what is clicked to show it, and for a bar "minimum-maximum=value[/small/large]".
@@ -268,8 +265,7 @@ class TstTableDesigner : public WindowTest {
     QStringList steps;
     for (const char* arrow : {"Command5", "Command6", "Command7", "Command8"})
       steps << (click(arrow), editor());  // where each click leaves it
-    QCOMPARE(steps.join(", "),
-             "2070 70 1920 520, 2070 670 1920 520, 70 670 1920 520, 70 70 1920 520");
+    QCOMPARE(steps.join(','), "2070 70 1920 520,2070 670 1920 520,70 670 1920 520,70 70 1920 520");
     // The drawing is filed in slot 0, whose thumbnail shows every rule (a
     // 2-pixel rule stays a line at a ninth of its size).
     const QImage thumbnail = form_->Image1[0]->grab(form_->Image1[0]->contentsRect()).toImage();
@@ -433,8 +429,7 @@ class TstTableDesigner : public WindowTest {
     if (!save) return;
     QCOMPARE(dialogs_->fileRequests()[0].filter, "Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*");
     if (!QFile::exists(dir_->filePath("table.jpg"))) return;
-    const QString difference = imageDifference(QImage(dir_->filePath(answer), "BMP"), canvas());
-    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+    QCOMPARE(imageDifference(QImage(dir_->filePath(answer), "BMP"), canvas()), QString());
     dialogs_->answerOpen(std::nullopt);  // the next import offers the bitmap filter
     click("Command10");
     QCOMPARE(dialogs_->fileRequests()[1].filter, dialogs_->fileRequests()[0].filter);

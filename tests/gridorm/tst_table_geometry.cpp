@@ -4,21 +4,18 @@
 
 using Numbers = QList<double>;
 
-namespace {
-
 // "x0 y0 W H C R", as typed into the six fields.
-table::Fields fieldsOf(const QString& texts) {
+static table::Fields fieldsOf(const QString& texts) {
   const QStringList t = texts.split(' ');
   return {t[0], t[1], t[2], t[3], t[4], t[5]};
 }
 
-Numbers series(double first, double step, int count) {
+// `count` numbers from `first`, `step` apart.
+static Numbers series(double first, double step, int count) {
   Numbers values;
   for (int i = 0; i < count; ++i) values << first + step * i;
   return values;
 }
-
-}  // namespace
 
 // The six fields, the editor's box "left top width height", moves (R, D, L,
 // U) and the coordinate each move changes.

@@ -59,17 +59,14 @@ QString play(const QString& script) {
       panel = false;
     }
   }
-  const QRect ink = inkOf(session.picture().copy(0, 0, 400, 300), qRgb(255, 0, 0));
-  const QStringList names{"arrow", "text", "ellipse", "rectangle"};
-  return QStringList{
+  const QStringList tools{"arrow", "text", "ellipse", "rectangle"};
+  QStringList words{
       QString::asprintf("%d/%d", session.history().count(), session.history().redoLimit()),
-      session.toolActive() ? names[buttonIndex(*session.tool()) - 4] : "no tool",
-      panel ? "panel" : "",
-      session.textPending() ? "pending" : "",
-      happened.join(' '),
-      "ink " + text(ink)}
-      .join(' ')
-      .simplified();
+      session.toolActive() ? tools[buttonIndex(*session.tool()) - 4] : "no tool"};
+  if (panel) words << "panel";
+  if (session.textPending()) words << "pending";
+  const QRect ink = inkOf(session.picture().copy(0, 0, 400, 300), qRgb(255, 0, 0));
+  return (words + happened + QStringList{"ink " + text(ink)}).join(' ');
 }
 
 class TestAnnotationSession : public QObject {

@@ -84,6 +84,10 @@ class TestCaptureForm : public WindowTest {
   void click(ToolbarButton button) {
     QTest::mouseClick(form_->Picture1->Image2[buttonIndex(button)], Qt::LeftButton);
   }
+  // Whether `control` shows the border every hot control takes at `at`.
+  static bool hot(QWidget* control, QPoint at = {}) {
+    return control->grab().toImage().pixel(at) == colour::toPixel(style_constants::kHoverBorder);
+  }
   QImage screen(QRect r = QRect()) const { return screen_.result.screens[0].image.copy(r); }
   // What the window shows: the frame (its handles if they are missing), the
   // size label, the history's count, and the toolbar, the text box and the
@@ -218,9 +222,26 @@ class TestCaptureForm : public WindowTest {
              QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
                      "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
                      "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出"));
-    const QImage box = form_->Picture1->grab().toImage();  // a flat box: its border, its ground
+    CaptureToolbar* bar = form_->Picture1;
+    const QImage box = bar->grab().toImage();  // a flat box: its border, its ground
     QCOMPARE(box.pixel(0, 0), colour::toPixel(style_constants::kStripBorder));
     QCOMPARE(box.pixel(1, 1), colour::toPixel(style_constants::kStripBackground));
+    // The separators are drawn; the buttons sit in the middle of the strip's height. Over a
+    // button its hover frame shows behind it, and only its; over the strip between them, none.
+    for (const QFrame* line : {bar->Line1, bar->Line2})
+      QVERIFY(box.pixel(line->geometry().center()) != box.pixel(1, 1));
+    for (const QWidget* button : bar->Image2)
+      QCOMPARE(button->y(), (bar->height() - button->height()) / 2);
+    const auto frames = [&] {  // 1 for each button, in the toolbar's order, whose frame shows
+      QString shown;
+      for (const ToolbarButton b : kToolbarOrder)
+        shown += QString::number(hot(bar, bar->Image2[buttonIndex(b)]->pos()));
+      return shown;
+    };
+    QTest::mouseMove(bar->Image2[buttonIndex(ToolbarButton::Text)], {10, 10});
+    QCOMPARE(frames(), "001000000");
+    QTest::mouseMove(bar, {2, 13});
+    QCOMPARE(frames(), "000000000");
     // The screen's pixel (x, y) is RGB(x * 7 % 256, y * 13 % 256, (x + y) * 3 % 256).
     QTest::mouseMove(form_, QPoint(150, 150));
     QCOMPARE(cursor_override::current(), std::optional(Qt::SizeAllCursor));
@@ -372,6 +393,8 @@ class TestCaptureForm : public WindowTest {
     QCOMPARE(gaps.join(' '), "5 5 5 5 9 5 5 9 5");
     QCOMPARE(form_->Picture1->Line1->x(), (b[4]->geometry().right() + 1 + b[0]->x()) / 2);
     QCOMPARE(form_->Picture1->Line2->x(), (b[2]->geometry().right() + 1 + b[3]->x()) / 2);
+    click(ToolbarButton::Rectangle);  // no font sizes: the colours move to their place
+    QCOMPARE(QString("%1 x%2").arg(panel->PicFont->isVisible()).arg(panel->PicColor->x()), "0 x4");
   }
 
   // While a selection is drawn, a loupe beside the pointer, away from where
@@ -436,12 +459,21 @@ class TestCaptureForm : public WindowTest {
     };
     const QRect arrowUp = arrow();
     QCOMPARE(arrowUp.width(), 2 * arrowUp.height() - 1);  // a triangle, its sides at 45 degrees
-    // Hot: in the border every hot control takes, and so does a colour under the pointer.
-    for (const auto& [hot, at] :
-         {std::pair<QWidget*, QPoint>{panel->PicCombox, {8, 10}}, {panel->Pcolor[3], {5, 5}}}) {
-      QTest::mouseMove(hot, at);
-      QCOMPARE(hot->grab().toImage().pixel(0, 0), colour::toPixel(style_constants::kHoverBorder));
+    // Hot: in the border every hot control takes. The drop button is hot until the pointer
+    // moves on to its group beside the list; a colour under the pointer until it moves on to
+    // the current colour, or to the group between the swatches.
+    QTest::mouseMove(panel->PicCombox, {8, 10});
+    QVERIFY(hot(panel->PicCombox));
+    QTest::mouseMove(panel->PicFont, {10, 24});
+    QVERIFY(!hot(panel->PicCombox));
+    for (const auto& [away, at] :
+         {std::pair<QWidget*, QPoint>{panel->Pcolor[16], {5, 5}}, {panel->PicColor, {30, 14}}}) {
+      QTest::mouseMove(panel->Pcolor[3], {5, 5});
+      QVERIFY(hot(panel->Pcolor[3]));
+      QTest::mouseMove(away, at);
+      QVERIFY(!hot(panel->Pcolor[3]));
     }
+    QTest::mouseMove(panel->PicCombox, {8, 10});
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
     QCOMPARE(arrow(), arrowUp.translated(1, 1));
     QAbstractItemView* list = panel->Combo1->view();

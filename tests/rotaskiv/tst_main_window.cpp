@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 #include "common/face_button.h"
 #include "common/picture_box.h"
@@ -80,17 +79,16 @@ class TestMainWindow : public WindowTest {
     // even neighbour (376, 302): the sample where it is not white, the
     // background where it is.
     const QImage sample(":/assets/sample.png"), display = form_->Picture2->Image(),
-                                                background = form_->Picture2->Picture();
+                                                backdrop = form_->Picture2->Picture();
     for (int y = 0; y < 240; y += 3)
       for (int x = 0; x < 320; x += 3) {
         const QRgb pixel = sample.pixel(x, y), shown = display.pixel(216 + x, 182 + y);
-        QCOMPARE(shown,
-                 (pixel & 0xFFFFFF) == 0xFFFFFF ? background.pixel(216 + x, 182 + y) : pixel);
+        QCOMPARE(shown, (pixel & 0xFFFFFF) == 0xFFFFFF ? backdrop.pixel(216 + x, 182 + y) : pixel);
       }
     // At a tenth of its size, the background shows again where the sample's top was.
     QTest::keyClick(form_->HScroll2, Qt::Key_Home);
     const QRect top(216, 182, 320, 100);
-    QCOMPARE(imageDifference(form_->Picture2->Image().copy(top), background.copy(top)), QString());
+    QCOMPARE(imageDifference(form_->Picture2->Image().copy(top), backdrop.copy(top)), QString());
   }
 
   // Every control where the window's layout puts it, in its parent (the
@@ -162,8 +160,7 @@ class TestMainWindow : public WindowTest {
     QTest::newRow("angle at 360") << "End:vScroll1" << "draws=2 angle=-0.0168 zoom=1 alpha=1";
     QTest::newRow("zoom at 20") << "Home:HScroll2" << "draws=2 angle=6.2832 zoom=0.1 alpha=1";
     QTest::newRow("hue at 360") << "End:HScroll3(0)" << "draws=2 hue=1 saturation=1 threshold=1 readouts=360";
-    QTest::newRow("factors") << "HScroll2=123 HScroll1=37 HScroll3(0)=120 HScroll3(1)=200 HScroll3(2)=199"
-        << "draws=6 angle=6.2832 zoom=0.615 alpha=0.37 hue=0.333333 saturation=2 threshold=1.99 readouts=120200199";
+    QTest::newRow("factors") << "HScroll2=123 HScroll1=37 HScroll3(0)=120 HScroll3(1)=200 HScroll3(2)=199" << "draws=6 angle=6.2832 zoom=0.615 alpha=0.37 hue=0.333333 saturation=2 threshold=1.99 readouts=120200199";
     QTest::newRow("reset: a draw per bar moved") << "End:vScroll1 End:HScroll3(1) End:HScroll2 Command3" << "draws=7 readouts=100";
     QTest::newRow("drop JPG") << "drop=b.JPG" << "draws=2 path=b.JPG S=30x20";
     QTest::newRow("drop a name ending in bmp") << "drop=picturebmp" << "draws=2 path=picturebmp S=30x20";
@@ -202,17 +199,17 @@ class TestMainWindow : public WindowTest {
       QList<QUrl> urls;
       for (const QString& name : xy) {
         const bool web = name.startsWith("https:");
-        QVERIFY(web || name == "broken.bmp" ||
-                patternImage(30, 20).save(dir_->filePath(name), "BMP"));
-        urls << (web ? QUrl(name) : QUrl::fromLocalFile(dir_->filePath(name)));
+        QVERIFY(web || name == "broken.bmp" || patternImage(30, 20).save(path(name), "BMP"));
+        urls << (web ? QUrl(name) : QUrl::fromLocalFile(path(name)));
       }
       action.startsWith("droptext=") ? data.setText(value) : data.setUrls(urls);
       QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
       QCoreApplication::sendEvent(form_->Text1, &enter);
       QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-      const QString path = form_->Text1->text();
+      const QString pathBefore = form_->Text1->text();
       QCoreApplication::sendEvent(form_->Text1, &drop);
-      QCOMPARE(drop.isAccepted(), form_->Text1->text() != path);  // taken when the box takes it
+      // Taken when the box takes it.
+      QCOMPARE(drop.isAccepted(), form_->Text1->text() != pathBefore);
     }
     QStringList now = describe();
     now.removeIf([&](const QString& entry) { return start.contains(entry); });
@@ -221,7 +218,7 @@ class TestMainWindow : public WindowTest {
 
   void missingLibraryIsReportedOnce() {
     form_ = std::make_unique<Form1>(
-        std::make_unique<RecordingRotator>(&calls_, dir_->filePath("nowhere/rotate")));
+        std::make_unique<RecordingRotator>(&calls_, path("nowhere/rotate")));
     form_->show();
     QCOMPARE(dialogs_->messages().size(), 1);
     QVERIFY2(dialogs_->messages()[0].text.contains("rotate"),

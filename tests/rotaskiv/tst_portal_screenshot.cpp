@@ -42,8 +42,8 @@ class FakePortal : public QObject, protected QDBusContext {
   int calls = 0;
   QString parentWindow;
   QVariantMap options;
-  QString handle;       // the request path the portal answered with
-  QString pictureFile;  // the file named in the answer
+  // The request path the portal answered with, and the file named in the answer.
+  QString handle, pictureFile;
   QImage picture;       // what that file holds
   bool closed = false;  // Close was called on the request
 
@@ -142,10 +142,8 @@ class TestPortalScreenshot : public QObject {
     const ScreenGrab grab = PortalScreenshot(bus, "x11:4a00007").take(silent ? 300 : 20000);
     QCOMPARE(portal.calls, setup == "portal" ? 1 : 0);
     QCOMPARE(imageDifference(grab.image, portal.picture), QString());
-    const bool expected =
-        error.isEmpty() ? grab.ok()
-                        : grab.error.startsWith("无法截取屏幕：") && grab.error.contains(error);
-    QVERIFY2(expected, qPrintable(grab.error));
+    const bool refused = grab.error.startsWith("无法截取屏幕：") && grab.error.contains(error);
+    QVERIFY2(error.isEmpty() ? grab.ok() : refused, qPrintable(grab.error));
     // The portal's file is ours to remove, read or not.
     QVERIFY2(portal.pictureFile.isEmpty() || !QFile::exists(portal.pictureFile),
              qPrintable(portal.pictureFile));

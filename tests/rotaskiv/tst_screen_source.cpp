@@ -32,10 +32,9 @@ struct XvfbDesktop {
       if (number.open(QIODevice::ReadOnly)) display = number.readAll(), number.close();
     display = ":" + display.trimmed();
     if (display.size() < 2) return;
-    const QByteArray layout =
-        "DISPLAY=" + display +
-        " xrandr --setmonitor left 1280/338x800/211+0+0 screen && DISPLAY=" + display +
-        " xrandr --setmonitor right 1024/270x768/203+1280+0 none";
+    const QByteArray layout = "export DISPLAY=" + display +
+                              " && xrandr --setmonitor left 1280/338x800/211+0+0 screen"
+                              " && xrandr --setmonitor right 1024/270x768/203+1280+0 none";
     if (std::system(layout + " >/dev/null 2>&1") == 0) error.clear();
   }
   ~XvfbDesktop() {
@@ -107,9 +106,9 @@ class TestScreenSource : public QObject {
     const DesktopGrab grab = screenSource().grab();
     QVERIFY2(grab.ok(), qPrintable(grab.error));
     QCOMPARE(grab.screens.size(), std::size_t(2));
-    for (std::size_t i = 0; i < 2; ++i) {
-      QCOMPARE(grab.screens[i].geometry, screens[int(i)]->geometry());
-      QCOMPARE(grab.screens[i].image.devicePixelRatio(), screens[int(i)]->devicePixelRatio());
+    for (int i = 0; i < 2; ++i) {
+      QCOMPARE(grab.screens[i].geometry, screens[i]->geometry());
+      QCOMPARE(grab.screens[i].image.devicePixelRatio(), screens[i]->devicePixelRatio());
       QCOMPARE(imageDifference(grab.screens[i].image, pictures[i]), QString());
     }
 
@@ -117,7 +116,7 @@ class TestScreenSource : public QObject {
     QWidget owner;
     QPointer<CaptureForm> form = new CaptureForm(&owner);
     form->Show();
-    QWidget* surface = form->surfaces().at(std::size_t(on));
+    QWidget* surface = form->surfaces().at(on);
     QVERIFY(QTest::qWaitForWindowExposed(surface));
     // The portal is told which X11 window asks, so that its dialog stands over it.
     QVERIFY(QTest::qWaitForWindowActive(surface));
@@ -131,8 +130,7 @@ class TestScreenSource : public QObject {
     QTest::mouseClick(form->Picture1->Image2[buttonIndex(ToolbarButton::CopyAndExit)],
                       Qt::LeftButton);
     QTRY_VERIFY(form.isNull());
-    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
-                             pictures[std::size_t(on)].copy(device)),
+    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(), pictures[on].copy(device)),
              QString());
     QVERIFY(dialogs.messages().isEmpty());
   }

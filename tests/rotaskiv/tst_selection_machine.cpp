@@ -74,8 +74,7 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("level left: no negative width") << "dL@100,100 mL@70,100 uL@70,100" << "move 70,100 30x0 FLHT@0,104 cross 30x0";
     QTest::newRow("a click: zero size") << "dL@200,150 uL@200,150" << "move 200,150 0x0 F--T@0,154 cross";
     QTest::newRow("moved up to an edge") << S + "dL@150,150 mL@-500,-500 uL@-500,-500" << "move 0,0 200x120 FLHT@0,124 sizeall 200x120";
-    QTest::newRow("moved down to the other edges, toolbar inside")
-        << S + "dL@150,150 mL@900,700 uL@900,700" << "move 600,480 200x120 FLHT@559,570 sizeall 200x120";
+    QTest::newRow("moved down to the other edges, toolbar inside") << S + "dL@150,150 mL@900,700 uL@900,700" << "move 600,480 200x120 FLHT@559,570 sizeall 200x120";
     const QString T = "two dL@900,80 mL@1100,200 uL@1100,200 ";  // on the second screen
     QTest::newRow("moved to its edge") << T + "dL@950,150 mL@0,150 uL@0,150" << "move 800,80 200x120 FLHT@800,204 sizeall 400x240 on1";
     QTest::newRow("resized past its edge") << T + "hd0 hm0@700,50" << "move 802,52 300x150 FLH- fdiag 600x300 resizing on1 drag";
@@ -87,8 +86,7 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("a second one closes") << S + "dR@150,150 uR@150,150 dR@150,150 uR@150,150" << "draw 150,150 0x0 F--- none 200x120 close";
     QTest::newRow("right click at first: closes") << "dR@50,50 uR@50,50" << "draw 50,50 0x0 F--- cross close";
     QTest::newRow("double-click outside") << S + "dL@500,400 uL@500,400 dc" << "move 500,400 0x0 ---T@259,404 none 200x120";
-    QTest::newRow("double-click outside after one inside")
-        << S + "dL@150,150 uL@150,150 dL@500,400 uL@500,400 dc" << "move 500,400 0x0 ---T@259,404 none 200x120";
+    QTest::newRow("double-click outside after one inside") << S + "dL@150,150 uL@150,150 dL@500,400 uL@500,400 dc" << "move 500,400 0x0 ---T@259,404 none 200x120";
     QTest::newRow("handle 0") << S + "hd0 hm0@120,100 hu0" << "move 122,102 180x100 FLHT@61,206 fdiag 180x100 drag";
     QTest::newRow("past the far edge") << S + "hd0 hm0@400,100" << "move 100,80 200x120 FLH- fdiag 200x120 resizing drag";
     // L0 100, T0 80, R0 300, B0 200; half a handle is 2.

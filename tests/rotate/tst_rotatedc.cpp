@@ -36,6 +36,12 @@ int draw(Implementation how, Surface* dst, Surface* src, const Call& c) {
                                        c.zoom, c.mask, c.alpha, c.hue, c.saturation, c.threshold);
 }
 
+// `c` with the float argument `field` set to `value`.
+Call with(Call c, float Call::*field, float value) {
+  c.*field = value;
+  return c;
+}
+
 uint32_t& at(QImage& image, int i) { return reinterpret_cast<uint32_t*>(image.bits())[i]; }
 
 // w x h pixels, alpha bytes included: `pixel`, or random where it is 0,
@@ -133,25 +139,18 @@ class TestRotatedc : public QObject {
     const Call base{.cx = 48, .cy = 48, .sw = 64, .sh = 48};
     const QRect all(0, 0, 96, 96), none;
     // Copies at whole turns, 9.5e-5 past one and quarter turns.
-    for (float a : {kReset, 0.0f, -kReset, 12.5664f, 6.28328f, kQuarter, -kQuarter, 2 * kQuarter}) {
-      Call c = base;
-      c.angle = a;
-      bothPaths(QStringLiteral("copy at angle %1").arg(a), Placement{0, 0, c, none, true});
-    }
-    for (int way = 1; way <= 6; ++way) {
+    for (float a : {kReset, 0.0f, -kReset, 12.5664f, 6.28328f, kQuarter, -kQuarter, 2 * kQuarter})
+      bothPaths(QStringLiteral("copy at angle %1").arg(a),
+                Placement{0, 0, with(base, &Call::angle, a), none, true});
+    for (int way : {1, 10, 2, 20, 3, 30, 4, 40, 5, 50, 6, 60})
       bothPaths(QString::asprintf("spoilt %d", way), Placement{way, -1, base, none, false});
-      bothPaths(QString::asprintf("spoilt %d", 10 * way),
-                Placement{10 * way, -1, base, none, false});
-    }
     // clang-format off
   float Call::*fields[] = {&Call::angle, &Call::zoom, &Call::alpha, &Call::hue, &Call::saturation, &Call::threshold};
     // clang-format on
-    for (int i = 0; i < 18; ++i) {
-      const float bad = std::array{NAN, INFINITY, -INFINITY}[i / 6];
-      Call c = base;
-      c.*fields[i % 6] = bad;
-      bothPaths(QString::asprintf("float %d: %g", i % 6, bad), Placement{0, -1, c, none, false});
-    }
+    for (float bad : {NAN, INFINITY, -INFINITY})
+      for (int i = 0; i < 6; ++i)
+        bothPaths(QString::asprintf("float %d: %g", i, bad),
+                  Placement{0, -1, with(base, fields[i], bad), none, false});
     // clang-format off
   const std::tuple<const char*, int, QRect, bool, Call (*)(Call)> rows[] = {
       {"copy of a part", 0, none, true, [](Call) { return Call{.cx = 40, .cy = 50, .sw = 31, .sh = 21, .sx = 11, .sy = 7}; }},

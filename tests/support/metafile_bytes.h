@@ -9,17 +9,19 @@
 #include <QRect>
 #include <QString>
 #include <QtEndian>
+#include <initializer_list>
 
 namespace metafile_bytes {
 
+// The values little-endian, 16 or 32 bits each.
 template <typename T>
-inline void put(QByteArray& out, qint64 value) {
-  char bytes[sizeof(T)];
-  qToLittleEndian<T>(T(value), bytes);
-  out.append(bytes, sizeof(T));
+inline QByteArray littleEndian(std::initializer_list<qint64> values) {
+  QByteArray out(qsizetype(sizeof(T) * values.size()), '\0');
+  for (int i = 0; qint64 value : values) qToLittleEndian<T>(T(value), &out[sizeof(T) * i++]);
+  return out;
 }
-inline void put16(QByteArray& out, int value) { put<quint16>(out, value); }
-inline void put32(QByteArray& out, qint64 value) { put<quint32>(out, value); }
+inline QByteArray le16(std::initializer_list<qint64> v) { return littleEndian<quint16>(v); }
+inline QByteArray le32(std::initializer_list<qint64> v) { return littleEndian<quint32>(v); }
 // A COLORREF: red in the low byte.
 constexpr quint32 colourRef(int red, int green, int blue) { return red | green << 8 | blue << 16; }
 
@@ -32,32 +34,29 @@ struct Dib {
   int width, height;
 };
 inline Dib dib(int width, int height, quint32 colour, int bits = 24) {
-  QByteArray head, row, pixels;
   const int r = colour & 0xFF, g = colour >> 8 & 0xFF, b = colour >> 16 & 0xFF;
   const int stride = (width * bits + 31) / 32 * 4;
+  const QByteArray quad = le32({b | g << 8 | r << 16});  // an RGBQUAD: blue, green, red, 0
+  QByteArray row, pixels;
   for (int x = 0; x < width && bits > 4; ++x)
-    bits == 16 ? put16(row, r >> 3 << 11 | g >> 2 << 5 | b >> 3)
-               : void(row.append(char(b)).append(char(g)).append(char(r)));
+    row += bits == 16 ? le16({r >> 3 << 11 | g >> 2 << 5 | b >> 3}) : quad.left(3);
   pixels = bits == 8 ? (QByteArray(1, char(width)) + QByteArray(3, '\0')).repeated(height) +
                            QByteArray::fromHex("0001")
                      : row.leftJustified(stride, '\0').repeated(height);
   const int compression = bits == 8 ? 1 : bits == 16 ? 3 : 0, colours = bits <= 8 ? 1 : 0;
-  for (qint64 value :
-       {40, width, height, 1 | bits << 16, compression, int(pixels.size()), 0, 0, colours, 0})
-    put32(head, value);
-  if (bits <= 8) put32(head, b | g << 8 | r << 16);  // the palette
-  if (bits == 16)
-    for (qint64 mask : {0xF800, 0x07E0, 0x001F}) put32(head, mask);
+  QByteArray head =
+      le32({40, width, height, 1 | bits << 16, compression, pixels.size(), 0, 0, colours, 0});
+  if (bits <= 8) head += quad;                             // the palette
+  if (bits == 16) head += le32({0xF800, 0x07E0, 0x001F});  // the colour masks
   return {head + pixels, width, height};
 }
 
 class Wmf {
  public:
   Wmf& record(int function, const QList<int>& words) {
-    put32(records_, 3 + words.size());
     largest_ = qMax(largest_, quint32(3 + words.size()));
-    put16(records_, function);
-    for (int word : words) put16(records_, word);
+    records_ += le32({3 + words.size()}) + le16({function});
+    for (int word : words) records_ += le16({word});
     return *this;
   }
   Wmf& mapMode(int mode) { return record(0x0103, {mode}); }
@@ -89,25 +88,17 @@ class Wmf {
   // The records after a plain header, with the end record.
   QByteArray plain() const {
     const QByteArray body = records_ + QByteArray::fromHex("030000000000");
-    QByteArray out;
-    for (int value : {1, 9, 0x0300}) put16(out, value);
-    put32(out, (18 + body.size()) / 2);
-    put16(out, objects_);
-    put32(out, largest_);
-    put16(out, 0);
-    return out + body;
+    return le16({1, 9, 0x0300}) + le32({(18 + body.size()) / 2}) + le16({objects_}) +
+           le32({largest_}) + le16({0}) + body;
   }
   // The same behind a placeable header: its box, in `inch` units per inch.
   QByteArray placeable(QRect box, int inch) const {
-    QByteArray out;
-    put32(out, 0x9AC6CDD7);
-    for (int value : {0, box.left(), box.top(), box.right() + 1, box.bottom() + 1, inch})
-      put16(out, value);
-    put32(out, 0);
+    const QByteArray out =
+        le32({0x9AC6CDD7}) +
+        le16({0, box.left(), box.top(), box.right() + 1, box.bottom() + 1, inch}) + le32({0});
     quint16 checksum = 0;
     for (int i = 0; i < out.size(); i += 2) checksum ^= qFromLittleEndian<quint16>(out.data() + i);
-    put16(out, checksum);
-    return out + plain();
+    return out + le16({checksum}) + plain();
   }
 
  private:
@@ -129,10 +120,8 @@ class Wmf {
 
 class Emf {
  public:
-  Emf& record(int type, const QList<qint64>& values, const QByteArray& tail = {}) {
-    for (qint64 value : {qint64(type), 8 + 4 * values.size() + tail.size()}) put32(records_, value);
-    for (qint64 value : values) put32(records_, value);
-    records_ += tail;
+  Emf& record(int type, std::initializer_list<qint64> values, const QByteArray& tail = {}) {
+    records_ += le32({type, qint64(8 + 4 * values.size() + tail.size())}) + le32(values) + tail;
     ++count_;
     return *this;
   }
@@ -148,15 +137,14 @@ class Emf {
         dib.bytes);
   }
   Emf& text(QPoint at, const QString& text, int height, quint32 colour) {
-    QByteArray font;
-    for (qint64 value : {-height, 0, 0, 0, 400, 0, 0}) put32(font, value);  // 8 bytes of flags
+    QByteArray font = le32({-height, 0, 0, 0, 400, 0, 0});  // the last two: 8 bytes of flags
     font += QByteArray(reinterpret_cast<const char*>(u"DejaVu Sans"), 22).leftJustified(64, '\0');
     record(82, {++objects_}, font).select(objects_).record(24, {colour}).record(18, {1});
     // EMRTEXT: reference point, length, string offset, options, clip, offset of the advances.
     const qint64 stringAt = 76, advancesAt = stringAt + (text.size() * 2 + 3) / 4 * 4;
     QByteArray tail(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
     tail = tail.leftJustified(advancesAt - stringAt, '\0');
-    for (qsizetype i = 0; i < text.size(); ++i) put32(tail, height * 3 / 5);
+    for (qsizetype i = 0; i < text.size(); ++i) tail += le32({height * 3 / 5});
     return record(
         84,
         {0, 0, -1, -1, 1, 0, 0, at.x(), at.y(), text.size(), stringAt, 0, 0, 0, -1, -1, advancesAt},
@@ -167,21 +155,14 @@ class Emf {
   // (hundredths of a millimetre) on a reference device of `dpi`, the records,
   // the end record.
   QByteArray file(QRect bounds, QRect frame, int dpi = 96) const {
-    QByteArray tail = records_;
-    for (qint64 value : {14, 20, 0, 16, 20}) put32(tail, value);
+    const QByteArray tail = records_ + le32({14, 20, 0, 16, 20});
     const qsizetype headerBytes = 108;
-    QByteArray out;
-    for (qint64 value : {1LL, qint64(headerBytes)}) put32(out, value);
-    for (const QRect& r : {bounds, frame})
-      for (qint64 value : {r.left(), r.top(), r.right(), r.bottom()}) put32(out, value);
+    QByteArray out = le32({1, headerBytes});
+    for (const QRect& r : {bounds, frame}) out += le32({r.left(), r.top(), r.right(), r.bottom()});
     // The signature, the version, the size, the records, the handles (16 bits) and 16 reserved.
-    for (qint64 value :
-         {0x464D4520LL, 0x10000LL, headerBytes + tail.size(), count_ + 2LL, objects_ + 1LL})
-      put32(out, value);
+    out += le32({0x464D4520, 0x10000, headerBytes + tail.size(), count_ + 2, objects_ + 1});
     // No description, no palette; the device's size in pixels and millimetres.
-    for (qint64 value : {0, 0, 0, dpi * 10, dpi * 10, 254, 254, 0, 0, 0, 254000, 254000})
-      put32(out, value);
-    return out + tail;
+    return out + le32({0, 0, 0, dpi * 10, dpi * 10, 254, 254, 0, 0, 0, 254000, 254000}) + tail;
   }
 
  private:

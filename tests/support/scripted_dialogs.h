@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <deque>
 #include <functional>
 #include <optional>
 
@@ -63,8 +62,7 @@ class ScriptedDialogs final : public DialogBackend {
       unexpected_ << QString::fromLatin1(dialog.metaObject()->className());
       return false;
     }
-    const DialogUser user = std::move(dialogUsers_.front());
-    dialogUsers_.pop_front();
+    const DialogUser user = dialogUsers_.takeFirst();
     // Visible to the user's clicks and keys, but never put on a screen.
     dialog.setAttribute(Qt::WA_DontShowOnScreen);
     dialog.show();
@@ -75,19 +73,17 @@ class ScriptedDialogs final : public DialogBackend {
 
  private:
   template <typename Answer, typename Request>
-  std::optional<Answer> next(std::deque<std::optional<Answer>>& answers, QList<Request>& requests,
+  std::optional<Answer> next(QList<std::optional<Answer>>& answers, QList<Request>& requests,
                              const Request& request, const char* what) {
     requests << request;
     if (answers.empty()) unexpected_ << QString::fromLatin1(what);
-    if (answers.empty()) return std::nullopt;
-    std::optional<Answer> answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
+    return answers.empty() ? std::nullopt : answers.takeFirst();
   }
 
-  std::deque<std::optional<QString>> open_, save_;
-  std::deque<std::optional<QColor>> colour_;
-  std::deque<DialogUser> dialogUsers_;
+  // The scripted answers still to give, oldest first.
+  QList<std::optional<QString>> open_, save_;
+  QList<std::optional<QColor>> colour_;
+  QList<DialogUser> dialogUsers_;
   QList<FileDialogRequest> fileRequests_;
   QList<QColor> colourRequests_;
   QList<MessageRequest> messages_;

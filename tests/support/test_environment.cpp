@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr const char* kEnvDir = PT_TEST_ENV_DIR;
-
 // What the desktop around the tests may have set and would change what they
 // see: a style or platform theme, a scale, a font resolution, another screen.
 constexpr const char kDesktopVariables[] =
@@ -18,9 +16,8 @@ constexpr const char kDesktopVariables[] =
     "GNOME_DESKTOP_SESSION_ID WAYLAND_DISPLAY LANGUAGE LC_MESSAGES QT_LOGGING_RULES";
 
 bool fixEnvironment() {
-  for (const QByteArray& name : QByteArray(kDesktopVariables).split(' '))
-    qunsetenv(name.constData());
-  const QByteArray dir(kEnvDir);
+  for (const auto& name : QByteArray(kDesktopVariables).split(' ')) qunsetenv(name.constData());
+  const QByteArray dir(PT_TEST_ENV_DIR);  // made for the test programs at configure time
   qputenv("FONTCONFIG_FILE", dir + "/fonts.conf");
   qputenv("LC_ALL", "C.UTF-8");
   qputenv("LANG", "C.UTF-8");

@@ -35,8 +35,8 @@ class TstSkinDrawing : public QObject {
     QImage dst = filled(60, 70, kGrey);
     Surface s = surface::of(dst);
     const Cell cell = buttonCell(kHot);
-    DrawSkinPart(s, 2, 2, size.width(), size.height(), ReadingSurface(skin_->ButtonSkin), cell,
-                 kButtonMargins);
+    const int w = size.width(), h = size.height();
+    DrawSkinPart(s, 2, 2, w, h, ReadingSurface(skin_->ButtonSkin), cell, kButtonMargins);
     const QImage source = skin_->ButtonSkin.copy(cell.x, cell.y, cell.width, cell.height);
     QImage outside = dst;  // nothing is drawn outside the place
     QPainter(&outside).fillRect(QRect(QPoint(2, 2), size), kGrey);
@@ -44,7 +44,6 @@ class TstSkinDrawing : public QObject {
     if (size.isEmpty()) return;
     // Corners unscaled (clipped, or one over another, in a smaller place);
     // between them each row is one row of the cell stretched, in its order.
-    const int w = size.width(), h = size.height();
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) {
         QList<QRgb> corners;
@@ -94,10 +93,8 @@ class TstSkinDrawing : public QObject {
   void captionsBesideIconsAreWhole_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("points");
-    QTest::newRow("Open") << "Open" << 9.0;
-    QTest::newRow("&Open") << "&Open" << 9.0;
-    QTest::newRow("Save") << "Save" << 9.0;
-    QTest::newRow("Cancel") << "Cancel" << 10.0;
+    for (const char* text : {"Open", "&Open", "Save"}) QTest::newRow(text) << QString(text) << 9.0;
+    QTest::newRow("Cancel") << QString("Cancel") << 10.0;
   }
   void captionsBesideIconsAreWhole() {
     QFETCH(QString, text);
@@ -131,15 +128,13 @@ class TstSkinDrawing : public QObject {
         "button 3,0=D58F1B 0,0=F9E1BF 3,83=E8C387 6,20=F9E1BF 0,31=D58F1B 0,42=F9E1BF 6,52=D58F1B"
         " 0,1=D58F1B 3,62=D58F1B 0,73=E8C387 3,1=FFFFFF 3,3=FCF8F1 3,19=EAD0B1 3,22=FCEED2"
         " 3,40=F2D4A7 3,43=F3D49F 3,61=FDEAC3 3,64=FBF7F2 3,82=F3E3D2 5,19=EAD0B1 1,40=F2D4A7;"
-        "combo 8,0=5F5519 14,0=5F5519 11,3=5F5519 0,0=D1A04E 4,17=D1A04E 2,0=FFF9E8 6,0=F3E1BE "
-        "1,0=FFF9E8 5,17=FEF8E6"
-        " 6,17=FEF8E6 8,4=ACA584 11,7=ACA584 10,3=FF00FF 8,7=FF00FF 14,17=FF00FF;"
-        "mark 0,0=FF00FF 4,4=13A948 13,4=87D3A2 4,12=10A445 13,12=86D1A0 2,18=FF00FF 4,20=12A847"
-        " 13,20=88D3A3 0,9=FF00FF 17,23=FF00FF;"
-        "box 0,0=FF00FF 0,6=D2A683 1,6=FFFFFF 0,19=D2A683 6,6=FFFFFF 0,32=C18964 0,45=E8D2C1 "
-        "6,45=FFFFFF;"
-        "header 1,19=F2DAC0 0,19=F2DAC0 4,19=F2DAC0 8,19=F2DAC0 1,0=FEF5EA 1,18=F6E5D3 4,0=FEEED3"
-        " 4,18=FDE0AE 7,0=FBD797 7,18=FFE8B3 3,10=FAC25E 6,5=FAC25E;";
+        "combo 8,0=5F5519 14,0=5F5519 11,3=5F5519 0,0=D1A04E 4,17=D1A04E 2,0=FFF9E8 6,0=F3E1BE"
+        " 1,0=FFF9E8 5,17=FEF8E6 6,17=FEF8E6 8,4=ACA584 11,7=ACA584 10,3=FF00FF 8,7=FF00FF"
+        " 14,17=FF00FF;mark 0,0=FF00FF 4,4=13A948 13,4=87D3A2 4,12=10A445 13,12=86D1A0 2,18=FF00FF"
+        " 4,20=12A847 13,20=88D3A3 0,9=FF00FF 17,23=FF00FF;box 0,0=FF00FF 0,6=D2A683 1,6=FFFFFF"
+        " 0,19=D2A683 6,6=FFFFFF 0,32=C18964 0,45=E8D2C1 6,45=FFFFFF;header 1,19=F2DAC0 0,19=F2DAC0"
+        " 4,19=F2DAC0 8,19=F2DAC0 1,0=FEF5EA 1,18=F6E5D3 4,0=FEEED3 4,18=FDE0AE 7,0=FBD797"
+        " 7,18=FFE8B3 3,10=FAC25E 6,5=FAC25E;";
     for (const QString& surface : table.split(';', Qt::SkipEmptyParts)) {
       const QStringList entries = surface.split(' ');
       for (const QString& entry : entries.mid(1)) {

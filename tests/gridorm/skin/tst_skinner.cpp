@@ -11,8 +11,6 @@
 #include "gridorm/skin/skinner.h"
 #include "tests/support/test_helpers.h"
 
-namespace {
-
 using namespace skin;
 
 // Lets through only the fade ticks the test sends, so that a fade goes
@@ -22,24 +20,24 @@ struct TickGate : QObject {
   bool eventFilter(QObject*, QEvent* e) override { return e->type() == QEvent::Timer && !open; }
 };
 
-int prop(const QWidget* w, const char* name) { return w->property(name).toInt(); }
-QRgb rgb(ColourRef c) { return colour::toPixel(c); }
+static int prop(const QWidget* w, const char* name) { return w->property(name).toInt(); }
+static QRgb rgb(ColourRef c) { return colour::toPixel(c); }
 const QRgb kGrey = qRgb(128, 128, 128);
 
 // A window and its controls: its descendants that are not windows of their own.
-QList<QWidget*> windowAndControls(QWidget* window) {
+static QList<QWidget*> windowAndControls(QWidget* window) {
   QList<QWidget*> all = window->findChildren<QWidget*>();
   all.removeIf([window](const QWidget* w) { return w->window() != window; });
   return all << window;
 }
 
-bool allAttached(QWidget* window) {
+static bool allAttached(QWidget* window) {
   return std::ranges::all_of(windowAndControls(window),
                              [](auto* w) { return w->property("PROCADDR").isValid(); });
 }
 
 // Everything attaching may change on a widget and detaching must give back.
-QString stateOf(const QWidget* w) {
+static QString stateOf(const QWidget* w) {
   QString state = QString::asprintf("style=%p own=%d mask=%d tracking=%d hover=%d",
                                     static_cast<const void*>(w->style()),
                                     w->testAttribute(Qt::WA_SetStyle), w->mask().rectCount(),
@@ -51,7 +49,7 @@ QString stateOf(const QWidget* w) {
 
 // The colours at the corners and edge middles of a picture's outermost ring
 // of pixels, and of the ring inside it: "outer | inner", each colour once.
-QString rings(const QImage& image) {
+static QString rings(const QImage& image) {
   QStringList found[2];
   const int r = image.width() - 1, b = image.height() - 1;
   for (int i : {0, 1})
@@ -64,7 +62,7 @@ QString rings(const QImage& image) {
 
 // Which of a push button's state images the window shows: "0".."3", the
 // pressed image with the hot one blended over it at 140 ("2+1@140"), or "blend".
-QString faceOf(const QPushButton* button) {
+static QString faceOf(const QPushButton* button) {
   const QRect inner = button->rect().adjusted(1, 1, -1, -1);  // inside the rounded corners
   const QImage shown = onScreen(button).copy(inner);
   for (int state = 0; state < 4; ++state)
@@ -75,8 +73,6 @@ QString faceOf(const QPushButton* button) {
   face.blend(kHot, kLeaveOpacity);
   return face.face().copy(inner) == shown ? "2+1@140" : "blend";
 }
-
-}  // namespace
 
 // A progress bar's minimum, maximum and value, whether it stands upright, and
 // the share of it that is filled.
@@ -313,20 +309,19 @@ class TstSkinner : public QObject {
         parts << QString("%1=%2").arg(name).arg(prop(named(name), "OLDSTATE"));
       auto* header = static_cast<QHeaderView*>(named("header"));
       const QImage shown = onScreen(header->viewport());
+      const QImage& skin = SkinSurfaces()->HeaderSkin;  // its normal, hot and pressed cells
       QString drawn;  // the states whose cells the header's first two items show
       for (int i : {0, 1}) {
         const QRgb item = shown.pixel(header->sectionViewportPosition(i) + 1, 1);
         int state = 2;
-        while (state >= 0 && SkinSurfaces()->HeaderSkin.pixel(headerCell(state).x + 1, 1) != item)
-          --state;
+        while (state >= 0 && skin.pixel(headerCell(state).x + 1, 1) != item) --state;
         drawn += QString::number(state);
       }
-      // Right of the last item, the skin's background.
-      const QRgb empty = shown.pixel(shown.width() - 2, 1);
       return parts
              << QString("header=%1/%2").arg(prop(header, "HDINDEX")).arg(prop(header, "HMINDEX"))
              << "items=" + drawn
-             << QString("empty=%1").arg(empty == SkinSurfaces()->HeaderSkin.pixel(1, 1));
+             // Right of the last item, the skin's background.
+             << QString("empty=%1").arg(shown.pixel(shown.width() - 2, 1) == skin.pixel(1, 1));
     };
     const QStringList rest = describe(), steps = script.split('|'), changes = changed.split('|');
     for (qsizetype at = 0; at < steps.size(); ++at) {
@@ -366,27 +361,26 @@ class TstSkinner : public QObject {
     const SkinBitmaps& bitmaps = *SkinSurfaces();
     const QRgb line = rgb(enabled ? kFrameEnabled : kFrameDisabled);
     if (name == "list" || name == "editable") {
-      QStyleOptionComboBox option;
-      option.initFrom(w);
-      option.editable = name == "editable";
-      style->drawComplexControl(QStyle::CC_ComboBox, &option, &painter, w);
+      QStyleOptionComboBox opt;
+      opt.initFrom(w);
+      opt.editable = name == "editable";
+      style->drawComplexControl(QStyle::CC_ComboBox, &opt, &painter, w);
       QCOMPARE(image.pixel(0, 0), line);
       // One white ring inside the line; inside it a list shows the previous
       // style's face, an editable box is white throughout.
       QCOMPARE(image.pixel(1, w->height() / 2), rgb(kWhite));
-      QCOMPARE(image.pixel(2, w->height() / 2) == rgb(kWhite), option.editable);
-      const int button = style->pixelMetric(QStyle::PM_ScrollBarExtent, &option, w) + 1;
+      QCOMPARE(image.pixel(2, w->height() / 2) == rgb(kWhite), opt.editable);
+      const int button = style->pixelMetric(QStyle::PM_ScrollBarExtent, &opt, w) + 1;
       QCOMPARE(image.pixel(w->width() - button - 1, w->height() / 2),
                state % 3 ? bitmaps.ComboSkin.pixel(state == kHot ? 0 : 4, 8) : rgb(kWhite));
     } else {
       const bool check = name == "check";
-      QStyleOptionButton option;
-      option.initFrom(w);
-      option.state |= std::array{QStyle::State_Off, QStyle::State_On, QStyle::State_NoChange}[mark];
-      style->drawControl(check ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &option, &painter,
-                         w);
+      QStyleOptionButton opt;
+      opt.initFrom(w);
+      opt.state |= std::array{QStyle::State_Off, QStyle::State_On, QStyle::State_NoChange}[mark];
+      style->drawControl(check ? QStyle::CE_CheckBox : QStyle::CE_RadioButton, &opt, &painter, w);
       const QRect box = style->subElementRect(
-          check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &option, w);
+          check ? QStyle::SE_CheckBoxIndicator : QStyle::SE_RadioButtonIndicator, &opt, w);
       const QRgb middle = image.pixel(box.center() + QPoint(1, 1));
       const Cell dot = enabled ? kDotEnabled : kDotDisabled, round = boxCell(enabled ? state : 3);
       const Cell cell = mark == 1 ? (enabled ? kCheckEnabled : kCheckDisabled)
