@@ -64,11 +64,11 @@ QByteArray runLengthBmp(int runBytes = 14, int bits = 8,
   QDataStream out(&bmp, QIODevice::WriteOnly);
   out.setByteOrder(QDataStream::LittleEndian);
   out.writeRawData("BM", 2);
-  out << quint32(kPixelsAt + runs.size()) << quint32(0) << kPixelsAt;
-  out << quint32(40) << qint32(2) << qint32(2) << quint16(1) << quint16(bits)
-      << quint32(bits == 8 ? 1 : 2) << quint32(runs.size()) << qint32(0) << qint32(0) << quint32(2)
-      << quint32(0);
-  out << quint32(0) << quint32(0x00FFFFFF);  // the palette: black, white
+  // The file's header, the picture's (compression 1 or 2: runs of 8 or 4 bits), the palette.
+  out << quint32(kPixelsAt + runs.size()) << quint32(0) << kPixelsAt << quint32(40) << qint32(2)
+      << qint32(2) << quint16(1) << quint16(bits) << quint32(bits == 8 ? 1 : 2)
+      << quint32(runs.size()) << qint32(0) << qint32(0) << quint32(2) << quint32(0) << quint32(0)
+      << quint32(0x00FFFFFF);  // black, white
   out.writeRawData(runs.constData(), int(runs.size()));
   return bmp;
 }
@@ -82,14 +82,15 @@ using Row = std::tuple<QByteArray, QImage, QString>;
 class TstPictureLoader : public QObject {
   Q_OBJECT
 
+  QTemporaryDir dir_;
+
  private slots:
   // Each row's name is the name of the file, which is not written for "absent.png".
   // clang-format off
   void loadsOrRefuses_data() {
     QTest::addColumn<Row>("row");
     const QImage pattern = patternImage(16, 16), orange = filled(16, 8, qRgb(230, 120, 40));
-    const QByteArray png = encoded(pattern, "png"), bmp = encoded(pattern, "bmp");
-    const QByteArray ico = encoded(pattern, "ico"), jpeg = encoded(orange, "jpeg");
+    const QByteArray png = encoded(pattern, "png"), bmp = encoded(pattern, "bmp"), ico = encoded(pattern, "ico"), jpeg = encoded(orange, "jpeg");
     // Cut halfway through the compressed data of the scan.
     const QByteArray cut = jpeg.left((jpeg.indexOf("\xFF\xDA") + jpeg.size()) / 2);
     // More than the last 4 KB, as a motion photo's video.
@@ -106,8 +107,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("a.bmp") << Row{bmp, pattern, {}};
     QTest::newRow("a.dib") << Row{bmp, pattern, {}};
     // One white pixel: the smallest complete GIF (Qt reads GIF but cannot write it).
-    QTest::newRow("a.gif") << Row{QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000"
-        "010001000002024401003b"), filled(1, 1, qRgb(255, 255, 255)), {}};
+    QTest::newRow("a.gif") << Row{QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b"), filled(1, 1, qRgb(255, 255, 255)), {}};
     QTest::newRow("a.ico") << Row{ico, pattern, {}};
     QTest::newRow("a.cur") << Row{cur, pattern, {}};
     QTest::newRow("png-named.jpg") << Row{png, pattern, {}};
@@ -118,8 +118,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("thumbnail.jpg") << Row{withThumbnail(jpeg), orange, {}};
     // A camera's turned photo (orientation 6: turned a quarter clockwise) is
     // shown upright, as it was taken.
-    QTest::newRow("turned.jpg") << Row{withExif(jpeg, QByteArray::fromHex(QByteArray(kExifHeader) +
-        "000101120003000000010006000000000000")), orange.transformed(QTransform().rotate(90)), {}};
+    QTest::newRow("turned.jpg") << Row{withExif(jpeg, QByteArray::fromHex(QByteArray(kExifHeader) + "000101120003000000010006000000000000")), orange.transformed(QTransform().rotate(90)), {}};
     QTest::newRow("absent.png") << Row{QByteArray(), QImage(), {}};
     QTest::newRow("empty.png") << Row{QByteArray(), QImage(), {}};
     QTest::newRow("video.jpg") << Row{trailer, QImage(), {}};
@@ -150,19 +149,16 @@ class TstPictureLoader : public QObject {
     QByteArray bmp32 = bmp;  // its rows of 48 bytes read as 12 pixels of 32 bits
     bmp32[18] = 12, bmp32[28] = 32;
     // An OS/2 bitmap, its header of 12 bytes: 2 x 2 pixels of 24 bits, the bottom row white.
-    const QByteArray os2 = QByteArray::fromHex("424d2a000000000000001a0000000c00000002000200010018"
-        "00ffffffffffff00000000000000000000");
+    const QByteArray os2 = QByteArray::fromHex("424d2a000000000000001a0000000c0000000200020001001800ffffffffffff00000000000000000000");
     QTest::newRow("os2.bmp") << Row{os2, runs, {}};
     QTest::newRow("half-os2.bmp") << Row{os2.chopped(1), QImage(), {}};
     // No pixel offset and no colour count: the pixels follow a full palette of 256.
     const QImage indexed = pattern.convertToFormat(QImage::Format_Indexed8);
-    QByteArray palette = encoded(indexed, "bmp");
-    palette.replace(10, 4, QByteArray(4, 0)).replace(46, 4, QByteArray(4, 0));
+    const QByteArray palette = encoded(indexed, "bmp").replace(10, 4, QByteArray(4, 0)).replace(46, 4, QByteArray(4, 0));
     QTest::newRow("no-offset.bmp") << Row{palette, indexed, {}};
     QTest::newRow("no-offset-cut.bmp") << Row{palette.chopped(1), QImage(), {}};
     // One pixel of 32 bits after the three colour masks, again without its offset.
-    const QByteArray masks = QByteArray::fromHex("424d4600000000000000000000002800000001000000010000000100"
-        "20000300000004000000000000000000000000000000000000000000ff0000ff0000ff00000033669900");
+    const QByteArray masks = QByteArray::fromHex("424d460000000000000000000000280000000100000001000000010020000300000004000000000000000000000000000000000000000000ff0000ff0000ff00000033669900");
     QTest::newRow("masks.bmp") << Row{masks, filled(1, 1, qRgb(0x99, 0x66, 0x33)), {}};
     QTest::newRow("masks-cut.bmp") << Row{masks.chopped(1), QImage(), {}};
     QTest::newRow("half32.bmp") << Row{bmp32.chopped(1), QImage(), {}};
@@ -200,9 +196,6 @@ class TstPictureLoader : public QObject {
     QVERIFY2(loaded.ok() == !expected.isNull(), qPrintable(loaded.error));
     QVERIFY2(loaded.error.contains(mentions), qPrintable(loaded.error));
   }
-
- private:
-  QTemporaryDir dir_;
 };
 
 QTEST_MAIN(TstPictureLoader)

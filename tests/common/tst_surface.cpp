@@ -50,8 +50,7 @@ class TstSurface : public QObject {
     QImage image = filled(4, 3, qRgb(1, 2, 3)), expected = image;
     Surface s = surface::of(image);
     const ColourRef ink = colour::rgb(9, 8, 7);
-    for (QPoint at :
-         {QPoint(0, 0), QPoint(3, 2), QPoint(-1, 0), QPoint(4, 0), QPoint(0, -1), QPoint(0, 3)}) {
+    for (QPoint at : QList<QPoint>{{0, 0}, {3, 2}, {-1, 0}, {4, 0}, {0, -1}, {0, 3}}) {
       surface::setPixel(s, at.x(), at.y(), ink);
       const bool inside = expected.rect().contains(at);
       if (inside) expected.setPixel(at, colour::toPixel(ink));
@@ -74,9 +73,8 @@ class TstSurface : public QObject {
     const QRect hit = target & dst.rect() & src.rect().translated(shift);
     for (int y = hit.top(); y <= hit.bottom(); ++y)
       for (int x = hit.left(); x <= hit.right(); ++x) {
-        const QPoint mirrored = from + target.bottomRight() - QPoint(x, y);
-        const QRgb d = dst.pixel(x, y),
-                   s = src.pixel(op == Mirrored ? mirrored : QPoint(x, y) - shift);
+        const QPoint at(x, y), mirrored = from + target.bottomRight() - at;
+        const QRgb d = dst.pixel(at), s = src.pixel(op == Mirrored ? mirrored : at - shift);
         QRgb e = op == Or ? d | s : s;
         if (op == Keyed && colour::fromPixel(s) == ColourRef(param)) e = d;
         if (op == Blend)

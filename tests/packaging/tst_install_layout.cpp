@@ -2,12 +2,7 @@
 // the binary folder, finding what it needs beside its own file.
 #include <unistd.h>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
+#include <QtTest>  // and with it all of QtCore
 
 class TestInstallLayout : public QObject {
   Q_OBJECT

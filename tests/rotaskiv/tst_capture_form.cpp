@@ -1,7 +1,5 @@
 #include <QtTest>
 
-#include <span>
-
 #include <QAbstractItemView>
 #include <QClipboard>
 #include <QComboBox>
@@ -260,8 +258,7 @@ class TestCaptureForm : public WindowTest {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("expected");
     const QString start = "frame 100,100 200x120 label 102,102 200x120 history ";
-    QTest::newRow("a double-click on undo undoes once")
-        << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
+    QTest::newRow("a double-click on undo undoes once") << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("the same tool twice hides the panel, keeps the tool; undo, then redo") << "tool:7 tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 59,224";
     QTest::newRow("undo with nothing to undo cancels everything") << "tool:7 tool:0" << "no label history 1";
     QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
@@ -270,11 +267,9 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed history 1";
     QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 59,224 panel 59,253 241x37";
     QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed history 1";
-    QTest::newRow("the panel above a low toolbar")
-        << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 102,702 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
+    QTest::newRow("the panel above a low toolbar") << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 102,702 300x60 history 1 toolbar 159,764 panel 159,724 166x37";
     QTest::newRow("and below one that leaves it just room") << "drag:100,600-400,730 tool:6" << "frame 100,600 300x130 label 102,602 300x130 history 1 toolbar 159,734 panel 159,763 166x37";
-    QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down"
-        << "frame 102,101 201x122 label 104,103 201x122 history 1 toolbar 62,227";
+    QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down" << "frame 102,101 201x122 label 104,103 201x122 history 1 toolbar 62,227";
     QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 59,224 panel 59,253 166x37";
     QTest::newRow("copy and exit") << "tool:1" << "closed history 1 copied";
     QTest::newRow("double-click inside") << "dclick:150,150" << "closed history 1 copied";
@@ -293,8 +288,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("a right-button stroke commits, then closes") << "tool:7 rdrag:110,110-150,150" << "closed history 2";
     QTest::newRow("press on the toolbar, a separator, and redo with nothing to redo") << "strip:Picture1@27,13 strip:Line1@1,5 strip:Image2(8)@5,5" << start + "1 toolbar 59,224";
     const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 102,602 400x195 history 1 toolbar 259,765 panel 259,725 ";
-    QTest::newRow("press on the panel, between and on the swatches")
-        << low + "7 strip:Picture2@2,2 strip:PicColor@30,20 strip:Pcolor(3)@5,5" << lowShown + "166x37";
+    QTest::newRow("press on the panel, between and on the swatches") << low + "7 strip:Picture2@2,2 strip:PicColor@30,20 strip:Pcolor(3)@5,5" << lowShown + "166x37";
     QTest::newRow("press on the font-size group") << low + "5 strip:PicFont@1,0" << lowShown + "241x37";
   }
   // clang-format on
@@ -362,12 +356,11 @@ class TestCaptureForm : public WindowTest {
       const QRect g = control->geometry();
       QVERIFY2(control->parentWidget()->rect().contains(g), qPrintable(name));  // all of it shows
       const QString size = QString("%1x%2").arg(g.width()).arg(g.height());
-      shown << name +
-                   (want.contains(',')     ? QString(" %1,%2 ").arg(g.x()).arg(g.y()) + size
-                    : want.startsWith('x') ? QString(" x%1").arg(g.x())
-                    : want.contains('x')   ? " " + size
-                                           : QString()) +
-                   (control->isVisibleTo(control->parentWidget()) ? "" : " hidden");
+      const QString place = want.contains(',')     ? QString(" %1,%2 ").arg(g.x()).arg(g.y()) + size
+                            : want.startsWith('x') ? QString(" x%1").arg(g.x())
+                            : want.contains('x')   ? " " + size
+                                                   : QString();
+      shown << name + place + (control->isVisibleTo(control->parentWidget()) ? "" : " hidden");
     }
     QCOMPARE(shown.join(", "), expected);
     // The palette as drawn, top row then bottom row, then the current colour, red as it starts,
@@ -397,6 +390,19 @@ class TestCaptureForm : public WindowTest {
     QCOMPARE(QString("%1 x%2").arg(panel->PicFont->isVisible()).arg(panel->PicColor->x()), "0 x4");
   }
 
+  // The size box's sizes from 1 to 500 points are taken as typed, or the number a text starts
+  // with; anything else is put back to 11.
+  void fontSizeAsTyped() {
+    ToolOptionPanel panel(nullptr);
+    QStringList got;
+    for (const char* typed : {"1", "500", "12.5pt", "0", "501", "abc"}) {
+      panel.Text1->clear(), QTest::keyClicks(panel.Text1, typed);
+      got << QString::number(panel.fontSize());  // then the box's text
+      got.last() += '/' + panel.Text1->text();
+    }
+    QCOMPARE(got.join(' '), "1/1 500/500 12.5/12.5pt 11/11 11/11 11/11");
+  }
+
   // While a selection is drawn, a loupe beside the pointer, away from where
   // the selection lies, shows each device pixel around it as a block of 8 x 8
   // device pixels: 15 a side at scale 1, 31 at scale 2 (about 120 pixels), 16
@@ -423,10 +429,8 @@ class TestCaptureForm : public WindowTest {
     QTest::mousePress(surface, Qt::LeftButton, {}, from);
     // The panel's drop button, gone with the controls to this screen, drawn anew for it.
     QWidget* drop = form_->Picture2->PicCombox;
-    QCOMPARE(
-        imageDifference(drop->grab().toImage(),
-                        comboButtonPicture(0, drop->size(), frozen.devicePixelRatio()).toImage()),
-        QString());
+    const QImage drawn = comboButtonPicture(0, drop->size(), frozen.devicePixelRatio()).toImage();
+    QCOMPARE(imageDifference(drop->grab().toImage(), drawn), QString());
     QTest::mouseMove(surface, to);
     const QImage shown = surface->grab().toImage();
     const QPoint pointer =
@@ -462,16 +466,16 @@ class TestCaptureForm : public WindowTest {
     // Hot: in the border every hot control takes. The drop button is hot until the pointer
     // moves on to its group beside the list; a colour under the pointer until it moves on to
     // the current colour, or to the group between the swatches.
-    QTest::mouseMove(panel->PicCombox, {8, 10});
-    QVERIFY(hot(panel->PicCombox));
-    QTest::mouseMove(panel->PicFont, {10, 24});
-    QVERIFY(!hot(panel->PicCombox));
-    for (const auto& [away, at] :
-         {std::pair<QWidget*, QPoint>{panel->Pcolor[16], {5, 5}}, {panel->PicColor, {30, 14}}}) {
-      QTest::mouseMove(panel->Pcolor[3], {5, 5});
-      QVERIFY(hot(panel->Pcolor[3]));
+    // Each row: the control and where the pointer goes on it, then where it moves on to.
+    using Hover = std::tuple<QWidget*, QPoint, QWidget*, QPoint>;
+    for (const auto& [control, on, away, at] :
+         {Hover{panel->PicCombox, {8, 10}, panel->PicFont, {10, 24}},
+          Hover{panel->Pcolor[3], {5, 5}, panel->Pcolor[16], {5, 5}},
+          Hover{panel->Pcolor[3], {5, 5}, panel->PicColor, {30, 14}}}) {
+      QTest::mouseMove(control, on);
+      QVERIFY2(hot(control), qPrintable(control->objectName()));
       QTest::mouseMove(away, at);
-      QVERIFY(!hot(panel->Pcolor[3]));
+      QVERIFY2(!hot(control), qPrintable(control->objectName() + " from " + away->objectName()));
     }
     QTest::mouseMove(panel->PicCombox, {8, 10});
     QTest::mousePress(panel->PicCombox, Qt::LeftButton);
@@ -556,12 +560,11 @@ class TestCaptureForm : public WindowTest {
       click(ToolbarButton::CopyAndExit);
     }
     QTRY_VERIFY2(form_.isNull(), "the capture window is still there");
-    const QImage expected = !portal   ? screen_.result.screens[on].image.copy(device)
-                            : on == 0 ? desktop.copy(device)
-                                      : shot.copy(device.translated(1600, 200));
-    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
-                             device.isEmpty() ? QImage() : expected),
-             QString());
+    const QImage expected = device.isEmpty() ? QImage()  // Esc: nothing copied
+                            : !portal        ? screen_.result.screens[on].image.copy(device)
+                            : on == 0        ? desktop.copy(device)
+                                             : shot.copy(device.translated(1600, 200));
+    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(), expected), QString());
   }
 
   void failedGrabIsReported() {
