@@ -97,6 +97,8 @@ class TstMetafileLoader : public QObject {
         << 40;
     QTest::newRow("emf, 96 dpi reference") << emf() << 40;
     QTest::newRow("emf, 300 dpi reference") << emf(300) << 40;
+    QTest::newRow("emf, a reference device of no width: 96 dpi")
+        << patched(emf(), 72, "00000000") << 40;
     QTest::newRow("emf, bounds and frame away from 0")
         << drawing(Emf(), scaled(1, {24, 24}), 1)
                .file(QRect(24, 24, 240, 120), QRect(QPoint(635, 635), QPoint(6985, 3810)))

@@ -310,13 +310,12 @@ class TstPrintJob : public WindowTest {
       // The alignment lines: dashes of 1.6 mm, 1.6 mm apart, black as no block is; 20 when
       // their count is within 2.5 % of that.
       const auto dashes = [&](QPoint at, QPoint step, int length) {
-        int count = 0;
-        for (int n = 0, was = 0; n < length; ++n, at += step) {
+        QString run;  // 1 where the line is black
+        for (int n = 0; n < length; ++n, at += step) {
           const QImage across = page.copy(QRect(at - step.transposed(), at + step.transposed()));
-          const bool on = !boundsOf(across, [](QRgb c) { return qGray(c) < 40; }).isEmpty();
-          count += on && !was, was = on;
+          run += boundsOf(across, [](QRgb c) { return qGray(c) < 40; }).isEmpty() ? '0' : '1';
         }
-        return QString::number(qRound(count * px(3.2) / length * 20));
+        return QString::number(qRound(('0' + run).count("01") * px(3.2) / length * 20));
       };
       if (i == 1)  // the first sheet's lines down and across
         found << dashes({x, p.top()}, {0, 1}, p.height()) + ',' +
@@ -351,10 +350,10 @@ class TstPrintJob : public WindowTest {
     QFETCH(Queue, queue);
     const auto& [paper, orientation, copies, collate, duplex, expected] = queue;
     // The dialog's own pairs follow; a name without its value is left out.
-    const QStringList dialog{"InputSlot", "Tray2", "ColorModel", "Gray", "cut"};
     QStringList options;
-    for (const auto& [name, value] : print_job::queueOptions(
-             QPageLayout(QPageSize(paper), orientation, {}), copies, collate, duplex, dialog))
+    for (const auto& [name, value] :
+         print_job::queueOptions(QPageLayout(QPageSize(paper), orientation, {}), copies, collate,
+                                 duplex, {"InputSlot", "Tray2", "ColorModel", "Gray", "cut"}))
       options << name + '=' + value;
     QCOMPARE(options.join(' '), expected + " InputSlot=Tray2 ColorModel=Gray");
   }

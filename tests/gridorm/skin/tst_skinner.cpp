@@ -289,7 +289,7 @@ class TstSkinner : public QObject {
     QTest::newRow("editable hot over its button; left, normal again") << "movearrow:editable | off" << "editable=1 |";
     QTest::newRow("its text part is another window") << "movearrow:editable movetext:editable" << "";
     QTest::newRow("header item hot, pressed, released over it: normal") << "move:header | press:header | release:header" << "header=-1/1 items=01 | header=1/1 items=02 | header=-1/1 items=00";
-    QTest::newRow("the first item hot from its first pixel") << "moveedge:header" << "header=-1/0 items=10";
+    QTest::newRow("the first item hot from its first pixel; the second, the first normal") << "moveedge:header | move:header" << "header=-1/0 items=10 | header=-1/1 items=01";
     QTest::newRow("the header left") << "move:header off" << "";
   }
   // clang-format on
