@@ -373,7 +373,8 @@ class TstTableDesigner : public WindowTest {
     const QPoint corner = preview->contentsRect().topLeft(), start = preview->pos();
     if (pickMask) {  // the press drags the preview until the button goes up
       QCursor::setPos(preview->mapToGlobal(corner));
-      QTimer::singleShot(0, this, [&] {
+      // Tied to the preview and holding copies: harmless should the press not wait for it.
+      QTimer::singleShot(0, preview, [=] {
         QTest::mouseMove(preview, corner + drag);
         QTest::mouseRelease(preview, Qt::LeftButton, {}, corner + drag);
       });
