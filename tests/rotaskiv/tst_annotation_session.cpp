@@ -79,6 +79,7 @@ class TestAnnotationSession : public QObject {
     QTest::addColumn<QString>("expected");
     QTest::newRow("rectangle, clamped") << "tR d@120,130 m@400,400 u@400,400" << "2/2 rectangle panel repaint 108,118 204x114 preview 120,130 181x91 ink 120,130 181x91";
     QTest::newRow("arrow: head 10 back, 5 aside") << "tA d@120,130 u@250,130" << "2/2 arrow panel ink 120,125 131x11";
+    QTest::newRow("arrow down: the same") << "tA d@150,120 u@150,210" << "2/2 arrow panel ink 145,120 11x91";
     QTest::newRow("ellipse in its box") << "tE d@120,130 u@221,191" << "2/2 ellipse panel ink 120,130 101x61";
     QTest::newRow("ellipse two pixels wide") << "tE d@120,130 u@122,150" << "2/2 ellipse panel ink 120,130 2x20";
     QTest::newRow("no length, still committed") << "tA d@150,150 u@150,150" << "2/2 arrow panel ink none";
