@@ -191,6 +191,9 @@ class TstGlyphantWindow : public WindowTest {
     for (const char* text : {"图象大小", "图象大小取决于内存大小", "文字位置", "文本内容", "选择字体", "选择填充图案", "图案所在文件夹", "图象缩放预览", "(可拖拉大图预览)"})
       QVERIFY2(captions.contains(text), text);
     // clang-format on
+    for (ColourSwatch* s : form_->Frame1->findChildren<ColourSwatch*>())  // inside its border
+      QCOMPARE(form_->grab().toImage().pixel(s->mapTo(form_.get(), QPoint(2, 2))),
+               colour::toPixel(s->BackColor()));
     QVERIFY(!form_->pic1->overlayLines()[Form1::Line1].visible &&
             !form_->pic1->overlayLines()[Form1::Line2].visible);
     form_->resize(1167, 900);  // the panel always reaches the bottom edge

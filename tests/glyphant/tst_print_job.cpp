@@ -53,13 +53,15 @@ class TstPrintJob : public WindowTest {
     QString seen;
     dialogs_->answerDialog([&](QDialog& dialog) {
       auto& preview = dynamic_cast<PrintPreview&>(dialog);
+      // Its title, a tip on each choice that needs one, and at first the printer's own paper
+      // (A4 for the tests' locale).
+      const bool labelled =
+          preview.windowTitle() == "打印预览" && !preview.oneSheet->toolTip().isEmpty() &&
+          !preview.poster->toolTip().isEmpty() && !preview.overlapMm->toolTip().isEmpty() &&
+          preview.paper->currentText() == QPageSize::name(QPageSize::A4);
       choose(preview.paper, QPageSize::name(paper));
       choose(preview.orientation, orientation == QPageLayout::Portrait ? "纵向" : "横向");
       layout(preview);
-      // Its title, and a tip on each choice that needs one.
-      const bool labelled =
-          preview.windowTitle() == "打印预览" && !preview.oneSheet->toolTip().isEmpty() &&
-          !preview.poster->toolTip().isEmpty() && !preview.overlapMm->toolTip().isEmpty();
       seen = preview.summary->text() + " | " + pagesShown(preview.view) +
              (labelled ? "" : " unlabelled") +
              (preview.printButton->isEnabled() ? "" : " disabled");
@@ -236,8 +238,7 @@ class TstPrintJob : public WindowTest {
     dialogs_->answerOpen(path("blocks.png"));
     click(form_->Command13);
     const QString pdf = path("out.pdf");
-    print([&](PrintPreview& preview) { click(preview.poster); }, QPageSize::A4,
-          QPageLayout::Portrait, pdf);
+    print([&](PrintPreview& v) { click(v.poster); }, QPageSize::A4, QPageLayout::Portrait, pdf);
     // The first two pages at 96 pixels per inch: the true size comes back pixel for pixel.
     QProcess::execute("pdftoppm", {"-r", "96", "-png", "-f", "1", "-l", "2", pdf, path("page")});
     const QList<QImage> pages{QImage(path("page-1.png")), QImage(path("page-2.png"))};
@@ -273,10 +274,9 @@ class TstPrintJob : public WindowTest {
       // Nothing in the margin beside the picture's top.
       QVERIFY(!dark(pages[sheet], QRect(0, 0, qRound(origin) - 2, qRound(origin) - 2)));
     }
-    // The first sheet's alignment line where the second one's picture starts: black dashes
-    // on white, which no block of the picture is.
+    // The first sheet's alignment line where the second one's picture starts: on white, which
+    // no block of the picture is (its dashes are counted below).
     const QImage line = pages[0].copy(qRound(origin + second) - 1, qRound(origin), 3, 630);
-    QVERIFY(!boundsOf(line, [](QRgb c) { return qGray(c) < 60; }).isEmpty());
     QVERIFY(!boundsOf(line, [](QRgb c) { return qGray(c) > 230; }).isEmpty());
 
     // Three sheets across, two rows: ticks outside the picture's corners where the sheet is
