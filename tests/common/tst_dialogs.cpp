@@ -74,6 +74,12 @@ class TstDialogs : public QObject {
                                           {QMessageBox::Yes, MsgBoxResult::Yes},
                                           {QMessageBox::No, MsgBoxResult::No}})
       QVERIFY(messageAnswer(clicked, B::YesNo) == answer);
+    // And a dialog of the program's own, run by Qt: accepted or not, as it was closed.
+    for (const bool accept : {true, false}) {
+      QDialog dialog;
+      QMetaObject::invokeMethod(&dialog, accept ? "accept" : "reject", Qt::QueuedConnection);
+      QCOMPARE(QtDialogBackend().runDialog(dialog), accept);
+    }
   }
 };
 

@@ -81,11 +81,14 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("plain wmf, window extent in pixels") << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
     // clang-format on
     // With colour masks; in runs; in four bits and in one bit a pixel; with an OS/2 header of 12
-    // bytes.
+    // bytes, and with a version 5 header of 124.
     const QByteArray os2 =
         QByteArray::fromHex("0c0000000400040001001800") + dib(4, 4, kMagenta).bytes.mid(40);
-    for (const Dib& bitmap : {dib(4, 4, kMagenta, 16), dib(4, 4, kMagenta, 8),
-                              dib(12, 4, kMagenta, 4), dib(40, 4, kMagenta, 1), Dib{os2, 4, 4}})
+    const QByteArray v5 =
+        dib(4, 4, kMagenta).bytes.replace(0, 1, "\x7c").insert(40, QByteArray(84, '\0'));
+    for (const Dib& bitmap :
+         {dib(4, 4, kMagenta, 16), dib(4, 4, kMagenta, 8), dib(12, 4, kMagenta, 4),
+          dib(40, 4, kMagenta, 1), Dib{os2, 4, 4}, Dib{v5, 4, 4}})
       QTest::addRow("plain wmf, a %d-byte bitmap", int(bitmap.bytes.size()))
           << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1, "Hi", bitmap).plain() << 40;
     QTest::newRow("plain wmf, window turned upside down")

@@ -52,10 +52,7 @@ class TstPictureBox : public QObject {
     const double u = setUp(box, mode);
     QVERIFY(exposed(&box));
     // What the screen shows once the box has had its events, no repaint forced.
-    const auto shown = [&] {
-      QCoreApplication::processEvents();
-      return onScreen(&box);
-    };
+    const auto shown = [&] { return QCoreApplication::processEvents(), onScreen(&box); };
     shown();
     QImage expected = filled(40, 40, colour::toPixel(kBack)), picture = patternImage(3, 2);
     QPainter painter(&expected);

@@ -376,7 +376,9 @@ class TstPrintJob : public WindowTest {
     connect(&canceller, &QTimer::timeout, this, [&] {
       auto* progress = form_->findChild<QProgressDialog*>("printProgress");
       if (progress == nullptr || !progress->isVisible() || cancelled) return;
-      cancelled = progress->windowTitle() == "Glyphant2.0";  // the program's own caption
+      // The program's own caption, and the sheet being made.
+      cancelled = progress->windowTitle() == "Glyphant2.0" &&
+                  progress->labelText() == "正在打印第 1 张，共 2 张…";
       click(progress->findChild<QPushButton*>());
     });
     if (how == "cancel") canceller.start(0);

@@ -1,9 +1,6 @@
 #include <QtTest>
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QMimeData>
-#include <QScrollBar>
+#include <QtWidgets>
 
 #include "common/face_button.h"
 #include "common/picture_box.h"

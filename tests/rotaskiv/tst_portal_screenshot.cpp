@@ -1,8 +1,6 @@
 #include <QtTest>
 
-#include <QDBusContext>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
+#include <QtDBus>
 
 #include "rotaskiv/portal_screenshot.h"
 #include "tests/support/image_compare.h"

@@ -1,9 +1,7 @@
 #include <QtTest>
 
 #include <signal.h>
-#include <QClipboard>
-#include <QLabel>
-#include <QScreen>
+#include <QtWidgets>
 
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
