@@ -317,7 +317,8 @@ class TestCaptureForm : public WindowTest {
     // (100, 100, 200, 120), handle 2 in by w / 1.5 (297.3).
     const QList<QPoint> handles{{98, 98},  {198, 98},  {297, 98},  {98, 158},
                                 {98, 218}, {198, 218}, {298, 218}, {298, 158}};
-    for (int i = 0; i < capture::kHandleCount; ++i) QCOMPARE(form_->Image1[i]->pos(), handles[i]);
+    for (int i = 0; i < capture::kHandleCount; ++i)
+      QCOMPARE(form_->Image1[i]->geometry(), QRect(handles[i], QSize(4, 4)));
     ResizeHandle* corner = form_->Image1[6];
     QTest::mouseMove(corner);  // the pointer passing over it shows which way it resizes
     QCOMPARE(cursor_override::current(), std::optional(Qt::SizeFDiagCursor));
