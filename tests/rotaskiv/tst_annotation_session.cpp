@@ -16,8 +16,8 @@ QString text(QRect r) {
 // count / redo limit, the active tool, whether the option panel shows, what
 // happened on the way (with the ink a move shows), and the bounding box of
 // the ink in the committed picture. Events: tA tT tE tR choose the arrow, text, ellipse or
-// rectangle; d m u press, move, release "@x,y"; U undo; R redo; h press on a handle; x Esc
-// in the text box.
+// rectangle; d m u press, move, release "@x,y"; U undo; R redo; h press on a handle; w writes
+// the text box's text, x Esc in it.
 QString play(const QString& script) {
   QImage picture(400, 300, QImage::Format_RGB32);
   picture.fill(Qt::white);
@@ -52,9 +52,8 @@ QString play(const QString& script) {
     }
     if (event == "R") session.redo();
     if (event == "x") session.dropText();
-    if (event == "h" && session.toolLocksSelection()) {
-      happened << "locked";
-    } else if (event == "h") {  // a resize starts; the window hides the panel
+    if (event == "w") session.writeText("H", QFont(), Qt::blue);  // blue: not counted as ink
+    if (event == "h" && !session.toolLocksSelection()) {  // a resize starts; the panel hides
       session.resetToFirstSnapshot();
       panel = false;
     }
@@ -90,8 +89,9 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("undo then redo brings the stroke back") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U R" << "3/3 rectangle panel ink 110,110 91x91";
     QTest::newRow("undo at the first snapshot") << "tR U" << "1/1 no tool cancelled ink none";
     QTest::newRow("handle after undo to the first") << "tR d@110,110 u@150,150 U h R" << "1/1 no tool ink none";
-    QTest::newRow("handle, annotated") << "tR d@110,110 u@150,150 h" << "2/2 rectangle panel locked ink 110,110 41x41";
+    QTest::newRow("handle, annotated") << "tR d@110,110 u@150,150 h" << "2/2 rectangle panel ink 110,110 41x41";
     QTest::newRow("same tool: panel hides") << "tR tR" << "1/1 rectangle ink none";
+    QTest::newRow("text written; a click outside places none") << "tT d@120,130 u@120,130 w d@50,50 u@50,50" << "2/2 text panel ink none";
     QTest::newRow("text placed, dropped; a click outside places none") << "tT d@120,130 u@120,130 x d@50,50 u@50,50" << "1/1 text panel ink none";
     QTest::newRow("other tool: panel stays") << "tT tE" << "1/1 ellipse panel ink none";
   }
