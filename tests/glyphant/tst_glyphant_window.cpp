@@ -266,7 +266,7 @@ class TstGlyphantWindow : public WindowTest {
     for (const char* family : {"DejaVu Serif", "DejaVu Sans Mono", "Noto Serif CJK SC", "Standard Symbols PS"})
       QTest::addRow("font %s", family) << "cbofont=" + QString(family).replace(' ', '_') + " Command4" << drawn + " font=" + family;
     QTest::newRow("position not a number") << "Text3=abc Command10" << "messages=Glyphant2.0";
-    QTest::newRow("style on both surfaces") << "choose:cbofontstyle=Bold choose:cbofontstyle=Underline" << "style=001/001";
+    QTest::newRow("style on both surfaces, the last typed") << "choose:cbofontstyle=Bold U:cbofontstyle" << "style=001/001";
     QTest::newRow("italic on both surfaces") << "choose:cbofontstyle=Italic" << "style=010/010";
     QTest::newRow("bold on both surfaces") << "choose:cbofontstyle=Bold" << "style=100/100";
     QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150";
