@@ -166,6 +166,7 @@ class TstPictureLoader : public QObject {
     QTest::newRow("runs4.bmp") << Row{runLengthBmp(14, 4), runs, {}};
     QTest::newRow("half-copy.bmp") << Row{runLengthBmp(5, 8, "0003000000"), QImage(), {}};
     QTest::newRow("half-runs4.bmp") << Row{runLengthBmp(5, 4), QImage(), {}};
+    QTest::newRow("runs4 copying three pixels.bmp") << Row{runLengthBmp(10, 4, "0000000300000001"), runs, {}};
     QTest::newRow("runs without their end.bmp") << Row{runLengthBmp(12), runs, {}};
     QTest::newRow("runs jumping past the last row.bmp") << Row{runLengthBmp(14, 8, "000000020001"), runs, {}};
     QTest::newRow("runs ending after a row.bmp") << Row{runLengthBmp(6, 8, "00000001"), runs, {}};

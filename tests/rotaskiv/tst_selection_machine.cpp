@@ -72,6 +72,7 @@ class TestSelectionMachine : public QObject {
     QTest::addColumn<QString>("expected");
     const QString S = kSelect + " ";
     QTest::newRow("level left: no negative width") << "dL@100,100 mL@70,100 uL@70,100" << "move 70,100 30x0 FLHT@0,104 cross 30x0";
+    QTest::newRow("straight below: a line down") << "dL@100,100 mL@100,160 uL@100,160" << "move 100,100 0x60 FLHT@0,164 cross 0x60";
     QTest::newRow("a click: zero size") << "dL@200,150 uL@200,150" << "move 200,150 0x0 F--T@0,154 cross";
     QTest::newRow("moved up to an edge") << S + "dL@150,150 mL@-500,-500 uL@-500,-500" << "move 0,0 200x120 FLHT@0,124 sizeall 200x120";
     QTest::newRow("moved down to the other edges, toolbar inside") << S + "dL@150,150 mL@900,700 uL@900,700" << "move 600,480 200x120 FLHT@559,570 sizeall 200x120";
