@@ -135,7 +135,6 @@ class TstPictureLoader : public QObject {
     // Without its end marker, but with every scanline: the same picture.
     QTest::newRow("no-end.jpg") << Row{jpeg.chopped(2), orange, {}};
     const QByteArray progressive = encoded(orange, "jpeg", true);
-    QVERIFY(!progressive.isEmpty());
     QTest::newRow("progressive-no-end.jpg") << Row{progressive.chopped(2), orange, {}};
     // Every scan but the last, whole: a coarser picture, not the one saved.
     QTest::newRow("progressive-cut.jpg") << Row{progressive.left(progressive.lastIndexOf("\xFF\xDA")), QImage(), {}};

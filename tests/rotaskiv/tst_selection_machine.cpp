@@ -33,8 +33,7 @@ QString play(const QString& script) {
     if (op == "uL" || op == "uR") step = machine.release(button, p);
     if (op == "dc") step = machine.doubleClick();
     if (op == "x") machine.cancelAll();
-    if (op.startsWith("hd") || op.startsWith("hD"))
-      step = machine.handlePress(handle, op[1] == 'D');
+    if (op.startsWith("hd", Qt::CaseInsensitive)) step = machine.handlePress(handle, op[1] == 'D');
     if (op.startsWith("hm")) step = machine.handleMove(handle, p);
     if (op.startsWith("hu")) step = machine.handleRelease(handle);
     if (op.size() == 2 && (op[0] == 'k' || op[0] == 'K')) {
