@@ -145,13 +145,14 @@ class TstMetafileLoader : public QObject {
     QVERIFY2(green >= 20, qPrintable(QString::number(green)));
   }
 
-  // The font's code page decides the letter: byte C4 is Д in Cyrillic, Ä in Western.
+  // The font's code page decides the letter: byte C4 is Д in Cyrillic, Ä in Western. A second
+  // text is its own, not the first again.
   void textInItsFontsCodePage() {
-    const auto letter = [](int charset) {
-      const Wmf wmf = Wmf().window({0, 0}, {240, 120}).text({10, 10}, "\xC4", 60, kGreen, charset);
-      return load(wmf.plain()).image;
+    const auto letters = [](int charset, const QByteArray& second = "W") {
+      Wmf wmf = Wmf().window({0, 0}, {240, 120}).text({10, 10}, "\xC4", 60, kGreen, charset);
+      return load(wmf.text({120, 10}, second, 60, kGreen).plain()).image;
     };
-    QVERIFY(!letter(204).isNull() && letter(204) != letter(0));
+    QVERIFY(!letters(204).isNull() && letters(204) != letters(0) && letters(0) != letters(0, "I"));
   }
 
   // A text of height 0: Qt would warn on the console about its font.
@@ -180,6 +181,7 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("wmf header only") << wmf.left(40) << "WMF 图元文件已损坏：缺少结束记录";
     QTest::newRow("emf cut short") << good.chopped(12) << "EMF 图元文件已损坏：文件比文件头所说的短";
     QTest::newRow("emf header only") << patched(good.left(108), 48, "6c000000") << "EMF 图元文件已损坏：缺少结束记录";
+    QTest::newRow("emf of its first 88 bytes alone") << patched(patched(good.left(88), 4, "58000000"), 48, "58000000") << "EMF 图元文件已损坏：缺少结束记录";
     QTest::newRow("emf record of 10 bytes") << patched(good, 108 + 4, "0a000000") << "记录长度无效";
     QTest::newRow("emf claiming 4e9 records") << patched(good, 52, "00286bee") << "记录太多（4000000000 条）";
     QTest::newRow("emf frame of 20 km") << Emf().file(QRect(0, 0, 10, 10), QRect(0, 0, 2'000'000'000, 2'000'000'000)) << "图片太大";

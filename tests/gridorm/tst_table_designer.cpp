@@ -314,6 +314,7 @@ class TstTableDesigner : public WindowTest {
       tops << QString::number(form_->Text7->box().top);
     }
     QCOMPARE(tops.join(' '), "670 1270 1870 2470 3070 3670 4270 4870 5470 6070 5480 6080");
+    QCOMPARE(form_->Picture1->font().family(), "font64");  // the font chosen at start, entry 32
     const QImage image = canvas();  // the cells' tops: 70 and 670 twips, 40 pixels apart
     QVERIFY2(image.copy(0, 40, 130, 40) == image.copy(0, 0, 130, 40), "the same letter below");
     QVERIFY2(dialogs_->messages().isEmpty(), "no message");
