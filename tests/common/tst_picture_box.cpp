@@ -83,13 +83,13 @@ class TstPictureBox : public QObject {
   // The line box's top-left lands on the current point's pixel, (4, 8), and
   // the current point moves to the start of the next line. A face draws the
   // letters it has, and a symbol face, which Qt never falls back from, lends
-  // the others to the CJK faces (face ""), on one baseline below the larger
-  // ascent. Opaque text stands on a box of the background colour.
+  // the others (𠮟 beyond 16 bits too) to the CJK faces (face ""), on one
+  // baseline below the larger ascent. Opaque text stands on a box of the background colour.
   void print_data() {
     QTest::addColumn<Printed>("row");
     QTest::newRow("pixels") << Printed{Mode::Pixels, {"DejaVu Sans"}, {"Hg"}};
     QTest::newRow("twips") << Printed{Mode::Twips, {"DejaVu Sans"}, {"Hg"}};
-    QTest::newRow("symbol face") << Printed{Mode::Pixels, {"Standard Symbols PS", ""}, {"a", "大"}};
+    QTest::newRow("symbol face") << Printed{Mode::Pixels, {"Standard Symbols PS", ""}, {"a", "大𠮟"}};
   }
   void print() {
     QFETCH(Printed, row);
