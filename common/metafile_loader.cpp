@@ -142,7 +142,11 @@ MetafileLayout checkWmf(QByteArray& bytes) {
   const int boxWidth = placeable ? std::abs(s16(bytes, 10) - s16(bytes, 6)) : 0;
   const int boxHeight = placeable ? std::abs(s16(bytes, 12) - s16(bytes, 8)) : 0;
   const int inch = placeable ? u16(bytes, 14) : 0;
-  if (inch > 0 && boxWidth > 0 && boxHeight > 0) {
+  const bool byBox = inch > 0 && boxWidth > 0 && boxHeight > 0;
+  // libwmf would play a placeable file by a box or a unit that means nothing: such a file
+  // is played as the plain one behind its placeable header, sized as a plain one is.
+  if (placeable && !byBox) bytes.remove(0, kPlaceableBytes);
+  if (byBox) {
     pixels = pixelSize(boxWidth * kPixelsPerInch / inch, boxHeight * kPixelsPerInch / inch, &error);
     const double scale = kWmfPointsPerInch / inch;
     layout.drawingWindow =

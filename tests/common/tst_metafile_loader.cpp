@@ -79,6 +79,7 @@ class TstMetafileLoader : public QObject {
     // Longer than libwmf's print buffer, too.
     QTest::newRow("placeable wmf, long text with markup and accents") << twipsWmf("H<&\xE9" + QByteArray(300, 'x')) << 240;
     QTest::newRow("plain wmf, window extent in pixels") << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
+    QTest::newRow("placeable wmf of no units per inch: its window") << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).placeable(QRect(0, 0, 240, 120), 0) << 40;
     QTest::newRow("plain wmf, isotropic") << drawing(Wmf().mapMode(7).window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
     // clang-format on
     // With colour masks; in runs; in four bits and in one bit a pixel; with an OS/2 header of 12
