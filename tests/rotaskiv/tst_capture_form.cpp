@@ -100,7 +100,9 @@ class TestCaptureForm : public WindowTest {
     const QRect f = form_->Shape1->geometry();
     QStringList words{QString("history %1").arg(form_->session().history().count())};
     const QString label = "label " + at(form_->LblPos) + ' ' + form_->LblPos->text();
-    words.prepend(form_->isHidden() ? "closed" : form_->LblPos->isVisible() ? label : "no label");
+    // Closed, it leaves the pointer's shape to the window under it.
+    const QString closed = cursor_override::current() ? "closed, its cursor kept" : "closed";
+    words.prepend(form_->isHidden() ? closed : form_->LblPos->isVisible() ? label : "no label");
     if (form_->Shape1->isVisible())
       words.prepend("frame " + at(form_->Shape1) + size(form_->Shape1));
     if (form_->Shape1->isVisible() && !form_->Image1[5]->isVisible()) words << "no handles";
