@@ -443,8 +443,7 @@ class TstGlyphantWindow : public WindowTest {
     QCOMPARE(form_->pic1->Image().pixel(i), qRgb(255, 0, 0));
     const QImage now = form_->pic1->Image();
     play("Command17");  // slot 4 was never written: only the status changes
-    QCOMPARE(form_->Label27->text(), QString("第4步"));
-    QCOMPARE(form_->pic1->Image(), now);
+    QVERIFY(form_->Label27->text() == "第4步" && form_->pic1->Image() == now);
     play("Command2");
     QCOMPARE(inkOf(form_->pic1->Image(), qRgb(255, 0, 0)), QRect());
   }
