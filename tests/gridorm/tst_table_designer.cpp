@@ -125,6 +125,9 @@ class TstTableDesigner : public WindowTest {
         " | #004040 | #7cbcf5 | 14265 | 7065 | 20 | 72 | Bold | bold | 2 | 12/12 | 70 70 1920 520"
         " | hidden | hidden | 8130b1 | ff0000 | 80000009 | ff54a5d5 | ffffffff | l,2,12");
     // clang-format on
+    for (QComboBox* box : {f.cbofont, f.cbofontstyle})  // their entries drawn, not just the skin
+      QVERIFY(box->currentText().isEmpty() ||
+              boundsOf(onScreen(box), [](QRgb c) { return qGray(c) < 96; }).width() > 24);
     // Each described field with its caption just left of it, on its row; each size its unit
     // just right of it.
     // clang-format off
