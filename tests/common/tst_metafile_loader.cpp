@@ -176,6 +176,7 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("wmf 3145632 pixels wide") << Wmf().placeable(QRect(0, 0, 32767, 10), 1) << "图片太大（3145632 × 960 像素）";
     QTest::newRow("wmf of 2000001 records") << manyRecords << "记录太多（2000001 条）";
     QTest::newRow("wmf bitmap cut short") << bitmapWmf(red.chopped(4)) << "位图不完整";
+    QTest::newRow("wmf 16-bit bitmap with masks, cut short") << bitmapWmf(dib(4, 4, kRed, 16).bytes.chopped(4)) << "位图不完整";
     QTest::newRow("wmf 24-bit bitmap in runs") << bitmapWmf(patched(red, 16, "01000000")) << "位图";
     QTest::newRow("wmf bitmap of two planes") << bitmapWmf(patched(red, 12, "02001800")) << "位图";
     QTest::newRow("wmf header of 10 words") << patched(wmf, 22, "01000a00") << "文件头无效";

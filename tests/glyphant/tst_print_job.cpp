@@ -386,8 +386,7 @@ class TstPrintJob : public WindowTest {
     if (how == "cancel") canceller.start(0);
     print([&](PrintPreview& preview) { click(preview.poster); }, QPageSize::A4,
           QPageLayout::Portrait, path(file), how != "preview");
-    QCOMPARE(cancelled, how == "cancel");
-    QCOMPARE(dialogs_->messages().size(), messages);
+    QVERIFY(cancelled == (how == "cancel") && dialogs_->messages().size() == messages);
     if (messages) QCOMPARE(dialogs_->messages()[0].title, QString("Glyphant2.0"));
     QFile old(path("out.pdf"));
     QVERIFY(old.open(QIODevice::ReadOnly) && old.readAll() == "old");
