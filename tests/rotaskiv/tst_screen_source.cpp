@@ -172,6 +172,8 @@ class TestScreenSource : public QObject {
     black.fill(Qt::black);
     // Black is what a Wayland session hands an X11 client instead of the screen.
     QVERIFY2(screenGrabFromPixmap(black, true).error.startsWith("无法截取屏幕："), "black taken");
+    // A picture black but for some pixels is the screen (the pattern's first pixel is black).
+    QVERIFY(screenGrabFromPixmap(QPixmap::fromImage(patternImage(40, 30)), true).ok());
     QVERIFY(!screenGrabFromPixmap(QPixmap(), false).ok());
   }
 
