@@ -1,6 +1,5 @@
-#include <QFileDialog>
-#include <QMessageBox>
 #include <QTest>
+#include <QtWidgets>
 
 #include "common/dialogs.h"
 
@@ -80,6 +79,13 @@ class TstDialogs : public QObject {
       QMetaObject::invokeMethod(&dialog, accept ? "accept" : "reject", Qt::QueuedConnection);
       QCOMPARE(QtDialogBackend().runDialog(dialog), accept);
     }
+    // A message box run by Qt answers with the button clicked on it.
+    QTimer::singleShot(0, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+        box->button(QMessageBox::Yes)->click();
+    });
+    QVERIFY(QtDialogBackend().message(nullptr, {"没有图片", "Rotaskiv2.0", I::Warning, B::YesNo}) ==
+            MsgBoxResult::Yes);
   }
 };
 

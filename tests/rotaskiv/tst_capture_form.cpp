@@ -1,12 +1,5 @@
 #include <QtTest>
-
-#include <QAbstractItemView>
-#include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPainter>
-#include <QScreen>
+#include <QtWidgets>
 
 #include "common/cursor_override.h"
 #include "rotaskiv/capture_form.h"
