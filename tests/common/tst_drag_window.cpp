@@ -52,6 +52,7 @@ class TstDragWindow : public QObject {
     for (QPoint at : moves)
       expected << QPoint(std::clamp(at.x(), 0, 199), std::clamp(at.y(), 0, 149)) - QPoint(10, 10);
     QCOMPARE(seen, pressed ? expected : Points());  // returned only once the script ran
+    QCOMPARE(QWidget::mouseGrabber(), nullptr);     // the pointer free for every control again
   }
 };
 
