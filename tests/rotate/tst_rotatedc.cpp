@@ -236,10 +236,10 @@ class TestRotatedc : public QObject {
     // Hue and saturation in HSV keep the value (the brightest channel): red
     // turned half way is cyan, back two thirds green; orange turned a sixth
     // is chartreuse; saturation clips at full, and a chroma of 1 grows by the
-    // whole of a large factor (150). The threshold sees the recoloured
-    // colour's luminance: below 1 dark colours go black (pink made red: 54,
-    // under 255 * 0.3, but above 255 * 0.2), above 1 bright ones white (at 2
-    // every one). Then opacity.
+    // whole of a large factor (128, the first whose 256ths outgrow 16 bits).
+    // The threshold sees the recoloured colour's luminance: below 1 dark
+    // colours go black (pink made red: 54, under 255 * 0.3, but above
+    // 255 * 0.2), above 1 bright ones white (at 2 every one). Then opacity.
     // clang-format off
   const std::tuple<uint32_t, float, float, float, float, uint32_t> colours[] = {
       {orange, 1, 1, 1, 1, orange},              {red, 0.5f, 1, 1, 1, 0xFF00FFFFu},
@@ -248,7 +248,7 @@ class TestRotatedc : public QObject {
       {orange, 0, 0, 1, 1, 0xFFC8C8C8u},         {0xFF010101u, 0, 1, 2, 1, 0xFFFFFFFFu},
       {pink, 0, 2, 0.7f, 1, 0xFF000000u},        {orange, 0, 1, 1, 0.5f, 0xFF944A10u},
       {orange, 0, 1, 1, -0.5f, 0x00603020u},     {0xFFC89664u, 0, 3, 1, 1, orange},
-      {red, 0, 1, 0.8f, 1, red},                 {0xFFC8C7C7u, 0, 150, 1, 1, 0xFFC83232u}};
+      {red, 0, 1, 0.8f, 1, red},                 {0xFFC8C7C7u, 0, 128, 1, 1, 0xFFC84848u}};
     // clang-format on
     for (Call c = base; const auto& [colour, h, s, t, a, expected] : colours) {
       c.hue = h, c.saturation = s, c.threshold = t, c.alpha = a;
