@@ -96,6 +96,7 @@ class TestSelectionMachine : public QObject {
     QTest::newRow("handle 4") << S + "hd4 hm4@60,260" << "move 62,80 240x180 FLH- bdiag 240x180 resizing drag";
     QTest::newRow("handle 5") << S + "hd5 hm5@150,250" << "move 100,80 200x170 FLH- ver 200x170 resizing drag";
     QTest::newRow("handle 7") << S + "hd7 hm7@400,150" << "move 100,80 300x120 FLH- hor 300x120 resizing drag";
+    QTest::newRow("handle 7 onto the left edge") << S + "hd7 hm7@100,150" << "move 100,80 0x120 FLH- hor 0x120 resizing drag";
     QTest::newRow("the toolbar just fits below") << "dL@100,400 mL@300,570 uL@300,570" << "move 100,400 200x170 FLHT@59,574 cross 200x170";
     QTest::newRow("keys stop at the screen's edges") << "dL@700,500 mL@800,600 uL@800,600 kR KR KD" << "move 700,500 100x100 FLHT@559,570 cross 100x100";
     QTest::newRow("no selection, no nudge") << "kR KD" << "draw 0,0 0x0 ---- cross";
