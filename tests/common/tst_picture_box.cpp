@@ -89,7 +89,7 @@ class TstPictureBox : public QObject {
     QTest::addColumn<Printed>("row");
     QTest::newRow("pixels") << Printed{Mode::Pixels, {"DejaVu Sans"}, {"Hg"}};
     QTest::newRow("twips") << Printed{Mode::Twips, {"DejaVu Sans"}, {"Hg"}};
-    QTest::newRow("symbol face") << Printed{Mode::Pixels, {"Standard Symbols PS", ""}, {"a", "𠮟大"}};
+    QTest::newRow("symbols") << Printed{Mode::Pixels, {"Standard Symbols PS", ""}, {"a", "𠮟大"}};
   }
   void print() {
     QFETCH(Printed, row);
