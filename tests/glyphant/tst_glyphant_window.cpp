@@ -194,8 +194,7 @@ class TstGlyphantWindow : public WindowTest {
     for (ColourSwatch* s : form_->Frame1->findChildren<ColourSwatch*>())  // inside its border
       QCOMPARE(form_->grab().toImage().pixel(s->mapTo(form_.get(), QPoint(2, 2))),
                colour::toPixel(s->BackColor()));
-    QVERIFY(!form_->pic1->overlayLines()[Form1::Line1].visible &&
-            !form_->pic1->overlayLines()[Form1::Line2].visible);
+    for (const auto& line : form_->pic1->overlayLines()) QVERIFY(!line.visible);  // none shown
     form_->resize(1167, 900);  // the panel always reaches the bottom edge
     QCOMPARE(form_->Frame1->height(), 900);
     // A field across the panel leaves the same margin on both sides, and the first row (a

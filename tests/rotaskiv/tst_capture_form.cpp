@@ -64,6 +64,7 @@ class TestCaptureForm : public WindowTest {
     form_ = new CaptureForm(owner_.get());
     form_->Show();
     QVERIFY(QTest::qWaitForWindowExposed(form_));
+    QCOMPARE(cursor_override::current(), std::optional(Qt::CrossCursor));  // before any move
     if (!selection.isEmpty())
       drag(form_, selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
   }
