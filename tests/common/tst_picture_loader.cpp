@@ -109,6 +109,7 @@ class TstPictureLoader : public QObject {
     // One white pixel: the smallest complete GIF (Qt reads GIF but cannot write it).
     QTest::newRow("a.gif") << Row{QByteArray::fromHex("47494638396101000100800000ffffff0000002c00000000010001000002024401003b"), filled(1, 1, qRgb(255, 255, 255)), {}};
     QTest::newRow("a.ico") << Row{ico, pattern, {}};
+    QTest::newRow("a.tif") << Row{encoded(pattern, "tiff"), pattern, {}};  // a kind not checked for cuts
     QTest::newRow("a.cur") << Row{cur, pattern, {}};
     QTest::newRow("png-named.jpg") << Row{png, pattern, {}};
     QTest::newRow("trailer.png") << Row{png + trailer, pattern, {}};

@@ -46,8 +46,7 @@ class TstHistoryRing : public QObject {
     int drawings = 0, stamps = 0;
     QString shown;
     for (const QString& token : script.split(' ')) {
-      const int times = token.contains('*') ? token.section('*', 1).toInt() : 1;
-      for (int i = 0; i < times; ++i) {
+      for (int i = 0, times = qMax(1, token.section('*', 1).toInt()); i < times; ++i) {
         if (token[0] == 'd') ring.record(filled(1, 1, qRgb(++drawings, 0, 0)));
         if (token[0] == 's') ring.recordStamp(filled(1, 1, qRgb(0, ++stamps, 0)));
         if (token[0] == 'b' || token[0] == 'f') {
