@@ -336,6 +336,23 @@ class TstTableDesigner : public WindowTest {
       QCOMPARE(m.title + ": " + m.text, "Error now Text entered: Please enter in some text first");
   }
 
+  // Lines pasted into the one-line editor, which shows them as one, go into the
+  // cell as that one line: the cell holds what typing the shown text writes.
+  void pastedLinesAreWrittenAsShown() {
+    QImage written[2];
+    for (int pasted : {0, 1}) {
+      open();
+      QApplication::clipboard()->setText("AB\r\nCD\nEF");
+      form_->Text7->setFocus();
+      pasted ? QTest::keyClick(form_->Text7, Qt::Key_V, Qt::ControlModifier)
+             : type(form_->Text7, "AB CD EF");
+      QCOMPARE(form_->Text7->displayText(), "AB CD EF");
+      click("Command9");
+      written[pasted] = canvas();
+    }
+    QVERIFY(imageDifference(written[1], written[0]).isEmpty());
+  }
+
   void stylesAndPasteModes() {
     QComboBox* styles = form_->cbofontstyle;
     QTest::mousePress(styles, Qt::LeftButton);  // opens the list; a click in it picks
