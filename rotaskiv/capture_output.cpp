@@ -99,10 +99,18 @@ void CaptureForm::save() {
   Picture1->show();
   Picture2->setVisible(panelWasShowing);
   Shape1->show();
-  // An empty selection has nothing to save. A file that could not be written
-  // must not cost the work: the window stays as it was before the save, with
-  // the copy on the clipboard, so the user can try another name or copy it.
-  if (copied && CutdSave() == SaveOutcome::Failed) {
+  // A click without a drag leaves a selection of no width or height, with
+  // nothing in it to save: the user is told so and can drag one. A file that
+  // could not be written must not cost the work either: the window stays as it
+  // was before the save, with the copy on the clipboard, so the user can try
+  // another name or copy it.
+  if (!copied) {
+    MsgBox(selectionSurface(), tr("选区是空的，没有可保存的图像。请先在屏幕上拖出要保存的区域。"),
+           tr("保存为"), MessageRequest::Icon::Information);
+    apply({});
+    return;
+  }
+  if (CutdSave() == SaveOutcome::Failed) {
     apply({});
     return;
   }
