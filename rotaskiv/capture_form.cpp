@@ -77,9 +77,8 @@ CaptureForm::CaptureForm(QWidget* owner) : QWidget(owner, kSurfaceFlags) {
 
   // Made bottom to top: the frame, the handles over it, the labels over
   // those, then the text box, the toolbar and the option panel.
-  Shape1 = new QFrame(this);
+  Shape1 = new DevicePixelBox(std::nullopt, style_constants::kSelectionBlue, this);
   Shape1->setObjectName("Shape1");
-  makeFlatBox(Shape1, std::nullopt, style_constants::kSelectionBlue);
   Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
   Shape1->hide();
   for (int i = 0; i < capture::kHandleCount; ++i) {
@@ -201,7 +200,7 @@ void CaptureForm::apply(const capture::SelectionStep& step) {
   if (machine_->screenIndex() != controlsOn_) moveControlsTo(machine_->screenIndex());
   const capture::SelectionView& view = machine_->view();
   const capture::Selection s = selectionOnScreen();
-  Shape1->setGeometry(qRound(s.left), qRound(s.top), qRound(s.width), qRound(s.height));
+  Shape1->setArea(QRectF(s.left, s.top, s.width, s.height));
   Shape1->setVisible(view.frameShown);
   if (!view.sizeText.isEmpty() && LblPos->text() != view.sizeText) {
     LblPos->setText(view.sizeText);
@@ -237,7 +236,7 @@ void CaptureForm::apply(const capture::SelectionStep& step) {
 void CaptureForm::ImageMove() {
   const auto positions = capture::handlePositions(selectionOnScreen(), kHandleSize);
   for (int i = 0; i < capture::kHandleCount; ++i) {
-    Image1[i]->move(rounded(positions[i]));
+    Image1[i]->setArea(QRectF(positions[i], kHandleSize));
     Image1[i]->show();
   }
 }

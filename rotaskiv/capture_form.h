@@ -14,7 +14,7 @@
 
 class CaptureToolbar;
 class ToolOptionPanel;
-class QFrame;
+class DevicePixelBox;
 class QLabel;
 class QLineEdit;
 class ResizeHandle;
@@ -57,7 +57,7 @@ class CaptureForm : public QWidget {
   // One full-screen surface per screen, the window itself first.
   const std::vector<QWidget*>& surfaces() const { return surfaces_; }
 
-  QFrame* Shape1 = nullptr;
+  DevicePixelBox* Shape1 = nullptr;
   std::array<ResizeHandle*, capture::kHandleCount> Image1{};
   QLabel* LblPos = nullptr;
   QLabel* lblInfo = nullptr;

@@ -3,6 +3,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
+#include <cmath>
+
+#include "common/numbers.h"
 
 #include "rotaskiv/style_constants.h"
 
@@ -15,6 +19,45 @@ void makeFlatBox(QFrame* frame, std::optional<ColourRef> fill, std::optional<Col
   frame->setAutoFillBackground(fill.has_value());
   frame->setFrameStyle(border ? QFrame::Box | QFrame::Plain : QFrame::NoFrame);
   frame->setLineWidth(1);
+}
+
+DevicePixelBox::DevicePixelBox(std::optional<ColourRef> fill, std::optional<ColourRef> border,
+                               QWidget* parent)
+    : QFrame(parent), filled_(fill.has_value()) {
+  makeFlatBox(this, fill, border);
+  setAutoFillBackground(false);  // the fill covers the area, not the whole widget
+}
+
+void DevicePixelBox::setArea(const QRectF& area) {
+  const qreal ratio = devicePixelRatioF();
+  // Rounded as the copy rounds the selection, so that both take the same pixels.
+  const auto device = [ratio](qreal value) { return numbers::roundHalfEven32(value * ratio); };
+  deviceArea_ = QRect(QPoint(device(area.left()), device(area.top())),
+                      QPoint(device(area.right()) - 1, device(area.bottom()) - 1));
+  const auto below = [ratio](int pixel) { return int(std::floor(pixel / ratio)); };
+  const auto above = [ratio](int pixel) { return int(std::ceil(pixel / ratio)); };
+  setGeometry(
+      QRect(QPoint(below(deviceArea_.left()), below(deviceArea_.top())),
+            QPoint(above(deviceArea_.right() + 1) - 1, above(deviceArea_.bottom() + 1) - 1)));
+  update();
+}
+
+// A style lays a frame on the widget's grid of whole pixels, which at scale 2
+// misses every other device pixel; so the box and its one-pixel border are
+// filled here, in the device pixels of the area and in the palette's colours.
+void DevicePixelBox::paintEvent(QPaintEvent*) {
+  const qreal ratio = devicePixelRatioF();
+  QPainter painter(this);
+  painter.scale(1 / ratio, 1 / ratio);
+  const QRect box = deviceArea_.translated(-qRound(x() * ratio), -qRound(y() * ratio));
+  if (filled_) painter.fillRect(box, palette().window());
+  if (frameShape() == QFrame::NoFrame || box.isEmpty()) return;
+  const int line = std::min({qRound(lineWidth() * ratio), box.width(), box.height()});
+  const QBrush border = palette().windowText();
+  painter.fillRect(QRect(box.left(), box.top(), box.width(), line), border);
+  painter.fillRect(QRect(box.left(), box.bottom() - line + 1, box.width(), line), border);
+  painter.fillRect(QRect(box.left(), box.top(), line, box.height()), border);
+  painter.fillRect(QRect(box.right() - line + 1, box.top(), line, box.height()), border);
 }
 
 ColourBox::ColourBox(ColourRef fill, QWidget* parent) : QFrame(parent), fill_(fill) {
@@ -45,10 +88,10 @@ void ColourBox::mouseReleaseEvent(QMouseEvent* event) {
   if (rect().contains(event->position().toPoint())) emit released();
 }
 
-ResizeHandle::ResizeHandle(int index, QWidget* parent) : QFrame(parent), index_(index) {
+ResizeHandle::ResizeHandle(int index, QWidget* parent)
+    : DevicePixelBox(style_constants::kSelectionBlue, std::nullopt, parent), index_(index) {
   setMouseTracking(true);
-  makeFlatBox(this, style_constants::kSelectionBlue, std::nullopt);
-  resize(4, 4);
+  setArea(QRectF(0, 0, 4, 4));
 }
 
 void ResizeHandle::mousePressEvent(QMouseEvent* event) {

@@ -16,6 +16,26 @@
 // swatches, the hover frames and the strips.
 void makeFlatBox(QFrame* frame, std::optional<ColourRef> fill, std::optional<ColourRef> border);
 
+// A flat box placed to the device pixel: on a screen at scale 2 a selection
+// moved by one device pixel lies half a pixel off the widget grid, and its
+// frame and handles must be drawn where the copy is taken. The widget covers
+// the whole pixels its area touches and paints the area's device pixels.
+class DevicePixelBox : public QFrame {
+  Q_OBJECT
+
+ public:
+  DevicePixelBox(std::optional<ColourRef> fill, std::optional<ColourRef> border, QWidget* parent);
+  // `area` is in the parent's pixels; fractions are taken to its device pixels.
+  void setArea(const QRectF& area);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QRect deviceArea_;  // in the parent's device pixels
+  bool filled_;
+};
+
 // A swatch or hover frame: a flat box that reports the mouse moving over it
 // and any button released on it.
 class ColourBox : public QFrame {
@@ -44,7 +64,7 @@ class ColourBox : public QFrame {
 
 // One of the eight square resize handles. It reports presses, moves (with or
 // without a button held) and releases with the pointer's global position.
-class ResizeHandle : public QFrame {
+class ResizeHandle : public DevicePixelBox {
   Q_OBJECT
 
  public:

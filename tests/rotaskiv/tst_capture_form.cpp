@@ -275,6 +275,7 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("save cancelled") << "save:- tool:2" << "closed history 1 copied";
     // A failed write keeps the work: the window stays, the copy on the clipboard.
     QTest::newRow("save as .jpeg: reported, kept") << "save:shot.jpeg tool:2" << start + "1 toolbar 59,224 copied reported";
+    QTest::newRow("a click without a drag, then save: reported, kept") << "click:400,400 tool:2" << "no label history 1 toolbar 159,404 reported";
     QTest::newRow("save where no folder is: kept") << "save:nowhere/shot.png tool:2" << start + "1 toolbar 59,224 copied reported";
     // Text still being typed is copied or saved as the next click would write it.
     QTest::newRow("pending text, copy and exit") << "tool:5 click:150,150 type:Hi tool:1" << "closed history 2 copied annotated";
@@ -552,6 +553,20 @@ class TestCaptureForm : public WindowTest {
     } else {
       QCOMPARE(form_->LblPos->text(), QString("%1x%2").arg(device.width()).arg(device.height()));
       QVERIFY(!inkOf(form_->LblPos->grab().toImage(), qRgb(0, 122, 236)).isEmpty());  // in blue
+      // The frame stands on the device pixels copied, whatever their offset: a column and a
+      // row through it, clear of handles and label, find its edges; the corner handle is
+      // centred on the corner.
+      const QImage drawn = surface->grab().toImage();
+      const int x = device.left() + device.width() * 3 / 4,
+                y = device.top() + device.height() * 5 / 8,
+                overhang = 2 * surface->devicePixelRatio();
+      const QRect down = inkOf(drawn.copy(x, 0, 1, drawn.height()), qRgb(0, 122, 236)),
+                  across = inkOf(drawn.copy(0, y, drawn.width(), 1), qRgb(0, 122, 236));
+      QCOMPARE(QRect(QPoint(across.left(), down.top()), QPoint(across.right(), down.bottom())),
+               device);
+      QCOMPARE(
+          inkOf(drawn.copy(QRect(device.topLeft() - QPoint(6, 6), QSize(6, 6))), qRgb(0, 122, 236)),
+          QRect(6 - overhang, 6 - overhang, overhang, overhang));
       click(ToolbarButton::CopyAndExit);
     }
     QTRY_VERIFY2(form_.isNull(), "the capture window is still there");
