@@ -8,6 +8,7 @@
 #include "gridorm/cell_editor.h"
 #include "gridorm/image_control.h"
 #include "gridorm/table_designer.h"
+#include "tests/support/disk_fault.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
@@ -438,6 +439,23 @@ class TstTableDesigner : public WindowTest {
     click("Command10");
     QCOMPARE(dialogs_->fileRequests()[1].filter, dialogs_->fileRequests()[0].filter);
     QCOMPARE(form_->Picture2->Picture().size(), size);  // cancelled: not the saved name
+  }
+
+  void diskFaults_data() {
+    QTest::addColumn<QString>("fault");
+    for (const QString& fault : DiskFault::kinds()) QTest::newRow(qPrintable(fault)) << fault;
+  }
+  // A full disk, a read-only disk, a folder without permission: the older
+  // file stays as it was, nothing is left beside it, and the user is told why.
+  void diskFaults() {
+    QFETCH(QString, fault);
+    const DiskFault disk(fault, "table.bmp");
+    SKIP_UNLESS_MADE(disk);
+    dialogs_->answerSave(disk.filePath());
+    click("Command4");
+    QCOMPARE(dialogs_->messages().value(0).text,
+             QString("无法保存 %1：%2").arg(disk.filePath(), disk.cause()));
+    QCOMPARE(disk.left(), "kept");
   }
 
   void storesAndRestores() {
