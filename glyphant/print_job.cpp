@@ -7,9 +7,12 @@
 #include <QPdfWriter>
 #include <QPrintEngine>
 #include <QPrinter>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
+#include <cerrno>
 #include <cmath>
+
+#include "common/whole_file.h"
+#include "glyphant/pdf_text.h"
 
 #if GLYPHANT_HAVE_CUPS
 #include <cups/cups.h>
@@ -149,7 +152,8 @@ bool paintAll(QPainter& painter, QPagedPaintDevice& device, const QImage& pictur
 // The sheets as PDF into `out`, laid out as `printer` is.
 Result writePdf(QIODevice& out, const QPrinter& printer, const QImage& picture,
                 const poster::Layout& layout, const CarryOn& carryOn) {
-  QPdfWriter writer(&out);
+  PdfTextRepair repaired(out);
+  QPdfWriter writer(&repaired);
   writer.setPageLayout(printer.pageLayout());
   writer.setResolution(printer.resolution());
   writer.setTitle(printer.docName());
@@ -165,15 +169,16 @@ Result printToFile(QPrinter& printer, const QImage& picture, const poster::Layou
                    const CarryOn& carryOn) {
   const QString name = printer.outputFileName();
   if (name.isEmpty()) return failed(text("没有选择打印机，也没有选择输出文件。"));
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly))
-    return failed(text("无法写入“%1”：\n%2").arg(name, file.errorString()));
+  // Qt's writer goes on when a write fails: the file notes it and keeps the
+  // older one.
+  WholeFile file(name);
+  if (!file.open()) return failed(text("无法写入“%1”：\n%2").arg(name, file.reason()));
   const Result result = writePdf(file, printer, picture, layout, carryOn);
   if (result.outcome != Outcome::Printed) {
     file.cancelWriting();
     return result;
   }
-  if (!file.commit()) return failed(text("无法写入“%1”：\n%2").arg(name, file.errorString()));
+  if (!file.commit()) return failed(text("无法写入“%1”：\n%2").arg(name, file.reason()));
   return result;
 }
 
@@ -201,12 +206,19 @@ Result submit(const QPrinter& printer, const QString& spool) {
 Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
                     const CarryOn& carryOn) {
   // The whole job is made in a spool file first and handed to the queue
-  // only when complete: a cancel never prints part of a poster.
-  QTemporaryFile spool(QDir::tempPath() + QStringLiteral("/glyphant-print-XXXXXX.pdf"));
-  if (!spool.open()) return failed(text("无法建立打印缓存文件：\n%1").arg(spool.errorString()));
+  // only when complete: a cancel never prints part of a poster, nor does a
+  // full disk.
+  QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/glyphant-print-XXXXXX"));
+  const auto cannotSpool = [](const QString& why) {
+    return failed(text("无法建立打印缓存文件：\n%1").arg(why));
+  };
+  if (!folder.isValid())
+    return cannotSpool(writeFailureCause(errno, QDir::temp().filePath(QStringLiteral("x"))));
+  WholeFile spool(folder.filePath(QStringLiteral("poster.pdf")));
+  if (!spool.open()) return cannotSpool(spool.reason());
   const Result made = writePdf(spool, printer, picture, layout, carryOn);
   if (made.outcome != Outcome::Printed) return made;
-  if (!spool.flush()) return failed(text("无法建立打印缓存文件：\n%1").arg(spool.errorString()));
+  if (!spool.commit()) return cannotSpool(spool.reason());
   return submit(printer, spool.fileName());
 }
 #else

@@ -32,6 +32,12 @@ Widget* named(Widget* widget, const char* name) {
 
 QString cm(double mm) { return QString::number(mm / 10, 'f', 1); }
 
+// The name people know a paper by: Qt adds the ANSI name to a few US sizes
+// ("Letter / ANSI A").
+QString commonName(const QPageSize& size) {
+  return size.name().section(QStringLiteral(" / "), 0, 0);
+}
+
 }  // namespace
 
 PrintPreview::PrintPreview(const QImage& picture, QPrinter& printer, QWidget* parent)
@@ -147,7 +153,7 @@ void PrintPreview::changed() {
   const poster::Layout sheets = layout();
   const QPageLayout page = printer_.pageLayout();
   const QString paperName =
-      page.pageSize().name() +
+      commonName(page.pageSize()) +
       (page.orientation() == QPageLayout::Portrait ? tr(" 纵向") : tr(" 横向"));
   switch (sheets.problem) {
     case poster::Problem::None: {
@@ -194,13 +200,13 @@ void PrintPreview::fillPaperList() {
       sizes << QPageSize(id);
   paper->clear();
   for (const QPageSize& size : sizes)
-    if (size.id() != QPageSize::Custom) paper->addItem(size.name(), int(size.id()));
+    if (size.id() != QPageSize::Custom) paper->addItem(commonName(size), int(size.id()));
 }
 
 void PrintPreview::showPrinterPaper() {
   const QPageLayout page = printer_.pageLayout();
   const int entry = paper->findData(int(page.pageSize().id()));
-  if (entry < 0) paper->addItem(page.pageSize().name(), int(page.pageSize().id()));
+  if (entry < 0) paper->addItem(commonName(page.pageSize()), int(page.pageSize().id()));
   paper->setCurrentIndex(entry < 0 ? paper->count() - 1 : entry);
   orientation->setCurrentIndex(page.orientation() == QPageLayout::Portrait ? 0 : 1);
 }

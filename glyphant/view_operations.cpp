@@ -1,9 +1,10 @@
 // History stepping, the preview, the canvas picture, clearing, saving and
 // the text colour.
+#include <QBuffer>
 #include <QLabel>
-#include <QSaveFile>
 
 #include "common/picture_box.h"
+#include "common/whole_file.h"
 #include "glyphant/glyphant_window.h"
 #include "glyphant/stretched_image.h"
 #include "glyphant/window_style.h"
@@ -40,16 +41,16 @@ void Form1::Command12_Click() {
   CommonDialog1.Filter = tr("Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*");
   if (!CommonDialog1.ShowSave(this) || CommonDialog1.FileName.isEmpty()) return;
   const QString name = CommonDialog1.FileName;
-  // BMP whatever the name ends in; the old file stays until the new one is
-  // complete.
-  QSaveFile file(name);
-  const bool saved =
-      file.open(QIODevice::WriteOnly) && pic1->Image().save(&file, "BMP") && file.commit();
-  if (!saved) {
-    const QString reason = file.errorString().isEmpty() ? tr("写入失败。") : file.errorString();
+  // BMP whatever the name ends in, encoded whole before the disk is touched;
+  // the old file stays until the new one is complete.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  const QString reason =
+      pic1->Image().save(&buffer, "BMP") ? writeWholeFile(name, bytes) : tr("无法编码为 BMP 格式");
+  if (!reason.isEmpty())
     MsgBox(this, tr("无法保存图像“%1”：\n%2").arg(name, reason),
            QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
-  }
 }
 
 void Form1::Label10_Chosen() {

@@ -1,23 +1,23 @@
 #include "gridorm/bitmap_file.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QImageWriter>
-#include <QSaveFile>
+
+#include "common/whole_file.h"
 
 QString writeBitmap(const QImage& picture, const QString& fileName) {
-  const auto failed = [&](const QString& reason) {
-    return QCoreApplication::translate("Gridorm", "无法保存 %1：%2")
-        .arg(QDir::toNativeSeparators(fileName), reason);
-  };
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) return failed(file.errorString());
-  QImageWriter writer(&file, "bmp");
-  // Qt writes 32-bit pictures as 24-bit bitmaps.
-  if (!writer.write(picture.convertToFormat(QImage::Format_RGB32))) {
-    file.cancelWriting();
-    return failed(writer.errorString());
-  }
-  if (!file.commit()) return failed(file.errorString());
-  return {};
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "bmp");
+  // Qt writes 32-bit pictures as 24-bit bitmaps. Encoded whole before the
+  // disk is touched.
+  const QString reason = writer.write(picture.convertToFormat(QImage::Format_RGB32))
+                             ? writeWholeFile(fileName, bytes)
+                             : writer.errorString();
+  if (reason.isEmpty()) return {};
+  return QCoreApplication::translate("Gridorm", "无法保存 %1：%2")
+      .arg(QDir::toNativeSeparators(fileName), reason);
 }

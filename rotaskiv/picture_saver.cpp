@@ -5,13 +5,13 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "common/cursor_override.h"
 #include "common/dialogs.h"
+#include "common/whole_file.h"
 
 namespace ModSavePic {
 namespace {
@@ -151,22 +151,6 @@ std::optional<Failure> encodeGif(const QImage& picture, QByteArray* out) {
   return std::nullopt;
 }
 
-Failure cannotWrite(const QString& fileName, const QString& reason) {
-  return {SaveError::CannotWrite, tr("无法写入文件“%1”：%2").arg(fileName, reason)};
-}
-
-std::optional<Failure> writeFile(const QString& fileName, const QByteArray& bytes) {
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) return cannotWrite(fileName, file.errorString());
-  if (file.write(bytes) != bytes.size()) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    return cannotWrite(fileName, reason);
-  }
-  if (!file.commit()) return cannotWrite(fileName, file.errorString());
-  return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<SaveFailure> writePicture(const QImage& picture, const QString& fileName,
@@ -185,7 +169,9 @@ std::optional<SaveFailure> writePicture(const QImage& picture, const QString& fi
                                        ? encodeGif(picture, &bytes)
                                        : encodeWithQt(picture, *format, quality, &bytes);
   if (failure) return failure;
-  return writeFile(fileName, bytes);
+  const QString reason = writeWholeFile(fileName, bytes);
+  if (reason.isEmpty()) return std::nullopt;
+  return Failure{SaveError::CannotWrite, tr("无法写入文件“%1”：%2").arg(fileName, reason)};
 }
 
 QString errorReportText(const SaveFailure& failure) {

@@ -18,7 +18,8 @@ enum class SaveError {
   // The picture is null or has no pixels.
   EmptyPicture = 2,
   // The file could not be created, written or renamed over the target; the
-  // text names the file and gives the system's reason.
+  // text names the file and the cause (a full or read-only disk, a folder
+  // without permission, ...).
   CannotWrite = 3,
   // The encoder could not turn the picture into the format (a GIF wider or
   // taller than 65535 pixels, a missing image-format plugin, ...).

@@ -8,6 +8,7 @@
 #include "gridorm/cell_editor.h"
 #include "gridorm/image_control.h"
 #include "gridorm/table_designer.h"
+#include "tests/support/disk_fault.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
@@ -455,6 +456,20 @@ class TstTableDesigner : public WindowTest {
     click("Command10");
     QCOMPARE(dialogs_->fileRequests()[1].filter, dialogs_->fileRequests()[0].filter);
     QCOMPARE(form_->Picture2->Picture().size(), size);  // cancelled: not the saved name
+  }
+
+  void diskFaults_data() { DiskFault::addRows({"table.bmp"}); }
+  // On a full or read-only disk and in a folder without permission, the older
+  // file stays as it was, nothing is left beside it, and the user is told why.
+  void diskFaults() {
+    QFETCH(QStringList, fault);
+    DiskFault disk(fault);
+    MAKE_OR_SKIP(disk);
+    dialogs_->answerSave(disk.file);
+    click("Command4");
+    QCOMPARE(dialogs_->messages().value(0).text,
+             QString("无法保存 %1：%2").arg(disk.file, disk.cause()));
+    QVERIFY(disk.kept());
   }
 
   void storesAndRestores() {

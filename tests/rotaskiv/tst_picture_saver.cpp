@@ -4,6 +4,7 @@
 
 #include "common/cursor_override.h"
 #include "rotaskiv/picture_saver.h"
+#include "tests/support/disk_fault.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/test_helpers.h"
@@ -113,6 +114,22 @@ class TestPictureSaver : public QObject {
     QCOMPARE(imageDifference(QImage(dir_->filePath("keep.png")), patternImage(4, 4)), QString());
     QCOMPARE(folder(), (QStringList{"folder", "keep.png"}));
     QVERIFY(QDir(dir_->filePath("folder")).isEmpty());
+  }
+
+  void diskFaults_data() { DiskFault::addRows({"a.png", "a.jpg", "a.bmp", "a.gif", "a.tiff"}); }
+  // On a full or read-only disk and in a folder without permission, every
+  // format keeps the older file, leaves nothing beside it and says why.
+  void diskFaults() {
+    QFETCH(QStringList, fault);
+    DiskFault disk(fault);
+    MAKE_OR_SKIP(disk);
+    QImage noise(128, 128, QImage::Format_RGB32);  // no format packs it into the page left
+    QRandomGenerator(1).fillRange(reinterpret_cast<quint32*>(noise.bits()), 128 * 128);
+    ScriptedDialogs dialogs;
+    QVERIFY(!ModSavePic::SavePicToFile(noise, disk.file, QFileInfo(disk.file).suffix(), 80, 24, 6));
+    QCOMPARE(dialogs.messages().value(0).text.section("\r\n", 2),
+             QString("错误号: 3\r\n错误描述: 无法写入文件“%1”：%2").arg(disk.file, disk.cause()));
+    QVERIFY(disk.kept());
   }
 };
 
