@@ -1,25 +1,22 @@
 // The capture window's ways out: the clipboard and image files.
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QStandardPaths>
 
 #include "common/dialogs.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_parts.h"
+#include "rotaskiv/capture_save.h"
 #include "rotaskiv/capture_toolbar.h"
+#include "rotaskiv/clipboard_keeper.h"
+#include "rotaskiv/command_capture.h"
 #include "rotaskiv/picture_saver.h"
 
 namespace {
-
-constexpr int kJpegQuality = 80;
-constexpr int kTiffColourDepth = 24;
-constexpr int kTiffNoCompression = 6;
 
 // The program's folder when it can be written to; a program installed for
 // the whole system cannot save beside itself, so then the user's pictures.
@@ -58,15 +55,7 @@ bool CaptureForm::copyDevicePixels(const QRect& devicePixels) {
   QImage picture = committed.copy(device);
   picture.setDevicePixelRatio(1);
 
-  // As an image and as explicit PNG data, so X11 and Wayland clients alike
-  // can paste it.
-  auto* data = new QMimeData;
-  data->setImageData(picture);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (picture.save(&buffer, "PNG")) data->setData(QStringLiteral("image/png"), png);
-  QGuiApplication::clipboard()->setMimeData(data);
+  clipboard_keeper::copy(picture);
   return true;
 }
 
@@ -78,8 +67,13 @@ bool CaptureForm::copySelection() {
     prepareTextBox();
     writeText();
   }
-  return copyDevicePixels(
-      capture::selectionDevicePixels(selectionOnScreen(), session_.picture().devicePixelRatio()));
+  if (!copyDevicePixels(capture::selectionDevicePixels(selectionOnScreen(),
+                                                       session_.picture().devicePixelRatio())))
+    return false;
+  // For a capture of the same part of the desktop from the command line.
+  const capture::Selection s = machine_->selection();
+  rememberCaptureRegion(QRectF(s.left, s.top, s.width, s.height).toAlignedRect());
+  return true;
 }
 
 void CaptureForm::copyAndExit() {
@@ -118,28 +112,17 @@ void CaptureForm::save() {
 }
 
 CaptureForm::SaveOutcome CaptureForm::CutdSave() {
-  CommonDialog dialog;
-  dialog.DialogTitle = tr("保存为");
-  dialog.Filter =
-      tr("PNG文件(*.PNG)|*.PNG|JPEG文件(*.jpg;*.jpeg)|*.jpg|位图文件(*.bmp)|*.bmp|GIF文件(*.gif)|*."
-         "gif|"
-         "TIFF文件(*.TIFF)|*.tiff|所有文件(*.*)|*.*");
-  dialog.FilterIndex = 1;
-  dialog.DefaultExt = QStringLiteral("PNG");
-  dialog.InitDir = saveFolder();
-  dialog.OverwritePrompt = false;
   // Over the frozen screen of the selection, so the dialog is not hidden
   // behind it and shows where the user is looking.
-  if (!dialog.ShowSave(selectionSurface()))
-    return SaveOutcome::Cancelled;  // the clipboard keeps the copy
+  const std::optional<QString> fileName =
+      capture_save::askFileName(selectionSurface(), saveFolder());
+  if (!fileName) return SaveOutcome::Cancelled;  // the clipboard keeps the copy
 
-  const QString fileName = dialog.FileName;
-  const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
-  const QString extension = dot < 0 ? fileName : fileName.mid(dot + 1);
   // A picture that vanished from the clipboard is reported by the saver.
   const QImage picture = QGuiApplication::clipboard()->image();
-  if (!ModSavePic::SavePicToFile(picture, fileName, extension, kJpegQuality, kTiffColourDepth,
-                                 kTiffNoCompression, this))
+  using namespace capture_save;
+  if (!ModSavePic::SavePicToFile(picture, *fileName, extensionOf(*fileName), kJpegQuality,
+                                 kTiffColourDepth, kTiffNoCompression, this))
     return SaveOutcome::Failed;
   QGuiApplication::clipboard()->clear();
   return SaveOutcome::Saved;

@@ -10,6 +10,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libgif-dev libhwy-dev libzstd-dev
+  libxcb1-dev  # the clipboard keeper sees an X server that has gone away
   libjpeg62-turbo-dev  # the loader decodes a JPEG without its end marker to see it is whole
   # Windows metafiles: libwmf plays WMF and libemf2svg EMF into SVG that Qt
   # SVG draws; libwmf measures text with the URW fonts (fonts-urw-base35).
