@@ -1,5 +1,6 @@
 #include "common/metafile_loader.h"
 
+#include "common/emf_mending.h"
 #include "common/wmf_painter.h"
 
 #include <locale.h>
@@ -374,7 +375,8 @@ std::optional<QByteArray> emfToSvg(QByteArray& bytes, const MetafileLayout& layo
   generatorOptions options{nameSpace, false, false, true, 0, 0};
   char* svg = nullptr;
   size_t length = 0;
-  const int converted = emf2svg(bytes.data(), size_t(bytes.size()), &svg, &length, &options);
+  QByteArray mended = mendedForLibemf2svg(bytes);
+  const int converted = emf2svg(mended.data(), size_t(mended.size()), &svg, &length, &options);
   std::optional<QByteArray> result;
   if (converted != 1 || svg == nullptr)
     *error = damaged(layout.kind, tr("无法画出其中的记录"));

@@ -180,6 +180,27 @@ class TstMetafileLoader : public QObject {
     QVERIFY(!letters(204).isNull() && letters(204) != letters(0) && letters(0) != letters(0, "I"));
   }
 
+  // What libemf2svg draws wrong: a gradient fill from red to blue (it drew nothing), an open
+  // stroked path (it closed it), a rectangle after a RESTOREDC that undoes a shift down (it
+  // stayed shifted).
+  void emfDrawnRight() {
+    Emf emf;
+    emf.record(118, {0, 0, 100, 60, 2, 1, 0, 0, 0, 0xFF00, 0, 100, 60, 0, 0xFF00, 0, 1});
+    emf.record(38, {1, 0, 1, 0, kGreen}).record(37, {1}).record(59, {}).record(27, {130, 10});
+    emf.record(54, {180, 60}).record(54, {230, 10}).record(60, {}).record(64, {0, 0, 0, 0});
+    emf.record(33, {})
+        .record(36, {0x3F800000, 0, 0, 0x3F800000, 0, 0x42700000, 4})
+        .record(34, {-1});
+    const QImage image = load(emf.brush(kRed)
+                                  .nullPen()
+                                  .rectangle({0, 70}, {100, 120})
+                                  .file(QRect(0, 0, 241, 121), {}))
+                             .image;
+    QVERIFY(near(image.pixel(4, 30), kRed) && near(image.pixel(50, 30), colourRef(128, 0, 128)));
+    QVERIFY(near(image.pixel(96, 30), kBlue) && qAlpha(image.pixel(155, 35)) > 0);
+    QVERIFY(qAlpha(image.pixel(180, 10)) == 0 && near(image.pixel(50, 95), kRed));
+  }
+
   // A SAVEDC keeps the state set before it: text put on its baseline before one is drawn as
   // text put on it after.
   void saveKeepsState() {
