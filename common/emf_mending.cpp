@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QTransform>
 #include <QtEndian>
+#include <algorithm>
 #include <bit>
 #include <optional>
 
@@ -133,42 +134,22 @@ struct Figure {
       if (!pair) return std::nullopt;
       return QPoint(qint16(*pair & 0xFFFF), qint16(*pair >> 16));
     };
-    switch (r.type) {
-      case kEmrMoveTo:
-        end = pointAt(0), open = false;
-        break;
-      case kEmrLineTo:
-        end = pointAt(0), open = true;
-        break;
-      case kEmrCloseFigure:
-        open = false;
-        break;
-      case 2:
-      case 4:
-      case 5:
-      case 6:  // POLYBEZIER, POLYLINE, POLYBEZIERTO, POLYLINETO
-      case 85:
-      case 87:
-      case 88:
-      case 89: {  // the same with 16-bit points
-        const bool small = r.type > 80;
-        end = lastPoint(5, r.field(4).value_or(0), small), open = true;
-        break;
-      }
-      case 3:
-      case 86:
-      case 91:
-        open = false;
-        break;    // POLYGON, POLYGON16, POLYPOLYGON16
-      case 90: {  // POLYPOLYLINE16: the counts of its lines, then all their points
-        const quint32 lines = r.field(4).value_or(0), points = r.field(5).value_or(0);
-        end = lines > 0 && lines < r.size ? lastPoint(6 + lines, points, true) : std::nullopt;
-        open = true;
-        break;
-      }
-      default:  // an arc or other figure whose end is not read here
-        end.reset(), open = true;
-    }
+    const auto oneOf = [&](std::initializer_list<quint32> types) {
+      return std::find(types.begin(), types.end(), r.type) != types.end();
+    };
+    if (r.type == kEmrMoveTo || r.type == kEmrLineTo) {
+      end = pointAt(0), open = r.type == kEmrLineTo;
+    } else if (oneOf({2, 4, 5, 6, 85, 87, 88, 89})) {  // béziers and polylines, 32 or 16 bits
+      end = lastPoint(5, r.field(4).value_or(0), r.type > 80), open = true;
+    } else if (r.type == 90) {  // POLYPOLYLINE16: the counts of its lines, then all their points
+      const quint32 lines = r.field(4).value_or(0), points = r.field(5).value_or(0);
+      end = lines > 0 && lines < r.size ? lastPoint(6 + lines, points, true) : std::nullopt;
+      open = true;
+    } else if (oneOf({kEmrCloseFigure, 3, 8, 42, 43, 44, 46, 47, 86, 91})) {  // closed figures
+      open = false;
+    } else if (oneOf({7, 41, 45, 55, 56, 92})) {  // arcs and lines whose end is not read here
+      end.reset(), open = true;
+    }  // the rest draw no figure
   }
 };
 

@@ -122,7 +122,7 @@ struct Canvas {
 
 Canvas& canvas(wmfAPI* api) { return *static_cast<Canvas*>(api->user_data); }
 
-// libwmf's bitmap as a Qt picture, the part `crop` of it (y from the top).
+// A part of libwmf's bitmap as a Qt picture; libwmf counts its rows from the bottom up.
 QImage imageOf(wmfAPI* api, wmfBMP bmp, int x, int y, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   if (image.isNull()) return image;
@@ -130,7 +130,7 @@ QImage imageOf(wmfAPI* api, wmfBMP bmp, int x, int y, int width, int height) {
     auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
     for (int column = 0; column < width; ++column) {
       wmfRGB rgb;
-      wmf_ipa_bmp_color(api, &bmp, &rgb, unsigned(x + column), unsigned(y + row));
+      wmf_ipa_bmp_color(api, &bmp, &rgb, unsigned(x + column), unsigned(y + height - 1 - row));
       line[column] = qRgb(rgb.r, rgb.g, rgb.b);
     }
   }
@@ -151,8 +151,13 @@ QBrush brushOf(wmfAPI* api, wmfDC* dc, QBrush* gaps) {
     return QBrush(ink, hatches[std::min<int>(WMF_BRUSH_HATCH(brush), 5)]);
   }
   const wmfBMP& pattern = brush->bmp;
-  if (WMF_BRUSH_STYLE(brush) == BS_DIBPATTERN && pattern.data != nullptr)
-    return QBrush(imageOf(api, pattern, 0, 0, pattern.width, pattern.height));
+  if (WMF_BRUSH_STYLE(brush) == BS_DIBPATTERN && pattern.data != nullptr) {
+    // A pattern's pixels are the picture's, whatever the scale of the drawing.
+    QBrush tiles(imageOf(api, pattern, 0, 0, pattern.width, pattern.height));
+    const QTransform& scale = canvas(api).painter->transform();
+    tiles.setTransform(QTransform::fromScale(1 / scale.m11(), 1 / scale.m22()));
+    return tiles;
+  }
   return ink;  // solid, and what we do not know as solid in its colour
 }
 
@@ -382,9 +387,8 @@ void drawBitmap(wmfAPI* api, wmfBMP_Draw_t* draw) {
   const QRectF place(point(draw->pt),
                      QSizeF(extent(draw->pixel_width * crop.w, draw->dc->pixel_width),
                             extent(draw->pixel_height * crop.h, draw->dc->pixel_height)));
-  // libwmf counts the rows of the bitmap from the bottom up.
   const QImage image = imageOf(api, draw->bmp, crop.x, crop.y, crop.w, crop.h)
-                           .mirrored(place.width() < 0, place.height() >= 0);
+                           .mirrored(place.width() < 0, place.height() < 0);
   canvas(api).painter->drawImage(place.normalized(), image);
 }
 
@@ -416,7 +420,8 @@ void drawText(wmfAPI* api, wmfDrawText_t* text) {
   QFont qfont(nameDecoder.isValid() ? nameDecoder.decode(QByteArrayView(WMF_FONT_NAME(font)))
                                     : QString::fromLatin1(WMF_FONT_NAME(font)));
   qfont.setPixelSize(std::max(1, qRound(height)));
-  qfont.setWeight(QFont::Weight(std::clamp<int>(WMF_FONT_WEIGHT(font), 1, 1000)));
+  const int weight = WMF_FONT_WEIGHT(font);  // 0: the font's own, as a rule normal
+  qfont.setWeight(QFont::Weight(weight == 0 ? 400 : std::clamp(weight, 1, 1000)));
   qfont.setItalic(WMF_FONT_ITALIC(font) != 0);
   qfont.setUnderline(WMF_TEXT_UNDERLINE(font) != 0);
   qfont.setStrikeOut(WMF_TEXT_STRIKEOUT(font) != 0);
