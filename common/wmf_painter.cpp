@@ -328,16 +328,12 @@ void regionPaint(wmfAPI* api, wmfPolyRectangle_t* rects) {
 }
 
 void regionFrame(wmfAPI* api, wmfPolyRectangle_t* rects) {
-  QBrush gaps;
-  QPen pen(brushOf(api, rects->dc, &gaps), (rects->width + rects->height) / 2);
+  QPainterPath path;
   for (unsigned i = 0; i < rects->count; ++i)
-    canvas(api).painter->strokePath(
-        [&] {
-          QPainterPath path;
-          path.addRect(QRectF(point(rects->TL[i]), point(rects->BR[i])).normalized());
-          return path;
-        }(),
-        pen);
+    path.addRect(QRectF(point(rects->TL[i]), point(rects->BR[i])).normalized());
+  QBrush gaps;
+  canvas(api).painter->strokePath(
+      path, QPen(brushOf(api, rects->dc, &gaps), (rects->width + rects->height) / 2));
 }
 
 // The clip region libwmf keeps: no rectangles means none.
@@ -430,13 +426,10 @@ void drawText(wmfAPI* api, wmfDrawText_t* text) {
   const double angle = WMF_TEXT_ANGLE(font);
   const int align = WMF_DC_TEXTALIGN(text->dc);
   // libwmf's shift to the baseline, undone and done again by the font's metrics.
-  double down = 0;
-  if ((align & TA_BASELINE) == TA_BASELINE)
-    down = 0;
-  else if (align & TA_BOTTOM)
-    down = text->font_height / 3 - metrics.descent() * unitsPerPixel;
-  else
-    down = -text->font_height + metrics.ascent() * unitsPerPixel;
+  const double down = (align & TA_BASELINE) == TA_BASELINE ? 0
+                      : (align & TA_BOTTOM)
+                          ? text->font_height / 3 - metrics.descent() * unitsPerPixel
+                          : metrics.ascent() * unitsPerPixel - text->font_height;
   at += QPointF(-down * std::sin(angle), down * std::cos(angle));
 
   QPainter* painter = c.painter;
@@ -459,6 +452,7 @@ void drawText(wmfAPI* api, wmfDrawText_t* text) {
 // device units, which the painter's transform maps onto the picture.
 void setUpDevice(wmfAPI* api) {
   auto* functions = static_cast<wmfFunctionReference*>(api->function_reference);
+  *functions = wmfFunctionReference{};  // nothing to open, begin, end or flood
   functions->draw_pixel = drawPixel;
   functions->draw_pie = drawPie;
   functions->draw_chord = drawChord;
