@@ -1,12 +1,13 @@
 #include "common/metafile_loader.h"
 
+#include "common/emf_mending.h"
+#include "common/wmf_painter.h"
+
 #include <locale.h>
 #include <QCoreApplication>
-#include <QHash>
 #include <QIODevice>
 #include <QImage>
 #include <QPainter>
-#include <QStringDecoder>
 #include <QSvgRenderer>
 #include <QtEndian>
 #include <algorithm>
@@ -19,10 +20,6 @@
 
 extern "C" {
 #include <emf2svg.h>
-#include <libwmf/api.h>
-#include <libwmf/ipa.h>
-#include <libwmf/macro.h>
-#include <libwmf/svg.h>
 }
 
 namespace {
@@ -36,10 +33,12 @@ constexpr quint32 kEmfSignature = 0x464D4520;  // " EMF"
 constexpr quint32 kEmrHeader = 1, kEmrEof = 14;
 constexpr quint16 kMetaEof = 0x0000, kMetaSetMapMode = 0x0103, kMetaSetWindowOrg = 0x020B,
                   kMetaSetWindowExt = 0x020C;
-constexpr int kMmText = 1, kMmIsotropic = 7, kMmAnisotropic = 8;
-// libwmf plays a placeable file in points, and maps the window of an
+constexpr int kMmText = 1, kMmTwips = 6, kMmIsotropic = 7, kMmAnisotropic = 8;
+// libwmf draws the physical mapping modes in points, and maps the window of an
 // (an)isotropic one onto this many units.
 constexpr double kWmfPointsPerInch = 72, kWmfViewportUnits = 1024;
+// Logical units per inch of the physical mapping modes, from MM_LOMETRIC on.
+constexpr double kMapModeUnitsPerInch[] = {254, 2540, 100, 1000, 1440};
 constexpr double kPixelsPerInch = 96, kHimetricPerInch = 2540;
 // The SVG both libraries write is text of a few dozen bytes per record.
 constexpr qsizetype kMaxSvgBytes = qsizetype(256) << 20;
@@ -82,12 +81,115 @@ std::optional<QSize> pixelSize(double width, double height, QString* error) {
   return QSize(int(w), int(h));
 }
 
-// What a WMF's records say about its coordinates before it draws.
+// What a WMF's records say about its coordinates before it draws: the first
+// mapping mode (0 where it sets none), window origin and window extent.
 struct WmfWindow {
-  int mapMode = kMmText;
+  int mapMode = 0;
   QPoint origin;
   std::optional<QPoint> extent;
 };
+
+// The logical units per inch of a physical mapping mode; 0 for the others.
+double unitsPerInch(int mapMode) {
+  return mapMode > kMmText && mapMode <= kMmTwips ? kMapModeUnitsPerInch[mapMode - 2] : 0;
+}
+
+// How many of libwmf's device units one logical unit is, as libwmf plays the
+// file: a placeable file starts in points at its header's units per inch and
+// a plain one in MM_TEXT, a unit a device unit; the physical modes are drawn
+// in points, and the (an)isotropic ones map the window onto 1024 units. Empty
+// where libwmf knows no scale.
+std::optional<QPointF> wmfUnitsPerLogical(const WmfWindow& window, int placeableInch) {
+  const QPoint extent = window.extent.value_or(QPoint(1, 1));
+  if (window.mapMode == kMmIsotropic || window.mapMode == kMmAnisotropic) {
+    if (extent.x() == 0 || extent.y() == 0) return std::nullopt;
+    return QPointF(kWmfViewportUnits / extent.x(), kWmfViewportUnits / extent.y());
+  }
+  const double inch = unitsPerInch(window.mapMode) > 0 ? unitsPerInch(window.mapMode)
+                      : window.mapMode == kMmText      ? kWmfPointsPerInch
+                      : placeableInch > 0              ? placeableInch
+                      : window.mapMode == 0            ? kWmfPointsPerInch
+                                                       : 0;
+  if (inch == 0) return std::nullopt;
+  // libwmf turns the fixed scales over with the window.
+  return QPointF(extent.x() < 0 ? -1 : 1, extent.y() < 0 ? -1 : 1) * (kWmfPointsPerInch / inch);
+}
+
+// What libwmf's player forgets at SAVEDC: it goes on with a device context
+// whose background mode and colour, text colour and alignment, fill mode and
+// raster operation are the defaults again, where Windows keeps them.
+struct WmfDcState {
+  quint16 backgroundMode = 2, textAlign = 0, fillMode = 1,
+          rop2 = 13;  // OPAQUE, top left, ALTERNATE, COPYPEN
+  quint32 background = 0xFFFFFF, text = 0;
+  bool operator==(const WmfDcState&) const = default;
+};
+
+// After each SAVEDC that leaves a state libwmf would forget, records setting
+// it again; `from` is the first record and the records were checked.
+void keepStateOverSaveDc(QByteArray& bytes, qsizetype header, qsizetype from) {
+  const auto record = [](quint16 function, std::initializer_list<quint16> words) {
+    QByteArray out(6 + 2 * qsizetype(words.size()), '\0');
+    qToLittleEndian<quint32>(quint32(3 + words.size()), out.data());
+    qToLittleEndian<quint16>(function, out.data() + 4);
+    for (int i = 0; quint16 word : words) qToLittleEndian<quint16>(word, out.data() + 6 + 2 * i++);
+    return out;
+  };
+  QList<WmfDcState> saved;
+  WmfDcState state;
+  QByteArray out;
+  qsizetype copied = 0;
+  for (qsizetype at = from;;) {
+    const quint32 words = u32(bytes, at);
+    const quint16 function = u16(bytes, at + 4);
+    const quint16 first = words > 3 ? u16(bytes, at + 6) : 0;
+    const quint32 colour = words > 4 ? u32(bytes, at + 6) : 0;
+    at += qsizetype(words) * 2;
+    if (function == kMetaEof && words == 3) break;
+    switch (function) {
+      case 0x0102:
+        state.backgroundMode = first;
+        break;
+      case 0x012E:
+        state.textAlign = first;
+        break;
+      case 0x0106:
+        state.fillMode = first;
+        break;
+      case 0x0104:
+        state.rop2 = first;
+        break;
+      case 0x0201:
+        state.background = colour;
+        break;
+      case 0x0209:
+        state.text = colour;
+        break;
+      case 0x0127: {  // RESTOREDC: relative to the last saved, or counted from the first
+        const qint16 which = qint16(first);
+        const qsizetype keep = which < 0 ? saved.size() + which : which - 1;
+        if (keep >= 0 && keep < saved.size()) {
+          state = saved[keep];
+          saved.resize(keep);
+        }
+        break;
+      }
+      case 0x001E:  // SAVEDC
+        saved.append(state);
+        if (state == WmfDcState()) break;
+        out.append(bytes.constData() + copied, at - copied);
+        copied = at;
+        out += record(0x0102, {state.backgroundMode}) + record(0x012E, {state.textAlign}) +
+               record(0x0106, {state.fillMode}) + record(0x0104, {state.rop2}) +
+               record(0x0201, {quint16(state.background), quint16(state.background >> 16)}) +
+               record(0x0209, {quint16(state.text), quint16(state.text >> 16)});
+        break;
+    }
+  }
+  if (copied == 0) return;
+  bytes = out.append(bytes.constData() + copied, bytes.size() - copied);
+  qToLittleEndian<quint32>(quint32((bytes.size() - header) / 2), bytes.data() + header + 6);
+}
 
 MetafileLayout checkWmf(QByteArray& bytes) {
   MetafileLayout layout;
@@ -133,6 +235,7 @@ MetafileLayout checkWmf(QByteArray& bytes) {
   // Windows itself ignores: a file that overstates it would have us allocate
   // gigabytes, one that understates it would be refused for no harm.
   qToLittleEndian<quint32>(largest, bytes.data() + header + 12);
+  keepStateOverSaveDc(bytes, header, header + kWmfHeaderBytes);
 
   QString error;
   std::optional<QSize> pixels;
@@ -146,23 +249,28 @@ MetafileLayout checkWmf(QByteArray& bytes) {
   // libwmf would play a placeable file by a box or a unit that means nothing: such a file
   // is played as the plain one behind its placeable header, sized as a plain one is.
   if (placeable && !byBox) bytes.remove(0, kPlaceableBytes);
+  // The picture is the placeable box, else the window; libwmf draws it at this scale.
+  const auto scale = wmfUnitsPerLogical(window, byBox ? inch : 0);
+  const QRect logical = byBox ? QRect(left, top, boxWidth, boxHeight)
+                        : window.extent
+                            ? QRect(window.origin, QSize(window.extent->x(), window.extent->y()))
+                            : QRect();
   if (byBox) {
     pixels = pixelSize(boxWidth * kPixelsPerInch / inch, boxHeight * kPixelsPerInch / inch, &error);
-    const double scale = kWmfPointsPerInch / inch;
-    layout.drawingWindow =
-        QRectF((left - window.origin.x()) * scale, (top - window.origin.y()) * scale,
-               boxWidth * scale, boxHeight * scale);
   } else if (window.extent && window.extent->x() != 0 && window.extent->y() != 0) {
-    const QSize extent(std::abs(window.extent->x()), std::abs(window.extent->y()));
-    pixels = pixelSize(extent.width(), extent.height(), &error);
-    if (window.mapMode == kMmText)
-      layout.drawingWindow = QRectF(QPointF(0, 0), extent);
-    else if (window.mapMode == kMmIsotropic || window.mapMode == kMmAnisotropic)
-      layout.drawingWindow = QRectF(0, 0, kWmfViewportUnits, kWmfViewportUnits);
-    // In other modes the extent means nothing to libwmf: what is drawn decides.
+    // A plain file's window in a physical mode has a size; in the others it is in pixels.
+    const double perPixel =
+        unitsPerInch(window.mapMode) > 0 ? unitsPerInch(window.mapMode) / kPixelsPerInch : 1;
+    pixels = pixelSize(std::abs(window.extent->x()) / perPixel,
+                       std::abs(window.extent->y()) / perPixel, &error);
   } else {
     return layout;  // the size is what is drawn, known once libwmf has scanned it
   }
+  if (scale)
+    layout.drawingWindow = QRectF((logical.left() - window.origin.x()) * scale->x(),
+                                  (logical.top() - window.origin.y()) * scale->y(),
+                                  logical.width() * scale->x(), logical.height() * scale->y())
+                               .normalized();
   if (!pixels) return refused(layout, error);
   layout.pixels = *pixels;
   return layout;
@@ -257,277 +365,6 @@ class CNumbers {
   locale_t previous_ = locale_t(nullptr);
 };
 
-// libwmf's SVG device -------------------------------------------------------
-
-// libwmf writes a text's bytes into the SVG as they are, in the font's
-// Windows code page; the SVG is UTF-8 XML.
-QByteArray xmlText(const char* text, int charset) {
-  static const QHash<int, const char*> codePages = {
-      {128, "Shift_JIS"},    {129, "windows-949"},  {134, "GBK"},          {136, "Big5"},
-      {161, "windows-1253"}, {162, "windows-1254"}, {177, "windows-1255"}, {178, "windows-1256"},
-      {186, "windows-1257"}, {204, "windows-1251"}, {222, "windows-874"},  {238, "windows-1250"}};
-  QStringDecoder decoder(codePages.value(charset, "windows-1252"));
-  QString decoded = decoder.isValid() ? decoder.decode(QByteArrayView(text)) : QString();
-  if (!decoder.isValid() || decoder.hasError()) decoded = QString::fromLatin1(text);
-  return decoded.toHtmlEscaped().toUtf8();
-}
-
-// A bitmap in a WMF record: a header Windows writes, a size within our
-// limit (libwmf takes the record's size over the header's when it has one),
-// and the palette and pixels within the `length` bytes of the record.
-constexpr qint64 kMaxBitmapPixels = qint64(1) << 24;
-bool dibFits(const unsigned char* dib, long length, int recordWidth, int recordHeight) {
-  if (dib == nullptr || length < 12) return false;
-  const QByteArray bytes =
-      QByteArray::fromRawData(reinterpret_cast<const char*>(dib), qsizetype(length));
-  const quint32 headerBytes = u32(bytes, 0);
-  const bool core = headerBytes == 12;
-  if (!core && (headerBytes < 40 || headerBytes > 124 || length < 40)) return false;
-  const qint64 width = recordWidth != 0 ? recordWidth : core ? u16(bytes, 4) : s32(bytes, 4);
-  const qint64 height = recordHeight != 0 ? recordHeight
-                        : core            ? u16(bytes, 6)
-                                          : std::abs(qint64(s32(bytes, 8)));
-  const int planes = u16(bytes, core ? 8 : 12), bits = u16(bytes, core ? 10 : 14);
-  const quint32 compression = core ? 0 : u32(bytes, 16), colours = core ? 0 : u32(bytes, 32);
-  if (width <= 0 || height <= 0 || width * height > kMaxBitmapPixels || planes != 1) return false;
-  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-  // Plain pixels, 8-bit run lengths, or 16- and 32-bit pixels with colour masks.
-  const bool runs = compression == 1 && bits == 8;
-  if (compression != 0 && !runs && !(compression == 3 && bits >= 16)) return false;
-  qint64 entries =
-      bits <= 8 ? (colours != 0 ? std::min<qint64>(colours, 1 << bits) : 1 << bits) : colours;
-  if (compression == 3 && headerBytes == 40) entries += 3;  // the masks follow the header
-  const qint64 pixelsAt = headerBytes + entries * (core ? 3 : 4);
-  const qint64 pixelBytes = runs ? 2 : (width * bits + 31) / 32 * 4 * height;
-  return pixelsAt + pixelBytes <= length;
-}
-
-// libwmf draws nothing of an 8-bit run-length bitmap whose last row ends with
-// an end-of-row mark right before the end-of-bitmap mark, which is how Windows
-// writes them. That mark ends nothing the bitmap's end does not: the copy of a
-// fitting bitmap made here leaves it out (and keeps the record's length).
-// Empty for a bitmap not in runs, which libwmf reads as it is.
-QByteArray withoutRowEndBeforeBitmapEnd(const unsigned char* dib, long length) {
-  const auto* raw = reinterpret_cast<const char*>(dib);
-  const QByteArray head = QByteArray::fromRawData(raw, std::min<qsizetype>(length, 20));
-  if (u32(head, 0) == 12 || u32(head, 16) != 1) return {};
-  QByteArray bytes(raw, qsizetype(length));
-  const quint32 colours = u32(bytes, 32);
-  qsizetype at = u32(bytes, 0) + (colours != 0 ? std::min<quint32>(colours, 256) : 256) * 4;
-  for (qsizetype rowEnd = -1; at + 1 < bytes.size();) {
-    const int count = quint8(bytes[at]), code = quint8(bytes[at + 1]);
-    if (count == 0 && code == 1) {
-      if (rowEnd == at - 2) bytes.remove(rowEnd, 2).append(2, '\0');
-      break;
-    }
-    rowEnd = count == 0 && code == 0 ? at : -1;
-    // A run, an end of row, a jump (two more bytes), or pixels as they are, padded to a word.
-    at += count != 0 || code == 0 ? 2 : code == 2 ? 4 : 2 + code + (code & 1);
-  }
-  return bytes;
-}
-
-// The functions of libwmf's SVG device we put ourselves in front of, and
-// what they found; the API's user data points here.
-struct WmfHooks {
-  void (*drawText)(wmfAPI*, wmfDrawText_t*) = nullptr;
-  void (*readBitmap)(wmfAPI*, wmfBMP_Read_t*) = nullptr;
-  bool badBitmap = false;
-  QList<QByteArray> texts;  // what the markers in the SVG stand for
-};
-
-WmfHooks& hooks(wmfAPI* api) { return *static_cast<WmfHooks*>(api->user_data); }
-
-// libwmf prints a text's bytes as they are, in the font's code page, with a
-// printf that loses its arguments once a text outgrows its buffer (a few
-// hundred bytes). It gets a short marker instead, which the text, decoded
-// and escaped, replaces afterwards.
-constexpr char kTextStart = '\x02', kTextEnd = '\x03';  // never in libwmf's own output
-
-void drawTextMarker(wmfAPI* api, wmfDrawText_t* text) {
-  char* const raw = text->str;
-  const wmfFont* font = text->dc != nullptr ? WMF_DC_FONT(text->dc) : nullptr;
-  QList<QByteArray>& texts = hooks(api).texts;
-  texts.append(xmlText(raw, font != nullptr ? WMF_FONT_CHARSET(font) : 0));
-  QByteArray marker = kTextStart + QByteArray::number(texts.size() - 1) + kTextEnd;
-  text->str = marker.data();
-  hooks(api).drawText(api, text);
-  text->str = raw;
-}
-
-QByteArray withTexts(const QByteArray& svg, const QList<QByteArray>& texts) {
-  QByteArray result;
-  result.reserve(svg.size());
-  qsizetype at = 0;
-  for (qsizetype start; (start = svg.indexOf(kTextStart, at)) >= 0;) {
-    const qsizetype end = svg.indexOf(kTextEnd, start);
-    const qsizetype index = svg.mid(start + 1, end - start - 1).toLongLong();
-    result.append(svg.constData() + at, start - at).append(texts.value(index));
-    at = end + 1;
-  }
-  return result.append(svg.constData() + at, svg.size() - at);
-}
-
-// libwmf decodes a bitmap by what its header says, reading and allocating
-// past what the record holds: a bitmap that does not fit is never handed on.
-void readCheckedBitmap(wmfAPI* api, wmfBMP_Read_t* read) {
-  if (dibFits(read->buffer, read->length, read->width, read->height)) {
-    QByteArray runs = withoutRowEndBeforeBitmapEnd(read->buffer, read->length);
-    unsigned char* const record = read->buffer;
-    if (!runs.isEmpty()) read->buffer = reinterpret_cast<unsigned char*>(runs.data());
-    hooks(api).readBitmap(api, read);
-    read->buffer = record;
-    return;
-  }
-  read->bmp = wmfBMP{0, 0, nullptr};
-  hooks(api).badBitmap = true;
-}
-
-// libwmf's SVG device places a bitmap twice over (by its position and again
-// by a transform), which puts it outside the picture; this one places it once.
-void drawBitmap(wmfAPI* api, wmfBMP_Draw_t* draw) {
-  const auto& crop = draw->crop;
-  if (draw->bmp.data == nullptr || draw->dc == nullptr || crop.w == 0 || crop.h == 0 ||
-      crop.x + crop.w > draw->bmp.width || crop.y + crop.h > draw->bmp.height) {
-    hooks(api).badBitmap = true;
-    return;
-  }
-  const wmf_svg_t* svg = WMF_SVG_GetData(api);
-  // The device layer maps its box onto the picture's pixels.
-  const QRectF box(QPointF(svg->bbox.TL.x, svg->bbox.TL.y),
-                   QPointF(svg->bbox.BR.x, svg->bbox.BR.y));
-  const double scaleX = svg->width / box.width(), scaleY = svg->height / box.height();
-  // libwmf reads the record's extent as unsigned 16-bit numbers and drops the
-  // sign of the mapping (`perUnit`, device units per logical unit): a bitmap
-  // mirrored by an extent of -24 units would be drawn 65512 units long.
-  const auto extent = [](double size, double perUnit) {
-    const double units = perUnit != 0 ? std::round(size / std::abs(perUnit)) : 0;
-    return (units >= 32768 ? units - 65536 : units) * perUnit;
-  };
-  const QRectF place = QRectF((draw->pt.x - box.left()) * scaleX, (draw->pt.y - box.top()) * scaleY,
-                              extent(draw->pixel_width * crop.w, draw->dc->pixel_width) * scaleX,
-                              extent(draw->pixel_height * crop.h, draw->dc->pixel_height) * scaleY)
-                           .normalized();
-  QByteArray element =
-      QStringLiteral(
-          "<image x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" "
-          "preserveAspectRatio=\"none\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
-          "xlink:href=\"data:image/png;base64,")
-          .arg(place.x())
-          .arg(place.y())
-          .arg(place.width())
-          .arg(place.height())
-          .toUtf8();
-  // Straight into the stream: libwmf's printf loses its arguments when a
-  // text outgrows its buffer.
-  svg->out->sputs(element.data(), svg->out->context);
-  wmf_ipa_bmp_b64(api, draw, svg->out);
-  svg->out->sputs(const_cast<char*>("\"/>\n"), svg->out->context);
-}
-
-// The SVG collects in a QByteArray: libwmf's own memory stream grows 256
-// bytes at a time, which copies a large drawing over and over.
-struct SvgOutput {
-  QByteArray svg;
-  bool overflowed = false;
-};
-int appendSvg(char* text, void* context) {
-  auto* output = static_cast<SvgOutput*>(context);
-  const qsizetype length = qsizetype(std::strlen(text));
-  if (output->svg.size() + length > kMaxSvgBytes) {
-    output->overflowed = true;
-    return EOF;
-  }
-  output->svg.append(text, length);
-  return 0;
-}
-int restartSvg(void* context) {
-  static_cast<SvgOutput*>(context)->svg.clear();
-  return 0;
-}
-
-class WmfPlayer {
- public:
-  WmfPlayer() = default;
-  ~WmfPlayer() {
-    if (api_ != nullptr) wmf_api_destroy(api_);
-  }
-  WmfPlayer(const WmfPlayer&) = delete;
-  WmfPlayer& operator=(const WmfPlayer&) = delete;
-
-  // The SVG of `bytes`, drawn so that the layout's window fills its pixels;
-  // fills in the layout's size when the file left it to what is drawn.
-  std::optional<QByteArray> toSvg(QByteArray& bytes, MetafileLayout& layout, QString* error) {
-    wmfAPI_Options options{};
-    options.function = wmf_svg_function;
-    const unsigned long flags =
-        WMF_OPT_FUNCTION | WMF_OPT_IGNORE_NONFATAL | WMF_OPT_NO_ERROR | WMF_OPT_NO_DEBUG;
-    if (wmf_api_create(&api_, flags, &options) != wmf_E_None) {
-      *error = tr("无法打开 WMF 图元文件：缺少 libwmf 所需的字体（fonts-urw-base35）。");
-      return std::nullopt;
-    }
-    auto* functions = static_cast<wmfFunctionReference*>(api_->function_reference);
-    hooks_.drawText = functions->draw_text;
-    hooks_.readBitmap = functions->bmp_read;
-    api_->user_data = &hooks_;
-    functions->draw_text = drawTextMarker;
-    functions->bmp_read = readCheckedBitmap;
-    functions->bmp_draw = drawBitmap;
-    wmfD_Rect drawn;
-    if (wmf_mem_open(api_, reinterpret_cast<unsigned char*>(bytes.data()), long(bytes.size())) !=
-            wmf_E_None ||
-        wmf_scan(api_, 0, &drawn) != wmf_E_None) {
-      *error = damaged(layout.kind, tr("无法读出其中的记录"));
-      return std::nullopt;
-    }
-    if (layout.drawingWindow.isEmpty())
-      layout.drawingWindow =
-          QRectF(drawn.TL.x, drawn.TL.y, drawn.BR.x - drawn.TL.x, drawn.BR.y - drawn.TL.y);
-    if (layout.pixels.isEmpty()) {
-      const auto pixels =
-          pixelSize(layout.drawingWindow.width(), layout.drawingWindow.height(), error);
-      if (!pixels) return std::nullopt;
-      layout.pixels = *pixels;
-    }
-    if (!layout.drawingWindow.isValid()) {
-      *error = damaged(layout.kind, tr("没有可用的尺寸"));
-      return std::nullopt;
-    }
-
-    wmf_svg_t* svg = WMF_SVG_GetData(api_);
-    stream_ = wmfStream{&output_, appendSvg, restartSvg};
-    svg->out = &stream_;
-    svg->Description = description_;
-    svg->bbox =
-        wmfD_Rect{{float(layout.drawingWindow.left()), float(layout.drawingWindow.top())},
-                  {float(layout.drawingWindow.right()), float(layout.drawingWindow.bottom())}};
-    svg->width = unsigned(layout.pixels.width());
-    svg->height = unsigned(layout.pixels.height());
-    svg->flags |= WMF_SVG_INLINE_IMAGES;  // otherwise it writes PNG files beside the input
-    const wmf_error_t played = wmf_play(api_, 0, &drawn);
-    if (output_.overflowed) {
-      *error = tr("图元文件太复杂，无法打开。");
-      return std::nullopt;
-    }
-    if (hooks_.badBitmap) {
-      *error = damaged(layout.kind, tr("其中的位图不完整"));
-      return std::nullopt;
-    }
-    if (played != wmf_E_None) {
-      *error = damaged(layout.kind, tr("无法画出其中的记录"));
-      return std::nullopt;
-    }
-    return withTexts(output_.svg, hooks_.texts);
-  }
-
- private:
-  wmfAPI* api_ = nullptr;
-  SvgOutput output_;
-  wmfStream stream_{};
-  WmfHooks hooks_;
-  char description_[1] = {0};
-};
-
 // libemf2svg ----------------------------------------------------------------
 
 std::optional<QByteArray> emfToSvg(QByteArray& bytes, const MetafileLayout& layout,
@@ -538,7 +375,8 @@ std::optional<QByteArray> emfToSvg(QByteArray& bytes, const MetafileLayout& layo
   generatorOptions options{nameSpace, false, false, true, 0, 0};
   char* svg = nullptr;
   size_t length = 0;
-  const int converted = emf2svg(bytes.data(), size_t(bytes.size()), &svg, &length, &options);
+  QByteArray mended = mendedForLibemf2svg(bytes);
+  const int converted = emf2svg(mended.data(), size_t(mended.size()), &svg, &length, &options);
   std::optional<QByteArray> result;
   if (converted != 1 || svg == nullptr)
     *error = damaged(layout.kind, tr("无法画出其中的记录"));
@@ -569,20 +407,13 @@ class QuietQt {
   QtMessageHandler previous_;
 };
 
-// Qt's rasteriser walks every edge of a shape over all the rows it spans,
-// once for each band of rows of the picture it fills: a shape reaching
-// millions of pixels past the picture takes minutes to draw. A real drawing
-// reaches no further past its picture than the picture's own size, or 32768
-// pixels where that is more (text running on); the rest is damage.
-constexpr double kMinReachPixels = 32768;
-
 // The picture drawn from the SVG, or a null one with `error` set.
 QImage drawSvg(const QByteArray& svg, const QRectF& window, const MetafileLayout& layout,
                QString* error) {
-  const QuietQt quiet;
   QSvgRenderer renderer;
   const QSize pixels = layout.pixels;
-  const double reach = std::max({double(pixels.width()), double(pixels.height()), kMinReachPixels});
+  const double reach =
+      std::max({double(pixels.width()), double(pixels.height()), kMinMetafileReachPixels});
   const double perPixelX = window.width() / pixels.width(),
                perPixelY = window.height() / pixels.height();
   const QRectF allowed =
@@ -651,18 +482,13 @@ LoadedPicture loadMetafile(QIODevice& device) {
     return result;
   }
   const CNumbers cNumbers;
-  std::optional<QByteArray> svg;
-  if (layout.kind == MetafileLayout::Kind::Emf) {
-    svg = emfToSvg(bytes, layout, &result.error);
-  } else {
-    WmfPlayer player;
-    svg = player.toSvg(bytes, layout, &result.error);
+  const QuietQt quiet;
+  if (layout.kind == MetafileLayout::Kind::Wmf) {
+    result.image = paintWmf(bytes, layout, &result.error);
+    return result;
   }
-  if (!svg) return result;
-  // libwmf maps the window onto the picture itself; libemf2svg leaves it to us.
-  const QRectF window = layout.kind == MetafileLayout::Kind::Emf
-                            ? layout.drawingWindow
-                            : QRectF(QPointF(0, 0), QSizeF(layout.pixels));
-  result.image = drawSvg(*svg, window, layout, &result.error);
+  // libemf2svg draws in the reference device's pixels; the layout's window is in them.
+  const std::optional<QByteArray> svg = emfToSvg(bytes, layout, &result.error);
+  if (svg) result.image = drawSvg(*svg, layout.drawingWindow, layout, &result.error);
   return result;
 }

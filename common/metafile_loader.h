@@ -11,14 +11,16 @@ class QIODevice;
 
 // Windows metafiles, recognised by their content: a placeable WMF (the key
 // 0x9AC6CDD7 before the header), a plain WMF header, or an EMF header record
-// with the " EMF" signature. Libraries play them: libwmf's SVG output for WMF,
-// libemf2svg for EMF; Qt SVG draws the result onto a transparent picture, so
-// whatever the metafile leaves unpainted shows the background it is put on.
+// with the " EMF" signature. Libraries play them: libwmf's player for WMF,
+// drawing with Qt's painter (wmf_painter.h), and libemf2svg for EMF, whose SVG
+// Qt SVG draws. Either draws onto a transparent picture, so whatever the
+// metafile leaves unpainted shows the background it is put on.
 //
 // The size is the one the metafile asks for at 96 pixels per inch: a
 // placeable WMF's bounding box in its units per inch, an EMF's frame in
 // hundredths of a millimetre. A WMF without a usable header size gets its
-// window extent in pixels, an EMF without a frame its bounds.
+// window extent (in pixels, or in the physical units of its mapping mode), an
+// EMF without a frame its bounds.
 //
 // Both libraries trust what they read, so every file is walked first: each
 // record must lie within the file, the last must be the end record, and sizes
@@ -48,7 +50,7 @@ struct MetafileLayout {
   QString error;  // empty when the file passed every check
 };
 
-// Checks the file and works out its layout; for a WMF whose header
-// understates its largest record, corrects that field in `bytes`, since
-// libwmf sizes a buffer by it.
+// Checks the file and works out its layout. For a WMF, mends in `bytes` what
+// libwmf would play wrong: a header that understates its largest record
+// (libwmf sizes a buffer by it), and the state libwmf forgets at each SAVEDC.
 MetafileLayout checkMetafile(QByteArray& bytes);

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the metafile loader: our walk over the records,
-// then libwmf or libemf2svg, then Qt SVG. The libraries are the system's, not
-// built with coverage, so the fuzzer learns about them only through the
-// counters below.
+// then libwmf onto Qt's painter, or our mending of EMF records, libemf2svg
+// and Qt SVG. The libraries are the system's, not built with coverage, so the
+// fuzzer learns about them only through the counters below.
 #include <QBuffer>
 #include <QtEndian>
 #include <cstdint>

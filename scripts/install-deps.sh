@@ -12,8 +12,9 @@ packages=(
   libgif-dev libhwy-dev libzstd-dev
   libxcb1-dev  # the clipboard keeper sees an X server that has gone away
   libjpeg62-turbo-dev  # the loader decodes a JPEG without its end marker to see it is whole
-  # Windows metafiles: libwmf plays WMF and libemf2svg EMF into SVG that Qt
-  # SVG draws; libwmf measures text with the URW fonts (fonts-urw-base35).
+  # Windows metafiles: libwmf plays WMF onto Qt's painter, libemf2svg turns
+  # EMF into SVG that Qt SVG draws; libwmf measures text with the URW fonts
+  # (fonts-urw-base35).
   libwmf-dev libemf2svg-dev qt6-svg-dev
   fonts-dejavu-core fonts-noto-cjk qt6-translations-l10n
   # A symbol-encoded face for Glyphant's tests of letters a face lacks.

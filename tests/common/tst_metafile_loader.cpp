@@ -1,9 +1,11 @@
 #include <QBuffer>
+#include <QDir>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
 
 #include "common/picture_loader.h"
+#include "tests/support/image_compare.h"
 #include "tests/support/metafile_bytes.h"
 
 using namespace metafile_bytes;
@@ -80,6 +82,8 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("placeable wmf, long text with markup and accents") << twipsWmf("H<&\xE9" + QByteArray(300, 'x')) << 240;
     QTest::newRow("plain wmf, window extent in pixels") << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
     QTest::newRow("placeable wmf of no units per inch: its window") << drawing(Wmf().window({0, 0}, {240, 120}), scaled(1), 1).placeable(QRect(0, 0, 240, 120), 0) << 40;
+    QTest::newRow("placeable wmf, MM_TEXT at 96 per inch") << drawing(Wmf().mapMode(1).window({0, 0}, {240, 120}), scaled(1), 1).placeable(QRect(0, 0, 240, 120), 96) << 40;
+    QTest::newRow("placeable wmf, anisotropic") << drawing(Wmf().mapMode(8).window({0, 0}, {3600, 1800}), scaled(15), 15).placeable(QRect(0, 0, 3600, 1800), 1440) << 40;
     QTest::newRow("plain wmf, isotropic") << drawing(Wmf().mapMode(7).window({0, 0}, {240, 120}), scaled(1), 1).plain() << 40;
     // clang-format on
     // With colour masks; in runs; in four bits and in one bit a pixel; with an OS/2 header of 12
@@ -146,6 +150,26 @@ class TstMetafileLoader : public QObject {
     QVERIFY2(green >= 20, qPrintable(QString::number(green)));
   }
 
+  // Files written by Inkscape and LibreOffice (metafiles/README.md says how), each beside its
+  // producer's own rendering at 96 dpi: the same size, and on average no more than 15 off in a
+  // channel where both are composed on white.
+  void drawsAsItsProducer_data() {
+    QTest::addColumn<QString>("path");
+    for (const QFileInfo& file : QDir(METAFILE_DIR).entryInfoList({"*.wmf", "*.emf"}))
+      QTest::newRow(qPrintable(file.fileName())) << file.filePath();
+  }
+
+  void drawsAsItsProducer() {
+    QFETCH(QString, path);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const LoadedPicture loaded = loadPicture(file);
+    const QImage expected(path + ".png");
+    QVERIFY2(loaded.ok() && loaded.image.size() == expected.size(), qPrintable(loaded.error));
+    const double difference = meanDifferenceOnWhite(loaded.image, expected);
+    QVERIFY2(difference <= 15, qPrintable(QString::number(difference)));
+  }
+
   // The font's code page decides the letter: byte C4 is Д in Cyrillic, Ä in Western. A second
   // text is its own, not the first again.
   void textInItsFontsCodePage() {
@@ -154,6 +178,39 @@ class TstMetafileLoader : public QObject {
       return load(wmf.text({120, 10}, second, 60, kGreen).plain()).image;
     };
     QVERIFY(!letters(204).isNull() && letters(204) != letters(0) && letters(0) != letters(0, "I"));
+  }
+
+  // What libemf2svg draws wrong: a gradient fill from red to blue (it drew nothing), an open
+  // stroked path (it closed it), a rectangle after a RESTOREDC that undoes a shift down (it
+  // stayed shifted).
+  void emfDrawnRight() {
+    Emf emf;
+    emf.record(118, {0, 0, 100, 60, 2, 1, 0, 0, 0, 0xFF00, 0, 100, 60, 0, 0xFF00, 0, 1});
+    emf.record(38, {1, 0, 1, 0, kGreen}).record(37, {1}).record(59, {}).record(27, {130, 10});
+    emf.record(54, {180, 60}).record(54, {230, 10}).record(60, {}).record(64, {0, 0, 0, 0});
+    emf.record(33, {})
+        .record(36, {0x3F800000, 0, 0, 0x3F800000, 0, 0x42700000, 4})
+        .record(34, {-1});
+    const QImage image = load(emf.brush(kRed)
+                                  .nullPen()
+                                  .rectangle({0, 70}, {100, 120})
+                                  .file(QRect(0, 0, 241, 121), {}))
+                             .image;
+    QVERIFY(near(image.pixel(4, 30), kRed) && near(image.pixel(50, 30), colourRef(128, 0, 128)));
+    QVERIFY(near(image.pixel(96, 30), kBlue) && qAlpha(image.pixel(155, 35)) > 0);
+    QVERIFY(qAlpha(image.pixel(180, 10)) == 0 && near(image.pixel(50, 95), kRed));
+  }
+
+  // A SAVEDC keeps the state set before it: text put on its baseline before one is drawn as
+  // text put on it after.
+  void saveKeepsState() {
+    const auto picture = [](bool before) {
+      Wmf wmf = Wmf().window({0, 0}, {240, 120});
+      before ? wmf.record(0x012E, {24}).record(0x001E, {})
+             : wmf.record(0x001E, {}).record(0x012E, {24});
+      return load(wmf.text({10, 60}, "Hi", 30, kGreen).plain()).image;
+    };
+    QVERIFY(!picture(true).isNull() && picture(true) == picture(false));
   }
 
   // A text of height 0: Qt would warn on the console about its font.

@@ -1,6 +1,7 @@
 #include "tests/support/image_compare.h"
 
 #include <QDebug>
+#include <QPainter>
 #include <algorithm>
 
 QString imageDifference(const QImage& actualIn, const QImage& expectedIn, int tolerance) {
@@ -38,4 +39,21 @@ QRect boundsOf(const QImage& image, const std::function<bool(QRgb)>& picked) {
 
 QRect inkOf(const QImage& image, QRgb colour) {
   return boundsOf(image, [colour](QRgb c) { return c == colour; });
+}
+
+double meanDifferenceOnWhite(const QImage& actual, const QImage& expected) {
+  const auto onWhite = [](const QImage& image) {
+    QImage composed(image.size(), QImage::Format_RGB32);
+    composed.fill(Qt::white);
+    QPainter(&composed).drawImage(0, 0, image);
+    return composed;
+  };
+  const QImage a = onWhite(actual), e = onWhite(expected);
+  double sum = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const QRgb p = a.pixel(x, y), q = e.pixel(x, y);
+      sum += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+    }
+  return sum / (3.0 * a.width() * a.height());
 }

@@ -17,3 +17,7 @@ QImage patternImage(int width, int height);
 // exactly `colour`.
 QRect boundsOf(const QImage& image, const std::function<bool(QRgb)>& picked);
 QRect inkOf(const QImage& image, QRgb colour);
+
+// The difference per channel (red, green, blue), averaged over all pixels, of
+// two pictures of one size, each composed on white where it is clear.
+double meanDifferenceOnWhite(const QImage& actual, const QImage& expected);
