@@ -19,6 +19,8 @@
 namespace {
 
 constexpr QSizeF kHandleSize(4, 4);
+// The window under the pointer is outlined more boldly than a selection is framed.
+constexpr int kWindowOutlineWidth = 2;
 constexpr int kTextEditStartWidth = 25;
 
 QLabel* makeLabel(QWidget* parent, const char* name) {
@@ -81,6 +83,11 @@ CaptureForm::CaptureForm(QWidget* owner) : QWidget(owner, kSurfaceFlags) {
   Shape1->setObjectName("Shape1");
   Shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
   Shape1->hide();
+  windowOutline_ = new DevicePixelBox(std::nullopt, style_constants::kSelectionBlue, this);
+  windowOutline_->setObjectName("windowOutline");
+  windowOutline_->setLineWidth(kWindowOutlineWidth);
+  windowOutline_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  windowOutline_->hide();
   for (int i = 0; i < capture::kHandleCount; ++i) {
     Image1[i] = new ResizeHandle(i, this);
     Image1[i]->setObjectName(QStringLiteral("Image1(%1)").arg(i));
@@ -144,6 +151,8 @@ void CaptureForm::Show() {
   }
   machine_ =
       std::make_unique<capture::SelectionMachine>(layout, QSizeF(Picture1->size()), kHandleSize);
+  // Read with the screens, before this window covers them.
+  machine_->setWindows(screenSource().windowFrames());
   session_.open(std::move(pictures));
   openSurfaces(layout);
   apply({});
@@ -214,6 +223,7 @@ void CaptureForm::apply(const capture::SelectionStep& step) {
   for (ResizeHandle* handle : Image1) handle->setVisible(view.handlesShown);
   Picture1->move(rounded(onSelectionScreen(view.toolbarAt)));
   Picture1->setVisible(view.toolbarShown);
+  showWindowOutline(view.windowOutline);
 
   if (step.cursorChanged) {
     if (const auto shape = machine_->cursor())
@@ -230,6 +240,20 @@ void CaptureForm::apply(const capture::SelectionStep& step) {
     close();
   } else if (step.close) {
     close();
+  }
+}
+
+void CaptureForm::showWindowOutline(const std::optional<QRectF>& frame) {
+  if (!frame) {
+    windowOutline_->hide();
+    return;
+  }
+  for (std::size_t i = 0; i < surfaces_.size(); ++i) {
+    if (!surfaces_[i]->geometry().contains(frame->center().toPoint())) continue;
+    if (windowOutline_->parentWidget() != surfaces_[i]) windowOutline_->setParent(surfaces_[i]);
+    windowOutline_->setArea(frame->translated(-origins_[i]));
+    windowOutline_->show();
+    windowOutline_->raise();
   }
 }
 

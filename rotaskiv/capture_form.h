@@ -92,6 +92,8 @@ class CaptureForm : public QWidget {
   // Shows this window and a new surface for each other screen over them.
   void openSurfaces(const std::vector<ScreenLayout>& screens);
   void moveControlsTo(int screen);
+  // Outlines the window a click would select (desktop pixels); nothing hides it.
+  void showWindowOutline(const std::optional<QRectF>& frame);
 
   // Shows the machine's view on the widgets and carries out its step.
   void apply(const capture::SelectionStep& step);
@@ -126,6 +128,7 @@ class CaptureForm : public QWidget {
   std::vector<QPointF> origins_{QPointF()};  // each surface's top-left on the desktop
   int controlsOn_ = 0;                       // the surface the selection's controls are on
   std::optional<capture::Loupe> loupe_;      // on the selection's surface
+  DevicePixelBox* windowOutline_ = nullptr;  // on the surface of the window's screen
 };
 
 // Another screen's share of the capture window: that screen's frozen picture,

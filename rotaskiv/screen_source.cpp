@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "rotaskiv/portal_screenshot.h"
+#include "rotaskiv/x11_windows.h"
 
 namespace {
 
@@ -98,6 +99,15 @@ class PlatformScreenSource final : public ScreenSource {
         grabRoute(QGuiApplication::platformName(), inWaylandSession()),
         [&](bool blackMeansUnreadable) { return grabWithQt(screens, blackMeansUnreadable); },
         [&] { return grabWithPortal(screens); });
+  }
+
+  std::vector<QRect> windowFrames() override {
+    // An X11 client in a Wayland session sees only the windows of other X11 clients.
+    if (inWaylandSession()) return {};
+    std::vector<ScreenLayout> layout;
+    for (const QScreen* screen : desktopScreens())
+      layout.push_back({screen->geometry(), screen->devicePixelRatio()});
+    return x11WindowFrames(layout);
   }
 
  private:

@@ -44,6 +44,10 @@ class ScreenSource {
   virtual ~ScreenSource() = default;
   // A picture of every screen as it looks now.
   virtual DesktopGrab grab() = 0;
+  // The frames of the desktop's windows as the window manager shows them,
+  // topmost first, in the desktop's pixels; none where the platform does not
+  // tell (Wayland).
+  virtual std::vector<QRect> windowFrames() { return {}; }
 };
 
 // The source in use: the desktop portal on Wayland, Qt's screen grab

@@ -19,6 +19,8 @@ SelectionStep SelectionMachine::press(Qt::MouseButton button, QPointF point) {
   view_.toolbarShown = false;
   if (mode_ == Mode::Draw) {
     view_.frameShown = true;
+    pressedWindow_ = button == Qt::LeftButton ? windowAt(point) : std::nullopt;
+    view_.windowOutline.reset();
     anchor_ = point;
     view_.frame = {float(point.x()), float(point.y()), 0, 0};
     if (button == Qt::RightButton) keepOpenOnOtherRelease_ = false;
@@ -38,7 +40,12 @@ SelectionStep SelectionMachine::press(Qt::MouseButton button, QPointF point) {
 SelectionStep SelectionMachine::move(Qt::MouseButtons buttons, QPointF point) {
   SelectionStep step;
   setCursor(strictlyInside(point, view_.frame) ? Qt::SizeAllCursor : Qt::CrossCursor, step);
-  if (!(buttons & Qt::LeftButton)) return step;
+  if (!(buttons & Qt::LeftButton)) {
+    if (mode_ == Mode::Draw && !view_.frameShown) view_.windowOutline = windowAt(point);
+    return step;
+  }
+  view_.windowOutline.reset();
+  pressedWindow_.reset();  // a drag draws its own selection
   if (mode_ == Mode::Draw) {
     // The pointer may wander onto another screen; the selection stays on its own.
     view_.frame = drawnSelection(anchor_, onScreen(point));
@@ -59,6 +66,14 @@ SelectionStep SelectionMachine::release(Qt::MouseButton button, QPointF) {
     step.close = !keepOpenOnOtherRelease_;
     return step;
   }
+  if (mode_ == Mode::Draw && pressedWindow_) {
+    const QRectF& window = *pressedWindow_;
+    view_.frame = {float(window.left()), float(window.top()), float(window.width()),
+                   float(window.height())};
+    view_.frameShown = view_.labelsShown = view_.handlesShown = true;
+    showSize();
+  }
+  pressedWindow_.reset();
   mode_ = Mode::Move;
   anchor_ = QPointF(view_.frame.left, view_.frame.top);
   placeToolbar();
@@ -158,6 +173,16 @@ int SelectionMachine::screenAt(QPointF point) const {
   for (std::size_t i = 0; i < screens_.size(); ++i)
     if (QRectF(screens_[i].geometry).contains(point)) return int(i);
   return screen_;
+}
+
+std::optional<QRectF> SelectionMachine::windowAt(QPointF point) const {
+  const QRectF area(screens_[screenAt(point)].geometry);
+  for (const QRect& frame : windows_)
+    if (QRectF(frame).contains(point)) {
+      const QRectF shown = QRectF(frame).intersected(area);
+      if (!shown.isEmpty()) return shown;
+    }
+  return std::nullopt;
 }
 
 QPointF SelectionMachine::onScreen(QPointF point) const {

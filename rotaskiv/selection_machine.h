@@ -23,6 +23,9 @@ struct SelectionView {
   bool toolbarShown = false;  // the toolbar strip Picture1
   QPointF toolbarAt;          // its top-left
   QString sizeText;           // LblPos once a size is known ("200x120"), else empty
+  // Before a selection is dragged, the frame of the window under the pointer,
+  // clipped to its screen: a click selects it.
+  std::optional<QRectF> windowOutline;
 };
 
 // What the window must do besides showing the view.
@@ -75,6 +78,11 @@ class SelectionMachine {
   // Undo with nothing to undo: back to "draw", everything hidden, size 0.
   void cancelAll();
 
+  // The frames of the desktop's windows (desktop pixels, topmost first),
+  // which a click without a drag selects; none where the platform does not
+  // tell where windows are.
+  void setWindows(std::vector<QRect> frames) { windows_ = std::move(frames); }
+
   const SelectionView& view() const { return view_; }
   Mode mode() const { return mode_; }
   HandleDrag handleDrag() const { return handleDrag_; }
@@ -93,6 +101,8 @@ class SelectionMachine {
   // The screen under a press: the selection's own where screens meet.
   int screenAt(QPointF point) const;
   QPointF onScreen(QPointF point) const;
+  // The frame of the topmost window at `point`, clipped to the screen there.
+  std::optional<QRectF> windowAt(QPointF point) const;
 
   std::vector<ScreenLayout> screens_;
   int screen_ = 0;
@@ -110,6 +120,8 @@ class SelectionMachine {
   // False: the next release of a button other than the left one closes the window.
   bool keepOpenOnOtherRelease_ = false;
   std::optional<Qt::CursorShape> cursor_ = Qt::CrossCursor;
+  std::vector<QRect> windows_;
+  std::optional<QRectF> pressedWindow_;  // under the press that may select it
 };
 
 }  // namespace capture

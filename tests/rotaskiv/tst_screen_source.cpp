@@ -98,6 +98,43 @@ class TestScreenSource : public QObject {
     QVERIFY(dialogs.messages().isEmpty());
   }
 
+  // Before a selection is dragged the window under the pointer is outlined,
+  // and a click selects its frame, on either screen at that screen's scale.
+  void clickSelectsAWindow_data() {
+    QTest::addColumn<int>("on");
+    QTest::addColumn<QRect>("window");  // on the desktop
+    QTest::newRow("scale 1") << 0 << QRect(200, 150, 300, 200);
+    QTest::newRow("scale 2") << 1 << QRect(1320, 30, 100, 60);
+  }
+  void clickSelectsAWindow() {
+    QFETCH(int, on);
+    QFETCH(QRect, window);
+    if (!noDesktop_.isEmpty()) QSKIP(qPrintable(noDesktop_));
+    QWidget shown(nullptr, Qt::FramelessWindowHint);
+    shown.setScreen(QGuiApplication::screens().at(on));
+    shown.setGeometry(window);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    QTest::qWait(200);  // for the server to map it
+    ScriptedDialogs dialogs;
+    QWidget owner;
+    QPointer<CaptureForm> form = new CaptureForm(&owner);
+    form->Show();
+    QWidget* surface = form->surfaces().at(on);
+    const QRect local = window.translated(-surface->geometry().topLeft());
+    QTest::mouseMove(surface, local.center());
+    const auto* outline = surface->findChild<QWidget*>("windowOutline");
+    QVERIFY(outline != nullptr && outline->isVisible());
+    QCOMPARE(outline->geometry(), local);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, local.center());
+    QCOMPARE(form->Shape1->geometry(), local);
+    const qreal ratio = surface->devicePixelRatio();
+    QCOMPARE(form->LblPos->text(),
+             QString("%1x%2").arg(window.width() * ratio).arg(window.height() * ratio));
+    QVERIFY(!outline->isVisible());
+    form->close();
+  }
+
   // Which grab answers along each way of reading the screen: a failed X11
   // grab falls back to the portal only where an X11 client is in a Wayland
   // session, and only there is an all-black picture a failure.
