@@ -426,6 +426,9 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
     case ToolbarButton::ExitCapture:
       close();
       break;
+    case ToolbarButton::Pin:
+      pinAndExit();
+      break;
   }
   session_.noteButton(button);
 }

@@ -117,9 +117,13 @@ class CaptureForm : public QWidget {
   // Output (capture_output.cpp).
   // Writes pending text, then puts the selection on the clipboard.
   bool copySelection();
+  // Writes pending text; the selection's device pixels on its screen.
+  QRect finishedSelection();
   // Puts these device pixels of the selection's screen on the clipboard.
   bool copyDevicePixels(const QRect& devicePixels);
   void copyAndExit();
+  // Keeps the selection, as it is annotated, on the desktop where it lies.
+  void pinAndExit();
   void save();
 
   std::unique_ptr<capture::SelectionMachine> machine_;

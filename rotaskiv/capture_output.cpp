@@ -15,6 +15,7 @@
 #include "rotaskiv/clipboard_keeper.h"
 #include "rotaskiv/command_capture.h"
 #include "rotaskiv/picture_saver.h"
+#include "rotaskiv/pin_window.h"
 
 namespace {
 
@@ -63,17 +64,19 @@ bool CaptureForm::copyDevicePixels(const QRect& devicePixels) {
 // what the user sees: it goes into the picture first, exactly as that click
 // would have written it.
 bool CaptureForm::copySelection() {
-  if (session_.textPending()) {
-    prepareTextBox();
-    writeText();
-  }
-  if (!copyDevicePixels(capture::selectionDevicePixels(selectionOnScreen(),
-                                                       session_.picture().devicePixelRatio())))
-    return false;
+  if (!copyDevicePixels(finishedSelection())) return false;
   // For a capture of the same part of the desktop from the command line.
   const capture::Selection s = machine_->selection();
   rememberCaptureRegion(QRectF(s.left, s.top, s.width, s.height).toAlignedRect());
   return true;
+}
+
+QRect CaptureForm::finishedSelection() {
+  if (session_.textPending()) {
+    prepareTextBox();
+    writeText();
+  }
+  return capture::selectionDevicePixels(selectionOnScreen(), session_.picture().devicePixelRatio());
 }
 
 void CaptureForm::copyAndExit() {
@@ -81,6 +84,22 @@ void CaptureForm::copyAndExit() {
   Picture2->hide();
   Shape1->hide();
   copySelection();
+  close();
+}
+
+void CaptureForm::pinAndExit() {
+  const qreal ratio = session_.picture().devicePixelRatio();
+  const QRect device = finishedSelection().intersected(session_.picture().rect());
+  if (device.isEmpty()) {
+    MsgBox(selectionSurface(), tr("选区是空的，没有可钉在桌面上的图像。请先在屏幕上拖出一块区域。"),
+           tr("钉在桌面"), MessageRequest::Icon::Information);
+    return;
+  }
+  QImage picture = session_.picture().copy(device);
+  picture.setDevicePixelRatio(ratio);
+  auto* pin = new PinWindow(picture);  // outlives this window
+  pin->move(selectionSurface()->mapToGlobal(QPointF(device.topLeft()) / ratio).toPoint());
+  pin->show();
   close();
 }
 

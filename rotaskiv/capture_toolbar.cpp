@@ -14,15 +14,19 @@
 
 namespace {
 
-// Toolbar: 3620 x 390 twips. Buttons are 20 x 20 hover cells, 25 apart, with
-// a separator after the tools and after undo/redo/save.
-constexpr int kToolbarWidth = 241;
+// Toolbar: 3620 x 390 twips for the first nine buttons, and a cell and a
+// separator more for each that follows. Buttons are 20 x 20 hover cells, 25
+// apart, with a separator after the tools, after undo/redo/save and after
+// copy and exit.
+constexpr int kToolbarWidth = 270;
+constexpr int kPanelWidth = 241;  // 3620 twips
 constexpr int kToolbarHeight = 26;
 constexpr int kCell = 20;
 constexpr int kCellTop = 3;
 // The left edge of each cell, in the toolbar's left-to-right order.
-constexpr std::array<int, kToolbarButtonCount> kCellLeft = {5, 30, 55, 80, 109, 134, 159, 188, 213};
-constexpr int kLine1Left = 104, kLine2Left = 183;
+constexpr std::array<int, kToolbarButtonCount> kCellLeft = {5,   30,  55,  80,  109,
+                                                            134, 159, 188, 213, 242};
+constexpr int kLine1Left = 104, kLine2Left = 183, kLine3Left = 237;
 
 // Option panel: 3620 x 560 twips.
 constexpr int kPanelHeight = 37;
@@ -81,6 +85,7 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : Strip(parent) {
   }
   Line1 = separator(this, "Line1", kLine1Left);
   Line2 = separator(this, "Line2", kLine2Left);
+  Line3 = separator(this, "Line3", kLine3Left);
   drawIcons();
 }
 
@@ -110,6 +115,8 @@ QString CaptureToolbar::tooltip(ToolbarButton button) {
       return tr("添加矩形");
     case ToolbarButton::Redo:
       return tr("重做");
+    case ToolbarButton::Pin:
+      return tr("钉在桌面");
   }
   return QString();
 }
@@ -126,7 +133,7 @@ void CaptureToolbar::mouseMoveEvent(QMouseEvent* event) {
 
 ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
   setObjectName("Picture2");
-  resize(kToolbarWidth, kPanelHeight);
+  resize(kPanelWidth, kPanelHeight);
 
   PicFont = new QWidget(this);
   PicFont->setObjectName("PicFont");
@@ -184,7 +191,7 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
 void ToolOptionPanel::arrangeFor(bool textTool) {
   PicFont->setVisible(textTool);
   PicColor->move(textTool ? kColourGroupLeft : kFontGroup.left(), kColourGroupTop);
-  resize(textTool ? kToolbarWidth : kToolbarWidth - kFontGroup.width() - 2, kPanelHeight);
+  resize(textTool ? kPanelWidth : kPanelWidth - kFontGroup.width() - 2, kPanelHeight);
 }
 
 ColourRef ToolOptionPanel::currentColour() const { return Pcolor[16]->BackColor(); }

@@ -11,8 +11,8 @@ class QComboBox;
 class QFrame;
 class QLineEdit;
 
-// The toolbar strip Picture1: nine picture buttons with hover frames behind
-// them, two separators and a border frame.
+// The toolbar strip Picture1: ten picture buttons with hover frames behind
+// them, three separators and a border frame.
 class CaptureToolbar : public Strip {
   Q_OBJECT
 
@@ -29,6 +29,7 @@ class CaptureToolbar : public Strip {
   std::array<ColourBox*, kToolbarButtonCount> Shape3{};  // hover frames
   QFrame* Line1 = nullptr;
   QFrame* Line2 = nullptr;
+  QFrame* Line3 = nullptr;
 
  signals:
   void buttonClicked(ToolbarButton button);

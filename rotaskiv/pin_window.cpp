@@ -25,7 +25,7 @@ constexpr int kNotch = 120;  // angle units of one wheel notch
 }  // namespace
 
 PinWindow::PinWindow(const QImage& picture, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       picture_(picture) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(tr("钉在桌面"));

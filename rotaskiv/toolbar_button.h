@@ -14,14 +14,16 @@ enum class ToolbarButton : int {
   Ellipse = 6,
   Rectangle = 7,
   Redo = 8,
+  Pin = 9,  // keeps the selection on the desktop
 };
-inline constexpr int kToolbarButtonCount = 9;
+inline constexpr int kToolbarButtonCount = 10;
 
-// Left to right: the four tools | undo, redo, save | exit, copy and exit.
+// Left to right: the four tools | undo, redo, save | exit, copy and exit | pin.
 inline constexpr std::array<ToolbarButton, kToolbarButtonCount> kToolbarOrder = {
     ToolbarButton::Rectangle, ToolbarButton::Ellipse,     ToolbarButton::Text,
     ToolbarButton::Arrow,     ToolbarButton::Undo,        ToolbarButton::Redo,
-    ToolbarButton::Save,      ToolbarButton::ExitCapture, ToolbarButton::CopyAndExit};
+    ToolbarButton::Save,      ToolbarButton::ExitCapture, ToolbarButton::CopyAndExit,
+    ToolbarButton::Pin};
 
 constexpr int buttonIndex(ToolbarButton button) { return static_cast<int>(button); }
 

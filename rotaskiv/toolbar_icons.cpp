@@ -200,6 +200,21 @@ void drawRectangle(IconPainter& g) {
   g.painter().drawRect(QRectF(g.at(2.5, 3.5), g.at(13.5, 12.5)));
 }
 
+// A push-pin leaning to the left: the needle down to the bottom left, a
+// collar across it, and its round head in the accent colour.
+void drawPin(IconPainter& g) {
+  g.roundInk(kInk);
+  g.painter().drawLine(QPointF(2.5, 13.5), QPointF(7, 9));
+  const QPointF axis(1 / std::sqrt(2.0), -1 / std::sqrt(2.0));  // along the pin, to the head
+  const QPointF across(axis.y(), -axis.x());
+  const QPointF collar(7.5, 8.5);
+  g.fill(kInk);
+  g.painter().drawPolygon(QPolygonF{collar + 3.5 * across, collar + 3.5 * across + 2 * axis,
+                                    collar - 3.5 * across + 2 * axis, collar - 3.5 * across});
+  g.fill(kAccent);
+  g.painter().drawEllipse(collar + 5 * axis, 3.5, 3.5);
+}
+
 QImage iconImage(ToolbarButton button, qreal dpr) {
   QImage image = transparentImage(QSize(kIconSize, kIconSize), dpr);
   IconPainter g(image, dpr);
@@ -228,6 +243,9 @@ QImage iconImage(ToolbarButton button, qreal dpr) {
       break;
     case ToolbarButton::Rectangle:
       drawRectangle(g);
+      break;
+    case ToolbarButton::Pin:
+      drawPin(g);
       break;
   }
   return image;
