@@ -133,16 +133,38 @@ bool looksComplete(QIODevice& device, const QByteArray& format) {
   return device.seek(start) && complete;
 }
 
+// A file whose reads fail once its reader was told to stop, so that a
+// decoder working through a large picture gives up at its next read.
+class StoppableFile final : public QFile {
+ public:
+  StoppableFile(const QString& path, const std::atomic_bool* stop) : QFile(path), stop_(stop) {}
+
+ protected:
+  qint64 readData(char* data, qint64 maxSize) override {
+    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return -1;
+    return QFile::readData(data, maxSize);
+  }
+
+ private:
+  const std::atomic_bool* stop_;
+};
+
 }  // namespace
 
-LoadedPicture loadPicture(const QString& path) {
-  LoadedPicture result;
+QString pictureFileProblem(const QString& path) {
   const QFileInfo info(path);
-  if (path.isEmpty() || !info.exists() || info.isDir()) {
-    result.error = tr("找不到文件。");
-    return result;
-  }
-  QFile file(path);
+  if (path.isEmpty() || !info.exists()) return tr("找不到文件。");
+  if (info.isDir()) return tr("这是一个文件夹，不是图片文件。");
+  // stat() only: opening a pipe waits until someone writes into it.
+  if (!info.isFile()) return tr("这不是普通文件（而是管道、设备或套接字），不能当作图片打开。");
+  return QString();
+}
+
+LoadedPicture loadPicture(const QString& path, const std::atomic_bool* stop) {
+  LoadedPicture result;
+  result.error = pictureFileProblem(path);
+  if (!result.error.isEmpty()) return result;
+  StoppableFile file(path, stop);
   if (!file.open(QIODevice::ReadOnly)) {
     result.error = tr("无法读取文件：%1").arg(file.errorString());
     return result;

@@ -2,6 +2,7 @@
 #include <QtWidgets>
 
 #include "common/dialogs.h"
+#include "common/picture_filter.h"
 
 // What Qt's dialogs are built from: the shared dialog's filter and a message box's request.
 class TstDialogs : public QObject {
@@ -22,6 +23,26 @@ class TstDialogs : public QObject {
     for (const auto& [filter, index, qtFilter, chosen] : rows) {
       QCOMPARE(toQtFilter(filter), qtFilter);
       QCOMPARE(selectedQtFilter(FileDialogRequest{{}, filter, index, {}, {}, {}, false}), chosen);
+    }
+  }
+
+  // A picture open dialog offers every kind the loader opens first (the
+  // familiar ones, PNG, and whatever Qt reads here), then the entries it was
+  // given in their order, and all files last.
+  // clang-format off
+  void pictureFilters() {
+    QStringList all;
+    for (const QString& kind : pictureSuffixes()) all << "*." + kind;
+    QCOMPARE(all.mid(0, 10).join(';'), "*.bmp;*.dib;*.gif;*.jpg;*.jpeg;*.png;*.wmf;*.emf;*.ico;*.cur");
+    for (const QByteArray& kind : QImageReader::supportedImageFormats()) QVERIFY(all.contains("*." + kind));
+    const QString pictures = "所支持的图片|" + all.join(';'), bitmaps = "Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*";
+    const std::pair<QString, QString> rows[] = {
+        {"所支持的图片|*.bmp;*.jpg|JPEG Images|*.jpg|Icons|*.ico", pictures + "|JPEG Images|*.jpg|Icons|*.ico|所有文件|*.*"},
+        {bitmaps, pictures + '|' + bitmaps}, {"All|*|Bitmap|*.bmp", pictures + "|Bitmap|*.bmp|All|*"}, {"", pictures + "|所有文件|*.*"}};
+    // clang-format on
+    for (const auto& [given, offered] : rows) {
+      QCOMPARE(pictureOpenFilter(given), offered);
+      QCOMPARE(pictureOpenFilter(offered), offered);  // once is enough
     }
   }
 
