@@ -60,7 +60,7 @@ QString writeBigPng(const QTemporaryDir& dir) {
   for (int y = 0; y < image.height(); ++y) {
     auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
     for (int x = 0; x < image.width(); ++x) {
-      const int grain = (x % 97 == 0 || y % 89 == 0) ? int(noise.bounded(24)) : 0;
+      const int grain = (x % 397 == 0 || y % 389 == 0) ? int(noise.bounded(24)) : 0;
       row[x] = qRgb((x / 32 + grain) & 0xFF, (y / 32) & 0xFF, ((x + y) / 64) & 0xFF);
     }
   }
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     if (!asked.isEmpty() && !asked.contains(what)) continue;
     Form1 form;
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    (void)QTest::qWaitForWindowExposed(&form);
     auto* control = form.findChild<QWidget*>(button);
     const double longest =
         longestUnanswered([control] { QTest::mouseClick(control, Qt::LeftButton); });

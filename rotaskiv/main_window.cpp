@@ -17,6 +17,7 @@
 #include "common/picture_filter.h"
 #include "common/picture_load_job.h"
 #include "common/picture_loader.h"
+#include "common/surface.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/rotate_library.h"
 #include "rotaskiv/style_constants.h"
@@ -205,7 +206,11 @@ void Form1::paintDisplay() {
   in.saturation = HScroll3[1]->value();
   in.threshold = HScroll3[2]->value();
 
-  if (!rotator_->rotate(Picture2->hDC(), S->hDC(), computeRotateArguments(in)) &&
+  // The source is only read: a view of its pixels, which a large picture
+  // shares with the box rather than being copied on every import.
+  const QImage source = S->Image();
+  Surface sourcePixels = surface::view(source);
+  if (!rotator_->rotate(Picture2->hDC(), &sourcePixels, computeRotateArguments(in)) &&
       !rotatorFailureReported_) {
     // Say it once; the display keeps showing its background.
     rotatorFailureReported_ = true;
