@@ -106,6 +106,12 @@ int main(int argc, char** argv) {
   const LoadedPicture decoded = loadPicture(big);
   std::printf("decoded on the window's thread (before): %lld ms unanswered%s\n", onThread.elapsed(),
               decoded.ok() ? "" : " (failed)");
+  // The worker reads unbuffered, to tell how far it has come: what that costs.
+  LoadTracking tracking;
+  onThread.restart();
+  const bool tracked = loadPicture(big, &tracking).ok();
+  std::printf("decoded as the worker does it: %lld ms%s\n", onThread.elapsed(),
+              tracked ? "" : " (failed)");
 
   const QStringList asked = app.arguments().mid(1);
 #if defined(BENCH_ROTASKIV)

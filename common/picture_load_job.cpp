@@ -5,6 +5,7 @@
 #include <QProgressDialog>
 #include <QWidget>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <utility>
 
 #include "common/cursor_override.h"
@@ -18,12 +19,14 @@ int loadsUnderWay = 0;
 PictureLoadJob::PictureLoadJob(QWidget* window, Loader loader)
     : QObject(window), window_(window), loader_(std::move(loader)) {
   if (!loader_)
-    loader_ = [](const QString& path, const std::atomic_bool& stop) {
-      return loadPicture(path, &stop);
+    loader_ = [](const QString& path, LoadTracking& tracking) {
+      return loadPicture(path, &tracking);
     };
   progressDelay_.setSingleShot(true);
   progressDelay_.setInterval(kProgressDelayMs);
   connect(&progressDelay_, &QTimer::timeout, this, &PictureLoadJob::showProgress);
+  progressStep_.setInterval(kProgressStepMs);
+  connect(&progressStep_, &QTimer::timeout, this, &PictureLoadJob::updateProgress);
 }
 
 PictureLoadJob::~PictureLoadJob() { cancel(); }
@@ -41,7 +44,7 @@ void PictureLoadJob::start(const QString& path, Done done) {
   }
   if (busy()) {
     // The worker's next read fails, and what it returns goes nowhere.
-    stop_->store(true);
+    tracking_->stop.store(true);
     watcher_->disconnect(this);
     watcher_->deleteLater();
   } else {
@@ -51,18 +54,22 @@ void PictureLoadJob::start(const QString& path, Done done) {
     progressDelay_.start();
   }
   path_ = path;
+  fileSize_ = QFileInfo(path).size();
   done_ = std::move(done);
-  stop_ = std::make_shared<std::atomic_bool>(false);
+  tracking_ = std::make_shared<LoadTracking>();
   watcher_ = new QFutureWatcher<LoadedPicture>(this);
   connect(watcher_, &QFutureWatcherBase::finished, this, &PictureLoadJob::deliver);
-  watcher_->setFuture(
-      QtConcurrent::run([loader = loader_, path, stop = stop_] { return loader(path, *stop); }));
-  if (progress_) progress_->setLabelText(tr("正在打开图片“%1”……").arg(QFileInfo(path).fileName()));
+  watcher_->setFuture(QtConcurrent::run(
+      [loader = loader_, path, tracking = tracking_] { return loader(path, *tracking); }));
+  if (progress_) {
+    progress_->setLabelText(tr("正在打开图片“%1”……").arg(QFileInfo(path).fileName()));
+    updateProgress();
+  }
 }
 
 void PictureLoadJob::cancel() {
   if (!busy()) return;
-  stop_->store(true);
+  tracking_->stop.store(true);
   done_ = nullptr;
   finish();
 }
@@ -77,22 +84,33 @@ void PictureLoadJob::deliver() {
 
 void PictureLoadJob::showProgress() {
   progress_ = new QProgressDialog(tr("正在打开图片“%1”……").arg(QFileInfo(path_).fileName()),
-                                  tr("取消"), 0, 0, window_);
+                                  tr("取消"), 0, 100, window_);
   progress_->setWindowTitle(window_->windowTitle());
   progress_->setAutoReset(false);
   progress_->setAutoClose(false);
   // Left as it is, the dialog would show itself again after its own delay.
   progress_->setMinimumDuration(0);
   connect(progress_, &QProgressDialog::canceled, this, &PictureLoadJob::cancel);
+  updateProgress();
   progress_->show();
+  // As the window system would give a new dialog the focus: a skin attaches
+  // to a dialog over its window when it becomes active.
+  progress_->activateWindow();
+  progressStep_.start();
+}
+
+void PictureLoadJob::updateProgress() {
+  const qint64 read = tracking_->readUpTo.load(std::memory_order_relaxed);
+  progress_->setValue(fileSize_ > 0 ? int(std::clamp<qint64>(read * 100 / fileSize_, 0, 100)) : 0);
 }
 
 void PictureLoadJob::finish() {
   // The watcher may be inside its own signal: it goes once that returns.
   watcher_->disconnect(this);
   std::exchange(watcher_, nullptr)->deleteLater();
-  stop_.reset();
+  tracking_.reset();
   progressDelay_.stop();
+  progressStep_.stop();
   if (progress_) {
     progress_->hide();
     progress_->deleteLater();

@@ -133,20 +133,25 @@ bool looksComplete(QIODevice& device, const QByteArray& format) {
   return device.seek(start) && complete;
 }
 
-// A file whose reads fail once its reader was told to stop, so that a
-// decoder working through a large picture gives up at its next read.
-class StoppableFile final : public QFile {
+// A file that tells how far it has been read, and whose reads fail once its
+// reader was told to stop, so that a decoder working through a large picture
+// gives up at its next read. Unbuffered, so that its position is the
+// decoder's: the decoders read in blocks of their own.
+class TrackedFile final : public QFile {
  public:
-  StoppableFile(const QString& path, const std::atomic_bool* stop) : QFile(path), stop_(stop) {}
+  TrackedFile(const QString& path, LoadTracking* tracking) : QFile(path), tracking_(tracking) {}
 
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
-    if (stop_ != nullptr && stop_->load(std::memory_order_relaxed)) return -1;
-    return QFile::readData(data, maxSize);
+    if (tracking_ == nullptr) return QFile::readData(data, maxSize);
+    if (tracking_->stop.load(std::memory_order_relaxed)) return -1;
+    const qint64 read = QFile::readData(data, maxSize);
+    if (read > 0) tracking_->readUpTo.store(pos() + read, std::memory_order_relaxed);
+    return read;
   }
 
  private:
-  const std::atomic_bool* stop_;
+  LoadTracking* tracking_;
 };
 
 }  // namespace
@@ -160,12 +165,13 @@ QString pictureFileProblem(const QString& path) {
   return QString();
 }
 
-LoadedPicture loadPicture(const QString& path, const std::atomic_bool* stop) {
+LoadedPicture loadPicture(const QString& path, LoadTracking* tracking) {
   LoadedPicture result;
   result.error = pictureFileProblem(path);
   if (!result.error.isEmpty()) return result;
-  StoppableFile file(path, stop);
-  if (!file.open(QIODevice::ReadOnly)) {
+  TrackedFile file(path, tracking);
+  if (!file.open(tracking != nullptr ? QIODevice::ReadOnly | QIODevice::Unbuffered
+                                     : QIODevice::ReadOnly)) {
     result.error = tr("无法读取文件：%1").arg(file.errorString());
     return result;
   }

@@ -19,10 +19,18 @@ struct LoadedPicture {
 // hold in memory come back with an error text meant for the user, and no
 // image. Data after a picture's end (a phone's motion-photo video, a camera's
 // own records) does not make it incomplete. Only a regular file is opened:
-// a pipe or a device would make the read wait for a writer. When `stop` is
-// given and becomes true, reading ends early with an error: the caller that
-// set it no longer wants the picture.
-LoadedPicture loadPicture(const QString& path, const std::atomic_bool* stop = nullptr);
+// a pipe or a device would make the read wait for a writer.
+struct LoadTracking;
+LoadedPicture loadPicture(const QString& path, LoadTracking* tracking = nullptr);
+
+// What a load on a worker thread shares with the thread that waits for it.
+struct LoadTracking {
+  // Set by the waiter when it no longer wants the picture: the load's next
+  // read fails, and it ends early with an error.
+  std::atomic_bool stop{false};
+  // Set by the load: how far into the file it has read, in bytes.
+  std::atomic<qint64> readUpTo{0};
+};
 
 // Why `path` cannot be opened as a picture (missing, a folder, not a regular
 // file), or nothing when it can. Asks the file system only, never opens the

@@ -14,8 +14,9 @@
 struct GatedLoader {
   QSemaphore gate;
   QAtomicPointer<QThread> thread;
-  LoadedPicture operator()(const QString&, const std::atomic_bool&) {
+  LoadedPicture operator()(const QString&, LoadTracking& tracking) {
     thread = QThread::currentThread();
+    tracking.readUpTo = 3;  // of the file's four bytes
     gate.acquire();
     return {filled(3, 2, qRgb(1, 2, 3)), {}};
   }
@@ -32,11 +33,12 @@ class TstPictureLoadJob : public QObject {
  private slots:
   void init() {
     failOnConsoleNoise();
-    QVERIFY(written(file_, "x"));
+    QVERIFY(written(file_, "abcd"));
   }
 
   // While the worker waits at the gate, the window's thread goes on: its
-  // timers fire and the progress window comes up with the busy pointer.
+  // timers fire and the progress window comes up with the busy pointer and
+  // the share of the file read.
   // Opened, the picture reaches the callback on the window's thread, and the
   // pointer the capture had before comes back.
   void loadsOffTheWindowsThread() {
@@ -53,6 +55,7 @@ class TstPictureLoadJob : public QObject {
     QCOMPARE(cursor_override::current(), std::optional(Qt::BusyCursor));
     QTRY_VERIFY(progress(window) != nullptr && progress(window)->isVisible());
     QCOMPARE(progress(window)->labelText(), "正在打开图片“a.png”……");
+    QTRY_COMPARE(progress(window)->value(), 75);
     QVERIFY(loader.thread.loadRelaxed() != QThread::currentThread());
     QVERIFY(deliveredOn.isEmpty() && job->busy());
     loader.gate.release();
