@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <cstring>
+#include <mutex>
 
 #include "common/metafile_loader.h"
 #include "common/picture_completeness.h"
@@ -133,6 +135,17 @@ bool looksComplete(QIODevice& device, const QByteArray& format) {
   return device.seek(start) && complete;
 }
 
+// Set on a thread whose load was told to stop: the decoder, its reads cut
+// short, complains of a broken file, which nobody wants to hear about.
+thread_local bool stoppedHere = false;
+std::atomic<QtMessageHandler> handlerBefore{nullptr};
+
+void quietWhenStopped(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  // Qt hands back its own default handler when none was installed before.
+  const QtMessageHandler before = handlerBefore.load();
+  if (!stoppedHere && before != nullptr) before(type, context, text);
+}
+
 // A file that tells how far it has been read, and whose reads fail once its
 // reader was told to stop, so that a decoder working through a large picture
 // gives up at its next read. Unbuffered, so that its position is the
@@ -144,7 +157,10 @@ class TrackedFile final : public QFile {
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
     if (tracking_ == nullptr) return QFile::readData(data, maxSize);
-    if (tracking_->stop.load(std::memory_order_relaxed)) return -1;
+    if (tracking_->stop.load(std::memory_order_relaxed)) {
+      stoppedHere = true;
+      return -1;
+    }
     const qint64 read = QFile::readData(data, maxSize);
     if (read > 0) tracking_->readUpTo.store(pos() + read, std::memory_order_relaxed);
     return read;
@@ -169,6 +185,12 @@ LoadedPicture loadPicture(const QString& path, LoadTracking* tracking) {
   LoadedPicture result;
   result.error = pictureFileProblem(path);
   if (!result.error.isEmpty()) return result;
+  if (tracking != nullptr) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { handlerBefore = qInstallMessageHandler(quietWhenStopped); });
+  }
+  // What the decoder says once stopped is not heard; the next load on this thread is.
+  const auto hearAgain = qScopeGuard([] { stoppedHere = false; });
   TrackedFile file(path, tracking);
   if (!file.open(tracking != nullptr ? QIODevice::ReadOnly | QIODevice::Unbuffered
                                      : QIODevice::ReadOnly)) {

@@ -72,6 +72,7 @@ class TstPictureLoadJob : public QObject {
   void givenUpLoadsReachNobody_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("cancel in the progress window") << "cancel";
+    QTest::newRow("Esc in the progress window") << "Esc";
     QTest::newRow("a newer load") << "newer";
     QTest::newRow("the window closed") << "closed";
   }
@@ -85,6 +86,7 @@ class TstPictureLoadJob : public QObject {
     QTRY_VERIFY(progress(*window) != nullptr);
     if (how == "cancel")
       QTest::mouseClick(progress(*window)->findChild<QPushButton*>(), Qt::LeftButton);
+    if (how == "Esc") QTest::keyClick(progress(*window), Qt::Key_Escape);
     if (how == "newer") job->start(file_, [&](const LoadedPicture&) { calls << "new"; });
     if (how == "closed") window.reset();
     loader.gate.release(2);
