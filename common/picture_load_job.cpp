@@ -1,8 +1,10 @@
 #include "common/picture_load_job.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QProgressDialog>
+#include <QThreadPool>
 #include <QWidget>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -33,6 +35,17 @@ PictureLoadJob::~PictureLoadJob() { cancel(); }
 
 int PictureLoadJob::underWay() { return loadsUnderWay; }
 
+QThreadPool& PictureLoadJob::workers() {
+  // The load in hand, and one given up that has yet to reach its next read.
+  constexpr int kWorkers = 2;
+  static QThreadPool* pool = [] {
+    auto* threads = new QThreadPool(QCoreApplication::instance());
+    threads->setMaxThreadCount(kWorkers);
+    return threads;
+  }();
+  return *pool;
+}
+
 void PictureLoadJob::start(const QString& path, Done done) {
   // Asked of the file system before anything opens the file: opening a pipe
   // waits for a writer, and a device may never end.
@@ -59,8 +72,9 @@ void PictureLoadJob::start(const QString& path, Done done) {
   tracking_ = std::make_shared<LoadTracking>();
   watcher_ = new QFutureWatcher<LoadedPicture>(this);
   connect(watcher_, &QFutureWatcherBase::finished, this, &PictureLoadJob::deliver);
-  watcher_->setFuture(QtConcurrent::run(
-      [loader = loader_, path, tracking = tracking_] { return loader(path, *tracking); }));
+  watcher_->setFuture(QtConcurrent::run(&workers(), [loader = loader_, path, tracking = tracking_] {
+    return loader(path, *tracking);
+  }));
   if (progress_) {
     progress_->setLabelText(tr("正在打开图片“%1”……").arg(QFileInfo(path).fileName()));
     updateProgress();

@@ -14,6 +14,7 @@
 template <typename T>
 class QFutureWatcher;
 class QProgressDialog;
+class QThreadPool;
 class QWidget;
 
 // Opens pictures for one window on a worker thread, so that the window keeps
@@ -47,6 +48,10 @@ class PictureLoadJob final : public QObject {
 
   // How many loads are under way in the program; tests wait for none.
   static int underWay();
+  // The threads that decode, apart from Qt's global pool: Qt paints large
+  // areas with the global pool's help and waits for it, so a decode there
+  // would hold the window up. Waits for its work when the program ends.
+  static QThreadPool& workers();
 
   // How long a load goes on before its progress window shows, and how often
   // the window shows how far it has come.
