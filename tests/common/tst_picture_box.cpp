@@ -139,10 +139,9 @@ class TstPictureBox : public QObject {
   // reaches the caller's picture, and Cls brings the picture back.
   void fillingPictureIsNotCopied() {
     PictureBox box;
-    box.setBorder(PictureBox::Border::None);
     box.setAutoSize(true);
-    const QImage picture = patternImage(12, 9).convertToFormat(QImage::Format_RGB32);
-    const QImage before = picture.copy();
+    const QImage picture = patternImage(12, 9).convertToFormat(QImage::Format_RGB32),
+                 before = picture.copy();
     box.setPicture(picture);
     QCOMPARE(box.Image().constBits(), picture.constBits());
     box.PSet(2, 2, kInk);
