@@ -108,8 +108,18 @@ void PictureBox::setPicture(const QImage& picture) {
   // A device context taken before shows the old picture's world: retire it
   // even when the image keeps its buffer.
   ++generation_;
+  // An opaque picture that fills the box hides the background colour: it is
+  // the image, its pixels shared until something draws (canvas() copies them
+  // then), so that showing a large picture copies nothing. Taken before the
+  // box grows to the picture, which would otherwise compose the image anew.
+  const QSize inner = autoSize_ ? picture_.size() : contentsRect().size();
+  const bool fills = picture_.format() == QImage::Format_RGB32 && picture_.size() == inner;
+  if (fills) {
+    image_ = picture_;
+    surface_ = surface::view(image_);
+  }
   if (autoSize_) fitToPicture();
-  recompose();
+  if (!fills) recompose();
   update();
 }
 

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImageReader>
+#include <QScopeGuard>
 #include <cstring>
+#include <mutex>
 
 #include "common/metafile_loader.h"
 #include "common/picture_completeness.h"
@@ -133,17 +135,65 @@ bool looksComplete(QIODevice& device, const QByteArray& format) {
   return device.seek(start) && complete;
 }
 
+// Set on a thread whose load was told to stop: the decoder, its reads cut
+// short, complains of a broken file, which nobody wants to hear about.
+thread_local bool stoppedHere = false;
+std::atomic<QtMessageHandler> handlerBefore{nullptr};
+
+void quietWhenStopped(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  // Qt hands back its own default handler when none was installed before.
+  const QtMessageHandler before = handlerBefore.load();
+  if (!stoppedHere && before != nullptr) before(type, context, text);
+}
+
+// A file that tells how far it has been read, and whose reads fail once its
+// reader was told to stop, so that a decoder working through a large picture
+// gives up at its next read. Unbuffered, so that its position is the
+// decoder's: the decoders read in blocks of their own.
+class TrackedFile final : public QFile {
+ public:
+  TrackedFile(const QString& path, LoadTracking* tracking) : QFile(path), tracking_(tracking) {}
+
+ protected:
+  qint64 readData(char* data, qint64 maxSize) override {
+    if (tracking_ == nullptr) return QFile::readData(data, maxSize);
+    if (tracking_->stop.load(std::memory_order_relaxed)) {
+      stoppedHere = true;
+      return -1;
+    }
+    const qint64 read = QFile::readData(data, maxSize);
+    if (read > 0) tracking_->readUpTo.store(pos() + read, std::memory_order_relaxed);
+    return read;
+  }
+
+ private:
+  LoadTracking* tracking_;
+};
+
 }  // namespace
 
-LoadedPicture loadPicture(const QString& path) {
-  LoadedPicture result;
+QString pictureFileProblem(const QString& path) {
   const QFileInfo info(path);
-  if (path.isEmpty() || !info.exists() || info.isDir()) {
-    result.error = tr("找不到文件。");
-    return result;
+  if (path.isEmpty() || !info.exists()) return tr("找不到文件。");
+  if (info.isDir()) return tr("这是一个文件夹，不是图片文件。");
+  // stat() only: opening a pipe waits until someone writes into it.
+  if (!info.isFile()) return tr("这不是普通文件（而是管道、设备或套接字），不能当作图片打开。");
+  return QString();
+}
+
+LoadedPicture loadPicture(const QString& path, LoadTracking* tracking) {
+  LoadedPicture result;
+  result.error = pictureFileProblem(path);
+  if (!result.error.isEmpty()) return result;
+  if (tracking != nullptr) {
+    static std::once_flag installed;
+    std::call_once(installed, [] { handlerBefore = qInstallMessageHandler(quietWhenStopped); });
   }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
+  // What the decoder says once stopped is not heard; the next load on this thread is.
+  const auto hearAgain = qScopeGuard([] { stoppedHere = false; });
+  TrackedFile file(path, tracking);
+  if (!file.open(tracking != nullptr ? QIODevice::ReadOnly | QIODevice::Unbuffered
+                                     : QIODevice::ReadOnly)) {
     result.error = tr("无法读取文件：%1").arg(file.errorString());
     return result;
   }

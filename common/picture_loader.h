@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <atomic>
 
 class QIODevice;
 
@@ -17,8 +18,24 @@ struct LoadedPicture {
 // their name. Files that are empty, truncated, not a picture, or too large to
 // hold in memory come back with an error text meant for the user, and no
 // image. Data after a picture's end (a phone's motion-photo video, a camera's
-// own records) does not make it incomplete.
-LoadedPicture loadPicture(const QString& path);
+// own records) does not make it incomplete. Only a regular file is opened:
+// a pipe or a device would make the read wait for a writer.
+struct LoadTracking;
+LoadedPicture loadPicture(const QString& path, LoadTracking* tracking = nullptr);
+
+// What a load on a worker thread shares with the thread that waits for it.
+struct LoadTracking {
+  // Set by the waiter when it no longer wants the picture: the load's next
+  // read fails, and it ends early with an error.
+  std::atomic_bool stop{false};
+  // Set by the load: how far into the file it has read, in bytes.
+  std::atomic<qint64> readUpTo{0};
+};
+
+// Why `path` cannot be opened as a picture (missing, a folder, not a regular
+// file), or nothing when it can. Asks the file system only, never opens the
+// file, so it answers at once.
+QString pictureFileProblem(const QString& path);
 
 // The same for the bytes of an open, seekable device (a file, a buffer in
 // memory), from its current position on. The device is left open, at an

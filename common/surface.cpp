@@ -115,6 +115,15 @@ Surface of(QImage& image) {
                  static_cast<std::int32_t>(image.bytesPerLine())};
 }
 
+Surface view(const QImage& image) {
+  if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32 &&
+      image.format() != QImage::Format_ARGB32_Premultiplied)
+    return Surface{nullptr, 0, 0, 0};
+  // constBits() leaves the pixels shared, where bits() would copy them.
+  return Surface{reinterpret_cast<std::uint32_t*>(const_cast<uchar*>(image.constBits())),
+                 image.width(), image.height(), static_cast<std::int32_t>(image.bytesPerLine())};
+}
+
 void bitBlt(Surface& dst, int x, int y, int w, int h, const Surface& source, int sx, int sy,
             RasterOp op) {
   if (!clipCopy(dst, x, y, w, h, source, sx, sy)) return;

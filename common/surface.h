@@ -18,6 +18,11 @@ namespace surface {
 // reallocated.
 Surface of(QImage& image);
 
+// A Surface for reading only, over the pixels of `image` (RGB32 or ARGB32),
+// which stay shared with any copy of it: nothing may be written through it.
+// An image in another format gives a null Surface.
+Surface view(const QImage& image);
+
 enum class RasterOp { SrcCopy, SrcPaint };
 
 // BitBlt: copies (or ORs, SRCPAINT) w x h pixels from src (sx, sy) to dst (x, y).

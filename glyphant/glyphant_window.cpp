@@ -17,6 +17,8 @@
 #include "common/font_list.h"
 #include "common/numbers.h"
 #include "common/picture_box.h"
+#include "common/picture_filter.h"
+#include "common/picture_load_job.h"
 #include "common/picture_loader.h"
 #include "glyphant/pattern_tiling.h"
 #include "glyphant/print_preview.h"
@@ -79,6 +81,7 @@ Form1::Form1(const QString& programFolder, QWidget* parent)
   buildSurfaces();
   buildPanel();
   connectHandlers();
+  pictureLoad_ = new PictureLoadJob(this);
 
   // Start-up: every second screen font with entry 32 chosen (the first when
   // there are fewer), 364 points, the regular style on both surfaces.
@@ -354,23 +357,31 @@ void Form1::loadPatternList() {
 
 void Form1::File1_Click(QListWidgetItem* item) {
   if (item == nullptr) return;
-  const QImage pattern = loadOrReport(work_folder::patternFolder(programFolder_) + item->text());
-  if (pattern.isNull()) return;
-  imgpreview->setPicture(pattern);
-  PicRes->resize(pattern.size());
-  PicRes->setPicture(pattern);
+  loadOrReport(work_folder::patternFolder(programFolder_) + item->text(),
+               [this](const QImage& pattern) {
+                 imgpreview->setPicture(pattern);
+                 PicRes->resize(pattern.size());
+                 PicRes->setPicture(pattern);
+               });
 }
 
-QImage Form1::loadOrReport(const QString& path) {
-  const LoadedPicture loaded = loadPicture(path);
-  if (!loaded.ok()) {
-    MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error),
-           QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
-    return QImage();
-  }
+void Form1::loadOrReport(const QString& path, const PictureUse& use) {
   // Transparent pixels stay transparent: the box that receives the picture
   // shows its background colour through them.
-  return loaded.image;
+  pictureLoad_->start(path, [this, path, use](const LoadedPicture& loaded) {
+    if (loaded.ok()) return use(loaded.image);
+    MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error),
+           QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+  });
+}
+
+void Form1::choosePicture(const PictureUse& use) {
+  // The shared dialog keeps whatever filter it had last, after one of every
+  // picture, so that the files it can open are all in view.
+  CommonDialog1.Filter = pictureOpenFilter(CommonDialog1.Filter);
+  // A cancel, or no name, keeps the picture.
+  if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
+  loadOrReport(CommonDialog1.FileName, use);
 }
 
 void Form1::Command5_Click() {

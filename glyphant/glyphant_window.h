@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 #include "common/dialogs.h"
 #include "glyphant/history_ring.h"
@@ -11,6 +12,7 @@
 class ColourSwatch;
 class FaceButton;
 class PictureBox;
+class PictureLoadJob;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -84,8 +86,13 @@ class Form1 : public QWidget {
   void Command5_Click();
   void File1_Click(QListWidgetItem* item);
   void refreshThumbnail();
-  // A picture loaded from `path`, or a null image after telling the user why.
-  QImage loadOrReport(const QString& path);
+  using PictureUse = std::function<void(const QImage&)>;
+  // Loads `path` off the window's thread for `use`, or tells the user why it
+  // cannot. A newer load replaces one still under way.
+  void loadOrReport(const QString& path, const PictureUse& use);
+  // Shows the shared open dialog with every picture kind first; the file
+  // chosen, if any, is loaded for `use`.
+  void choosePicture(const PictureUse& use);
 
   // text_rendering.cpp: the six text operations and the font style.
   void cbofontstyle_Click(int entry);
@@ -114,4 +121,5 @@ class Form1 : public QWidget {
 
   QString programFolder_;
   panel_inputs::PreviewZoom previewZoom_;  // Image1's size
+  PictureLoadJob* pictureLoad_ = nullptr;
 };

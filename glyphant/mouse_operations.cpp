@@ -49,8 +49,5 @@ void Form1::pic1_MouseMove(double x, double y) {
 }
 
 void Form1::Command11_Click() {
-  // A cancel, or no name, keeps the stamp picture.
-  if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
-  const QImage picture = loadOrReport(CommonDialog1.FileName);
-  if (!picture.isNull()) Picture1->setPicture(picture);
+  choosePicture([this](const QImage& picture) { Picture1->setPicture(picture); });
 }

@@ -24,10 +24,7 @@ void Form1::ZoomPreview(float factor) {
 }
 
 void Form1::Command13_Click() {
-  // The shared dialog keeps whatever filter it had last.
-  if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
-  const QImage picture = loadOrReport(CommonDialog1.FileName);
-  if (!picture.isNull()) pic1->setPicture(picture);
+  choosePicture([this](const QImage& picture) { pic1->setPicture(picture); });
 }
 
 void Form1::Command2_Click() {

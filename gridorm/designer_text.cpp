@@ -3,6 +3,7 @@
 #include "gridorm/table_designer.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QRadioButton>
 
@@ -12,6 +13,8 @@
 #include "common/fonts.h"
 #include "common/numbers.h"
 #include "common/picture_box.h"
+#include "common/picture_filter.h"
+#include "common/picture_load_job.h"
 #include "common/picture_loader.h"
 #include "common/surface.h"
 #include "gridorm/cell_editor.h"
@@ -88,10 +91,20 @@ void Form1::Picture1_MouseDown(double x, double y) {
 }
 
 void Form1::Command10_Click() {
-  // No filter of its own: the last one given to the shared dialog stays.
+  // The last filter given to the shared dialog stays, after one of every
+  // picture, so that the files it can take are all in view.
+  CommonDialog1.Filter = pictureOpenFilter(CommonDialog1.Filter);
   if (!CommonDialog1.ShowOpen(this) || CommonDialog1.FileName.isEmpty()) return;
-  const LoadedPicture picture = loadPicture(CommonDialog1.FileName);
-  if (picture.ok()) Picture2->setPicture(picture.image);
+  const QString name = CommonDialog1.FileName;
+  // A file that cannot be read keeps the texture quietly; a pipe or a device,
+  // which the dialog should never have offered, is refused in words.
+  const QFileInfo file(name);
+  if (file.exists() && !file.isFile() && !file.isDir())
+    return void(MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(name, pictureFileProblem(name)),
+                       windowTitle(), MessageRequest::Icon::Warning));
+  textureLoad_->start(name, [this](const LoadedPicture& picture) {
+    if (picture.ok()) Picture2->setPicture(picture.image);
+  });
 }
 
 void Form1::Picture2_MouseDown(double x, double y) {

@@ -16,6 +16,7 @@
 #include "common/font_list.h"
 #include "common/numbers.h"
 #include "common/picture_box.h"
+#include "common/picture_load_job.h"
 #include "gridorm/cell_editor.h"
 #include "gridorm/designer_layout.h"
 #include "gridorm/image_control.h"
@@ -86,6 +87,7 @@ Form1::Form1(const FontCatalogue* fonts, QWidget* parent) : QWidget(parent, Qt::
   buildTextControls();
   buildStorePanel();
   connectHandlers();
+  textureLoad_ = new PictureLoadJob(this);
   const SystemFontCatalogue systemFonts;
   Form_Load(fonts != nullptr ? *fonts : systemFonts);
 }

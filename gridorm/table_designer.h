@@ -13,6 +13,7 @@ class ColourSwatch;
 class FontCatalogue;
 class ImageControl;
 class PictureBox;
+class PictureLoadJob;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -128,6 +129,8 @@ class Form1 : public QWidget {
   void forgetHiddenDrawing();
 
   SnapshotRing snapshots_;
+  // Loads textures off the window's thread.
+  PictureLoadJob* textureLoad_ = nullptr;
   // What was drawn on the canvas since it was last cleared, as large as the
   // canvas has been since: narrowing the canvas hides, never erases.
   QImage reserve_;

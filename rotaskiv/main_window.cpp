@@ -14,7 +14,10 @@
 
 #include "common/face_button.h"
 #include "common/picture_box.h"
+#include "common/picture_filter.h"
+#include "common/picture_load_job.h"
 #include "common/picture_loader.h"
+#include "common/surface.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/rotate_library.h"
 #include "rotaskiv/style_constants.h"
@@ -91,6 +94,7 @@ Form1::Form1(std::unique_ptr<RotateLibrary> rotator, QWidget* parent)
 
   buildControls();
   connectHandlers();
+  pictureLoad_ = new PictureLoadJob(this);
 
   // Load: show the sample picture on the built-in background. Nothing else
   // can be waiting yet, so there are no events to let through.
@@ -202,7 +206,11 @@ void Form1::paintDisplay() {
   in.saturation = HScroll3[1]->value();
   in.threshold = HScroll3[2]->value();
 
-  if (!rotator_->rotate(Picture2->hDC(), S->hDC(), computeRotateArguments(in)) &&
+  // The source is only read: a view of its pixels, which a large picture
+  // shares with the box rather than being copied on every import.
+  const QImage source = S->Image();
+  Surface sourcePixels = surface::view(source);
+  if (!rotator_->rotate(Picture2->hDC(), &sourcePixels, computeRotateArguments(in)) &&
       !rotatorFailureReported_) {
     // Say it once; the display keeps showing its background.
     rotatorFailureReported_ = true;
@@ -213,40 +221,40 @@ void Form1::paintDisplay() {
   Picture2->Refresh();
 }
 
-QImage Form1::loadOrReport(const QString& path) {
-  LoadedPicture loaded = loadPicture(path);
-  if (!loaded.ok()) {
+void Form1::loadOrReport(const QString& path, const PictureUse& use) {
+  pictureLoad_->start(path, [this, path, use](const LoadedPicture& loaded) {
+    if (loaded.ok()) return use(loaded.image);
     MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error), windowTitle(),
            MessageRequest::Icon::Warning);
-    return QImage();
-  }
-  return loaded.image;
+  });
 }
 
-QImage Form1::choosePicture() {
-  CommonDialog1.Filter =
+void Form1::choosePicture(const PictureUse& use) {
+  // Every kind the loader opens comes first, so that a folder of PNG files
+  // does not look empty.
+  CommonDialog1.Filter = pictureOpenFilter(
       tr("所支持的图片|*.bmp;*.dib;*.gif;*.jpg;*.wmf;*.emf;*.ico;*.cur|Bitmaps|*.bmp;*.dib|"
-         "JPEG Images|*.jpg|Metafiles|*.wmf;*.emf|Icons|*.ico;*.cur");
+         "JPEG Images|*.jpg|Metafiles|*.wmf;*.emf|Icons|*.ico;*.cur"));
   // A cancelled dialog changes nothing: not the path box, not the pictures.
-  if (!CommonDialog1.ShowOpen(this)) return QImage();
+  if (!CommonDialog1.ShowOpen(this)) return;
   Text1->setText(CommonDialog1.FileName);
   const QFileInfo file(Text1->text());
-  if (Text1->text().isEmpty() || !file.exists() || file.isDir()) return QImage();
-  return loadOrReport(Text1->text());
+  if (Text1->text().isEmpty() || !file.exists() || file.isDir()) return;
+  loadOrReport(Text1->text(), use);
 }
 
 void Form1::Command1_Click() {
-  const QImage picture = choosePicture();
-  if (picture.isNull()) return;
-  S->setPicture(picture);
-  Draw();
+  choosePicture([this](const QImage& picture) {
+    S->setPicture(picture);
+    Draw();
+  });
 }
 
 void Form1::Command6_Click() {
-  const QImage picture = choosePicture();
-  if (picture.isNull()) return;
-  Picture2->setPicture(picture);
-  Draw();
+  choosePicture([this](const QImage& picture) {
+    Picture2->setPicture(picture);
+    Draw();
+  });
 }
 
 void Form1::Command5_Click() {
@@ -299,10 +307,10 @@ void Form1::Command4_Click() {
 bool Form1::Text1_Drop(const QString& path) {
   if (!droppableName(path)) return false;
   Text1->setText(path);
-  const QImage picture = loadOrReport(path);
-  if (picture.isNull()) return true;
-  S->setPicture(picture);
-  Draw();
+  loadOrReport(path, [this](const QImage& picture) {
+    S->setPicture(picture);
+    Draw();
+  });
   return true;
 }
 

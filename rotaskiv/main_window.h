@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "common/dialogs.h"
@@ -11,6 +12,7 @@
 
 class FaceButton;
 class PictureBox;
+class PictureLoadJob;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -71,12 +73,17 @@ class Form1 : public QWidget {
   void HScroll3_Change(int index);
   bool Text1_Drop(const QString& path);
 
+  using PictureUse = std::function<void(const QImage&)>;
   // Asks for a picture file with the shared dialog; the chosen name goes to
-  // Text1. Returns the loaded picture, or a null image when nothing is to change.
-  QImage choosePicture();
-  QImage loadOrReport(const QString& path);
+  // Text1, and the picture, once loaded, to `use`. Nothing else changes when
+  // no picture comes of it.
+  void choosePicture(const PictureUse& use);
+  // Loads `path` off the window's thread for `use`, or says why it cannot.
+  // A newer load replaces one still under way, whichever button started it.
+  void loadOrReport(const QString& path, const PictureUse& use);
 
   std::unique_ptr<RotateLibrary> rotator_;
   bool rotatorFailureReported_ = false;
   QPointer<CaptureForm> captureForm_;
+  PictureLoadJob* pictureLoad_ = nullptr;
 };

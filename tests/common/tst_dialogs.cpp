@@ -2,6 +2,7 @@
 #include <QtWidgets>
 
 #include "common/dialogs.h"
+#include "common/picture_filter.h"
 
 // What Qt's dialogs are built from: the shared dialog's filter and a message box's request.
 class TstDialogs : public QObject {
@@ -24,6 +25,18 @@ class TstDialogs : public QObject {
       QCOMPARE(selectedQtFilter(FileDialogRequest{{}, filter, index, {}, {}, {}, false}), chosen);
     }
   }
+
+  // A picture open dialog offers every kind the loader opens first (the
+  // familiar ones, PNG, and whatever Qt reads here), then the entries it was
+  // given in their order, and all files last; once is enough.
+  // clang-format off
+  void pictureFilters() {
+    const QString all = "*." + pictureSuffixes().join(";*."), pictures = "所支持的图片|" + all, bitmaps = "Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*";
+    for (const QByteArray& kind : QImageReader::supportedImageFormats()) QVERIFY((all + ';').contains("*." + kind + ';'));
+    const std::pair<QString, QString> rows[] = {{bitmaps, pictures + '|' + bitmaps}, {"All|*|Bitmap|*.bmp", pictures + "|Bitmap|*.bmp|All|*"}, {"", pictures + "|所有文件|*.*"}};
+    for (const auto& [given, offered] : rows) QCOMPARE(pictureOpenFilter(given) + ' ' + pictureOpenFilter(offered), offered + ' ' + offered);
+  }
+  // clang-format on
 
   // Qt's file dialog as asked for: its own, never the platform's; the filter
   // chosen; an open dialog for a file that is there, a save dialog that asks

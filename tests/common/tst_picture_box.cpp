@@ -134,6 +134,23 @@ class TstPictureBox : public QObject {
   }
 
   // What the box's device context and its drawn layer (a dot at (3, 3) over
+  // An opaque picture that fills its box is shown without copying its pixels
+  // (a large one would hold the window up), yet what is drawn on the box never
+  // reaches the caller's picture, and Cls brings the picture back.
+  void fillingPictureIsNotCopied() {
+    PictureBox box;
+    box.setAutoSize(true);
+    const QImage picture = patternImage(12, 9).convertToFormat(QImage::Format_RGB32),
+                 before = picture.copy();
+    box.setPicture(picture);
+    QCOMPARE(box.Image().constBits(), picture.constBits());
+    box.PSet(2, 2, kInk);
+    surface::setPixel(*box.hDC(), 4, 4, kInk);
+    QVERIFY(picture == before && box.Point(2, 2) == kInk && box.Point(4, 4) == kInk);
+    box.Cls();
+    QCOMPARE(box.Image(), before);
+  }
+
   // a picture) come to when the box changes as the row's name says.
   void deviceContextAndDrawnLayer_data() {
     QTest::addColumn<bool>("usable");  // the context still reaches the image

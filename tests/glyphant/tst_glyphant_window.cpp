@@ -3,6 +3,7 @@
 
 #include "common/colour_swatch.h"
 #include "common/picture_box.h"
+#include "common/picture_filter.h"
 #include "glyphant/glyphant_window.h"
 #include "glyphant/stretched_image.h"
 #include "tests/support/image_compare.h"
@@ -72,7 +73,10 @@ class TstGlyphantWindow : public WindowTest {
     }
   }
   void play(const QString& script) {
-    for (const QString& action : script.split(' ', Qt::SkipEmptyParts)) act(action);
+    for (const QString& action : script.split(' ', Qt::SkipEmptyParts)) {
+      act(action);
+      waitForPictures();
+    }
   }
   // Presses the button on `widget` (the canvas by default) through the
   // window system, moves the pointer by `drag` while it is held, lets go.
@@ -103,7 +107,9 @@ class TstGlyphantWindow : public WindowTest {
     const bool stale = !imageDifference(blocks(drawn), blocks(canvas), 24).isEmpty();
     const QString preview = form_->Image1->Picture().isNull() ? " empty" : (stale ? " stale" : "");
     QStringList asked;  // what the file and colour dialogs were asked to show
-    for (const auto& request : dialogs_->fileRequests()) asked << '[' + request.filter + ']';
+    const QString pictures = pictureOpenFilter("").section('|', 0, 1);  // every picture kind
+    for (const auto& request : dialogs_->fileRequests())
+      asked << '[' + QString(request.filter).replace(pictures, "pictures") + ']';
     for (const QColor& colour : dialogs_->colourRequests()) asked << colour.name();
     const auto style = [](QFont f) {
       return QString::asprintf("%d%d%d", f.bold(), f.italic(), f.underline());
@@ -277,17 +283,17 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("show the canvas") << "Command6 Command14" << "preview=109x64 empty";
     QTest::newRow("pattern text shows it") << "Command7 Command1" << drawn;
     QTest::newRow("refresh resets the zoom") << "Command4 Command6 Command2" << "step=1 canvas=989x630 hidden preview=99x63";
-    // The open dialog sets no filter of its own: it offers the one the shared dialog last had.
+    // The open dialog offers every picture first, then the filter the shared dialog last had.
     const QString bmp = "[Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*]";
-    QTest::newRow("background picture") << "open=a.bmp Command13" << "asked=[] pixels=changed background=8x6 #000000";
-    QTest::newRow("background kept by shadow text") << "open=a.bmp Command13 Command9" << "step=1 asked=[] pixels=changed preview=99x63 background=8x6 #000000";
-    QTest::newRow("transparent background: the canvas colour") << "open=clear.png Command13" << "asked=[] pixels=changed background=8x6 #38a0f5";
-    QTest::newRow("transparent background: the cleared colour") << "open=clear.png Command13 Command9" << "step=1 asked=[] pixels=changed preview=99x63 background=8x6 #ffffff";
-    QTest::newRow("clear removes it") << "open=a.bmp Command13 Command2" << "asked=[] preview=99x63";
-    QTest::newRow("background cancelled") << "open=- Command13" << "asked=[]";
-    QTest::newRow("background cancelled after a stamp picture") << "open=a.bmp Command11 open=- Command13" << "asked=[],[] stamp=8x6";
-    QTest::newRow("background unreadable") << "open=broken.gif Command13" << "messages=Glyphant2.0 asked=[]";
-    QTest::newRow("background after saving: the save filter") << "save=- Command12 open=- Command13" << "asked=" + bmp + ',' + bmp;
+    QTest::newRow("background picture") << "open=a.bmp Command13" << "asked=[pictures|所有文件|*.*] pixels=changed background=8x6 #000000";
+    QTest::newRow("background kept by shadow text") << "open=a.bmp Command13 Command9" << "step=1 asked=[pictures|所有文件|*.*] pixels=changed preview=99x63 background=8x6 #000000";
+    QTest::newRow("transparent background: the canvas colour") << "open=clear.png Command13" << "asked=[pictures|所有文件|*.*] pixels=changed background=8x6 #38a0f5";
+    QTest::newRow("transparent background: the cleared colour") << "open=clear.png Command13 Command9" << "step=1 asked=[pictures|所有文件|*.*] pixels=changed preview=99x63 background=8x6 #ffffff";
+    QTest::newRow("clear removes it") << "open=a.bmp Command13 Command2" << "asked=[pictures|所有文件|*.*] preview=99x63";
+    QTest::newRow("background cancelled") << "open=- Command13" << "asked=[pictures|所有文件|*.*]";
+    QTest::newRow("background cancelled after a stamp picture") << "open=a.bmp Command11 open=- Command13" << "asked=[pictures|所有文件|*.*],[pictures|所有文件|*.*] stamp=8x6";
+    QTest::newRow("background unreadable") << "open=broken.gif Command13" << "messages=Glyphant2.0 asked=[pictures|所有文件|*.*]";
+    QTest::newRow("background after saving: the save filter") << "save=- Command12 open=- Command13" << "asked=" + bmp + ",[pictures|" + bmp.mid(1);
     QTest::newRow("pattern chosen") << "pick:a.bmp" << "pattern=8x6";
     QTest::newRow("pattern chosen by the keys") << "pick:a.bmp colour=#00ff00 Label10 Down:File1 Down:File1" << "messages=Glyphant2.0 asked=#ff0000 pattern=8x6";
     QTest::newRow("the chosen pattern again") << "pick:a.bmp colour=#00ff00 Label10 pick:a.bmp" << "asked=#ff0000 pattern=8x6";
@@ -296,9 +302,9 @@ class TstGlyphantWindow : public WindowTest {
     // Each colour dialog starts at its swatch's colour.
     QTest::newRow("cancelled colours") << "colour=- Label10 colour=- Label22 colour=- Label26 colour=- Label7" << "asked=#ff0000,#ffffff,#370372,#c0ffff";
     QTest::newRow("a chosen colour") << "colour=#00ff00 Label26 colour=- Label26" << "asked=#370372,#00ff00";
-    QTest::newRow("stamp picture") << "open=a.bmp Command11" << "asked=[] stamp=8x6";
-    QTest::newRow("stamp import cancelled, or an empty name") << "open=- Command11 open= Command11" << "asked=[],[]";
-    QTest::newRow("stamp unreadable") << "open=broken.gif Command11" << "messages=Glyphant2.0 asked=[]";
+    QTest::newRow("stamp picture") << "open=a.bmp Command11" << "asked=[pictures|所有文件|*.*] stamp=8x6";
+    QTest::newRow("stamp import cancelled, or an empty name") << "open=- Command11 open= Command11" << "asked=[pictures|所有文件|*.*],[pictures|所有文件|*.*]";
+    QTest::newRow("stamp unreadable") << "open=broken.gif Command11" << "messages=Glyphant2.0 asked=[pictures|所有文件|*.*]";
     QTest::newRow("click without stamp mode") << "at:100,100" << "";
     QTest::newRow("stamp: slot 0") << "Check2 at:100,100" << drawn;
     QTest::newRow("stamp box hidden") << "Check2 Check2" << "stamp=186x124 hidden";

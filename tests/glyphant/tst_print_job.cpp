@@ -236,6 +236,7 @@ class TstPrintJob : public WindowTest {
     QVERIFY(blocks.save(path("blocks.png")));
     dialogs_->answerOpen(path("blocks.png"));
     click(form_->Command13);
+    waitForPictures();
     const QString pdf = path("out.pdf");
     print([&](PrintPreview& v) { click(v.poster); }, QPageSize::A4, QPageLayout::Portrait, pdf);
     // The first two pages at 96 pixels per inch: the true size comes back pixel for pixel.

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QtTest>
 
 #include <QtWidgets>
@@ -5,6 +7,7 @@
 #include "common/colour_swatch.h"
 #include "common/font_list.h"
 #include "common/picture_box.h"
+#include "common/picture_filter.h"
 #include "gridorm/cell_editor.h"
 #include "gridorm/image_control.h"
 #include "gridorm/table_designer.h"
@@ -71,6 +74,7 @@ class TstTableDesigner : public WindowTest {
       auto* control = form_->findChild<QWidget*>(name);
       QVERIFY2(control != nullptr, qPrintable(name));
       QTest::mouseClick(control, Qt::LeftButton);
+      waitForPictures();
     }
   }
   static void type(QLineEdit* field, const QString& text) {
@@ -428,6 +432,7 @@ class TstTableDesigner : public WindowTest {
     QTest::newRow("empty name keeps it") << FileRow{false, "", "186x124 [] " + before};
     QTest::newRow("not a picture keeps it") << FileRow{false, "broken.bmp", "186x124 [] " + before};
     QTest::newRow("a picture") << FileRow{false, "pattern.png", "30x20 [] " + before};
+    QTest::newRow("a pipe is refused in words") << FileRow{false, "pipe", "186x124 [Gridorm2.0] " + before};
     QTest::newRow("bmp data whatever the name") << FileRow{true, "table.jpg", "186x124 [] " + before + " table.jpg"};
     QTest::newRow("cancel") << FileRow{true, "-", "186x124 [] " + before};
     QTest::newRow("a folder that is not there") << FileRow{true, "missing/table.bmp", "186x124 [错误] " + before};
@@ -438,6 +443,7 @@ class TstTableDesigner : public WindowTest {
     const auto& [save, answer, outcome] = row;
     QVERIFY(patternImage(30, 20).save(dir_->filePath("pattern.png")));
     QVERIFY(written(dir_->filePath("broken.bmp"), "BM, but no picture"));
+    QCOMPARE(mkfifo(QFile::encodeName(dir_->filePath("pipe")).constData(), 0600), 0);
     click("Command2");
     const auto name = answer == "-" ? std::nullopt : std::optional(dir_->filePath(answer));
     save ? dialogs_->answerSave(name) : dialogs_->answerOpen(name);
@@ -454,7 +460,8 @@ class TstTableDesigner : public WindowTest {
     QCOMPARE(imageDifference(QImage(dir_->filePath(answer), "BMP"), canvas()), QString());
     dialogs_->answerOpen(std::nullopt);  // the next import offers the bitmap filter
     click("Command10");
-    QCOMPARE(dialogs_->fileRequests()[1].filter, dialogs_->fileRequests()[0].filter);
+    QCOMPARE(dialogs_->fileRequests()[1].filter,
+             pictureOpenFilter(dialogs_->fileRequests()[0].filter));
     QCOMPARE(form_->Picture2->Picture().size(), size);  // cancelled: not the saved name
   }
 

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QtTest>
 
 #include <QtWidgets>
@@ -147,6 +149,7 @@ class TestMainWindow : public WindowTest {
     QTest::newRow("background picture") << "open=pattern.png Command6" << "draws=2 path=pattern.png bg=64x48";
     QTest::newRow("a file that is not there") << "open=nowhere.bmp Command1" << "path=nowhere.bmp";
     QTest::newRow("not a picture") << "open=broken.bmp Command6" << "path=broken.bmp messages=1";
+    QTest::newRow("a pipe") << "open=pipe Command1" << "path=pipe messages=1";
     QTest::newRow("a cancel loads nothing") << "open=pattern.png Command1 open=- Command1 open=- Command6" << "draws=2 path=pattern.png S=64x48";
     QTest::newRow("cancelled colours") << "colour=- Command5 colour=- Command2" << "";
     QTest::newRow("clear: no draw") << "Command7" << "bg=none";
@@ -172,6 +175,7 @@ class TestMainWindow : public WindowTest {
     QFETCH(QString, script);
     QVERIFY(patternImage(64, 48).save(dir_->filePath("pattern.png")));
     QVERIFY(written(dir_->filePath("broken.bmp"), "BM, but no picture"));
+    QCOMPARE(mkfifo(QFile::encodeName(path("pipe")).constData(), 0600), 0);
     const QStringList start = describe();
     for (const QString& action : script.split(' ')) {
       const QString value = action.section(QRegularExpression("[=:@]"), 1);
@@ -183,6 +187,7 @@ class TestMainWindow : public WindowTest {
         dialogs_->answerColour(value == "-" ? std::nullopt : std::optional(QColor(value)));
       if (action.startsWith("Command") || action.startsWith("right:"))
         QTest::mouseClick(control, action.startsWith("right:") ? Qt::RightButton : Qt::LeftButton);
+      waitForPictures();
       if (action.contains(QRegularExpression("Scroll.*=")))
         form_->findChild<QScrollBar*>(action.section('=', 0, 0))->setValue(value.toInt());
       if (action.startsWith("End:") || action.startsWith("Home:"))
@@ -205,9 +210,16 @@ class TestMainWindow : public WindowTest {
       QDropEvent drop(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
       const QString pathBefore = form_->Text1->text();
       QCoreApplication::sendEvent(form_->Text1, &drop);
+      waitForPictures();
       // Taken when the box takes it.
       QCOMPARE(drop.isAccepted(), form_->Text1->text() != pathBefore);
     }
+    // Every kind the loader opens, PNG and JPEG too, comes first; then the usual choices.
+    for (const FileDialogRequest& asked : dialogs_->fileRequests())
+      QVERIFY2(asked.filter.startsWith("所支持的图片|*.bmp;*.dib;*.gif;*.jpg;*.jpeg;*.png;") &&
+                   asked.filter.endsWith("|Bitmaps|*.bmp;*.dib|JPEG Images|*.jpg|Metafiles|"
+                                         "*.wmf;*.emf|Icons|*.ico;*.cur|所有文件|*.*"),
+               qPrintable(asked.filter));
     QStringList now = describe();
     now.removeIf([&](const QString& entry) { return start.contains(entry); });
     QTEST(now.join(' '), "changed");

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "common/dialogs.h"
+#include "common/picture_load_job.h"
 #include "tests/support/test_helpers.h"
 
 // A dialog backend for tests, installed while it lives: every file or colour
@@ -100,6 +101,8 @@ class WindowTest : public QObject {
     dir_ = std::make_unique<QTemporaryDir>();
   }
   QString path(const QString& name) const { return dir_->filePath(name); }
+  // Pictures open off the window's thread: as a user would, wait until they are in.
+  static void waitForPictures() { QTRY_COMPARE(PictureLoadJob::underWay(), 0); }
   // Every scripted answer used and none missing; then the window goes, and the dialog
   // double with it (it uninstalls itself before the next test installs its own).
   template <typename Window>
