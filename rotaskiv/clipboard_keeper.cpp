@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTimer>
 
@@ -18,6 +19,26 @@ namespace {
 
 constexpr char kPngType[] = "image/png";
 constexpr int kServerCheckMilliseconds = 2000;
+constexpr int kWlCopyMilliseconds = 5000;
+
+bool onWayland() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+// A Wayland compositor lets only a window that has the keyboard set the
+// clipboard, and forgets what a program offered once it has ended. wl-copy
+// (wl-clipboard) serves a picture from a process of its own until another
+// program copies something, as the keeper does on X11. False when it is not
+// installed or failed.
+bool handToWlCopy(const QByteArray& png) {
+  const QString program = QStandardPaths::findExecutable(QStringLiteral("wl-copy"));
+  if (program.isEmpty() || png.isEmpty()) return false;
+  QProcess copy;
+  copy.start(program, {QStringLiteral("--type"), QString::fromLatin1(kPngType)});
+  if (!copy.waitForStarted()) return false;
+  copy.write(png);
+  copy.closeWriteChannel();
+  return copy.waitForFinished(kWlCopyMilliseconds) && copy.exitStatus() == QProcess::NormalExit &&
+         copy.exitCode() == 0;
+}
 
 }  // namespace
 
@@ -28,6 +49,11 @@ void copy(const QImage& picture) {
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
   if (picture.save(&buffer, "PNG")) data->setData(QString::fromLatin1(kPngType), png);
+  // Without a window of ours that has the keyboard the compositor would ignore us.
+  if (onWayland() && QGuiApplication::focusWindow() == nullptr && handToWlCopy(png)) {
+    delete data;
+    return;
+  }
   QGuiApplication::clipboard()->setMimeData(data);
 }
 
@@ -35,6 +61,10 @@ void handOver() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   const QMimeData* data = clipboard->mimeData();
   if (!clipboard->ownsClipboard() || data == nullptr || !data->hasFormat(kPngType)) return;
+  if (onWayland()) {
+    handToWlCopy(data->data(kPngType));
+    return;
+  }
   // The file outlives this process: the keeper removes it once it has read it.
   QTemporaryFile file(QDir::tempPath() + QStringLiteral("/rotaskiv-clipboard-XXXXXX.png"));
   file.setAutoRemove(false);

@@ -10,7 +10,8 @@
 // process of its own (this program, started with --serve-clipboard), which
 // serves it until another program takes the clipboard over and then ends.
 // Where a clipboard manager runs, it takes the picture from that process as
-// it would from any other.
+// it would from any other. On Wayland wl-copy (wl-clipboard), where it is installed,
+// plays that part.
 namespace clipboard_keeper {
 
 // Puts `picture` on the clipboard, as an image and as PNG data, so that
