@@ -4,7 +4,12 @@
 # headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+# Beside the programs' own packages, a Wayland desktop for the command-line
+# tests: sway without a screen, PipeWire, the desktop portal with its wlroots
+# (screenshots, through grim) and GTK (access) backends, wl-clipboard, and
+# Qt's Wayland plugin.
+bash scripts/install-deps.sh sway pipewire xdg-desktop-portal xdg-desktop-portal-wlr \
+  xdg-desktop-portal-gtk grim wl-clipboard qt6-wayland
 cmake --preset test >/dev/null
 cmake --build --preset test
 ctest --preset test

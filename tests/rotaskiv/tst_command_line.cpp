@@ -6,6 +6,7 @@
 #include "rotaskiv/command_line.h"
 #include "rotaskiv/pin_window.h"
 #include "tests/support/image_compare.h"
+#include "tests/support/wayland_session.h"
 #include "tests/support/xvfb_desktop.h"
 
 using namespace command_line;
@@ -168,6 +169,39 @@ class TestCommandLine : public QObject {
     QTRY_VERIFY(!keeperProcesses().contains(keepers[0]));
     other.kill();
     other.waitForFinished();
+  }
+
+  // The same on a Wayland desktop, whose screens only the portal reads: the
+  // capture window over a known picture fills the screen, and the program
+  // run beside it writes and copies parts of it.
+  void onWayland() {
+    WaylandSession desktop;
+    if (!desktop.error.isEmpty()) QSKIP(qPrintable(desktop.error));
+    QProcess reach;
+    desktop.start(reach, "test", {"-x", ROTASKIV_PROGRAM});
+    if (!reach.waitForFinished() || reach.exitCode() != 0)
+      QSKIP("the desktop's user cannot run the test build");
+    const QImage pattern = patternImage(1280, 800);
+    QVERIFY(pattern.save(desktop.filePath("pattern.png")));
+    QProcess shown;
+    desktop.start(shown, ROTASKIV_PROGRAM, {"--annotate", desktop.filePath("pattern.png")});
+    const auto take = [&](const QString& program, const QStringList& arguments) {
+      QProcess run;
+      desktop.start(run, program, arguments);
+      run.waitForFinished(30000);
+      return QImage::fromData(run.readAllStandardOutput(), "PNG");
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(
+        imageDifference(take(ROTASKIV_PROGRAM, {"--screen", "0", "--output", "-"}), pattern),
+        QString(), 20000);
+    QProcess copy;
+    desktop.start(copy, ROTASKIV_PROGRAM, {"--region", "30,40,64,32", "--clipboard"});
+    QVERIFY2(copy.waitForFinished(30000) && copy.exitCode() == 0, copy.readAllStandardError());
+    QCOMPARE(
+        imageDifference(take("wl-paste", {"--type", "image/png"}), pattern.copy(30, 40, 64, 32)),
+        QString());
+    shown.kill();
+    shown.waitForFinished();
   }
 
   // A pin is moved, zoomed about the pointer, copied and closed.
