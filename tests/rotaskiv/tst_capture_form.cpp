@@ -215,10 +215,11 @@ class TestCaptureForm : public WindowTest {
     std::sort(strip.begin(), strip.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
     QStringList order;
     for (QWidget* w : strip) order << w->objectName() + " " + w->toolTip();
-    QCOMPARE(order.join(" | "),
-             QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
-                     "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
-                     "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出 | Line3  | Image2(9) 钉在桌面"));
+    QCOMPARE(
+        order.join(" | "),
+        QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
+                "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
+                "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出 | Line3  | Image2(9) 钉在桌面"));
     CaptureToolbar* bar = form_->Picture1;
     const QImage box = bar->grab().toImage();  // a flat box: its border, its ground
     QCOMPARE(box.pixel(0, 0), colour::toPixel(style_constants::kStripBorder));
@@ -300,8 +301,10 @@ class TestCaptureForm : public WindowTest {
     QCOMPARE(describe(), expected);
     if (expected.startsWith("closed")) QTRY_VERIFY(form_.isNull());
     if (script == "tool:9") {  // the selection stays on the desktop where it was, as it was
-      std::unique_ptr<QWidget> pin(QApplication::topLevelWidgets().value(0));
-      QVERIFY(qobject_cast<PinWindow*>(pin.get()) && pin->isVisible());
+      std::unique_ptr<PinWindow> pin;
+      for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<PinWindow*>(window)) pin.reset(found);
+      QVERIFY(pin && pin->isVisible());
       QCOMPARE(pin->geometry(), kSelection);
       QCOMPARE(imageDifference(pin->grab().toImage().copy(1, 1, 198, 118),
                                screen(kSelection.adjusted(1, 1, -1, -1))),
