@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <cstdlib>
+#include <memory>
 
 namespace clipboard_keeper {
 
@@ -40,6 +42,26 @@ bool handToWlCopy(const QByteArray& png) {
          copy.exitCode() == 0;
 }
 
+// Whether an X11 clipboard manager runs: Qt hands it what this program owns
+// on the clipboard as the program ends (SAVE_TARGETS), and nothing of ours
+// needs to stay behind.
+bool clipboardManagerRuns() {
+  const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr) return false;
+  xcb_connection_t* connection = x11->connection();
+  const char name[] = "CLIPBOARD_MANAGER";
+  std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
+      xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 1, sizeof name - 1, name),
+                            nullptr),
+      &std::free);
+  if (!atom || atom->atom == XCB_NONE) return false;
+  std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
+      xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
+                                    nullptr),
+      &std::free);
+  return owner && owner->owner != XCB_NONE;
+}
+
 }  // namespace
 
 void copy(const QImage& picture) {
@@ -65,6 +87,7 @@ void handOver() {
     handToWlCopy(data->data(kPngType));
     return;
   }
+  if (clipboardManagerRuns()) return;
   // The file outlives this process: the keeper removes it once it has read it.
   QTemporaryFile file(QDir::tempPath() + QStringLiteral("/rotaskiv-clipboard-XXXXXX.png"));
   file.setAutoRemove(false);

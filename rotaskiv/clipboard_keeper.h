@@ -9,8 +9,8 @@
 // owns the clipboard as it ends hands its picture to a small background
 // process of its own (this program, started with --serve-clipboard), which
 // serves it until another program takes the clipboard over and then ends.
-// Where a clipboard manager runs, it takes the picture from that process as
-// it would from any other. On Wayland wl-copy (wl-clipboard), where it is installed,
+// Where a clipboard manager runs, the program hands the picture to it as it
+// ends instead. On Wayland wl-copy (wl-clipboard), where it is installed,
 // plays that part.
 namespace clipboard_keeper {
 
