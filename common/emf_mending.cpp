@@ -9,6 +9,8 @@
 #include <bit>
 #include <optional>
 
+#include "common/little_endian.h"
+
 namespace {
 
 constexpr quint32 kEmrEof = 14, kEmrMoveTo = 27, kEmrSaveDc = 33, kEmrRestoreDc = 34,
@@ -19,12 +21,7 @@ constexpr quint32 kSrcCopy = 0x00CC0020;
 // The bitmaps that stand for gradients may grow the file by no more than this.
 constexpr qsizetype kMaxGradientBytes = qsizetype(64) << 20;
 
-// A little-endian field the caller has checked lies within the bytes. Out of
-// line, as inlined GCC takes an empty array's shared byte for the data and
-// warns about reading past it.
-Q_NEVER_INLINE quint32 u32At(const QByteArray& bytes, qsizetype at) {
-  return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
+using little_endian::u32;
 
 // One record of the file, within it.
 struct Record {
@@ -34,7 +31,7 @@ struct Record {
   // The 32-bit field `index` after the type and size, or nothing past the record.
   std::optional<quint32> field(qint64 index) const {
     if (index < 0 || 8 + 4 * (index + 1) > size) return std::nullopt;
-    return u32At(*bytes, at + 8 + 4 * index);
+    return u32(*bytes, at + 8 + 4 * index);
   }
   qint32 signedField(qint64 index) const { return qint32(field(index).value_or(0)); }
 };
@@ -158,7 +155,7 @@ struct Figure {
 QByteArray mendedForLibemf2svg(const QByteArray& emf) {
   QList<Record> records;
   for (qsizetype at = 0; at + 8 <= emf.size();) {
-    const Record r{&emf, at, u32At(emf, at), u32At(emf, at + 4)};
+    const Record r{&emf, at, u32(emf, at), u32(emf, at + 4)};
     records.append(r);
     at += r.size;
     if (r.type == kEmrEof || r.size < 8) break;

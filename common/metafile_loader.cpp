@@ -1,6 +1,7 @@
 #include "common/metafile_loader.h"
 
 #include "common/emf_mending.h"
+#include "common/little_endian.h"
 #include "common/wmf_painter.h"
 
 #include <locale.h>
@@ -43,17 +44,10 @@ constexpr double kPixelsPerInch = 96, kHimetricPerInch = 2540;
 // The SVG both libraries write is text of a few dozen bytes per record.
 constexpr qsizetype kMaxSvgBytes = qsizetype(256) << 20;
 
-// Little-endian fields; every caller has checked that they lie within the
-// bytes. Out of line, as inlined GCC takes an empty array's shared byte for
-// the data and warns about reading past it.
-template <typename T>
-Q_NEVER_INLINE T field(const QByteArray& bytes, qsizetype at) {
-  return qFromLittleEndian<T>(bytes.constData() + at);
-}
-quint16 u16(const QByteArray& bytes, qsizetype at) { return field<quint16>(bytes, at); }
-qint16 s16(const QByteArray& bytes, qsizetype at) { return field<qint16>(bytes, at); }
-quint32 u32(const QByteArray& bytes, qsizetype at) { return field<quint32>(bytes, at); }
-qint32 s32(const QByteArray& bytes, qsizetype at) { return field<qint32>(bytes, at); }
+using little_endian::s16;
+using little_endian::s32;
+using little_endian::u16;
+using little_endian::u32;
 
 MetafileLayout refused(MetafileLayout layout, const QString& error) {
   layout.error = error;

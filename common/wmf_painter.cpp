@@ -17,6 +17,8 @@ extern "C" {
 #include <libwmf/defs.h>
 #include <libwmf/ipa.h>
 #include <libwmf/macro.h>
+
+#include "common/little_endian.h"
 }
 
 namespace {
@@ -27,16 +29,9 @@ QString damaged(const QString& reason) {
   return tr("%1 图元文件已损坏：%2。").arg(QStringLiteral("WMF"), reason);
 }
 
-// Little-endian fields of a bitmap whose size the caller has checked. Out of
-// line, as inlined GCC takes an empty array's shared byte for the data and
-// warns about reading past it.
-template <typename T>
-Q_NEVER_INLINE T field(const QByteArray& bytes, qsizetype at) {
-  return qFromLittleEndian<T>(bytes.constData() + at);
-}
-quint16 u16(const QByteArray& bytes, qsizetype at) { return field<quint16>(bytes, at); }
-quint32 u32(const QByteArray& bytes, qsizetype at) { return field<quint32>(bytes, at); }
-qint32 s32(const QByteArray& bytes, qsizetype at) { return field<qint32>(bytes, at); }
+using little_endian::s32;
+using little_endian::u16;
+using little_endian::u32;
 
 // A bitmap in a WMF record: a header Windows writes, a size within our
 // limit (libwmf takes the record's size over the header's when it has one),
