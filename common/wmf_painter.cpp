@@ -17,9 +17,9 @@ extern "C" {
 #include <libwmf/defs.h>
 #include <libwmf/ipa.h>
 #include <libwmf/macro.h>
+}
 
 #include "common/little_endian.h"
-}
 
 namespace {
 
