@@ -18,7 +18,7 @@ class QPainter;
 struct PrintSettings {
   enum class Mode { OneSheet, Poster };
   // How the poster's physical size is given.
-  enum class Size { TrueSize, WidthCm, SheetsAcross };
+  enum class Size { TrueSize, WidthCm, SheetsAcross, Last = SheetsAcross };
   Mode mode = Mode::OneSheet;
   Size size = Size::TrueSize;
   double widthCm = 100;

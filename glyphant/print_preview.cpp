@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "common/dialogs.h"
+#include "glyphant/print_memory.h"
 #include "glyphant/sheets_view.h"
 #include "glyphant/window_style.h"
 
@@ -44,7 +45,9 @@ PrintPreview::PrintPreview(const QImage& picture, QPrinter& printer, QWidget* pa
     : QDialog(parent), picture_(picture), printer_(printer) {
   setObjectName("PrintPreview");
   setWindowTitle(tr("打印预览"));
+  print_memory::restorePrinter(printer_);
   buildControls();
+  showChoices(print_memory::restoreChoices(settings()));
   changed();
   resize(900, 700);
 }
@@ -54,7 +57,7 @@ void PrintPreview::buildControls() {
   oneSheet->setToolTip(tr("整个画布缩放到一张纸上，居中，保持比例"));
   poster = named(new QRadioButton(tr("海报"), this), "poster");
   poster->setToolTip(tr("按实际尺寸分成多张纸打印，裁切后拼贴成一张"));
-  oneSheet->setChecked(true);
+  oneSheet->setChecked(true);  // the choices last made are shown once all are built
 
   sizeKind = named(new QComboBox(this), "sizeKind");
   sizeKind->addItems({tr("实际大小（每英寸 96 像素）"), tr("宽度（厘米）"), tr("横向张数")});
@@ -139,6 +142,20 @@ PrintSettings PrintPreview::settings() const {
 
 poster::Layout PrintPreview::layout() const {
   return print_job::layoutFor(picture_.size(), settings(), printer_.pageLayout());
+}
+
+void PrintPreview::showChoices(const PrintSettings& chosen) {
+  (chosen.mode == PrintSettings::Mode::Poster ? poster : oneSheet)->setChecked(true);
+  sizeKind->setCurrentIndex(int(chosen.size));
+  widthCm->setValue(chosen.widthCm);
+  sheetsAcross->setValue(chosen.sheetsAcross);
+  overlapMm->setValue(chosen.overlapMm);
+}
+
+void PrintPreview::done(int result) {
+  // Kept however the preview closes: after the printer's dialog, with what was chosen there.
+  print_memory::remember(printer_, settings());
+  QDialog::done(result);
 }
 
 void PrintPreview::changed() {

@@ -18,7 +18,8 @@ class SheetsView;
 // or as a poster over many, the sheets and their count shown before anything
 // is printed. The paper and its orientation are the printer's own settings,
 // changed here or in the printer's dialog; "打印…" opens that dialog (a
-// queue, or a PDF file) and accepts the preview when the user prints.
+// queue, or a PDF file) and accepts the preview when the user prints. The
+// choices, the printer and its paper are kept for the next time.
 class PrintPreview : public QDialog {
   Q_OBJECT
 
@@ -40,8 +41,12 @@ class PrintPreview : public QDialog {
   SheetsView* view = nullptr;                          // the sheets as they are put together
   QPushButton *printButton = nullptr, *cancelButton = nullptr;
 
+ protected:
+  void done(int result) override;
+
  private:
   void buildControls();
+  void showChoices(const PrintSettings& chosen);
   void fillPaperList();
   void showPrinterPaper();
   void changed();

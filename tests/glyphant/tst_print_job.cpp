@@ -131,6 +131,8 @@ class TstPrintJob : public WindowTest {
 
   void init() {
     startWindowTest();
+    // Each test starts without remembered choices: settings of its own.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path("config"));
     form_ = std::make_unique<Form1>(dir_->path());
     QVERIFY(exposed(form_.get()));
   }
@@ -326,6 +328,44 @@ class TstPrintJob : public WindowTest {
     for (int i = 0; i < 6; ++i)
       QVERIFY(pageTexts.value(i).contains(
           QString("第 %1 行，第 %2 列（共 2 行 × 3 列）").arg(i / 3 + 1).arg(i % 3 + 1)));
+  }
+
+  // The choices made in the preview are there the next time it opens, also
+  // after the program is started again (they are in the user's settings
+  // file), whether it printed or was cancelled; a queue that is gone is
+  // passed over.
+  void remembersChoices() {
+    const auto choose = [&](PrintPreview& v) {
+      click(v.poster), v.sizeKind->setCurrentIndex(1), v.widthCm->setValue(40);
+      v.sheetsAcross->setValue(4), v.overlapMm->setValue(15);
+    };
+    const auto shown = [](PrintPreview& v) {
+      return QStringList{v.poster->isChecked() ? "poster" : "one sheet",
+                         v.sizeKind->currentText(),
+                         v.widthCm->text(),
+                         v.sheetsAcross->text(),
+                         v.overlapMm->text(),
+                         v.paper->currentText(),
+                         v.orientation->currentText()};
+    };
+    QStringList first, again;
+    print([&](PrintPreview& v) { choose(v), first = shown(v); }, QPageSize::A5,
+          QPageLayout::Landscape, path("out.pdf"));
+    QSettings file(path("config/picture-tools/Glyphant.conf"), QSettings::IniFormat);
+    QCOMPARE(file.value("print/paper").toString() + ' ' + file.value("print/mode").toString(),
+             "A5 poster");
+    file.setValue("print/printer", "gone");
+    file.sync();
+    // Cancelled this time, without a change.
+    dialogs_->answerDialog([&](QDialog& d) {
+      auto& v = dynamic_cast<PrintPreview&>(d);
+      again = shown(v);
+      click(v.cancelButton);
+      return false;
+    });
+    click(form_->Command15);
+    QCOMPARE(again, first);
+    QCOMPARE(first.join(' '), "poster 宽度（厘米） 40.0 厘米 4 张 15.0 毫米 A5 横向");
   }
 
   // What a print queue is told, in CUPS's option names. Both sides left to the printer turn
