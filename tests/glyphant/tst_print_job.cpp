@@ -46,7 +46,8 @@ class TstPrintJob : public WindowTest {
   // printer's dialog then chooses the PDF file `file`. Returns the preview's
   // summary and the pages it showed ("rows x columns") before anything was printed.
   QString print(const std::function<void(PrintPreview&)>& layout, QPageSize::PageSizeId paper,
-                QPageLayout::Orientation orientation, const QString& file, bool print = true) {
+                QPageLayout::Orientation orientation, const QString& file, bool print = true,
+                QMarginsF marginsMm = {-1, -1, -1, -1}) {
     QString seen;
     dialogs_->answerDialog([&](QDialog& dialog) {
       auto& preview = dynamic_cast<PrintPreview&>(dialog);
@@ -67,6 +68,7 @@ class TstPrintJob : public WindowTest {
           QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
           printer->setOutputFormat(QPrinter::PdfFormat);
           printer->setOutputFileName(file);
+          if (marginsMm.left() >= 0) printer->setPageMargins(marginsMm, QPageLayout::Millimeter);
           return true;
         });
       click(print ? preview.printButton : preview.cancelButton);
@@ -328,6 +330,54 @@ class TstPrintJob : public WindowTest {
     for (int i = 0; i < 6; ++i)
       QVERIFY(pageTexts.value(i).contains(
           QString("第 %1 行，第 %2 列（共 2 行 × 3 列）").arg(i / 3 + 1).arg(i % 3 + 1)));
+  }
+
+  // A poster put together as a user does, from its sheets printed at 96 dots
+  // per inch: each sheet cut along its picture's left and top edges and laid
+  // over its neighbours, the later ones on top. Nothing of the alignment
+  // lines shows at the seams: the poster is the canvas, pixel for pixel.
+  void reassembles() {
+    // Blocks of 50 pixels, each a step of 10 to 15 from the next: a sheet
+    // a pixel out of place shows at their edges.
+    QImage canvas(989, 630, QImage::Format_RGB32);
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x)
+        canvas.setPixel(x, y,
+                        qRgb(40 + x / 50 * 10, 40 + y / 50 * 15, 200 - (x / 50 + y / 50) * 5));
+    QVERIFY(canvas.save(path("canvas.png")));
+    dialogs_->answerOpen(path("canvas.png"));
+    click(form_->Command13);
+    // Landscape Letter at 96 dots per inch is 1056 x 816 dots; margins of 19.4 mm and the
+    // 6 mm mark band make an inch (96 dots) around a window of 864 x 624; neighbours share
+    // 12.7 mm (48 dots). 2 x 2 sheets, the second column and row 816 and 576 dots on.
+    const QString pdf = path("poster.pdf");
+    print([&](PrintPreview& v) { click(v.poster), v.overlapMm->setValue(12.7); }, QPageSize::Letter,
+          QPageLayout::Landscape, pdf, true, {19.4, 19.4, 19.4, 19.4});
+    QCOMPARE(QProcess::execute("pdftoppm", {"-r", "96", "-png", pdf, path("sheet")}), 0);
+    QImage poster(canvas.size(), QImage::Format_RGB32);
+    poster.fill(Qt::black);
+    QPainter laid(&poster);
+    for (int i = 0; i < 4; ++i) {
+      const QImage sheet(path(QString("sheet-%1.png").arg(i + 1)));
+      QCOMPARE(sheet.size(), QSize(1056, 816));
+      const QPoint at(i % 2 * 816, i / 2 * 576);  // where its picture starts on the poster
+      const QSize part = QRect(at, canvas.size()).intersected(QRect(at, QSize(864, 624))).size();
+      laid.drawImage(at, sheet.copy(QRect(QPoint(96, 96), part)));
+    }
+    laid.end();
+    // The sheets' pictures lie a fraction of a dot off the grid of dots, the
+    // same on every sheet: the block edges are blended, and left out.
+    QString seams;
+    for (int y = 0; y < canvas.height(); ++y)
+      for (int x = 0; x < canvas.width(); ++x) {
+        const QRgb got = poster.pixel(x, y), want = canvas.pixel(x, y);
+        const bool edge = (x + 1) % 50 < 2 || (y + 1) % 50 < 2;
+        if (!edge &&
+            std::max({std::abs(qRed(got) - qRed(want)), std::abs(qGreen(got) - qGreen(want)),
+                      std::abs(qBlue(got) - qBlue(want))}) > 6)
+          seams += QString(" (%1, %2)").arg(x).arg(y);
+      }
+    QCOMPARE(seams.left(200), QString());
   }
 
   // The choices made in the preview are there the next time it opens, also
