@@ -287,8 +287,18 @@ poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPa
       size = poster::sizeForSheetsAcross(picture, settings.sheetsAcross, printable,
                                          settings.overlapMm);
       break;
+    case PrintSettings::Size::SheetsDown:
+      size = poster::sizeForSheetsDown(picture, settings.sheetsDown, printable, settings.overlapMm);
+      break;
+    case PrintSettings::Size::SheetsFit:
+      size = poster::sizeForSheets(picture, settings.sheetsAcross, settings.sheetsDown, printable,
+                                   settings.overlapMm);
+      break;
+    case PrintSettings::Size::Percent:
+      size = poster::sizeForPercent(picture, settings.percent);
+      break;
   }
-  return poster::posterSheets(picture, size, printable, settings.overlapMm);
+  return poster::posterSheets(picture, size, printable, settings.overlapMm, settings.centred);
 }
 
 void paintSheet(QPainter& painter, const QPageLayout& page, const QImage& picture,

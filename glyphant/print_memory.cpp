@@ -49,7 +49,10 @@ PrintSettings restoreChoices(const PrintSettings& fallback) {
   if (size >= 0 && size <= int(PrintSettings::Size::Last)) chosen.size = PrintSettings::Size(size);
   chosen.widthCm = number("widthCm", fallback.widthCm);
   chosen.sheetsAcross = int(number("sheetsAcross", fallback.sheetsAcross));
+  chosen.sheetsDown = int(number("sheetsDown", fallback.sheetsDown));
+  chosen.percent = number("percent", fallback.percent);
   chosen.overlapMm = number("overlapMm", fallback.overlapMm);
+  chosen.centred = settings.value(QStringLiteral("centred"), fallback.centred).toBool();
   return chosen;
 }
 
@@ -69,7 +72,10 @@ void remember(const QPrinter& printer, const PrintSettings& chosen) {
   settings.setValue(QStringLiteral("size"), int(chosen.size));
   settings.setValue(QStringLiteral("widthCm"), chosen.widthCm);
   settings.setValue(QStringLiteral("sheetsAcross"), chosen.sheetsAcross);
+  settings.setValue(QStringLiteral("sheetsDown"), chosen.sheetsDown);
+  settings.setValue(QStringLiteral("percent"), chosen.percent);
   settings.setValue(QStringLiteral("overlapMm"), chosen.overlapMm);
+  settings.setValue(QStringLiteral("centred"), chosen.centred);
 }
 
 }  // namespace print_memory

@@ -1,5 +1,6 @@
 #include "glyphant/print_preview.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <algorithm>
 #include <cmath>
 
 #include "common/dialogs.h"
@@ -60,7 +62,9 @@ void PrintPreview::buildControls() {
   oneSheet->setChecked(true);  // the choices last made are shown once all are built
 
   sizeKind = named(new QComboBox(this), "sizeKind");
-  sizeKind->addItems({tr("实际大小（每英寸 96 像素）"), tr("宽度（厘米）"), tr("横向张数")});
+  sizeKind->addItems({tr("实际大小（每英寸 96 像素）"), tr("宽度（厘米）"), tr("横向张数"),
+                      tr("纵向张数"), tr("横 × 纵张数（适合整张纸）"), tr("缩放比例")});
+  sizeKind->setToolTip(tr("海报的大小：实际大小、宽度、占用的张数或缩放比例"));
   const QSizeF trueSize = poster::trueSizeMm(picture_.size());
   widthCm = named(new QDoubleSpinBox(this), "widthCm");
   widthCm->setRange(1, kMaxWidthCm);
@@ -74,6 +78,18 @@ void PrintPreview::buildControls() {
   const poster::Layout atTrueSize =
       print_job::layoutFor(picture_.size(), {PrintSettings::Mode::Poster}, printer_.pageLayout());
   sheetsAcross->setValue(std::max(1, atTrueSize.columns));
+  sheetsDown = named(new QSpinBox(this), "sheetsDown");
+  sheetsDown->setRange(1, kMaxSheetsAcross);
+  sheetsDown->setSuffix(tr(" 张"));
+  sheetsDown->setValue(std::max(1, atTrueSize.rows));
+  times = named(new QLabel(tr("×"), this), "times");
+  percent = named(new QDoubleSpinBox(this), "percent");
+  percent->setRange(1, 10000);
+  percent->setDecimals(0);
+  percent->setSuffix(tr(" %"));
+  percent->setValue(100);
+  centred = named(new QCheckBox(tr("居中"), this), "centred");
+  centred->setToolTip(tr("海报放在所用纸张的正中，空白平分在两边"));
   overlapMm = named(new QDoubleSpinBox(this), "overlapMm");
   overlapMm->setRange(0, 100);
   overlapMm->setDecimals(1);
@@ -98,6 +114,10 @@ void PrintPreview::buildControls() {
   choices->addWidget(sizeKind);
   choices->addWidget(widthCm);
   choices->addWidget(sheetsAcross);
+  choices->addWidget(times);
+  choices->addWidget(sheetsDown);
+  choices->addWidget(percent);
+  choices->addWidget(centred);
   choices->addSpacing(12);
   choices->addWidget(new QLabel(tr("重叠"), this));
   choices->addWidget(overlapMm);
@@ -117,6 +137,9 @@ void PrintPreview::buildControls() {
   connect(sizeKind, &QComboBox::currentIndexChanged, this, [this] { changed(); });
   connect(widthCm, &QDoubleSpinBox::valueChanged, this, [this] { changed(); });
   connect(sheetsAcross, &QSpinBox::valueChanged, this, [this] { changed(); });
+  connect(sheetsDown, &QSpinBox::valueChanged, this, [this] { changed(); });
+  connect(percent, &QDoubleSpinBox::valueChanged, this, [this] { changed(); });
+  connect(centred, &QCheckBox::toggled, this, [this] { changed(); });
   connect(overlapMm, &QDoubleSpinBox::valueChanged, this, [this] { changed(); });
   connect(paper, &QComboBox::activated, this, [this](int entry) {
     printer_.setPageSize(QPageSize(QPageSize::PageSizeId(paper->itemData(entry).toInt())));
@@ -136,7 +159,10 @@ PrintSettings PrintPreview::settings() const {
   chosen.size = PrintSettings::Size(sizeKind->currentIndex());
   chosen.widthCm = widthCm->value();
   chosen.sheetsAcross = sheetsAcross->value();
+  chosen.sheetsDown = sheetsDown->value();
+  chosen.percent = percent->value();
   chosen.overlapMm = overlapMm->value();
+  chosen.centred = centred->isChecked();
   return chosen;
 }
 
@@ -149,7 +175,10 @@ void PrintPreview::showChoices(const PrintSettings& chosen) {
   sizeKind->setCurrentIndex(int(chosen.size));
   widthCm->setValue(chosen.widthCm);
   sheetsAcross->setValue(chosen.sheetsAcross);
+  sheetsDown->setValue(chosen.sheetsDown);
+  percent->setValue(chosen.percent);
   overlapMm->setValue(chosen.overlapMm);
+  centred->setChecked(chosen.centred);
 }
 
 void PrintPreview::done(int result) {
@@ -161,10 +190,17 @@ void PrintPreview::done(int result) {
 void PrintPreview::changed() {
   const PrintSettings chosen = settings();
   const bool isPoster = chosen.mode == PrintSettings::Mode::Poster;
-  for (QWidget* control : {static_cast<QWidget*>(sizeKind), static_cast<QWidget*>(overlapMm)})
+  for (QWidget* control : std::initializer_list<QWidget*>{sizeKind, overlapMm, centred})
     control->setEnabled(isPoster);
-  widthCm->setVisible(isPoster && chosen.size == PrintSettings::Size::WidthCm);
-  sheetsAcross->setVisible(isPoster && chosen.size == PrintSettings::Size::SheetsAcross);
+  using Size = PrintSettings::Size;
+  const auto shownFor = [&](std::initializer_list<Size> sizes) {
+    return isPoster && std::find(sizes.begin(), sizes.end(), chosen.size) != sizes.end();
+  };
+  widthCm->setVisible(shownFor({Size::WidthCm}));
+  sheetsAcross->setVisible(shownFor({Size::SheetsAcross, Size::SheetsFit}));
+  times->setVisible(shownFor({Size::SheetsFit}));
+  sheetsDown->setVisible(shownFor({Size::SheetsDown, Size::SheetsFit}));
+  percent->setVisible(shownFor({Size::Percent}));
 
   showPrinterPaper();
   const poster::Layout sheets = layout();

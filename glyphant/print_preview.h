@@ -5,6 +5,7 @@
 
 #include "glyphant/print_job.h"
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -32,9 +33,12 @@ class PrintPreview : public QDialog {
 
   // The controls, named for users and tests.
   QRadioButton *oneSheet = nullptr, *poster = nullptr;
-  QComboBox* sizeKind = nullptr;  // true size, a width, or sheets across
+  QComboBox* sizeKind = nullptr;  // the entries of PrintSettings::Size, in its order
   QDoubleSpinBox* widthCm = nullptr;
-  QSpinBox* sheetsAcross = nullptr;
+  QSpinBox *sheetsAcross = nullptr, *sheetsDown = nullptr;
+  QLabel* times = nullptr;  // "×" between the two counts of sheets
+  QDoubleSpinBox* percent = nullptr;
+  QCheckBox* centred = nullptr;
   QDoubleSpinBox* overlapMm = nullptr;
   QComboBox *paper = nullptr, *orientation = nullptr;  // the printer's
   QLabel* summary = nullptr;                           // the count of sheets, or why there are none

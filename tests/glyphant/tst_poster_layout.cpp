@@ -2,9 +2,11 @@
 #include <QTest>
 
 #include "glyphant/poster_layout.h"
+#include "glyphant/print_job.h"
 
 // The picture, the size asked for ("true", "one sheet", "width:MM" or
-// "across:N"), the printable area, the overlap; the rows, columns and problem expected.
+// "across:N", any of them "centred"), the printable area, the overlap; the rows, columns and
+// problem expected.
 using Sheets = std::tuple<QSize, QString, QRectF, double, int, int, poster::Problem>;
 
 // The expected counts are worked out by hand in each row's comment: a sheet
@@ -33,6 +35,7 @@ class TstPosterLayout : public QObject {
     // 2000 points of type on 2700 x 2800 px = 714.4 x 740.8 mm: 704.4 / 168 = 4.2 -> 5
     // across, 730.8 / 255 = 2.9 -> 3 down.
     QTest::newRow("2000-point character, A4") << Sheets{QSize(2700, 2800), "true", a4, 10.0, 3, 5, ok};
+    QTest::newRow("2000-point character, A4, centred") << Sheets{QSize(2700, 2800), "true centred", a4, 10.0, 3, 5, ok};
     // 704.4 / 173.9 = 4.05 -> 5 across, 730.8 / 237.4 = 3.08 -> 4 down.
     QTest::newRow("2000-point character, Letter") << Sheets{QSize(2700, 2800), "true", letter, 10.0, 4, 5, ok};
     // 261.7 x 166.7 mm fits the landscape window of 265 x 178.
@@ -70,9 +73,10 @@ class TstPosterLayout : public QObject {
     if (size.startsWith("width")) physical = poster::sizeForWidthMm(picture, value);
     if (size.startsWith("across"))
       physical = poster::sizeForSheetsAcross(picture, int(value), printable, overlap);
-    const poster::Layout layout = size == "one sheet"
-                                      ? poster::oneSheet(picture, printable)
-                                      : poster::posterSheets(picture, physical, printable, overlap);
+    const poster::Layout layout =
+        size == "one sheet"
+            ? poster::oneSheet(picture, printable)
+            : poster::posterSheets(picture, physical, printable, overlap, size.endsWith("centred"));
     QCOMPARE(layout.problem, problem);
     QCOMPARE(QList({layout.rows, layout.columns, int(layout.sheets.size())}),
              QList({rows, columns, rows * columns}));
@@ -120,6 +124,67 @@ class TstPosterLayout : public QObject {
     };
     checkAxis(columns, 1, picture.width(), true);
     checkAxis(rows, columns, picture.height(), false);
+  }
+
+  // The sizes a poster can be given, on A4 as Qt's PDF output lays it out
+  // (10-point margins: windows of 190.94 x 277.94 mm, neighbours sharing 10
+  // mm; Qt gives them to a hundredth of a millimetre), for a 2800 x 2700
+  // pixel canvas (740.8 x 714.4 mm at its true size).
+  // n sheets span n * window - (n - 1) * 10 mm; what they leave blank is that
+  // less the poster, at the end or, centred, half at each end.
+  void posterSizes_data() {
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("expected");  // columns x rows, size, blank left right top bottom
+    // clang-format off
+    // (740.8 - 10) / 180.94 = 4.04: a fifth column of 17.1 mm, 173.9 mm of it blank.
+    QTest::newRow("true size") << "true" << "5 x 3, 740.8 x 714.4 mm, blank 0.0 173.9 0.0 99.4";
+    QTest::newRow("true size, centred") << "true centred" << "5 x 3, 740.8 x 714.4 mm, blank 86.9 86.9 49.7 49.7";
+    // 4 * 190.94 - 30 = 733.8 mm wide.
+    QTest::newRow("four across") << "across:4" << "4 x 3, 733.8 x 707.6 mm, blank 0.0 0.0 0.0 106.3";
+    // 2 * 277.94 - 10 = 545.9 mm high, 566.1 wide: (556.1 / 180.94) -> 4 across.
+    QTest::newRow("two down") << "down:2" << "4 x 2, 566.1 x 545.9 mm, blank 0.0 167.7 0.0 0.0";
+    // Fitted into 4 x 3 the width fills its four sheets; into 4 x 2 the height its two.
+    QTest::newRow("fit 4 x 3") << "fit:4x3 centred" << "4 x 3, 733.8 x 707.6 mm, blank 0.0 0.0 53.1 53.1";
+    QTest::newRow("fit 4 x 2") << "fit:4x2 centred" << "4 x 2, 566.1 x 545.9 mm, blank 83.8 83.8 0.0 0.0";
+    // 2 across: 371.9 mm wide and 358.6 high, which two rows hold.
+    QTest::newRow("fit 2 x 3") << "fit:2x3" << "2 x 2, 371.9 x 358.6 mm, blank 0.0 0.0 0.0 187.3";
+    QTest::newRow("half size") << "percent:50" << "2 x 2, 370.4 x 357.2 mm, blank 0.0 1.5 0.0 188.7";
+    QTest::newRow("20 cm wide") << "width:20" << "2 x 1, 200.0 x 192.9 mm, blank 0.0 171.9 0.0 85.1";
+    // clang-format on
+  }
+  void posterSizes() {
+    QFETCH(QString, size);
+    QFETCH(QString, expected);
+    const QString value = size.section(' ', 0, 0).section(':', 1);
+    PrintSettings chosen{PrintSettings::Mode::Poster};
+    chosen.centred = size.endsWith("centred");
+    const QMap<QString, PrintSettings::Size> kinds{
+        {"true", PrintSettings::Size::TrueSize},       {"width", PrintSettings::Size::WidthCm},
+        {"across", PrintSettings::Size::SheetsAcross}, {"down", PrintSettings::Size::SheetsDown},
+        {"fit", PrintSettings::Size::SheetsFit},       {"percent", PrintSettings::Size::Percent}};
+    chosen.size = kinds.value(size.section(QRegularExpression("[: ]"), 0, 0));
+    chosen.widthCm = chosen.percent = value.toDouble();
+    chosen.sheetsAcross = size.startsWith("fit") ? value.section('x', 0, 0).toInt() : value.toInt();
+    chosen.sheetsDown = size.startsWith("fit") ? value.section('x', 1).toInt() : value.toInt();
+    const QPageLayout page(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                           QMarginsF(10, 10, 10, 10), QPageLayout::Point);
+    const QSize picture(2800, 2700);
+    const poster::Layout layout = print_job::layoutFor(picture, chosen, page);
+    QCOMPARE(int(layout.sheets.size()), layout.rows * layout.columns);
+    const QRectF window = print_job::printableMm(page).adjusted(6, 6, -6, -6);
+    const poster::Sheet &first = layout.sheets.front(), &last = layout.sheets.back();
+    const double mmPerPixel = first.place.width() / first.source.width();
+    const auto mm = [](double length) {  // + 0.0 makes -0.0 read 0.0
+      return QString::number(std::round(length * 10) / 10 + 0.0, 'f', 1);
+    };
+    QCOMPARE(
+        QString("%1 x %2, %3 x %4 mm, blank %5 %6 %7 %8")
+            .arg(layout.columns)
+            .arg(layout.rows)
+            .arg(mm(picture.width() * mmPerPixel), mm(picture.height() * mmPerPixel),
+                 mm(first.place.left() - window.left()), mm(window.right() - last.place.right()),
+                 mm(first.place.top() - window.top()), mm(window.bottom() - last.place.bottom())),
+        expected);
   }
 };
 

@@ -167,6 +167,12 @@ class TstPrintJob : public WindowTest {
     QTest::newRow("turned last") << Printout{"true turn", QPageSize::A4, portrait, "共 1 张（1 行 × 1 列），A4 横向，海报 26.2 × 16.7 厘米", 1, "842x595", "1x1"};
     // 100 across, 18104 mm wide, 11532 mm high: 43 rows, 4300 sheets; nothing is printed.
     QTest::newRow("too many sheets") << Printout{"across:100", QPageSize::A4, portrait, "需要超过 500 张纸，请把海报改小。", 0, "", "none disabled"};
+    // 2 * 277.94 - 10 = 545.9 mm high, 856.9 mm wide: (846.9 / 180.94) -> 5 across.
+    QTest::newRow("two sheets down") << Printout{"down:2", QPageSize::A4, portrait, "共 10 张（2 行 × 5 列），A4 纵向，海报 85.7 × 54.6 厘米", 10, "595x842", "2x5"};
+    // Fitted into 2 x 2 the width fills two sheets, as "two across" does; one row holds it.
+    QTest::newRow("fit to 2 x 2 sheets") << Printout{"fit:2x2", QPageSize::A4, portrait, "共 2 张（1 行 × 2 列），A4 纵向，海报 37.2 × 23.7 厘米", 2, "595x842", "1x2"};
+    // 1.5 * 261.68 = 392.5 mm (989 pixels at 96 per inch): (382.5 / 180.94) -> 3 across.
+    QTest::newRow("150 percent") << Printout{"percent:150", QPageSize::A4, portrait, "共 3 张（1 行 × 3 列），A4 纵向，海报 39.3 × 25.0 厘米", 3, "595x842", "1x3"};
     QTest::newRow("three sheets across") << Printout{"across:3", QPageSize::A4, portrait, "共 6 张（2 行 × 3 列），A4 纵向，海报 55.3 × 35.2 厘米", 6, "595x842", "2x3"};
     // clang-format on
   }
@@ -192,6 +198,13 @@ class TstPrintJob : public WindowTest {
             if (action.startsWith("width:")) preview.widthCm->setValue(value.toDouble());
             if (action.startsWith("overlap:")) preview.overlapMm->setValue(value.toDouble());
             if (action == "turn") choose(preview.orientation, "横向");
+            const QMap<QString, int> kinds{{"down", 3}, {"fit", 4}, {"percent", 5}};
+            if (kinds.contains(action.section(':', 0, 0))) {
+              preview.sizeKind->setCurrentIndex(kinds.value(action.section(':', 0, 0)));
+              preview.sheetsAcross->setValue(value.section('x', 0, 0).toInt());
+              preview.sheetsDown->setValue(value.section('x', -1).toInt());
+              preview.percent->setValue(value.toDouble());
+            }
             if (action.startsWith("across:")) {
               preview.sizeKind->setCurrentIndex(2);
               QLineEdit* edit = preview.sheetsAcross->findChild<QLineEdit*>();
@@ -203,11 +216,14 @@ class TstPrintJob : public WindowTest {
             }
           }
           // The field of the chosen size only, with its unit.
-          const QMap<QString, QString> fields{{"one", "100"}, {"width", "010"}, {"true", "000"}};
-          QCOMPARE(
-              QString::asprintf("%d%d%d", preview.oneSheet->isChecked(),
-                                preview.widthCm->isVisible(), preview.sheetsAcross->isVisible()),
-              fields.value(layout.section(QRegularExpression("[: ]"), 0, 0), "001"));
+          const QMap<QString, QString> fields{{"one", "100000"},  {"width", "010000"},
+                                              {"true", "000000"}, {"down", "000010"},
+                                              {"fit", "001110"},  {"percent", "000001"}};
+          QCOMPARE(QString::asprintf("%d%d%d%d%d%d", preview.oneSheet->isChecked(),
+                                     preview.widthCm->isVisible(),
+                                     preview.sheetsAcross->isVisible(), preview.times->isVisible(),
+                                     preview.sheetsDown->isVisible(), preview.percent->isVisible()),
+                   fields.value(layout.section(QRegularExpression("[: ]"), 0, 0), "001000"));
           // Each control in a place of its own.
           const auto controls = preview.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
           for (const QWidget* a : controls)
@@ -387,13 +403,17 @@ class TstPrintJob : public WindowTest {
   void remembersChoices() {
     const auto choose = [&](PrintPreview& v) {
       click(v.poster), v.sizeKind->setCurrentIndex(1), v.widthCm->setValue(40);
-      v.sheetsAcross->setValue(4), v.overlapMm->setValue(15);
+      v.sheetsAcross->setValue(4), v.overlapMm->setValue(15), v.sheetsDown->setValue(3);
+      v.percent->setValue(80), click(v.centred);
     };
     const auto shown = [](PrintPreview& v) {
       return QStringList{v.poster->isChecked() ? "poster" : "one sheet",
                          v.sizeKind->currentText(),
                          v.widthCm->text(),
                          v.sheetsAcross->text(),
+                         v.sheetsDown->text(),
+                         v.percent->text(),
+                         v.centred->isChecked() ? "centred" : "",
                          v.overlapMm->text(),
                          v.paper->currentText(),
                          v.orientation->currentText()};
@@ -415,7 +435,8 @@ class TstPrintJob : public WindowTest {
     });
     click(form_->Command15);
     QCOMPARE(again, first);
-    QCOMPARE(first.join(' '), "poster 宽度（厘米） 40.0 厘米 4 张 15.0 毫米 A5 横向");
+    QCOMPARE(first.join(' '),
+             "poster 宽度（厘米） 40.0 厘米 4 张 3 张 80 % centred 15.0 毫米 A5 横向");
   }
 
   // What a print queue is told, in CUPS's option names. Both sides left to the printer turn
