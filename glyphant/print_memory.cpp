@@ -34,6 +34,12 @@ void restorePrinter(QPrinter& printer) {
   if (!orientation.isEmpty())
     printer.setPageOrientation(orientation == QLatin1String("landscape") ? QPageLayout::Landscape
                                                                          : QPageLayout::Portrait);
+  // Left, top, right, bottom in millimetres; a printer that needs wider ones keeps its own.
+  const QStringList sides = settings.value(QStringLiteral("marginsMm")).toString().split(' ');
+  if (sides.size() == 4)
+    printer.setPageMargins(QMarginsF(sides[0].toDouble(), sides[1].toDouble(), sides[2].toDouble(),
+                                     sides[3].toDouble()),
+                           QPageLayout::Millimeter);
 }
 
 PrintSettings restoreChoices(const PrintSettings& fallback) {
@@ -66,6 +72,12 @@ void remember(const QPrinter& printer, const PrintSettings& chosen) {
   settings.setValue(QStringLiteral("orientation"), page.orientation() == QPageLayout::Landscape
                                                        ? QStringLiteral("landscape")
                                                        : QStringLiteral("portrait"));
+  const QMarginsF sides = page.margins(QPageLayout::Millimeter);
+  settings.setValue(QStringLiteral("marginsMm"), QStringLiteral("%1 %2 %3 %4")
+                                                     .arg(sides.left())
+                                                     .arg(sides.top())
+                                                     .arg(sides.right())
+                                                     .arg(sides.bottom()));
   settings.setValue(QStringLiteral("mode"), chosen.mode == PrintSettings::Mode::Poster
                                                 ? QStringLiteral("poster")
                                                 : QStringLiteral("oneSheet"));

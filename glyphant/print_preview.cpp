@@ -13,6 +13,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <algorithm>
 #include <cmath>
@@ -100,6 +101,14 @@ void PrintPreview::buildControls() {
   orientation = named(new QComboBox(this), "orientation");
   orientation->addItems({tr("纵向"), tr("横向")});
   fillPaperList();
+  // The paper's borders, in the order the printer's margins are given.
+  const char* sideNames[] = {"marginLeft", "marginTop", "marginRight", "marginBottom"};
+  for (int side = 0; side < 4; ++side) {
+    margins[side] = named(new QDoubleSpinBox(this), sideNames[side]);
+    margins[side]->setDecimals(1);
+    margins[side]->setSuffix(tr(" 毫米"));
+    margins[side]->setToolTip(tr("纸边不打印的宽度；不能小于打印机所需的"));
+  }
 
   view = named(new SheetsView(picture_, this), "view");
   summary = named(new QLabel(this), "summary");
@@ -122,14 +131,24 @@ void PrintPreview::buildControls() {
   choices->addWidget(new QLabel(tr("重叠"), this));
   choices->addWidget(overlapMm);
   choices->addStretch();
-  choices->addWidget(paper);
-  choices->addWidget(orientation);
+  auto* sheet = new QHBoxLayout;
+  sheet->addWidget(paper);
+  sheet->addWidget(orientation);
+  sheet->addSpacing(12);
+  sheet->addWidget(new QLabel(tr("边距："), this));
+  const QString sideCaptions[] = {tr("左"), tr("上"), tr("右"), tr("下")};
+  for (const int side : {1, 3, 0, 2}) {  // top, bottom, left, right, as printers' dialogs list them
+    sheet->addWidget(new QLabel(sideCaptions[side], this));
+    sheet->addWidget(margins[side]);
+  }
+  sheet->addStretch();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(summary, 1);
   buttons->addWidget(printButton);
   buttons->addWidget(cancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(choices);
+  layout->addLayout(sheet);
   layout->addWidget(view, 1);
   layout->addLayout(buttons);
 
@@ -149,6 +168,13 @@ void PrintPreview::buildControls() {
     printer_.setPageOrientation(entry == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
     changed();
   });
+  for (QDoubleSpinBox* side : margins)
+    connect(side, &QDoubleSpinBox::valueChanged, this, [this] {
+      printer_.setPageMargins(QMarginsF(margins[0]->value(), margins[1]->value(),
+                                        margins[2]->value(), margins[3]->value()),
+                              QPageLayout::Millimeter);
+      changed();
+    });
   connect(printButton, &QPushButton::clicked, this, [this] { openPrintDialog(); });
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -262,6 +288,19 @@ void PrintPreview::showPrinterPaper() {
   if (entry < 0) paper->addItem(commonName(page.pageSize()), int(page.pageSize().id()));
   paper->setCurrentIndex(entry < 0 ? paper->count() - 1 : entry);
   orientation->setCurrentIndex(page.orientation() == QPageLayout::Portrait ? 0 : 1);
+  // The printer's margins as they are, unless the fields already show them
+  // to their tenth of a millimetre: a field typed in stays as typed.
+  QPageLayout inMm = page;
+  inMm.setUnits(QPageLayout::Millimeter);
+  const QMarginsF now = inMm.margins(), least = inMm.minimumMargins();
+  const double shown[] = {now.left(), now.top(), now.right(), now.bottom()};
+  const double fewest[] = {least.left(), least.top(), least.right(), least.bottom()};
+  for (int side = 0; side < 4; ++side) {
+    const QSignalBlocker quiet(margins[side]);
+    margins[side]->setRange(std::ceil(fewest[side] * 10) / 10, 100);
+    if (std::abs(margins[side]->value() - shown[side]) >= 0.05)
+      margins[side]->setValue(shown[side]);
+  }
 }
 
 void PrintPreview::openPrintDialog() {

@@ -41,6 +41,7 @@ class PrintPreview : public QDialog {
   QCheckBox* centred = nullptr;
   QDoubleSpinBox* overlapMm = nullptr;
   QComboBox *paper = nullptr, *orientation = nullptr;  // the printer's
+  QDoubleSpinBox* margins[4] = {};                     // the printer's: left, top, right, bottom
   QLabel* summary = nullptr;                           // the count of sheets, or why there are none
   SheetsView* view = nullptr;                          // the sheets as they are put together
   QPushButton *printButton = nullptr, *cancelButton = nullptr;

@@ -46,8 +46,7 @@ class TstPrintJob : public WindowTest {
   // printer's dialog then chooses the PDF file `file`. Returns the preview's
   // summary and the pages it showed ("rows x columns") before anything was printed.
   QString print(const std::function<void(PrintPreview&)>& layout, QPageSize::PageSizeId paper,
-                QPageLayout::Orientation orientation, const QString& file, bool print = true,
-                QMarginsF marginsMm = {-1, -1, -1, -1}) {
+                QPageLayout::Orientation orientation, const QString& file, bool print = true) {
     QString seen;
     dialogs_->answerDialog([&](QDialog& dialog) {
       auto& preview = dynamic_cast<PrintPreview&>(dialog);
@@ -68,7 +67,6 @@ class TstPrintJob : public WindowTest {
           QPrinter* printer = qobject_cast<QPrintDialog*>(&printDialog)->printer();
           printer->setOutputFormat(QPrinter::PdfFormat);
           printer->setOutputFileName(file);
-          if (marginsMm.left() >= 0) printer->setPageMargins(marginsMm, QPageLayout::Millimeter);
           return true;
         });
       click(print ? preview.printButton : preview.cancelButton);
@@ -367,8 +365,18 @@ class TstPrintJob : public WindowTest {
     // 6 mm mark band make an inch (96 dots) around a window of 864 x 624; neighbours share
     // 12.7 mm (48 dots). 2 x 2 sheets, the second column and row 816 and 576 dots on.
     const QString pdf = path("poster.pdf");
-    print([&](PrintPreview& v) { click(v.poster), v.overlapMm->setValue(12.7); }, QPageSize::Letter,
-          QPageLayout::Landscape, pdf, true, {19.4, 19.4, 19.4, 19.4});
+    bool captioned = true;
+    print(
+        [&](PrintPreview& v) {
+          click(v.poster), v.overlapMm->setValue(12.7);
+          const char* captions[] = {"左", "上", "右", "下"};
+          for (int side = 0; side < 4; ++side) {
+            v.margins[side]->setValue(19.4);
+            captioned &= captionBeside(v.margins[side], captions[side]);
+          }
+        },
+        QPageSize::Letter, QPageLayout::Landscape, pdf);
+    QVERIFY(captioned);
     QCOMPARE(QProcess::execute("pdftoppm", {"-r", "96", "-png", pdf, path("sheet")}), 0);
     QImage poster(canvas.size(), QImage::Format_RGB32);
     poster.fill(Qt::black);
@@ -404,7 +412,7 @@ class TstPrintJob : public WindowTest {
     const auto choose = [&](PrintPreview& v) {
       click(v.poster), v.sizeKind->setCurrentIndex(1), v.widthCm->setValue(40);
       v.sheetsAcross->setValue(4), v.overlapMm->setValue(15), v.sheetsDown->setValue(3);
-      v.percent->setValue(80), click(v.centred);
+      v.percent->setValue(80), click(v.centred), v.margins[1]->setValue(12.5);
     };
     const auto shown = [](PrintPreview& v) {
       return QStringList{v.poster->isChecked() ? "poster" : "one sheet",
@@ -415,6 +423,7 @@ class TstPrintJob : public WindowTest {
                          v.percent->text(),
                          v.centred->isChecked() ? "centred" : "",
                          v.overlapMm->text(),
+                         v.margins[0]->text() + ' ' + v.margins[1]->text(),
                          v.paper->currentText(),
                          v.orientation->currentText()};
     };
@@ -436,7 +445,8 @@ class TstPrintJob : public WindowTest {
     click(form_->Command15);
     QCOMPARE(again, first);
     QCOMPARE(first.join(' '),
-             "poster 宽度（厘米） 40.0 厘米 4 张 3 张 80 % centred 15.0 毫米 A5 横向");
+             "poster 宽度（厘米） 40.0 厘米 4 张 3 张 80 % centred 15.0 毫米 3.5 毫米 12.5 毫米 A5 "
+             "横向");
   }
 
   // What a print queue is told, in CUPS's option names. Both sides left to the printer turn
