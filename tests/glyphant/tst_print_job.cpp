@@ -414,6 +414,7 @@ class TstPrintJob : public WindowTest {
              "A5 poster");
     // Cancelled this time, on the paper it shows.
     print([&](PrintPreview& v) { again = shown(v); }, QPageSize::Custom, {}, "", false);
+    QVERIFY(first.contains("12.5 毫米") && first.contains("A5"));  // as chosen, held by the printer
     QCOMPARE(again, first);
   }
 
