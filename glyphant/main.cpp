@@ -6,6 +6,7 @@
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  QApplication::setOrganizationName("picture-tools");
   QApplication::setApplicationName("Glyphant");
   // Chinese captions in a CJK face, and Qt's own dialogs in the user's language.
   application::prepare();

@@ -19,6 +19,16 @@ int sheetsAlong(double length, double window, double overlap) {
   return int(std::ceil((length - overlap) / (window - overlap) - kTolerance));
 }
 
+// The length `count` sheets cover side by side when each carries `window`
+// and neighbours share `overlap`.
+double spanOf(int count, double window, double overlap) {
+  return count * window - (count - 1) * std::max(0.0, overlap);
+}
+
+QRectF windowOf(const QRectF& printableMm) {
+  return printableMm.adjusted(kMarkBandMm, kMarkBandMm, -kMarkBandMm, -kMarkBandMm);
+}
+
 }  // namespace
 
 QSizeF trueSizeMm(QSize picture) {
@@ -31,10 +41,23 @@ QSizeF sizeForWidthMm(QSize picture, double widthMm) {
   return QSizeF(widthMm, widthMm * picture.height() / picture.width());
 }
 
+QSizeF sizeForPercent(QSize picture, double percent) { return trueSizeMm(picture) * percent / 100; }
+
 QSizeF sizeForSheetsAcross(QSize picture, int across, const QRectF& printableMm, double overlapMm) {
-  const double window = printableMm.width() - 2 * kMarkBandMm;
-  const double overlap = std::max(0.0, overlapMm);
-  return sizeForWidthMm(picture, across * window - (across - 1) * overlap);
+  return sizeForWidthMm(picture, spanOf(across, windowOf(printableMm).width(), overlapMm));
+}
+
+QSizeF sizeForSheetsDown(QSize picture, int down, const QRectF& printableMm, double overlapMm) {
+  if (picture.isEmpty()) return QSizeF();
+  const double height = spanOf(down, windowOf(printableMm).height(), overlapMm);
+  return QSizeF(height * picture.width() / picture.height(), height);
+}
+
+QSizeF sizeForSheets(QSize picture, int across, int down, const QRectF& printableMm,
+                     double overlapMm) {
+  const QSizeF wide = sizeForSheetsAcross(picture, across, printableMm, overlapMm);
+  const QSizeF tall = sizeForSheetsDown(picture, down, printableMm, overlapMm);
+  return wide.width() <= tall.width() ? wide : tall;
 }
 
 Layout oneSheet(QSize picture, const QRectF& printableMm) {
@@ -56,17 +79,22 @@ Layout oneSheet(QSize picture, const QRectF& printableMm) {
   return layout;
 }
 
-Layout posterSheets(QSize picture, QSizeF sizeMm, const QRectF& printableMm, double overlapMm) {
+Layout posterSheets(QSize picture, QSizeF sizeMm, const QRectF& printableMm, double overlapMm,
+                    bool centred) {
   Layout layout;
   layout.poster = true;
-  const QRectF window = printableMm.adjusted(kMarkBandMm, kMarkBandMm, -kMarkBandMm, -kMarkBandMm);
+  const QRectF window = windowOf(printableMm);
   const double overlap = std::max(0.0, overlapMm);
-  if (picture.isEmpty() || !(sizeMm.width() > 0 && sizeMm.height() > 0)) {
+  if (picture.isEmpty()) {
     layout.problem = Problem::EmptyPicture;
     return layout;
   }
   if (window.width() <= 0 || window.height() <= 0) {
     layout.problem = Problem::NoRoom;
+    return layout;
+  }
+  if (!(sizeMm.width() > 0 && sizeMm.height() > 0)) {
+    layout.problem = Problem::EmptyPicture;
     return layout;
   }
   const int columns = sheetsAlong(sizeMm.width(), window.width(), overlap);
@@ -85,19 +113,30 @@ Layout posterSheets(QSize picture, QSizeF sizeMm, const QRectF& printableMm, dou
   const double pixelsPerMmX = picture.width() / sizeMm.width();
   const double pixelsPerMmY = picture.height() / sizeMm.height();
   const double stepX = window.width() - overlap, stepY = window.height() - overlap;
+  // Where the picture starts in the sheets' windows put together; what is
+  // left blank is less than a step, so the first and last sheets keep a part.
+  const double startX =
+      centred ? std::max(0.0, spanOf(columns, window.width(), overlap) - sizeMm.width()) / 2 : 0;
+  const double startY =
+      centred ? std::max(0.0, spanOf(rows, window.height(), overlap) - sizeMm.height()) / 2 : 0;
   for (int row = 0; row < rows; ++row) {
-    const double top = row * stepY;
-    const double bottom = std::min(top + window.height(), sizeMm.height());
+    // The window's top and bottom, and the part of the picture in it, in
+    // millimetres from the picture's top.
+    const double windowTop = row * stepY - startY;
+    const double top = std::max(0.0, windowTop);
+    const double bottom = std::min(windowTop + window.height(), sizeMm.height());
     for (int column = 0; column < columns; ++column) {
-      const double left = column * stepX;
-      const double right = std::min(left + window.width(), sizeMm.width());
+      const double windowLeft = column * stepX - startX;
+      const double left = std::max(0.0, windowLeft);
+      const double right = std::min(windowLeft + window.width(), sizeMm.width());
       // The last row and column end exactly at the picture's edge.
       const double sourceRight = column == columns - 1 ? picture.width() : right * pixelsPerMmX;
       const double sourceBottom = row == rows - 1 ? picture.height() : bottom * pixelsPerMmY;
       const QRectF source(QPointF(left * pixelsPerMmX, top * pixelsPerMmY),
                           QPointF(sourceRight, sourceBottom));
+      const QPointF at = window.topLeft() + QPointF(left - windowLeft, top - windowTop);
       layout.sheets.push_back(
-          {row, column, source, QRectF(window.topLeft(), QSizeF(right - left, bottom - top))});
+          {row, column, source, QRectF(at, QSizeF(right - left, bottom - top))});
     }
   }
   return layout;

@@ -51,8 +51,16 @@ struct Layout {
 QSizeF trueSizeMm(QSize picture);
 // The physical size of `picture` `widthMm` wide, its proportions kept.
 QSizeF sizeForWidthMm(QSize picture, double widthMm);
+// The physical size of `picture` at `percent` of its true size.
+QSizeF sizeForPercent(QSize picture, double percent);
 // The physical size that fills exactly `across` poster sheets side by side.
 QSizeF sizeForSheetsAcross(QSize picture, int across, const QRectF& printableMm, double overlapMm);
+// The physical size that fills exactly `down` poster sheets one under another.
+QSizeF sizeForSheetsDown(QSize picture, int down, const QRectF& printableMm, double overlapMm);
+// The largest physical size that fits `across` by `down` poster sheets: it
+// fills them exactly along one side.
+QSizeF sizeForSheets(QSize picture, int across, int down, const QRectF& printableMm,
+                     double overlapMm);
 
 // The picture scaled to fit the printable area (millimetres on the paper),
 // proportions kept, centred.
@@ -61,7 +69,10 @@ Layout oneSheet(QSize picture, const QRectF& printableMm);
 // a window of its printable area less the mark bands, and neighbours share
 // exactly `overlapMm` of the picture (a negative overlap counts as none).
 // The picture starts at each window's top-left corner; the last row and
-// column carry what is left, so no sheet is without picture.
-Layout posterSheets(QSize picture, QSizeF sizeMm, const QRectF& printableMm, double overlapMm);
+// column carry what is left, so no sheet is without picture. `centred`
+// instead shares what the sheets leave blank equally between both ends of
+// each row and column.
+Layout posterSheets(QSize picture, QSizeF sizeMm, const QRectF& printableMm, double overlapMm,
+                    bool centred = false);
 
 }  // namespace poster

@@ -63,14 +63,18 @@ void tick(QPainter& painter, QPointF from, QPointF dir) {
 }
 
 // A line across the picture that shows on any colour: black dashes on white.
-void alignmentLine(QPainter& painter, QPointF a, QPointF b) {
+// It runs from `a` to `b` along the neighbour's picture edge and lies wholly
+// on the side `inward` (a unit step), which the neighbour covers: once that
+// sheet's edge is laid on the line's outer edge nothing of it shows.
+void alignmentLine(QPainter& painter, QPointF a, QPointF b, QPointF inward) {
+  const QPointF centre = inward * kMarkPenMm;
   painter.save();
   painter.setPen(QPen(Qt::white, 2 * kMarkPenMm, Qt::SolidLine, Qt::FlatCap));
-  painter.drawLine(a, b);
+  painter.drawLine(a + centre, b + centre);
   QPen dashes(Qt::black, kMarkPenMm, Qt::CustomDashLine, Qt::FlatCap);
   dashes.setDashPattern({8, 8});  // 1.6 mm dashes
   painter.setPen(dashes);
-  painter.drawLine(a, b);
+  painter.drawLine(a + centre, b + centre);
   painter.restore();
 }
 
@@ -99,7 +103,7 @@ void drawMarks(QPainter& painter, const poster::Layout& layout, const poster::Sh
         p.left() + (next.source.left() - sheet.source.left()) * (p.width() / sheet.source.width());
     tick(painter, QPointF(x, p.top()), up);
     tick(painter, QPointF(x, p.bottom()), down);
-    alignmentLine(painter, QPointF(x, p.top()), QPointF(x, p.bottom()));
+    alignmentLine(painter, QPointF(x, p.top()), QPointF(x, p.bottom()), right);
   }
   if (sheet.row + 1 < layout.rows) {
     const poster::Sheet& next = sheets[index + std::size_t(layout.columns)];
@@ -107,7 +111,7 @@ void drawMarks(QPainter& painter, const poster::Layout& layout, const poster::Sh
         p.top() + (next.source.top() - sheet.source.top()) * (p.height() / sheet.source.height());
     tick(painter, QPointF(p.left(), y), left);
     tick(painter, QPointF(p.right(), y), right);
-    alignmentLine(painter, QPointF(p.left(), y), QPointF(p.right(), y));
+    alignmentLine(painter, QPointF(p.left(), y), QPointF(p.right(), y), down);
   }
   painter.restore();
 }
@@ -283,8 +287,18 @@ poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPa
       size = poster::sizeForSheetsAcross(picture, settings.sheetsAcross, printable,
                                          settings.overlapMm);
       break;
+    case PrintSettings::Size::SheetsDown:
+      size = poster::sizeForSheetsDown(picture, settings.sheetsDown, printable, settings.overlapMm);
+      break;
+    case PrintSettings::Size::SheetsFit:
+      size = poster::sizeForSheets(picture, settings.sheetsAcross, settings.sheetsDown, printable,
+                                   settings.overlapMm);
+      break;
+    case PrintSettings::Size::Percent:
+      size = poster::sizeForPercent(picture, settings.percent);
+      break;
   }
-  return poster::posterSheets(picture, size, printable, settings.overlapMm);
+  return poster::posterSheets(picture, size, printable, settings.overlapMm, settings.centred);
 }
 
 void paintSheet(QPainter& painter, const QPageLayout& page, const QImage& picture,

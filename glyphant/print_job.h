@@ -18,12 +18,24 @@ class QPainter;
 struct PrintSettings {
   enum class Mode { OneSheet, Poster };
   // How the poster's physical size is given.
-  enum class Size { TrueSize, WidthCm, SheetsAcross };
+  // SheetsFit is the largest poster that fits sheetsAcross by sheetsDown.
+  enum class Size {
+    TrueSize,
+    WidthCm,
+    SheetsAcross,
+    SheetsDown,
+    SheetsFit,
+    Percent,
+    Last = Percent
+  };
   Mode mode = Mode::OneSheet;
   Size size = Size::TrueSize;
   double widthCm = 100;
   int sheetsAcross = 2;
+  int sheetsDown = 2;
+  double percent = 100;  // of the true size
   double overlapMm = poster::kDefaultOverlapMm;
+  bool centred = false;  // the poster in the middle of its sheets
 };
 
 // Printing the canvas: sheets painted one at a time straight from the canvas

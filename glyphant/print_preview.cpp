@@ -1,5 +1,6 @@
 #include "glyphant/print_preview.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDoubleSpinBox>
@@ -12,10 +13,13 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 #include <cmath>
 
 #include "common/dialogs.h"
+#include "glyphant/print_memory.h"
 #include "glyphant/sheets_view.h"
 #include "glyphant/window_style.h"
 
@@ -44,7 +48,9 @@ PrintPreview::PrintPreview(const QImage& picture, QPrinter& printer, QWidget* pa
     : QDialog(parent), picture_(picture), printer_(printer) {
   setObjectName("PrintPreview");
   setWindowTitle(tr("打印预览"));
+  print_memory::restorePrinter(printer_);
   buildControls();
+  showChoices(print_memory::restoreChoices(settings()));
   changed();
   resize(900, 700);
 }
@@ -54,10 +60,12 @@ void PrintPreview::buildControls() {
   oneSheet->setToolTip(tr("整个画布缩放到一张纸上，居中，保持比例"));
   poster = named(new QRadioButton(tr("海报"), this), "poster");
   poster->setToolTip(tr("按实际尺寸分成多张纸打印，裁切后拼贴成一张"));
-  oneSheet->setChecked(true);
+  oneSheet->setChecked(true);  // the choices last made are shown once all are built
 
   sizeKind = named(new QComboBox(this), "sizeKind");
-  sizeKind->addItems({tr("实际大小（每英寸 96 像素）"), tr("宽度（厘米）"), tr("横向张数")});
+  sizeKind->addItems({tr("实际大小（每英寸 96 像素）"), tr("宽度（厘米）"), tr("横向张数"),
+                      tr("纵向张数"), tr("横 × 纵张数（适合整张纸）"), tr("缩放比例")});
+  sizeKind->setToolTip(tr("海报的大小：实际大小、宽度、占用的张数或缩放比例"));
   const QSizeF trueSize = poster::trueSizeMm(picture_.size());
   widthCm = named(new QDoubleSpinBox(this), "widthCm");
   widthCm->setRange(1, kMaxWidthCm);
@@ -71,6 +79,18 @@ void PrintPreview::buildControls() {
   const poster::Layout atTrueSize =
       print_job::layoutFor(picture_.size(), {PrintSettings::Mode::Poster}, printer_.pageLayout());
   sheetsAcross->setValue(std::max(1, atTrueSize.columns));
+  sheetsDown = named(new QSpinBox(this), "sheetsDown");
+  sheetsDown->setRange(1, kMaxSheetsAcross);
+  sheetsDown->setSuffix(tr(" 张"));
+  sheetsDown->setValue(std::max(1, atTrueSize.rows));
+  times = named(new QLabel(tr("×"), this), "times");
+  percent = named(new QDoubleSpinBox(this), "percent");
+  percent->setRange(1, 10000);
+  percent->setDecimals(0);
+  percent->setSuffix(tr(" %"));
+  percent->setValue(100);
+  centred = named(new QCheckBox(tr("居中"), this), "centred");
+  centred->setToolTip(tr("海报放在所用纸张的正中，空白平分在两边"));
   overlapMm = named(new QDoubleSpinBox(this), "overlapMm");
   overlapMm->setRange(0, 100);
   overlapMm->setDecimals(1);
@@ -81,6 +101,14 @@ void PrintPreview::buildControls() {
   orientation = named(new QComboBox(this), "orientation");
   orientation->addItems({tr("纵向"), tr("横向")});
   fillPaperList();
+  // The paper's borders, in the order the printer's margins are given.
+  const char* sideNames[] = {"marginLeft", "marginTop", "marginRight", "marginBottom"};
+  for (int side = 0; side < 4; ++side) {
+    margins[side] = named(new QDoubleSpinBox(this), sideNames[side]);
+    margins[side]->setDecimals(1);
+    margins[side]->setSuffix(tr(" 毫米"));
+    margins[side]->setToolTip(tr("纸边不打印的宽度；不能小于打印机所需的"));
+  }
 
   view = named(new SheetsView(picture_, this), "view");
   summary = named(new QLabel(this), "summary");
@@ -95,18 +123,32 @@ void PrintPreview::buildControls() {
   choices->addWidget(sizeKind);
   choices->addWidget(widthCm);
   choices->addWidget(sheetsAcross);
+  choices->addWidget(times);
+  choices->addWidget(sheetsDown);
+  choices->addWidget(percent);
+  choices->addWidget(centred);
   choices->addSpacing(12);
   choices->addWidget(new QLabel(tr("重叠"), this));
   choices->addWidget(overlapMm);
   choices->addStretch();
-  choices->addWidget(paper);
-  choices->addWidget(orientation);
+  auto* sheet = new QHBoxLayout;
+  sheet->addWidget(paper);
+  sheet->addWidget(orientation);
+  sheet->addSpacing(12);
+  sheet->addWidget(new QLabel(tr("边距："), this));
+  const QString sideCaptions[] = {tr("左"), tr("上"), tr("右"), tr("下")};
+  for (const int side : {1, 3, 0, 2}) {  // top, bottom, left, right, as printers' dialogs list them
+    sheet->addWidget(new QLabel(sideCaptions[side], this));
+    sheet->addWidget(margins[side]);
+  }
+  sheet->addStretch();
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(summary, 1);
   buttons->addWidget(printButton);
   buttons->addWidget(cancelButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(choices);
+  layout->addLayout(sheet);
   layout->addWidget(view, 1);
   layout->addLayout(buttons);
 
@@ -114,6 +156,9 @@ void PrintPreview::buildControls() {
   connect(sizeKind, &QComboBox::currentIndexChanged, this, [this] { changed(); });
   connect(widthCm, &QDoubleSpinBox::valueChanged, this, [this] { changed(); });
   connect(sheetsAcross, &QSpinBox::valueChanged, this, [this] { changed(); });
+  connect(sheetsDown, &QSpinBox::valueChanged, this, [this] { changed(); });
+  connect(percent, &QDoubleSpinBox::valueChanged, this, [this] { changed(); });
+  connect(centred, &QCheckBox::toggled, this, [this] { changed(); });
   connect(overlapMm, &QDoubleSpinBox::valueChanged, this, [this] { changed(); });
   connect(paper, &QComboBox::activated, this, [this](int entry) {
     printer_.setPageSize(QPageSize(QPageSize::PageSizeId(paper->itemData(entry).toInt())));
@@ -123,6 +168,13 @@ void PrintPreview::buildControls() {
     printer_.setPageOrientation(entry == 0 ? QPageLayout::Portrait : QPageLayout::Landscape);
     changed();
   });
+  for (QDoubleSpinBox* side : margins)
+    connect(side, &QDoubleSpinBox::valueChanged, this, [this] {
+      printer_.setPageMargins(QMarginsF(margins[0]->value(), margins[1]->value(),
+                                        margins[2]->value(), margins[3]->value()),
+                              QPageLayout::Millimeter);
+      changed();
+    });
   connect(printButton, &QPushButton::clicked, this, [this] { openPrintDialog(); });
   connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -133,7 +185,10 @@ PrintSettings PrintPreview::settings() const {
   chosen.size = PrintSettings::Size(sizeKind->currentIndex());
   chosen.widthCm = widthCm->value();
   chosen.sheetsAcross = sheetsAcross->value();
+  chosen.sheetsDown = sheetsDown->value();
+  chosen.percent = percent->value();
   chosen.overlapMm = overlapMm->value();
+  chosen.centred = centred->isChecked();
   return chosen;
 }
 
@@ -141,13 +196,37 @@ poster::Layout PrintPreview::layout() const {
   return print_job::layoutFor(picture_.size(), settings(), printer_.pageLayout());
 }
 
+void PrintPreview::showChoices(const PrintSettings& chosen) {
+  (chosen.mode == PrintSettings::Mode::Poster ? poster : oneSheet)->setChecked(true);
+  sizeKind->setCurrentIndex(int(chosen.size));
+  widthCm->setValue(chosen.widthCm);
+  sheetsAcross->setValue(chosen.sheetsAcross);
+  sheetsDown->setValue(chosen.sheetsDown);
+  percent->setValue(chosen.percent);
+  overlapMm->setValue(chosen.overlapMm);
+  centred->setChecked(chosen.centred);
+}
+
+void PrintPreview::done(int result) {
+  // Kept however the preview closes: after the printer's dialog, with what was chosen there.
+  print_memory::remember(printer_, settings());
+  QDialog::done(result);
+}
+
 void PrintPreview::changed() {
   const PrintSettings chosen = settings();
   const bool isPoster = chosen.mode == PrintSettings::Mode::Poster;
-  for (QWidget* control : {static_cast<QWidget*>(sizeKind), static_cast<QWidget*>(overlapMm)})
+  for (QWidget* control : std::initializer_list<QWidget*>{sizeKind, overlapMm, centred})
     control->setEnabled(isPoster);
-  widthCm->setVisible(isPoster && chosen.size == PrintSettings::Size::WidthCm);
-  sheetsAcross->setVisible(isPoster && chosen.size == PrintSettings::Size::SheetsAcross);
+  using Size = PrintSettings::Size;
+  const auto shownFor = [&](std::initializer_list<Size> sizes) {
+    return isPoster && std::find(sizes.begin(), sizes.end(), chosen.size) != sizes.end();
+  };
+  widthCm->setVisible(shownFor({Size::WidthCm}));
+  sheetsAcross->setVisible(shownFor({Size::SheetsAcross, Size::SheetsFit}));
+  times->setVisible(shownFor({Size::SheetsFit}));
+  sheetsDown->setVisible(shownFor({Size::SheetsDown, Size::SheetsFit}));
+  percent->setVisible(shownFor({Size::Percent}));
 
   showPrinterPaper();
   const poster::Layout sheets = layout();
@@ -209,6 +288,19 @@ void PrintPreview::showPrinterPaper() {
   if (entry < 0) paper->addItem(commonName(page.pageSize()), int(page.pageSize().id()));
   paper->setCurrentIndex(entry < 0 ? paper->count() - 1 : entry);
   orientation->setCurrentIndex(page.orientation() == QPageLayout::Portrait ? 0 : 1);
+  // The printer's margins as they are, unless the fields already show them
+  // to their tenth of a millimetre: a field typed in stays as typed.
+  QPageLayout inMm = page;
+  inMm.setUnits(QPageLayout::Millimeter);
+  const QMarginsF now = inMm.margins(), least = inMm.minimumMargins();
+  const double shown[] = {now.left(), now.top(), now.right(), now.bottom()};
+  const double fewest[] = {least.left(), least.top(), least.right(), least.bottom()};
+  for (int side = 0; side < 4; ++side) {
+    const QSignalBlocker quiet(margins[side]);
+    margins[side]->setRange(std::ceil(fewest[side] * 10) / 10, 100);
+    if (std::abs(margins[side]->value() - shown[side]) >= 0.05)
+      margins[side]->setValue(shown[side]);
+  }
 }
 
 void PrintPreview::openPrintDialog() {

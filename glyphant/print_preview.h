@@ -5,6 +5,7 @@
 
 #include "glyphant/print_job.h"
 
+class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -18,7 +19,8 @@ class SheetsView;
 // or as a poster over many, the sheets and their count shown before anything
 // is printed. The paper and its orientation are the printer's own settings,
 // changed here or in the printer's dialog; "打印…" opens that dialog (a
-// queue, or a PDF file) and accepts the preview when the user prints.
+// queue, or a PDF file) and accepts the preview when the user prints. The
+// choices, the printer and its paper are kept for the next time.
 class PrintPreview : public QDialog {
   Q_OBJECT
 
@@ -31,17 +33,25 @@ class PrintPreview : public QDialog {
 
   // The controls, named for users and tests.
   QRadioButton *oneSheet = nullptr, *poster = nullptr;
-  QComboBox* sizeKind = nullptr;  // true size, a width, or sheets across
+  QComboBox* sizeKind = nullptr;  // the entries of PrintSettings::Size, in its order
   QDoubleSpinBox* widthCm = nullptr;
-  QSpinBox* sheetsAcross = nullptr;
+  QSpinBox *sheetsAcross = nullptr, *sheetsDown = nullptr;
+  QLabel* times = nullptr;  // "×" between the two counts of sheets
+  QDoubleSpinBox* percent = nullptr;
+  QCheckBox* centred = nullptr;
   QDoubleSpinBox* overlapMm = nullptr;
   QComboBox *paper = nullptr, *orientation = nullptr;  // the printer's
+  QDoubleSpinBox* margins[4] = {};                     // the printer's: left, top, right, bottom
   QLabel* summary = nullptr;                           // the count of sheets, or why there are none
   SheetsView* view = nullptr;                          // the sheets as they are put together
   QPushButton *printButton = nullptr, *cancelButton = nullptr;
 
+ protected:
+  void done(int result) override;
+
  private:
   void buildControls();
+  void showChoices(const PrintSettings& chosen);
   void fillPaperList();
   void showPrinterPaper();
   void changed();
