@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <QtWidgets>
+#include <map>
 
 #include "common/cursor_override.h"
 #include "rotaskiv/capture_form.h"
@@ -37,6 +38,18 @@ using Selection = std::tuple<QString, int, QRect>;
 // A loupe's case: the screen, where the drag starts and where the pointer is,
 // the loupe's top-left in device pixels and its cells a side.
 using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
+
+// The area each widget painted, in its own pixels.
+struct PaintedArea : QObject {
+  std::map<QObject*, qint64> area;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      const QRect r = static_cast<QPaintEvent*>(event)->rect();
+      area[watched] += qint64(r.width()) * r.height();
+    }
+    return false;
+  }
+};
 
 class TestCaptureForm : public WindowTest {
   Q_OBJECT
@@ -215,10 +228,11 @@ class TestCaptureForm : public WindowTest {
     std::sort(strip.begin(), strip.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
     QStringList order;
     for (QWidget* w : strip) order << w->objectName() + " " + w->toolTip();
-    QCOMPARE(order.join(" | "),
-             QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
-                     "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
-                     "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出 | Line3  | Image2(9) 钉在桌面"));
+    QCOMPARE(
+        order.join(" | "),
+        QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
+                "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
+                "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出 | Line3  | Image2(9) 钉在桌面"));
     CaptureToolbar* bar = form_->Picture1;
     const QImage box = bar->grab().toImage();  // a flat box: its border, its ground
     QCOMPARE(box.pixel(0, 0), colour::toPixel(style_constants::kStripBorder));
@@ -585,6 +599,24 @@ class TestCaptureForm : public WindowTest {
                             : on == 0        ? desktop.copy(device)
                                              : shot.copy(device.translated(1600, 200));
     QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(), expected), QString());
+  }
+
+  // Each screen is painted once as the window opens: a surface becoming
+  // active or inactive, or getting the keyboard, repaints no whole screen.
+  void eachScreenPaintedOnce() {
+    if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
+    PaintedArea painted;
+    qApp->installEventFilter(&painted);
+    open(QRect(), 2);
+    for (QWidget* surface : {form_->surfaces()[0], form_->surfaces()[1], form_->surfaces()[0]}) {
+      surface->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(surface));
+      QCoreApplication::sendPostedEvents();
+      QCoreApplication::processEvents();
+    }
+    qApp->removeEventFilter(&painted);
+    for (QWidget* surface : form_->surfaces())
+      QCOMPARE(painted.area[surface], qint64(surface->width()) * surface->height());
   }
 
   void failedGrabIsReported() {
