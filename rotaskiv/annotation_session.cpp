@@ -18,8 +18,7 @@ void AnnotationSession::open(std::vector<QImage> screens) {
   pictures_ = std::move(screens);
   if (pictures_.empty()) pictures_.emplace_back();
   screen_ = 0;
-  history_.clear();
-  history_.push(bag_.WriteP(picture()));
+  packFirstSnapshot();
   cancel();
   tool_.reset();
   lastButton_.reset();
@@ -29,8 +28,7 @@ void AnnotationSession::moveTo(int screen) {
   if (screen == screen_ || screen < 0 || screen >= int(pictures_.size())) return;
   // The snapshots show the other screen: undo could not bring them back here.
   screen_ = screen;
-  history_.clear();
-  history_.push(bag_.WriteP(picture()));
+  packFirstSnapshot();
   cancel();
 }
 
@@ -77,6 +75,7 @@ AnnotationSession::Release AnnotationSession::release(QPointF point, Selection s
     textAt_ = rounded(point);
     return Release::PlaceText;
   }
+  settleFirstSnapshot();
   {
     QPainter painter(&pictures_[screen_]);
     drawStroke(painter, clampedToSelection(point, selection), colour);
@@ -92,6 +91,7 @@ void AnnotationSession::paint(QPainter& painter, int screen, QColor colour) cons
 }
 
 void AnnotationSession::writeText(const QString& text, const QFont& font, QColor colour) {
+  settleFirstSnapshot();
   if (!text.isEmpty() && textAt_) {
     QPainter painter(&pictures_[screen_]);
     painter.setFont(font);
@@ -130,7 +130,25 @@ void AnnotationSession::drawStroke(QPainter& painter, QPointF end, QColor colour
   }
 }
 
-void AnnotationSession::commit() { history_.push(bag_.WriteP(picture())); }
+void AnnotationSession::commit() {
+  settleFirstSnapshot();
+  history_.push(bag_.WriteP(picture()));
+}
+
+void AnnotationSession::packFirstSnapshot() {
+  // A snapshot still being packed belongs to the history about to be cleared.
+  if (firstSnapshot_.valid()) firstSnapshot_.wait();
+  history_.clear();
+  history_.push(QByteArray());  // filled in by settleFirstSnapshot()
+  // The thread holds its own reference to the picture, which nobody paints
+  // into before settleFirstSnapshot().
+  firstSnapshot_ = std::async(std::launch::async,
+                              [bag = bag_, frozen = picture()] { return bag.WriteP(frozen); });
+}
+
+void AnnotationSession::settleFirstSnapshot() {
+  if (firstSnapshot_.valid()) history_.replaceFirst(firstSnapshot_.get());
+}
 
 void AnnotationSession::restore(const QByteArray& blob) {
   const QImage restored = bag_.ReadP(blob);
@@ -138,12 +156,14 @@ void AnnotationSession::restore(const QByteArray& blob) {
 }
 
 bool AnnotationSession::undo() {
+  settleFirstSnapshot();
   const auto blob = history_.undo();
   if (blob) restore(*blob);
   return blob.has_value();
 }
 
 void AnnotationSession::redo() {
+  settleFirstSnapshot();
   if (const auto blob = history_.redo()) restore(*blob);
 }
 

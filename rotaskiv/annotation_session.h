@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -33,7 +34,10 @@ class AnnotationSession {
   };
 
   // A new opening: one frozen picture per screen. The first screen's becomes
-  // the committed picture and snapshot 1; no tool is chosen.
+  // the committed picture and snapshot 1; no tool is chosen. Snapshot 1 is
+  // packed on a thread of its own while the window opens (on a 4K desktop
+  // that takes tens of milliseconds); whatever reads it or paints into the
+  // picture waits for it first.
   void open(std::vector<QImage> screens);
   // The selection went to another screen: its picture becomes the committed
   // one, and the history starts again from it.
@@ -91,6 +95,12 @@ class AnnotationSession {
   void drawStroke(QPainter& painter, QPointF end, QColor colour) const;
   void commit();
   void restore(const QByteArray& blob);
+  // Snapshot 1 of the committed picture, packed apart.
+  void packFirstSnapshot();
+  // Waits for that snapshot and puts it into the history: the picture is
+  // then no longer shared with the thread, and painting into it copies
+  // nothing.
+  void settleFirstSnapshot();
 
   // Device pixels, each with its screen's devicePixelRatio; never empty.
   std::vector<QImage> pictures_{QImage()};
@@ -104,6 +114,7 @@ class AnnotationSession {
   QPointF strokeStart_;
   std::optional<QPointF> previewEnd_;  // the stroke being dragged, shown but not kept
   std::optional<QPoint> textAt_;
+  std::future<QByteArray> firstSnapshot_;
 };
 
 }  // namespace capture

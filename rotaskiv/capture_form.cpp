@@ -67,6 +67,22 @@ void makeFrozenSurface(QWidget* surface) {
   surface->setFocusPolicy(Qt::StrongFocus);
 }
 
+// QWidget repaints a whole window when it becomes active or inactive (its
+// palette has colours of its own for inactive windows) and when it gets or
+// loses the keyboard: on a surface that is a second paint of a whole screen,
+// in full, at every opening. Only the controls on it are told of the change,
+// as QWidget would tell them. True when `event` was such a change.
+bool passActivationToControls(QWidget* surface, QEvent* event) {
+  if (event->type() != QEvent::WindowActivate && event->type() != QEvent::WindowDeactivate)
+    return false;
+  for (QObject* child : surface->children()) {
+    auto* control = qobject_cast<QWidget*>(child);
+    if (control != nullptr && control->isVisible() && !control->isWindow())
+      QCoreApplication::sendEvent(control, event);
+  }
+  return true;
+}
+
 constexpr Qt::WindowFlags kSurfaceFlags =
     Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
 
@@ -144,8 +160,10 @@ void CaptureForm::Show() {
   std::vector<ScreenLayout> layout;
   std::vector<QImage> pictures;
   for (FrozenScreen& screen : grab.screens) {
-    QImage frozen = screen.image.convertToFormat(QImage::Format_RGB32);
-    frozen.setDevicePixelRatio(screen.image.devicePixelRatio());
+    const qreal ratio = screen.image.devicePixelRatio();
+    // The screens come as 32-bit RGB: then this keeps the picture, uncopied.
+    QImage frozen = std::move(screen.image).convertToFormat(QImage::Format_RGB32);
+    frozen.setDevicePixelRatio(ratio);
     layout.push_back({screen.geometry, frozen.devicePixelRatio()});
     pictures.push_back(std::move(frozen));
   }
@@ -266,6 +284,10 @@ void CaptureForm::ImageMove() {
 }
 
 void CaptureForm::paintEvent(QPaintEvent*) { paintScreen(0, this); }
+
+bool CaptureForm::event(QEvent* event) {
+  return passActivationToControls(this, event) || QWidget::event(event);
+}
 
 void CaptureForm::paintScreen(int screen, QWidget* surface) {
   QPainter painter(surface);
@@ -503,6 +525,9 @@ CaptureSurface::CaptureSurface(CaptureForm* form, int screen)
 }
 
 void CaptureSurface::paintEvent(QPaintEvent*) { form_->paintScreen(screen_, this); }
+bool CaptureSurface::event(QEvent* event) {
+  return passActivationToControls(this, event) || QWidget::event(event);
+}
 void CaptureSurface::mousePressEvent(QMouseEvent* event) { form_->pressOn(screen_, event); }
 void CaptureSurface::mouseMoveEvent(QMouseEvent* event) { form_->moveOn(screen_, event); }
 void CaptureSurface::mouseReleaseEvent(QMouseEvent* event) { form_->releaseOn(screen_, event); }

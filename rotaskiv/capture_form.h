@@ -73,6 +73,11 @@ class CaptureForm : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The frozen screen looks the same whether its window is active or has the
+  // keyboard: neither repaints the whole screen (see capture_form.cpp).
+  bool event(QEvent* event) override;
+  void focusInEvent(QFocusEvent*) override {}
+  void focusOutEvent(QFocusEvent*) override {}
   // Esc in the text box or the font-size box ends typing there.
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -152,6 +157,11 @@ class CaptureSurface : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The frozen screen looks the same whether its window is active or has the
+  // keyboard: neither repaints the whole screen (see capture_form.cpp).
+  bool event(QEvent* event) override;
+  void focusInEvent(QFocusEvent*) override {}
+  void focusOutEvent(QFocusEvent*) override {}
 
  private:
   CaptureForm* form_;

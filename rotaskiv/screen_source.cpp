@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "rotaskiv/portal_screenshot.h"
+#include "rotaskiv/x11_screen_grab.h"
 #include "rotaskiv/x11_windows.h"
 
 namespace {
@@ -90,6 +91,24 @@ QImage boxReduced(const QImage& picture, int factor, QSize size) {
   return reduced;
 }
 
+// One screen at its own scale: read through shared memory on X11 where that
+// can be done, by Qt otherwise. Qt keeps a screen's top-left in the X
+// server's pixels and scales its size; a scale that is not a whole number
+// may round the size either way, so only Qt reads such a screen.
+ScreenGrab grabScreen(QScreen* screen, bool blackMeansUnreadable) {
+  const qreal ratio = screen->devicePixelRatio();
+  if (ratio == std::round(ratio)) {
+    const QRect geometry = screen->geometry();
+    QImage image =
+        x11SharedMemoryGrab(QRect(geometry.topLeft(), geometry.size() * int(std::round(ratio))));
+    if (!image.isNull()) {
+      image.setDevicePixelRatio(ratio);
+      return screenGrabFromImage(std::move(image), blackMeansUnreadable);
+    }
+  }
+  return screenGrabFromPixmap(screen->grabWindow(0), blackMeansUnreadable);
+}
+
 class PlatformScreenSource final : public ScreenSource {
  public:
   DesktopGrab grab() override {
@@ -114,7 +133,7 @@ class PlatformScreenSource final : public ScreenSource {
   static DesktopGrab grabWithQt(const std::vector<QScreen*>& screens, bool blackMeansUnreadable) {
     DesktopGrab desktop;
     for (QScreen* screen : screens) {
-      ScreenGrab grab = screenGrabFromPixmap(screen->grabWindow(0), blackMeansUnreadable);
+      ScreenGrab grab = grabScreen(screen, blackMeansUnreadable);
       if (!grab.ok()) return {{}, grab.error};
       desktop.screens.push_back({screen->geometry(), std::move(grab.image)});
     }
@@ -172,17 +191,24 @@ ScreenGrab screenGrabFromPixmap(const QPixmap& pixmap, bool blackMeansUnreadable
     grab.error = tr("无法截取屏幕：系统没有提供屏幕画面。");
     return grab;
   }
-  QImage image = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+  QImage image = pixmap.toImage();
+  image.setDevicePixelRatio(pixmap.devicePixelRatio());
+  return screenGrabFromImage(std::move(image), blackMeansUnreadable);
+}
+
+ScreenGrab screenGrabFromImage(QImage picture, bool blackMeansUnreadable) {
+  ScreenGrab grab;
+  // Already 32-bit RGB (as the screens of X11 come), the picture is kept as it is.
+  QImage image = std::move(picture).convertToFormat(QImage::Format_RGB32);
   if (image.isNull()) {
     grab.error = tr("无法截取屏幕：内存不足，放不下屏幕画面。");
     return grab;
   }
-  image.setDevicePixelRatio(pixmap.devicePixelRatio());
   if (blackMeansUnreadable && allBlack(image)) {
     grab.error = tr("无法截取屏幕：窗口系统不允许读取屏幕，只给出了一片黑色。");
     return grab;
   }
-  grab.image = image;
+  grab.image = std::move(image);
   return grab;
 }
 

@@ -77,6 +77,8 @@ DesktopGrab grabAlong(GrabRoute route, const std::function<DesktopGrab(bool)>& q
 // A null pixmap is an error; so is an all-black one when `blackMeansUnreadable`
 // (the window system handed out an empty picture instead of the screen).
 ScreenGrab screenGrabFromPixmap(const QPixmap& pixmap, bool blackMeansUnreadable);
+// The same for a picture read by other means, its device pixel ratio set.
+ScreenGrab screenGrabFromImage(QImage picture, bool blackMeansUnreadable);
 
 // Cuts a portal's picture into the screens of `screens` (the primary first).
 // Portals shoot either every output at once, at the screens' scale or at

@@ -26,6 +26,10 @@ std::optional<QByteArray> SnapshotHistory::redo() {
   return blobs_.at(count_ - 1);
 }
 
+void SnapshotHistory::replaceFirst(QByteArray blob) {
+  if (!blobs_.isEmpty()) blobs_.first() = std::move(blob);
+}
+
 void SnapshotHistory::resetToFirst() {
   if (blobs_.isEmpty()) return;
   count_ = 1;

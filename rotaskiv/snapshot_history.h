@@ -22,6 +22,10 @@ class SnapshotHistory {
   // the redo limit (the count then stays at the limit).
   std::optional<QByteArray> redo();
 
+  // Puts `blob` in place of the first snapshot, whatever is showing.
+  // Nothing happens while the history is empty.
+  void replaceFirst(QByteArray blob);
+
   // Back to the first snapshot only: count 1, redo limit 1, one entry.
   // Nothing happens while the history is empty.
   void resetToFirst();

@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev qt6-image-formats-plugins libgl-dev
   libgif-dev libhwy-dev libzstd-dev
   libxcb1-dev  # the clipboard keeper sees an X server that has gone away
+  libxcb-shm0-dev  # Rotaskiv reads the screens of an X11 desktop through shared memory
   libjpeg62-turbo-dev  # the loader decodes a JPEG without its end marker to see it is whole
   # Windows metafiles: libwmf plays WMF onto Qt's painter, libemf2svg turns
   # EMF into SVG that Qt SVG draws; libwmf measures text with the URW fonts

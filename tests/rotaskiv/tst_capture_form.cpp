@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <QtWidgets>
+#include <map>
 
 #include "common/cursor_override.h"
 #include "rotaskiv/capture_form.h"
@@ -37,6 +38,18 @@ using Selection = std::tuple<QString, int, QRect>;
 // A loupe's case: the screen, where the drag starts and where the pointer is,
 // the loupe's top-left in device pixels and its cells a side.
 using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
+
+// The area each widget painted, in its own pixels.
+struct PaintedArea : QObject {
+  std::map<QObject*, qint64> area;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      const QRect r = static_cast<QPaintEvent*>(event)->rect();
+      area[watched] += qint64(r.width()) * r.height();
+    }
+    return false;
+  }
+};
 
 class TestCaptureForm : public WindowTest {
   Q_OBJECT
@@ -588,6 +601,24 @@ class TestCaptureForm : public WindowTest {
                             : on == 0        ? desktop.copy(device)
                                              : shot.copy(device.translated(1600, 200));
     QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(), expected), QString());
+  }
+
+  // Each screen is painted once as the window opens: a surface becoming
+  // active or inactive, or getting the keyboard, repaints no whole screen.
+  void eachScreenPaintedOnce() {
+    if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
+    PaintedArea painted;
+    qApp->installEventFilter(&painted);
+    open(QRect(), 2);
+    for (QWidget* surface : {form_->surfaces()[0], form_->surfaces()[1], form_->surfaces()[0]}) {
+      surface->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(surface));
+      QCoreApplication::sendPostedEvents();
+      QCoreApplication::processEvents();
+    }
+    qApp->removeEventFilter(&painted);
+    for (QWidget* surface : form_->surfaces())
+      QCOMPARE(painted.area[surface], qint64(surface->width()) * surface->height());
   }
 
   void failedGrabIsReported() {

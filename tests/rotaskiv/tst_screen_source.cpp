@@ -6,6 +6,7 @@
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/portal_screenshot.h"
 #include "rotaskiv/screen_source.h"
+#include "rotaskiv/x11_screen_grab.h"
 #include "tests/support/image_compare.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tests/support/xvfb_desktop.h"
@@ -73,7 +74,13 @@ class TestScreenSource : public QObject {
       QCOMPARE(grab.screens[i].geometry, screens[i]->geometry());
       QCOMPARE(grab.screens[i].image.devicePixelRatio(), screens[i]->devicePixelRatio());
       QCOMPARE(imageDifference(grab.screens[i].image, pictures[i]), QString());
+      // Read through shared memory, in the X server's pixels (Qt keeps each
+      // screen's top-left there).
+      const QRect native(screens[i]->geometry().topLeft(), pictures[i].size());
+      QCOMPARE(imageDifference(x11SharedMemoryGrab(native), pictures[i]), QString());
     }
+    // Beyond the root window there is nothing to read that way.
+    QVERIFY(x11SharedMemoryGrab(QRect(2300, 0, 10, 10)).isNull());
 
     ScriptedDialogs dialogs;
     QWidget owner;
