@@ -48,6 +48,9 @@ class WaylandSession {
     environment_.insert("XDG_CURRENT_DESKTOP", "sway:GNOME");
     environment_.insert("XDG_SESSION_TYPE", "wayland");
     environment_.insert("QT_QPA_PLATFORM", "wayland");
+    // Qt's Wayland plugin leaves libwayland's objects to the end of the process.
+    if (!environment_.contains("LSAN_OPTIONS"))
+      environment_.insert("LSAN_OPTIONS", "suppressions=" LSAN_SUPPRESSIONS);
     error.clear();
   }
   ~WaylandSession() {
