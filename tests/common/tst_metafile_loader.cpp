@@ -150,6 +150,18 @@ class TstMetafileLoader : public QObject {
     QVERIFY2(green >= 20, qPrintable(QString::number(green)));
   }
 
+  // A rectangle filled with the brush (PATBLT with PATCOPY) beside one made black (BLACKNESS).
+  void patternBlits() {
+    const QImage image = load(Wmf()
+                                  .window({0, 0}, {20, 10})
+                                  .brush(kRed)
+                                  .record(0x061D, {0x0021, 0x00F0, 10, 10, 0, 0})
+                                  .record(0x061D, {0x0042, 0x0000, 10, 10, 0, 10})
+                                  .plain())
+                             .image;
+    QVERIFY(near(image.pixel(5, 5), kRed) && near(image.pixel(15, 5), 0));
+  }
+
   // Files written by Inkscape and LibreOffice (metafiles/README.md says how), each beside its
   // producer's own rendering at 96 dpi: the same size, and on average no more than 15 off in a
   // channel where both are composed on white.
