@@ -106,8 +106,15 @@ mkdir -p "$root/tmp/home"
 for launcher in "${launchers[@]}"; do
   name=$(basename "$launcher" .desktop)
   icon=$(sed -n 's/^Icon=//p' "$root$launcher")
-  # The command as the launcher runs it, without its field codes.
-  command=$(sed -n 's/^Exec=//p' "$root$launcher" | sed 's/ *%[fFuUdDnNickvm]//g')
+  # The command as the launcher runs it, without its field codes; the
+  # commands of its actions (Rotaskiv's "截图") must be on the path too.
+  command=$(awk '/^\[/ { group = $0 } group == "[Desktop Entry]" && sub(/^Exec=/, "")' \
+    "$root$launcher" | sed 's/ *%[fFuUdDnNickvm]//g')
+  while read -r action; do
+    in_root sh -c "command -v ${action%% *}" >/dev/null ||
+      fail "$name: its action's '$action' is not on the path"
+  done < <(awk '/^\[/ { group = $0 } group ~ /^\[Desktop Action / && sub(/^Exec=/, "")' \
+    "$root$launcher")
   for size in 16x16 24x24 32x32 48x48 64x64 128x128 256x256; do
     [ -f "$root/usr/share/icons/hicolor/$size/apps/$icon.png" ] || fail "$name: no $size icon"
   done
