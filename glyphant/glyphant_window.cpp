@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include "common/colour_swatch.h"
+#include "common/cursor_override.h"
 #include "common/drag_window.h"
 #include "common/editable_list.h"
 #include "common/face_button.h"
@@ -397,6 +398,7 @@ void Form1::Command5_Click() {
     MsgBox(this, error, QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
     return;
   }
+  const cursor_override::BusyScope busy;
   pic1->resize(check.size);
   picDst->setGeometry(pic1->geometry());
   refreshThumbnail();
