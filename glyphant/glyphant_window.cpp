@@ -405,7 +405,15 @@ void Form1::Command5_Click() {
 }
 
 void Form1::refreshThumbnail() {
-  Image1->setPicture(pic1->Image());
+  // A large canvas is shown by a copy reduced to what the preview can grow
+  // to: were the preview to share the canvas's pixels, the next drawing
+  // would copy them all first (a gigabyte at the largest size).
+  const QImage canvas = pic1->Image();
+  constexpr int kLargest = int(panel_inputs::PreviewZoom::kMaxSide);
+  const bool large = canvas.width() > kLargest || canvas.height() > kLargest;
+  Image1->setPicture(large ? canvas.scaled(QSize(kLargest, kLargest), Qt::KeepAspectRatio,
+                                           Qt::SmoothTransformation)
+                           : canvas);
   previewZoom_.reset(QSizeF(pic1->ScaleWidth(), pic1->ScaleHeight()));
   Image1->resize(previewZoom_.shown());
 }

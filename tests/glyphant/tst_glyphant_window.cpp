@@ -288,6 +288,8 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("bold on both surfaces") << "choose:cbofontstyle=Bold" << "style=100/100";
     QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150 pointer=own+busy_while_resized";
     QTest::newRow("same size keeps the drawing") << "Text2=989 Text1=630 Command4 Command5" << drawn;
+    // Past the preview's largest size it shows a reduced copy of the canvas.
+    QTest::newRow("canvas wider than the preview grows") << "Text2=5000 Text1=300 Text4=-50 Command5 Command4" << "step=1 canvas=5000x300 pixels=changed preview=500x30 pointer=own+busy_while_resized";
     QTest::newRow("size too large") << "Text2=20000 Text1=20000 Command5" << "messages=Glyphant2.0";
     QTest::newRow("two shrinks: 0.81") << "Command6 Command6" << "canvas=989x630 hidden preview=98x58 empty";
     QTest::newRow("growing hides the canvas") << "Command7" << "canvas=989x630 hidden preview=133x78 empty";
