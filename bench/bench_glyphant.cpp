@@ -5,21 +5,31 @@
 //  - shadow text ("绘制阴影1") at 364 points on the same canvas;
 //  - the resident memory of ten history steps on a 4000 x 4000 canvas,
 //    once with pattern text (tiled, packs small) and once over a noisy
-//    background picture (the worst case for packing).
-// Usage: bench_glyphant [text|memory|noisy]...   (text and memory by default;
-// run memory and noisy in separate processes for clean resident figures)
+//    background picture (the worst case for packing);
+//  - the largest canvas (16384 x 16384): the canvas size change ("确 定"),
+//    pattern text, a step back and forward, and pattern text with a 1 x 1
+//    pattern over 16000 x 16000, each from the click to the window idle
+//    again, with the longest time the window did not answer (the largest
+//    gap of a 10 ms timer on its thread) and the peak resident memory.
+// Usage: bench_glyphant [text|memory|noisy|big]...   (text and memory by
+// default; run memory, noisy and big in separate processes for clean
+// resident figures)
 // Run headless (QT_QPA_PLATFORM=offscreen) or under a real X server.
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
+#include "common/cursor_override.h"
 #include "common/face_button.h"
 #include "common/picture_box.h"
 #include "glyphant/glyphant_window.h"
@@ -96,6 +106,72 @@ void benchMemory(bool noisyBackground) {
       before / 1024, canvasReady / 1024, static_cast<long long>(form->History.bytes() >> 20));
 }
 
+// Runs `act` from the event loop and returns its milliseconds until the busy
+// pointer has gone, and the longest gap between two ticks of a 10 ms timer
+// meanwhile: how long the window did not answer.
+struct Unanswered {
+  double total = 0, longest = 0;
+};
+Unanswered timeUntilIdle(const std::function<void()>& act) {
+  QElapsedTimer clock;
+  QEventLoop loop;
+  QTimer ticks;
+  qint64 last = 0, longest = 0, doneAt = -1;
+  bool acted = false;
+  ticks.setTimerType(Qt::PreciseTimer);
+  QObject::connect(&ticks, &QTimer::timeout, [&] {
+    const qint64 now = clock.elapsed();
+    longest = std::max(longest, now - last);
+    last = now;
+    if (!acted || cursor_override::current() == Qt::BusyCursor) return;
+    if (doneAt < 0) doneAt = now;
+    if (now - doneAt > 100) loop.quit();
+  });
+  QTimer::singleShot(20, [&] {
+    act();
+    acted = true;
+  });
+  clock.start();
+  ticks.start(10);
+  loop.exec();
+  return {double(doneAt - 20), double(longest)};
+}
+
+void benchBig() {
+  std::printf("%-46s %9s %12s %9s\n", "on the largest canvas", "to idle", "unanswered", "peak");
+  const auto report = [](const char* what, const Unanswered& u) {
+    std::printf("%-46s %6.0f ms %9.0f ms %5ld MiB\n", what, u.total, u.longest,
+                bench::peakResidentKiB() / 1024);
+  };
+  auto form = windowWith(1000, 1500, QStringLiteral("福"), 2000);
+  setField(form->Text2, "16384");
+  setField(form->Text1, "16384");
+  report("canvas size 16384 x 16384 (确 定)",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command5, Qt::LeftButton); }));
+  report("pattern text, 1 character at 2000 pt (图案文字)",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }));
+  setField(form->Text3, "4000");
+  report("pattern text again, a second step",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }));
+  // The first steps take fresh memory, the later ones reuse it.
+  for (const char* round : {"first", "second"}) {
+    report(qPrintable(QString("a step back (退一步), %1").arg(round)),
+           timeUntilIdle([&] { QTest::mouseClick(form->Command16, Qt::LeftButton); }));
+    report(qPrintable(QString("a step forward (进一步), %1").arg(round)),
+           timeUntilIdle([&] { QTest::mouseClick(form->Command17, Qt::LeftButton); }));
+  }
+  // A 1 x 1 pattern: the most copies the tiling ever makes.
+  setField(form->Text2, "16000");
+  setField(form->Text1, "16000");
+  QTest::mouseClick(form->Command5, Qt::LeftButton);
+  QImage dot(1, 1, QImage::Format_RGB32);
+  dot.fill(Qt::darkGreen);
+  form->PicRes->resize(1, 1);
+  form->PicRes->setPicture(dot);
+  report("pattern text, 1 x 1 pattern over 16000 x 16000",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command1, Qt::LeftButton); }));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,5 +181,6 @@ int main(int argc, char** argv) {
   if (which.contains("text")) benchText();
   if (which.contains("memory")) benchMemory(false);
   if (which.contains("noisy")) benchMemory(true);
+  if (which.contains("big")) benchBig();
   return 0;
 }

@@ -22,4 +22,16 @@ std::optional<Qt::CursorShape> current() {
   return cursor->shape();
 }
 
+BusyScope::BusyScope() : before_(current()) {
+  set(Qt::BusyCursor);
+  QGuiApplication::sync();
+}
+
+BusyScope::~BusyScope() {
+  if (before_)
+    set(*before_);
+  else
+    reset();
+}
+
 }  // namespace cursor_override

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 
 #include "common/colour_swatch.h"
+#include "common/cursor_override.h"
 #include "common/drag_window.h"
 #include "common/editable_list.h"
 #include "common/face_button.h"
@@ -397,13 +398,22 @@ void Form1::Command5_Click() {
     MsgBox(this, error, QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
     return;
   }
+  const cursor_override::BusyScope busy;
   pic1->resize(check.size);
   picDst->setGeometry(pic1->geometry());
   refreshThumbnail();
 }
 
 void Form1::refreshThumbnail() {
-  Image1->setPicture(pic1->Image());
+  // A large canvas is shown by a copy reduced to what the preview can grow
+  // to: were the preview to share the canvas's pixels, the next drawing
+  // would copy them all first (a gigabyte at the largest size).
+  const QImage canvas = pic1->Image();
+  constexpr int kLargest = int(panel_inputs::PreviewZoom::kMaxSide);
+  const bool large = canvas.width() > kLargest || canvas.height() > kLargest;
+  Image1->setPicture(large ? canvas.scaled(QSize(kLargest, kLargest), Qt::KeepAspectRatio,
+                                           Qt::SmoothTransformation)
+                           : canvas);
   previewZoom_.reset(QSizeF(pic1->ScaleWidth(), pic1->ScaleHeight()));
   Image1->resize(previewZoom_.shown());
 }

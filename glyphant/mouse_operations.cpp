@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "common/colour_swatch.h"
+#include "common/cursor_override.h"
 #include "common/dialogs.h"
 #include "common/drag_window.h"
 #include "common/numbers.h"
@@ -20,6 +21,7 @@ void Form1::pic1_MouseDown(double x, double y) {
 }
 
 void Form1::stampAt(double x, double y) {
+  const cursor_override::BusyScope busy;
   QImage stamp = Picture1->Image();
   const Surface source = surface::of(stamp);
   const QSize size = Picture1->Picture().size();

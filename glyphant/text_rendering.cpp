@@ -4,6 +4,7 @@
 #include <QLineEdit>
 
 #include "common/colour_swatch.h"
+#include "common/cursor_override.h"
 #include "common/fonts.h"
 #include "common/picture_box.h"
 #include "common/surface.h"
@@ -57,6 +58,7 @@ void Form1::applyFont(PictureBox* surface, const TextRequest& request) {
 void Form1::Command4_Click() {
   const std::optional<TextRequest> request = textRequest();
   if (!request) return;
+  const cursor_override::BusyScope busy;
   applyFont(pic1, *request);
   pic1->setForeColor(Label10->BackColor());
   pic1->CurrentX = static_cast<float>(request->x);
@@ -69,6 +71,7 @@ void Form1::Command4_Click() {
 void Form1::shadowText(int sign, bool clearFirst) {
   const std::optional<TextRequest> request = textRequest();
   if (!request) return;
+  const cursor_override::BusyScope busy;
   applyFont(pic1, *request);
   // Clears what was drawn; a background picture stays.
   if (clearFirst) pic1->setBackColor(Label22->BackColor());
@@ -86,6 +89,7 @@ void Form1::Command1_Click() {
   // composition as it was.
   const std::optional<TextRequest> request = textRequest();
   if (!request) return;
+  const cursor_override::BusyScope busy;
   picDst->resize(pic1->size());
   picDst->setBackColor(Label22->BackColor());
   IntTitle();

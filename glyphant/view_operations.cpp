@@ -3,15 +3,22 @@
 #include <QBuffer>
 #include <QLabel>
 
+#include "common/cursor_override.h"
 #include "common/picture_box.h"
 #include "common/whole_file.h"
 #include "glyphant/glyphant_window.h"
 #include "glyphant/stretched_image.h"
 #include "glyphant/window_style.h"
 
-void Form1::Command16_Click() { showRestored(History.stepBack()); }
+void Form1::Command16_Click() {
+  const cursor_override::BusyScope busy;
+  showRestored(History.stepBack());
+}
 
-void Form1::Command17_Click() { showRestored(History.stepForward()); }
+void Form1::Command17_Click() {
+  const cursor_override::BusyScope busy;
+  showRestored(History.stepForward());
+}
 
 void Form1::showRestored(const HistoryRing::Restore& restored) {
   // A slot never written has nothing to give back: the canvas stays.

@@ -2,6 +2,7 @@
 #include <QtWidgets>
 
 #include "common/colour_swatch.h"
+#include "common/cursor_override.h"
 #include "common/picture_box.h"
 #include "common/picture_filter.h"
 #include "glyphant/glyphant_window.h"
@@ -23,6 +24,13 @@ class TstGlyphantWindow : public WindowTest {
 
   std::unique_ptr<Form1> form_;
   QImage start_;
+  bool busyResize_ = false;  // whether the canvas was resized under the busy pointer
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && cursor_override::current() == Qt::BusyCursor)
+      busyResize_ = true;
+    return WindowTest::eventFilter(watched, event);
+  }
 
   // One user action: open=NAME|-, save=NAME|-, colour=#rrggbb|- answer the
   // next dialog (a file of the program folder, or cancel); NAME=TEXT types
@@ -132,7 +140,9 @@ class TstGlyphantWindow : public WindowTest {
             "style=" + style(form_->pic1->font()) + '/' + style(form_->picDst->font()),
             "saved=" + QString(saved.isNull() ? "none" : (saved == canvas ? "canvas" : "other")),
             "size=" + form_->cbofontsize->currentText(),
-            "font=" + form_->cbofont->currentText()};
+            "font=" + form_->cbofont->currentText(),
+            QString("pointer=") + (cursor_override::current() ? "overridden" : "own") +
+                (busyResize_ ? "+busy_while_resized" : "")};
   }
 
  private slots:
@@ -160,6 +170,8 @@ class TstGlyphantWindow : public WindowTest {
     form_->activateWindow();  // so that fields take the focus when clicked
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     start_ = form_->pic1->Image();
+    busyResize_ = false;
+    form_->pic1->installEventFilter(this);
   }
 
   void cleanup() { endWindowTest(form_); }
@@ -169,7 +181,7 @@ class TstGlyphantWindow : public WindowTest {
              QString("step=0 status=可记录10步 messages= asked= canvas=989x630 pixels=start "
                      "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
                      "style=000/000 saved=none size=364 font=") +
-                 form_->cbofont->currentText());
+                 form_->cbofont->currentText() + " pointer=own");
     const QScrollBar* bar = form_->HScroll1;
     QCOMPARE(QString::asprintf("%d..%d %d %d", bar->minimum(), bar->maximum(), bar->value(),
                                form_->ShadowOffset),
@@ -274,8 +286,10 @@ class TstGlyphantWindow : public WindowTest {
     QTest::newRow("style on both surfaces, the last typed") << "choose:cbofontstyle=Bold U:cbofontstyle" << "style=001/001";
     QTest::newRow("italic on both surfaces") << "choose:cbofontstyle=Italic" << "style=010/010";
     QTest::newRow("bold on both surfaces") << "choose:cbofontstyle=Bold" << "style=100/100";
-    QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150";
+    QTest::newRow("canvas size") << "Command5" << "canvas=1000x1500 pixels=changed preview=100x150 pointer=own+busy_while_resized";
     QTest::newRow("same size keeps the drawing") << "Text2=989 Text1=630 Command4 Command5" << drawn;
+    // Past the preview's largest size it shows a reduced copy of the canvas.
+    QTest::newRow("canvas wider than the preview grows") << "Text2=5000 Text1=300 Text4=-50 Command5 Command4" << "step=1 canvas=5000x300 pixels=changed preview=500x30 pointer=own+busy_while_resized";
     QTest::newRow("size too large") << "Text2=20000 Text1=20000 Command5" << "messages=Glyphant2.0";
     QTest::newRow("two shrinks: 0.81") << "Command6 Command6" << "canvas=989x630 hidden preview=98x58 empty";
     QTest::newRow("growing hides the canvas") << "Command7" << "canvas=989x630 hidden preview=133x78 empty";

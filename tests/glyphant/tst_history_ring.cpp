@@ -65,6 +65,23 @@ class TstHistoryRing : public QObject {
     for (const QString& slot : state.section('|', 1).split(' ', Qt::SkipEmptyParts))
       QVERIFY2(written.contains(' ' + slot), qPrintable(slot + " not in" + written));
   }
+
+  // A canvas larger than one packed band of rows, with rows that differ, so
+  // that a band put back in the wrong place shows. Two in turn, the second
+  // unpacked into the memory the first one left.
+  void largeCanvasesComeBackWhole() {
+    QImage pictures[2];
+    for (int n = 0; n < 2; ++n) {
+      pictures[n] = QImage(4100, 4200, QImage::Format_RGB32);
+      for (int y = 0; y < pictures[n].height(); ++y)
+        pictures[n].scanLine(y)[(y * 7) % (4100 * 4)] = uchar(y + n);
+    }
+    HistoryRing ring;
+    for (const QImage& picture : pictures) ring.record(picture);
+    QVERIFY(ring.stepBack().picture == pictures[0]);
+    QVERIFY(ring.stepForward().picture == pictures[1]);
+    QVERIFY(ring.stepBack().picture == pictures[0]);
+  }
 };
 
 QTEST_MAIN(TstHistoryRing)
