@@ -132,7 +132,9 @@ int takeAtOnce(const Request& request) {
   if (request.pin && status == 0) {
     QImage shown = picture;
     shown.setDevicePixelRatio(picture.width() / double(std::max(1, region.width())));
-    (new PinWindow(shown))->show();
+    auto* pin = new PinWindow(shown);
+    pin->move(region.topLeft());  // where it was taken, as a pin from the capture window
+    pin->show();
     return QApplication::exec();
   }
   return status;
