@@ -406,12 +406,7 @@ QImage drawSvg(const QByteArray& svg, const QRectF& window, const MetafileLayout
                QString* error) {
   QSvgRenderer renderer;
   const QSize pixels = layout.pixels;
-  const double reach =
-      std::max({double(pixels.width()), double(pixels.height()), kMinMetafileReachPixels});
-  const double perPixelX = window.width() / pixels.width(),
-               perPixelY = window.height() / pixels.height();
-  const QRectF allowed =
-      window.adjusted(-reach * perPixelX, -reach * perPixelY, reach * perPixelX, reach * perPixelY);
+  const QRectF allowed = metafileReach(window, pixels);
   if (!renderer.load(svg) || !renderer.isValid()) {
     *error = damaged(layout.kind, tr("无法画出其中的记录"));
     return QImage();

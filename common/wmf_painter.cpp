@@ -491,6 +491,15 @@ std::optional<QSize> sizeFor(const QRectF& window, QString* error) {
 
 }  // namespace
 
+QRectF metafileReach(const QRectF& window, QSize pixels) {
+  const double reach =
+      std::max({double(pixels.width()), double(pixels.height()), kMinMetafileReachPixels});
+  const double perPixelX = window.width() / pixels.width(),
+               perPixelY = window.height() / pixels.height();
+  return window.adjusted(-reach * perPixelX, -reach * perPixelY, reach * perPixelX,
+                         reach * perPixelY);
+}
+
 QImage paintWmf(QByteArray& bytes, MetafileLayout& layout, QString* error) {
   Player player;
   wmfAPI_Options options{};
@@ -524,13 +533,9 @@ QImage paintWmf(QByteArray& bytes, MetafileLayout& layout, QString* error) {
     return QImage();
   }
   const QSize pixels = layout.pixels;
-  const double reach =
-      std::max({double(pixels.width()), double(pixels.height()), kMinMetafileReachPixels});
   const double perPixelX = window.width() / pixels.width(),
                perPixelY = window.height() / pixels.height();
-  const QRectF allowed =
-      window.adjusted(-reach * perPixelX, -reach * perPixelY, reach * perPixelX, reach * perPixelY);
-  if (!extent.isNull() && !allowed.contains(extent)) {
+  if (!extent.isNull() && !metafileReach(window, pixels).contains(extent)) {
     *error = damaged(tr("其中的图形远远超出图片"));
     return QImage();
   }

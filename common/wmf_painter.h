@@ -24,3 +24,6 @@ QImage paintWmf(QByteArray& bytes, MetafileLayout& layout, QString* error);
 // rasteriser walks every edge over all the rows it spans, so a shape millions
 // of pixels long takes minutes to draw, and no real drawing holds one.
 inline constexpr double kMinMetafileReachPixels = 32768;
+// How far, in the drawing's own units, what is drawn may reach: `window`
+// (those units over the picture's `pixels`) grown by that reach on every side.
+QRectF metafileReach(const QRectF& window, QSize pixels);
