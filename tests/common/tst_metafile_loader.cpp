@@ -199,7 +199,7 @@ class TstMetafileLoader : public QObject {
     Emf emf;
     emf.record(118, {0, 0, 100, 60, 2, 1, 0, 0, 0, 0xFF00, 0, 100, 60, 0, 0xFF00, 0, 1});
     emf.record(38, {1, 0, 1, 0, kGreen}).record(37, {1}).record(59, {}).record(27, {130, 10});
-    emf.record(54, {180, 60}).record(54, {230, 10}).record(60, {}).record(64, {0, 0, 0, 0});
+    emf.record(6, {0, 0, 0, 0, 2, 180, 60, 230, 10}).record(60, {}).record(64, {0, 0, 0, 0});
     emf.record(33, {})
         .record(36, {0x3F800000, 0, 0, 0x3F800000, 0, 0x42700000, 4})
         .record(34, {-1});
