@@ -397,6 +397,12 @@ class TstSkinner : public QObject {
       // Hot and pressed boxes are filled (from the option box's middle rows), side to side.
       for (int x : {box.left() + 1, box.right() - 1})
         QCOMPARE(image.pixel(x, box.center().y()) == rgb(kWhite), !hot && !pressed);
+      // Each from its own strip of the box bitmap, whose middle row lands on an unmarked box's
+      // middle.
+      const Cell strip = hot ? kCheckHotStrip : kCheckPressedStrip;
+      if ((hot || pressed) && !mark)
+        QCOMPARE(image.pixel(box.left() + 2, box.center().y()),
+                 bitmaps.BoxSkin.pixel(strip.x + 1, strip.y + strip.height / 2));
       if (mark) QCOMPARE(middle, bitmaps.MarkSkin.pixel(cell.x + 5, cell.y + 3 + (mark == 1)));
     }
   }
