@@ -451,6 +451,15 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
     case ToolbarButton::Pin:
       pinAndExit();
       break;
+    case ToolbarButton::Select:
+    case ToolbarButton::Pen:
+    case ToolbarButton::Highlighter:
+    case ToolbarButton::Line:
+    case ToolbarButton::Marker:
+    case ToolbarButton::Pixelate:
+    case ToolbarButton::Blur:
+    case ToolbarButton::PickColour:
+      break;  // wired next
   }
   session_.noteButton(button);
 }

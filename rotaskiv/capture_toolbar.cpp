@@ -18,15 +18,15 @@ namespace {
 // separator more for each that follows. Buttons are 20 x 20 hover cells, 25
 // apart, with a separator after the tools, after undo/redo/save and after
 // copy and exit.
-constexpr int kToolbarWidth = 270;
+constexpr int kToolbarWidth = 475;
 constexpr int kPanelWidth = 241;  // 3620 twips
 constexpr int kToolbarHeight = 26;
 constexpr int kCell = 20;
 constexpr int kCellTop = 3;
 // The left edge of each cell, in the toolbar's left-to-right order.
-constexpr std::array<int, kToolbarButtonCount> kCellLeft = {5,   30,  55,  80,  109,
-                                                            134, 159, 188, 213, 242};
-constexpr int kLine1Left = 104, kLine2Left = 183, kLine3Left = 237;
+constexpr std::array<int, kToolbarButtonCount> kCellLeft = {
+    5, 30, 55, 80, 109, 134, 159, 188, 213, 242, 271, 296, 321, 346, 371, 396, 421, 446};
+constexpr int kLine1Left = 104, kLine2Left = 183, kLine3Left = 237, kLine4Left = 266;
 
 // Option panel: 3620 x 560 twips.
 constexpr int kPanelHeight = 37;
@@ -86,6 +86,7 @@ CaptureToolbar::CaptureToolbar(QWidget* parent) : Strip(parent) {
   Line1 = separator(this, "Line1", kLine1Left);
   Line2 = separator(this, "Line2", kLine2Left);
   Line3 = separator(this, "Line3", kLine3Left);
+  Line4 = separator(this, "Line4", kLine4Left);
   drawIcons();
 }
 
@@ -117,6 +118,22 @@ QString CaptureToolbar::tooltip(ToolbarButton button) {
       return tr("重做");
     case ToolbarButton::Pin:
       return tr("钉在桌面");
+    case ToolbarButton::Select:
+      return tr("选择标注");
+    case ToolbarButton::Pen:
+      return tr("画笔");
+    case ToolbarButton::Highlighter:
+      return tr("荧光笔");
+    case ToolbarButton::Line:
+      return tr("添加直线");
+    case ToolbarButton::Marker:
+      return tr("添加序号");
+    case ToolbarButton::Pixelate:
+      return tr("马赛克");
+    case ToolbarButton::Blur:
+      return tr("模糊");
+    case ToolbarButton::PickColour:
+      return tr("取色");
   }
   return QString();
 }

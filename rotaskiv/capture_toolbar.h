@@ -11,8 +11,8 @@ class QComboBox;
 class QFrame;
 class QLineEdit;
 
-// The toolbar strip Picture1: ten picture buttons with hover frames behind
-// them, three separators and a border frame.
+// The toolbar strip Picture1: eighteen picture buttons with hover frames
+// behind them, four separators and a border frame.
 class CaptureToolbar : public Strip {
   Q_OBJECT
 
@@ -30,6 +30,7 @@ class CaptureToolbar : public Strip {
   QFrame* Line1 = nullptr;
   QFrame* Line2 = nullptr;
   QFrame* Line3 = nullptr;
+  QFrame* Line4 = nullptr;
 
  signals:
   void buttonClicked(ToolbarButton button);

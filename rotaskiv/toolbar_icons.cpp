@@ -247,6 +247,15 @@ QImage iconImage(ToolbarButton button, qreal dpr) {
     case ToolbarButton::Pin:
       drawPin(g);
       break;
+    case ToolbarButton::Select:
+    case ToolbarButton::Pen:
+    case ToolbarButton::Highlighter:
+    case ToolbarButton::Line:
+    case ToolbarButton::Marker:
+    case ToolbarButton::Pixelate:
+    case ToolbarButton::Blur:
+    case ToolbarButton::PickColour:
+      break;  // drawn next
   }
   return image;
 }

@@ -232,14 +232,17 @@ class TestCaptureForm : public WindowTest {
         order.join(" | "),
         QString("Image2(7) 添加矩形 | Image2(6) 添加椎圆 | Image2(5) 添加文字 | Image2(4) "
                 "添加箭头 | Line1  | Image2(0) 撤销 | Image2(8) 重做 | Image2(2) 保存 | "
-                "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出 | Line3  | Image2(9) 钉在桌面"));
+                "Line2  | Image2(3) 退出截屏 | Image2(1) 复制退出 | Line3  | Image2(9) 钉在桌面 | "
+                "Line4  | Image2(10) 选择标注 | Image2(11) 画笔 | Image2(12) 荧光笔 | Image2(13) "
+                "添加直线 | Image2(14) 添加序号 | Image2(15) 马赛克 | Image2(16) 模糊 | "
+                "Image2(17) 取色"));
     CaptureToolbar* bar = form_->Picture1;
     const QImage box = bar->grab().toImage();  // a flat box: its border, its ground
     QCOMPARE(box.pixel(0, 0), colour::toPixel(style_constants::kStripBorder));
     QCOMPARE(box.pixel(1, 1), colour::toPixel(style_constants::kStripBackground));
     // The separators are drawn. Over a button its hover frame shows behind it, and only its;
     // over the strip between them, none.
-    for (const QFrame* line : {bar->Line1, bar->Line2, bar->Line3})
+    for (const QFrame* line : {bar->Line1, bar->Line2, bar->Line3, bar->Line4})
       QVERIFY(box.pixel(line->geometry().center()) != box.pixel(1, 1));
     const auto frames = [&] {  // 1 for each button, in the toolbar's order, whose frame shows
       QString shown;
@@ -248,9 +251,9 @@ class TestCaptureForm : public WindowTest {
       return shown;
     };
     QTest::mouseMove(bar->Image2[buttonIndex(ToolbarButton::Text)], {10, 10});
-    QCOMPARE(frames(), "0010000000");
+    QCOMPARE(frames(), "001000000000000000");
     QTest::mouseMove(bar, {2, 13});
-    QCOMPARE(frames(), "0000000000");
+    QCOMPARE(frames(), "000000000000000000");
     // The screen's pixel (x, y) is RGB(x * 7 % 256, y * 13 % 256, (x + y) * 3 % 256).
     QTest::mouseMove(form_, QPoint(150, 150));
     QCOMPARE(cursor_override::current(), std::optional(Qt::SizeAllCursor));
@@ -269,29 +272,29 @@ class TestCaptureForm : public WindowTest {
     QTest::addColumn<QString>("script");
     QTest::addColumn<QString>("expected");
     const QString start = "frame 100,100 200x120 label 102,102 200x120 history ";
-    QTest::newRow("a double-click on undo undoes once") << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 30,224 panel 30,253 166x37";
-    QTest::newRow("the same tool twice hides the panel, keeps the tool; undo, then redo") << "tool:7 tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 30,224";
+    QTest::newRow("a double-click on undo undoes once") << "tool:7 drag:110,110-150,150 drag:120,120-160,160 twice:0" << start + "2 toolbar 0,224 panel 0,253 166x37";
+    QTest::newRow("the same tool twice hides the panel, keeps the tool; undo, then redo") << "tool:7 tool:7 drag:110,110-150,150 tool:0 tool:8" << start + "2 toolbar 0,224";
     QTest::newRow("undo with nothing to undo cancels everything") << "tool:7 tool:0" << "no label history 1";
-    QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 30,224 panel 30,253 241x37";
+    QTest::newRow("Esc while typing ends typing") << "tool:5 click:150,150 type:Hi key:Esc" << start + "1 toolbar 0,224 panel 0,253 241x37";
     QTest::newRow("and drops the text: the next click places an empty box") << "tool:5 click:150,150 type:Hi key:Esc click:150,150 click:150,150 tool:1" << "closed history 2 copied";
-    QTest::newRow("the next click writes the text") << "tool:5 click:150,150 type:Hi click:250,200" << start + "2 toolbar 30,224 panel 30,253 241x37";
+    QTest::newRow("the next click writes the text") << "tool:5 click:150,150 type:Hi click:250,200" << start + "2 toolbar 0,224 panel 0,253 241x37";
     QTest::newRow("then Esc closes the window") << "tool:5 click:150,150 type:Hi key:Esc key:Esc" << "closed history 1";
-    QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 30,224 panel 30,253 241x37";
+    QTest::newRow("Esc in the font-size box") << "tool:5 focus:Text1 key:Esc" << start + "1 toolbar 0,224 panel 0,253 241x37";
     QTest::newRow("then Esc closes the window too") << "tool:5 focus:Text1 key:Esc key:Esc" << "closed history 1";
-    QTest::newRow("the panel above a low toolbar") << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 102,702 300x60 history 1 toolbar 130,764 panel 130,724 166x37";
-    QTest::newRow("and below one that leaves it just room") << "drag:100,600-400,730 tool:6" << "frame 100,600 300x130 label 102,602 300x130 history 1 toolbar 130,734 panel 130,763 166x37";
-    QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down" << "frame 102,101 201x122 label 104,103 201x122 history 1 toolbar 33,227";
-    QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 30,224 panel 30,253 166x37";
+    QTest::newRow("the panel above a low toolbar") << "drag:100,700-400,760 tool:6" << "frame 100,700 300x60 label 102,702 300x60 history 1 toolbar 0,764 panel 0,724 166x37";
+    QTest::newRow("and below one that leaves it just room") << "drag:100,600-400,730 tool:6" << "frame 100,600 300x130 label 102,602 300x130 history 1 toolbar 0,734 panel 0,763 166x37";
+    QTest::newRow("arrows move the selection, with Shift resize it") << "key:Right key:Right key:Down key:Shift+Right key:Shift+Down key:Shift+Down" << "frame 102,101 201x122 label 104,103 201x122 history 1 toolbar 0,227";
+    QTest::newRow("not while a tool is chosen") << "tool:7 key:Right" << start + "1 toolbar 0,224 panel 0,253 166x37";
     QTest::newRow("copy and exit") << "tool:1" << "closed history 1 copied";
     QTest::newRow("double-click inside") << "dclick:150,150" << "closed history 1 copied";
-    QTest::newRow("ScrnCap hides frame, label, handles") << "cap:100,100,300,220" << "no label history 1 toolbar 30,224 copied";
+    QTest::newRow("ScrnCap hides frame, label, handles") << "cap:100,100,300,220" << "no label history 1 toolbar 0,224 copied";
     QTest::newRow("save as PNG") << "save:shot.PNG tool:2" << "closed history 1 saved";
     QTest::newRow("save as TIFF") << "save:shot.tiff tool:2" << "closed history 1 saved";
     QTest::newRow("save cancelled") << "save:- tool:2" << "closed history 1 copied";
     // A failed write keeps the work: the window stays, the copy on the clipboard.
-    QTest::newRow("save as .jpeg: reported, kept") << "save:shot.jpeg tool:2" << start + "1 toolbar 30,224 copied reported";
-    QTest::newRow("a click without a drag, then save: reported, kept") << "click:400,400 tool:2" << "no label history 1 toolbar 130,404 reported";
-    QTest::newRow("save where no folder is: kept") << "save:nowhere/shot.png tool:2" << start + "1 toolbar 30,224 copied reported";
+    QTest::newRow("save as .jpeg: reported, kept") << "save:shot.jpeg tool:2" << start + "1 toolbar 0,224 copied reported";
+    QTest::newRow("a click without a drag, then save: reported, kept") << "click:400,400 tool:2" << "no label history 1 toolbar 0,404 reported";
+    QTest::newRow("save where no folder is: kept") << "save:nowhere/shot.png tool:2" << start + "1 toolbar 0,224 copied reported";
     // Text still being typed is copied or saved as the next click would write it.
     QTest::newRow("pending text, copy and exit") << "tool:5 click:150,150 type:Hi tool:1" << "closed history 2 copied annotated";
     QTest::newRow("pending text, save") << "save:shot.png tool:5 click:150,150 type:Hi tool:2" << "closed history 2 saved annotated";
@@ -299,8 +302,8 @@ class TestCaptureForm : public WindowTest {
     QTest::newRow("pin") << "tool:9" << "closed history 1";
     QTest::newRow("Esc") << "key:Esc" << "closed history 1";
     QTest::newRow("a right-button stroke commits, then closes") << "tool:7 rdrag:110,110-150,150" << "closed history 2";
-    QTest::newRow("press on the toolbar, a separator, and redo with nothing to redo") << "strip:Picture1@27,13 strip:Line1@1,5 strip:Image2(8)@5,5" << start + "1 toolbar 30,224";
-    const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 102,602 400x195 history 1 toolbar 230,765 panel 230,725 ";
+    QTest::newRow("press on the toolbar, a separator, and redo with nothing to redo") << "strip:Picture1@27,13 strip:Line1@1,5 strip:Image2(8)@5,5" << start + "1 toolbar 0,224";
+    const QString low = "drag:100,600-500,795 tool:", lowShown = "frame 100,600 400x195 label 102,602 400x195 history 1 toolbar 25,765 panel 25,725 ";
     QTest::newRow("press on the panel, between and on the swatches") << low + "7 strip:Picture2@2,2 strip:PicColor@30,20 strip:Pcolor(3)@5,5" << lowShown + "166x37";
     QTest::newRow("press on the font-size group") << low + "5 strip:PicFont@1,0" << lowShown + "241x37";
   }
@@ -357,7 +360,7 @@ class TestCaptureForm : public WindowTest {
     QTest::mouseRelease(corner, Qt::LeftButton, {}, QPoint(42, 32));
     play("tool:8");
     // The handle's top-left was at the corner less 2, the pointer 2 further in.
-    QCOMPARE(describe(), "frame 100,100 240x150 label 102,102 240x150 history 1 toolbar 70,254");
+    QCOMPARE(describe(), "frame 100,100 240x150 label 102,102 240x150 history 1 toolbar 0,254");
     QCOMPARE(form_->Image1[2]->pos(), QPoint(337, 98));  // w / 1.5 in from the corner
   }
 
@@ -367,7 +370,7 @@ class TestCaptureForm : public WindowTest {
   // ("WxH") or its left edge alone ("xN"), and "hidden" if it is.
   void stripLayout() {
     const QString expected =
-        "Picture1 270x26, Shape3(0) 20x20 hidden, PicFont 4,8 73x25, PicColor x79, Pcolor(16) 0,0 "
+        "Picture1 475x26, Shape3(0) 20x20 hidden, PicFont 4,8 73x25, PicColor x79, Pcolor(16) 0,0 "
         "28x28, Pcolor(0) 32,0 13x13, Pcolor(7) 144,0 13x13, Pcolor(8) 32,15 13x13, Pcolor(15) "
         "144,15 13x13";
     open();
