@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   QTest::mouseClick(form.Command9, Qt::LeftButton);  // shadowed, on the background colour
   QCoreApplication::processEvents();
   const QImage canvas = form.pic1->Image();
+  const PrintSource source{canvas, form.Drawings};
 
   QTemporaryDir dir;
   const QString pdf = args.value(4, dir.filePath(QStringLiteral("poster.pdf")));
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
     QElapsedTimer timer;
     timer.start();
     const print_job::Result result =
-        print_job::print(printer, canvas, layout, [](int, int) { return true; });
+        print_job::print(printer, source, layout, [](int, int) { return true; });
     seconds.push_back(timer.nsecsElapsed() / 1e9);
     peak = std::max(peak, peakKiB() - before);
     if (result.outcome != print_job::Outcome::Printed) {
