@@ -22,8 +22,9 @@ void Form1::pic1_MouseDown(double x, double y) {
 
 void Form1::stampAt(double x, double y) {
   const cursor_override::BusyScope busy;
-  QImage stamp = Picture1->Image();
-  const Surface source = surface::of(stamp);
+  // Read in place: the record keeps the same pixels for a stamp stamped again.
+  const QImage stamp = Picture1->Image();
+  const Surface source = surface::view(stamp);
   const QSize size = Picture1->Picture().size();
   const QPoint at(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y));
   const ColourRef mask = Label7->BackColor();

@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QRawFont>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,43 @@ QRectF underline(const QFontMetricsF& metrics, QPointF baseline, double width) {
   const double left = std::floor(baseline.x()), right = std::floor(baseline.x() + width);
   const double thickness = metrics.lineWidth();
   return {left, baseline.y() + centre - thickness / 2, right - left, thickness};
+}
+
+// The face of `font`'s list that draws `letter`: the first that has it.
+QString faceOf(const QFont& font, char32_t letter) {
+  for (const QString& family : font.families()) {
+    QFont face = font;
+    face.setFamilies({family});
+    if (QRawFont::fromFont(face).supportsCharacter(letter)) return family;
+  }
+  return font.families().value(0, font.family());
+}
+
+// The underlines of a run: the painter draws one under each stretch of
+// letters that one face draws, at that face's underline position.
+void addUnderlines(QList<QPainterPath>& shapes, const QFont& font, const QString& text,
+                   QPointF baseline, QPaintDevice* device) {
+  const QFontMetrics advances(font, device);
+  qsizetype start = 0;
+  QString face;
+  for (qsizetype i = 0; i <= text.size();
+       i += i < text.size() && text[i].isHighSurrogate() ? 2 : 1) {
+    const QString next =
+        i < text.size() ? faceOf(font, text.mid(i, 2).toUcs4().value(0)) : QString();
+    if (i > 0 && next == face) continue;
+    if (i > start) {
+      QFont drawing = font;
+      drawing.setFamilies({face});
+      const QString stretch = text.mid(start, i - start);
+      const double width = advances.horizontalAdvance(stretch);
+      QPainterPath rule;
+      rule.addRect(underline(QFontMetricsF(drawing, device), baseline, width));
+      shapes << rule;
+      baseline.rx() += width;
+    }
+    start = i;
+    face = next;
+  }
 }
 
 }  // namespace
@@ -57,13 +95,9 @@ Letters of(const QFont& font, const QString& text, double x, double y) {
       QPainterPath shape;
       shape.addText(baseline, plain, run.text);
       letters.shapes << shape;
-      const double advance = QFontMetrics(run.font, &device).horizontalAdvance(run.text);
-      if (run.font.underline()) {
-        QPainterPath rule;
-        rule.addRect(underline(QFontMetricsF(run.font, &device), baseline, advance));
-        letters.shapes << rule;
-      }
-      baseline.rx() += advance;
+      if (run.font.underline())
+        addUnderlines(letters.shapes, run.font, run.text, baseline, &device);
+      baseline.rx() += QFontMetrics(run.font, &device).horizontalAdvance(run.text);
     }
   }
   // Neighbouring letters of a face overlap: the overlap is painted once.
