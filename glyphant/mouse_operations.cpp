@@ -32,7 +32,7 @@ void Form1::stampAt(double x, double y) {
                           size.width(), size.height(), mask);
   // A system colour is no pixel value: nothing is left out.
   Drawings.addStamp(
-      stamp.copy(QRect(QPoint(0, 0), size)), at,
+      stamp.size() == size ? stamp : stamp.copy(QRect(QPoint(0, 0), size)), at,
       (mask & colour::kSystemFlag) != 0 ? std::nullopt : std::optional(colour::toPixel(mask)));
   pic1->Refresh();
   refreshThumbnail();

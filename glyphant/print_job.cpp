@@ -57,8 +57,9 @@ void drawPicturePart(QPainter& painter, const QImage& picture, const poster::She
 }
 
 void drawDrawingsPart(QPainter& painter, const CanvasRecord& drawings, const poster::Sheet& sheet) {
-  // The canvas's pixels onto the sheet's place, the drawings painted at the
-  // device's resolution and cut to the sheet's part.
+  // The sheet's part of the canvas drawn again at the device's resolution:
+  // each canvas pixel's place lands where drawPicturePart puts that pixel,
+  // and nothing reaches beyond the sheet's place.
   const double mmPerPixelX = sheet.place.width() / sheet.source.width();
   const double mmPerPixelY = sheet.place.height() / sheet.source.height();
   painter.save();
