@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "common/whole_file.h"
+#include "glyphant/pdf_smooth_images.h"
 #include "glyphant/pdf_text.h"
 
 #if GLYPHANT_HAVE_CUPS
@@ -172,7 +173,10 @@ bool paintAll(QPainter& painter, QPagedPaintDevice& device, const PrintSource& s
 Result writePdf(QIODevice& out, const QPrinter& printer, const PrintSource& source,
                 const poster::Layout& layout, const CarryOn& carryOn) {
   PdfTextRepair repaired(out);
-  QPdfWriter writer(&repaired);
+  // Pictures drawn again are smoothed as the printer enlarges them; the
+  // canvas's own pixels are printed as they are.
+  PdfSmoothImages smoothed(repaired);
+  QPdfWriter writer(source.drawn() ? static_cast<QIODevice*>(&smoothed) : &repaired);
   writer.setPageLayout(printer.pageLayout());
   writer.setResolution(printer.resolution());
   writer.setTitle(printer.docName());
