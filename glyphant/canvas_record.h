@@ -34,7 +34,7 @@ class CanvasRecord {
     enum class Kind { Fill, Picture, Text, PatternText };
     Kind kind = Kind::Fill;
     QRect clip;
-    QColor colour;      // Fill, Text
+    QColor colour;      // Fill, Text; PatternText: the work surface's background
     QImage picture;     // Picture (clear where a stamp's mask colour was); PatternText: the tile
     QImage brightened;  // PatternText: the tile ORed with the work surface's background
     QPoint at;          // Picture: its top-left
