@@ -1,12 +1,12 @@
 #include "glyphant/text_outline.h"
 
 #include <QCoreApplication>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QImage>
 #include <QRawFont>
 #include <QStringList>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -66,6 +66,31 @@ void addUnderlines(QList<QPainterPath>& shapes, const QFont& font, const QString
   }
 }
 
+// Why some letter of `run` has no outline, or empty: a face of bitmaps or of
+// colour pictures (emoji), also one the system lends for a letter, draws
+// what no outline gives back. Spaces are the letters that draw nothing.
+QString withoutOutline(const fallback_text::Run& run, QPaintDevice* device) {
+  QString spaces;
+  for (const QChar c : run.text)
+    if (c.isSpace()) spaces += c;
+  QTextLayout layout(run.text, run.font, device);
+  layout.beginLayout();
+  layout.createLine();
+  layout.endLayout();
+  for (const QGlyphRun& glyphs : layout.glyphRuns()) {
+    const QRawFont face = glyphs.rawFont();
+    const QList<quint32> blank = face.glyphIndexesForString(spaces);
+    const QList<quint32> indexes = glyphs.glyphIndexes();
+    const QList<QPointF> advances = face.advancesForGlyphIndexes(indexes);
+    for (qsizetype i = 0; i < indexes.size(); ++i)
+      if (face.pathForGlyph(indexes[i]).isEmpty() && advances.value(i).x() > 0 &&
+          !blank.contains(indexes[i]))
+        return QCoreApplication::translate("text_outline", "字体“%1”的字形没有轮廓")
+            .arg(face.familyName());
+  }
+  return QString();
+}
+
 }  // namespace
 
 Letters of(const QFont& font, const QString& text, double x, double y) {
@@ -84,12 +109,7 @@ Letters of(const QFont& font, const QString& text, double x, double y) {
       ascent = std::max(ascent, QFontMetrics(run.font, &device).ascent());
     QPointF baseline(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y) + ascent);
     for (const fallback_text::Run& run : runs) {
-      // A face of bitmaps (or of colour pictures) draws no outline.
-      const QFontInfo face(run.font);
-      if (!QFontDatabase::isSmoothlyScalable(face.family(), face.styleName()) &&
-          letters.problem.isEmpty())
-        letters.problem =
-            QCoreApplication::translate("text_outline", "字体“%1”没有轮廓").arg(face.family());
+      if (letters.problem.isEmpty()) letters.problem = withoutOutline(run, &device);
       QFont plain = run.font;
       plain.setUnderline(false);
       QPainterPath shape;
