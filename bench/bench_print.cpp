@@ -5,9 +5,10 @@
 // cannot be drawn again is printed). For each: the sheets and the PDF's
 // size, the median time of the whole print, the peak resident memory during
 // the print beyond what the process held before it (the canvas included),
-// and, where poppler's pdftoppm is found, how many dots wide the letter's
-// edge is at 600 dots per inch (the widest run of dots between the flat
-// colours along one row across the letter).
+// where poppler's pdftoppm is found, how many dots wide the letter's edge is
+// at 600 dots per inch (the widest run of dots between the flat colours
+// along one row across the letter), and the time the print preview takes to
+// paint its sheets.
 // Usage: bench_print [TEXT [WIDTH HEIGHT [PDF]]]   (default: 大 on 2800 x 3900;
 // the PDF is kept only where one is named)
 // Run headless (QT_QPA_PLATFORM=offscreen) or under a real X server; for the
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +34,8 @@
 #include "common/picture_box.h"
 #include "glyphant/glyphant_window.h"
 #include "glyphant/print_job.h"
+#include "glyphant/print_preview.h"
+#include "glyphant/sheets_view.h"
 #include "measure.h"
 
 namespace {
@@ -168,6 +172,14 @@ int main(int argc, char** argv) {
                 peak / 1024.0, before / 1024.0);
     std::printf("  edge:    %d dots wide at 600 dots per inch\n",
                 edgeDots(pdf, layout, edge, flat, dir.path()));
+    // The preview's sheets painted once, as the window shows them.
+    PrintPreview preview(source, printer);
+    preview.poster->setChecked(true);
+    preview.view->resize(900, 600);
+    QElapsedTimer painting;
+    painting.start();
+    (void)preview.view->grab();
+    std::printf("  preview: %lld ms to paint its sheets\n", painting.elapsed());
   }
   return 0;
 }
