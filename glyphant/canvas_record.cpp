@@ -142,8 +142,14 @@ void CanvasRecord::paint(QPainter& painter) const {
   const QRect canvas(QPoint(0, 0), size_);
   painter.setClipRect(canvas, Qt::IntersectClip);
   painter.fillRect(canvas, background_);
-  for (const Drawings* layer : {&picture_, &drawn_})
-    for (const auto& drawing : *layer) paint(painter, *drawing);
+  // Pattern text covers the canvas as it then was: what of the picture lies
+  // under it goes unprinted (a print would carry its pixels for nothing).
+  QRect covered;
+  for (const auto& drawing : drawn_)
+    if (drawing->kind == Drawing::Kind::PatternText) covered = drawing->clip;
+  for (const auto& drawing : picture_)
+    if (!covered.contains(drawing->clip & canvas)) paint(painter, *drawing);
+  for (const auto& drawing : drawn_) paint(painter, *drawing);
   painter.restore();
 }
 
