@@ -109,6 +109,7 @@ void Form1::buildSurfaces() {
   pic1->setBorder(PictureBox::Border::None);
   pic1->setScaleMode(PictureBox::ScaleMode::Pixels);
   pic1->setBackColor(kCanvasColour);
+  Drawings = CanvasRecord(kCanvasStart.size(), colour::toQColor(kCanvasColour));
   pic1->setOverlayLine(Line1, {{}, window_style::kGuideColour, false});
   pic1->setOverlayLine(Line2, {{}, window_style::kGuideColour, false});
 
@@ -337,7 +338,9 @@ void Form1::connectHandlers() {
   connect(Command13, &QPushButton::clicked, this, [this] { Command13_Click(); });
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(Command12, &QPushButton::clicked, this, [this] { Command12_Click(); });
-  connect(Command15, &QPushButton::clicked, this, [this] { printCanvas(this, pic1->Image()); });
+  connect(Command15, &QPushButton::clicked, this, [this] {
+    printCanvas(this, {pic1->Image(), Drawings});
+  });
   connect(Label10, &ColourSwatch::colourChosen, this, [this] { Label10_Chosen(); });
 
   connect(
@@ -400,6 +403,7 @@ void Form1::Command5_Click() {
   }
   const cursor_override::BusyScope busy;
   pic1->resize(check.size);
+  Drawings.resize(check.size);
   picDst->setGeometry(pic1->geometry());
   refreshThumbnail();
 }

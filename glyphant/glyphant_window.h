@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "common/dialogs.h"
+#include "glyphant/canvas_record.h"
 #include "glyphant/history_ring.h"
 #include "glyphant/panel_inputs.h"
 
@@ -67,6 +68,8 @@ class Form1 : public QWidget {
   std::int16_t ShadowOffset = 10;
   // The history slots and the step index (StepIndex).
   HistoryRing History;
+  // What the canvas was drawn from since it was last cleared, for printing.
+  CanvasRecord Drawings;
 
   // Covers the whole canvas with the fill pattern.
   void IntTitle();
@@ -99,6 +102,8 @@ class Form1 : public QWidget {
   void Command1_Click();
   void Command4_Click();
   void shadowText(int sign, bool clearFirst);
+  // Prints `text` on the canvas at its current point and records the letters.
+  void printOnCanvas(const QString& text);
   // The checked inputs of a text operation, or nothing after telling the
   // user what is wrong with them.
   std::optional<panel_inputs::TextRequest> textRequest();

@@ -22,15 +22,21 @@ void Form1::pic1_MouseDown(double x, double y) {
 
 void Form1::stampAt(double x, double y) {
   const cursor_override::BusyScope busy;
-  QImage stamp = Picture1->Image();
-  const Surface source = surface::of(stamp);
+  // Read in place: the record keeps the same pixels for a stamp stamped again.
+  const QImage stamp = Picture1->Image();
+  const Surface source = surface::view(stamp);
   const QSize size = Picture1->Picture().size();
-  surface::transparentBlt(*pic1->hDC(), numbers::roundHalfEven32(x), numbers::roundHalfEven32(y),
-                          size.width(), size.height(), source, 0, 0, size.width(), size.height(),
-                          Label7->BackColor());
+  const QPoint at(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y));
+  const ColourRef mask = Label7->BackColor();
+  surface::transparentBlt(*pic1->hDC(), at.x(), at.y(), size.width(), size.height(), source, 0, 0,
+                          size.width(), size.height(), mask);
+  // A system colour is no pixel value: nothing is left out.
+  Drawings.addStamp(
+      stamp.size() == size ? stamp : stamp.copy(QRect(QPoint(0, 0), size)), at,
+      (mask & colour::kSystemFlag) != 0 ? std::nullopt : std::optional(colour::toPixel(mask)));
   pic1->Refresh();
   refreshThumbnail();
-  History.recordStamp(pic1->Image());
+  History.recordStamp(pic1->Image(), Drawings);
 }
 
 void Form1::pic1_MouseMove(double x, double y) {

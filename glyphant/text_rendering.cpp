@@ -9,6 +9,7 @@
 #include "common/picture_box.h"
 #include "common/surface.h"
 #include "glyphant/glyphant_window.h"
+#include "glyphant/text_outline.h"
 #include "glyphant/window_style.h"
 
 using panel_inputs::TextRequest;
@@ -63,9 +64,16 @@ void Form1::Command4_Click() {
   pic1->setForeColor(Label10->BackColor());
   pic1->CurrentX = static_cast<float>(request->x);
   pic1->CurrentY = static_cast<float>(request->y);
-  pic1->Print(request->text);
+  printOnCanvas(request->text);
   refreshThumbnail();
-  History.record(pic1->Image());
+  History.record(pic1->Image(), Drawings);
+}
+
+void Form1::printOnCanvas(const QString& text) {
+  const text_outline::Letters letters =
+      text_outline::of(pic1->font(), text, pic1->CurrentX, pic1->CurrentY);
+  pic1->Print(text);
+  Drawings.addText(letters, colour::toQColor(pic1->ForeColor(), pic1->palette()));
 }
 
 void Form1::shadowText(int sign, bool clearFirst) {
@@ -74,11 +82,14 @@ void Form1::shadowText(int sign, bool clearFirst) {
   const cursor_override::BusyScope busy;
   applyFont(pic1, *request);
   // Clears what was drawn; a background picture stays.
-  if (clearFirst) pic1->setBackColor(Label22->BackColor());
+  if (clearFirst) {
+    pic1->setBackColor(Label22->BackColor());
+    Drawings.setBackground(colour::toQColor(pic1->BackColor(), pic1->palette()));
+  }
   pic1->setForeColor(Label26->BackColor());
   pic1->CurrentX = request->x + sign * ShadowOffset;
   pic1->CurrentY = request->y + sign * ShadowOffset;
-  pic1->Print(request->text);
+  printOnCanvas(request->text);
   // The letters over their shadow, and the one history step of the whole.
   Command4_Click();
 }
@@ -96,6 +107,8 @@ void Form1::Command1_Click() {
   applyFont(picDst, *request);
   picDst->CurrentX = static_cast<float>(request->x);
   picDst->CurrentY = static_cast<float>(request->y);
+  const text_outline::Letters letters =
+      text_outline::of(picDst->font(), request->text, picDst->CurrentX, picDst->CurrentY);
   picDst->Print(request->text);
   // Black letters on the background colour, ORed in: the letters keep the
   // pattern, the rest takes the background (or the pattern brightened by it).
@@ -105,8 +118,10 @@ void Form1::Command1_Click() {
     surface::bitBlt(*canvas, 0, 0, int(picDst->ScaleWidth()), int(picDst->ScaleHeight()), *work, 0,
                     0, surface::RasterOp::SrcPaint);
   }
+  Drawings.addPatternText(PicRes->Image(), colour::toQColor(picDst->BackColor(), picDst->palette()),
+                          letters);
   pic1->Refresh();
   picDst->hide();
   refreshThumbnail();
-  History.record(pic1->Image());
+  History.record(pic1->Image(), Drawings);
 }

@@ -22,7 +22,10 @@ void Form1::Command17_Click() {
 
 void Form1::showRestored(const HistoryRing::Restore& restored) {
   // A slot never written has nothing to give back: the canvas stays.
-  if (!restored.picture.isNull()) pic1->setPicture(restored.picture);
+  if (!restored.picture.isNull()) {
+    pic1->setPicture(restored.picture);
+    Drawings.setPicture(restored.picture, restored.drawings);
+  }
   Label27->setText(restored.status);
 }
 
@@ -31,13 +34,17 @@ void Form1::ZoomPreview(float factor) {
 }
 
 void Form1::Command13_Click() {
-  choosePicture([this](const QImage& picture) { pic1->setPicture(picture); });
+  choosePicture([this](const QImage& picture) {
+    pic1->setPicture(picture);
+    Drawings.setPicture(picture);
+  });
 }
 
 void Form1::Command2_Click() {
   pic1->Cls();
   picDst->Cls();
   pic1->setPicture(QImage());
+  Drawings.clear(true);
   refreshThumbnail();
 }
 
