@@ -65,16 +65,20 @@ class AnnotationRenderer {
   void paint(QPainter& painter, const QRect& dirty) const;
 
  private:
-  struct Filtered {
-    QImage pixels;  // the filter's result over its device rect; null when stale
+  // What the renderer keeps of each annotation of the last update().
+  struct Cached {
+    QRect painted;    // paintedDeviceRect()
+    QImage filtered;  // pixelate and blur: the result over `painted`; null when stale
   };
+  // Draws `deviceArea` of the composed picture again: the frozen screen and
+  // every annotation over it. Each stale pixelate or blur box meeting it lies
+  // wholly inside it.
   void compose(const QRect& deviceArea);
 
   QImage picture_;
-  QImage composed_;
+  QImage composed_;  // null until the first update()
   AnnotationLayer shown_;
-  std::vector<Filtered> filtered_;  // one per annotation of shown_
-  bool whole_ = true;               // everything is to be drawn again
+  std::vector<Cached> cache_;  // one per annotation of shown_
 };
 
 }  // namespace capture
