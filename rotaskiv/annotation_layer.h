@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rotaskiv/annotation.h"
+#include "rotaskiv/annotation_filters.h"
 
 class QPainter;
 
@@ -67,12 +68,16 @@ class AnnotationRenderer {
  private:
   // What the renderer keeps of each annotation of the last update().
   struct Cached {
-    QRect painted;    // paintedDeviceRect()
-    QImage filtered;  // pixelate and blur: the result over `painted`; null when stale
+    QRect painted;  // paintedDeviceRect()
+    // Pixelate and blur: the work (its box clipped to the picture), its
+    // result over that box, and the part of the result that is out of date.
+    std::optional<filters::Filter> filter;
+    QImage filtered;
+    QRect stale;
   };
   // Draws `deviceArea` of the composed picture again: the frozen screen and
-  // every annotation over it. Each stale pixelate or blur box meeting it lies
-  // wholly inside it.
+  // every annotation over it. It holds what each out-of-date part of a
+  // pixelate or blur result is worked out from.
   void compose(const QRect& deviceArea);
 
   QImage picture_;
