@@ -59,34 +59,39 @@ std::pair<int, int> blockSpan(const std::vector<int>& edges, int from, int to) {
 // --- Blur -------------------------------------------------------------------
 
 // The blur works on the means of cells of `factor` x `factor` pixels (laid
-// from the box's top-left), blurs them with three box passes each way and
+// from the box's top-left), blurs them with two box passes each way and
 // brings them back to pixels by bilinear interpolation: a radius of tens of
-// pixels costs no more than a small one, as unreadable as a Gaussian.
+// pixels costs no more than a small one, and is as unreadable as a Gaussian
+// of about that radius (the passes alone spread 2.8 cells).
+constexpr int kPassRadius = 3;
+constexpr int kPasses = 2;  // each way
+// The cells' sums after the passes, over this, are their means again.
+constexpr quint32 kPassesWeight = 7 * 7 * 7 * 7;
+static_assert((2 * kPassRadius + 1) * (2 * kPassRadius + 1) * (2 * kPassRadius + 1) *
+                  (2 * kPassRadius + 1) ==
+              kPassesWeight);
+
 struct BlurGrid {
   QRect box;
+  // At most 16, so that a cell's sum of one channel fits 16 bits.
   int factor;
-  int passRadius;  // of each box pass, in cells
   int columns, rows;
 
   BlurGrid(const QRect& b, int radius)
       : box(b),
-        factor(std::max(1, radius / 4)),
-        passRadius(std::max(1, radius / factor - 1)),
+        factor(std::clamp((radius + 2) / 3, 1, 16)),
         columns((b.width() + factor - 1) / factor),
         rows((b.height() + factor - 1) / factor) {}
 
-  int reach() const { return 3 * passRadius; }  // of the three passes together
+  static constexpr int reach() { return kPasses * kPassRadius; }  // of the passes together
   // The cell an output pixel's interpolation starts from (and the one after).
-  static int firstCell(int local, int factor) {
-    return int(std::floor((local + 0.5) / factor - 0.5));
-  }
+  int firstCell(int local) const { return int(std::floor((local + 0.5) / factor - 0.5)); }
   // The cells (columns x, rows y) whose blurred values the output over
   // `out` reads.
   QRect cellsRead(const QRect& out) const {
     const QRect local = out.translated(-box.topLeft());
-    return QRect(QPoint(firstCell(local.left(), factor), firstCell(local.top(), factor)),
-                 QPoint(firstCell(local.right(), factor) + 1,
-                        firstCell(local.bottom(), factor) + 1)) &
+    return QRect(QPoint(firstCell(local.left()), firstCell(local.top())),
+                 QPoint(firstCell(local.right()) + 1, firstCell(local.bottom()) + 1)) &
            QRect(0, 0, columns, rows);
   }
   QRect pixelsOf(const QRect& cells) const {
@@ -97,29 +102,110 @@ struct BlurGrid {
   }
 };
 
-// Each channel averaged over 2 radius + 1 neighbours along rows (step 1)
-// or columns (step width) of `cells`, the edge repeated outwards.
-void boxPass(std::vector<quint32>& cells, int width, int height, bool alongRows, int radius) {
-  const int length = alongRows ? width : height, count = alongRows ? height : width;
-  const size_t along = alongRows ? 1 : size_t(width), across = alongRows ? size_t(width) : 1;
-  const int window = 2 * radius + 1;
-  std::vector<Channels> line(static_cast<size_t>(length));
-  for (int l = 0; l < count; ++l) {
-    quint32* first = cells.data() + size_t(l) * across;
-    for (int i = 0; i < length; ++i) line[size_t(i)] = split(first[size_t(i) * along]);
-    const auto at = [&](int i) -> const Channels& {
-      return line[size_t(std::clamp(i, 0, length - 1))];
-    };
-    Channels sum{};
-    for (int i = -radius; i <= radius; ++i)
-      for (size_t k = 0; k < 4; ++k) sum[k] += at(i)[k];
-    for (int i = 0; i < length; ++i) {
-      Channels mean;
-      for (size_t k = 0; k < 4; ++k) mean[k] = (sum[k] + quint32(radius)) / quint32(window);
-      first[size_t(i) * along] = join(mean);
-      for (size_t k = 0; k < 4; ++k) sum[k] += at(i + radius + 1)[k] - at(i - radius)[k];
+// Cells outside a row or column of `count` mirrored back into it (the edge
+// cell not repeated): an edge cell weighs no more than its neighbours.
+int mirrored(int i, int count) {
+  if (count == 1) return 0;
+  const int period = 2 * (count - 1);
+  i %= period;
+  if (i < 0) i += period;
+  return i < count ? i : period - i;
+}
+
+// One channel of a part of the grid, row by row.
+struct Plane {
+  int width, height;
+  std::vector<quint32> values;
+  quint32* row(int y) { return values.data() + size_t(y) * size_t(width); }
+};
+
+// Sums over 2 kPassRadius + 1 neighbours along each row, mirrored at the
+// ends: sums, not means, so nothing is rounded until the end.
+void sumAlongRows(Plane& plane) {
+  // The row with its mirrored cells on either side (one more on the right
+  // for the last step).
+  constexpr int pad = kPassRadius + 1;
+  std::vector<quint32> line(static_cast<size_t>(plane.width + 2 * pad));
+  for (int y = 0; y < plane.height; ++y) {
+    quint32* values = plane.row(y);
+    for (int i = -pad; i < plane.width + pad; ++i)
+      line[size_t(i + pad)] = values[mirrored(i, plane.width)];
+    const quint32* at = line.data() + pad;
+    quint32 sum = 0;
+    for (int i = -kPassRadius; i <= kPassRadius; ++i) sum += at[i];
+    for (int i = 0; i < plane.width; ++i) {
+      values[i] = sum;
+      sum += at[i + kPassRadius + 1] - at[i - kPassRadius];
     }
   }
+}
+
+// The same down each column, a row of running sums at a time.
+void sumAlongColumns(Plane& plane) {
+  const std::vector<quint32> in = plane.values;
+  const auto row = [&](int y) {
+    return in.data() + size_t(mirrored(y, plane.height)) * size_t(plane.width);
+  };
+  std::vector<quint32> sums(size_t(plane.width), 0);
+  for (int y = -kPassRadius; y <= kPassRadius; ++y)
+    for (int x = 0; x < plane.width; ++x) sums[size_t(x)] += row(y)[x];
+  for (int y = 0; y < plane.height; ++y) {
+    std::copy(sums.begin(), sums.end(), plane.row(y));
+    const quint32* entering = row(y + kPassRadius + 1);
+    const quint32* leaving = row(y - kPassRadius);
+    for (int x = 0; x < plane.width; ++x) sums[size_t(x)] += entering[x] - leaving[x];
+  }
+}
+
+// The means of `cells` over the pixels of `below` (device pixel `origin` at
+// its (0, 0)), one plane per channel. Two channels are summed at once in
+// 16-bit halves.
+std::array<Plane, 4> cellMeans(const BlurGrid& grid, const QImage& below, QPoint origin,
+                               const QRect& cells) {
+  const int w = cells.width(), h = cells.height();
+  std::array<Plane, 4> planes;
+  for (Plane& p : planes) p = Plane{w, h, std::vector<quint32>(size_t(w) * size_t(h))};
+  const QRect pixels = grid.pixelsOf(cells);
+  std::vector<quint32> blueRed(static_cast<size_t>(w)), greenAlpha(static_cast<size_t>(w));
+  for (int cy = 0; cy < h; ++cy) {
+    const int top = pixels.top() + cy * grid.factor;
+    const int bottom = std::min(top + grid.factor - 1, pixels.bottom());
+    std::fill(blueRed.begin(), blueRed.end(), 0);
+    std::fill(greenAlpha.begin(), greenAlpha.end(), 0);
+    for (int y = top; y <= bottom; ++y) {
+      const quint32* line = pixelsOf(below, y - origin.y()) + (pixels.left() - origin.x());
+      for (int cx = 0, x = 0; cx < w; ++cx) {
+        const int end = std::min(x + grid.factor, pixels.width());
+        quint32 br = 0, ga = 0;
+        for (; x < end; ++x) {
+          br += line[x] & 0x00ff00ff;
+          ga += (line[x] >> 8) & 0x00ff00ff;
+        }
+        blueRed[size_t(cx)] += br;
+        greenAlpha[size_t(cx)] += ga;
+      }
+    }
+    for (int cx = 0; cx < w; ++cx) {
+      const int width = std::min(grid.factor, pixels.width() - cx * grid.factor);
+      const quint32 n = quint32(width * (bottom - top + 1));
+      const size_t i = size_t(cy) * size_t(w) + size_t(cx);
+      planes[0].values[i] = ((blueRed[size_t(cx)] & 0xffff) + n / 2) / n;
+      planes[1].values[i] = ((greenAlpha[size_t(cx)] & 0xffff) + n / 2) / n;
+      planes[2].values[i] = ((blueRed[size_t(cx)] >> 16) + n / 2) / n;
+      planes[3].values[i] = ((greenAlpha[size_t(cx)] >> 16) + n / 2) / n;
+    }
+  }
+  return planes;
+}
+
+// (x (256 - weight) + y weight) / 256 in each channel, two at a time.
+inline quint32 mix(quint32 x, quint32 y, quint32 weight) {
+  const quint32 other = 256 - weight;
+  const quint32 blueRed =
+      (((x & 0x00ff00ff) * other + (y & 0x00ff00ff) * weight) >> 8) & 0x00ff00ff;
+  const quint32 greenAlpha =
+      (((x >> 8) & 0x00ff00ff) * other + ((y >> 8) & 0x00ff00ff) * weight) & 0xff00ff00;
+  return blueRed | greenAlpha;
 }
 
 void blur(const BlurGrid& grid, const QImage& below, QPoint belowOrigin, const QRect& out,
@@ -128,48 +214,47 @@ void blur(const BlurGrid& grid, const QImage& below, QPoint belowOrigin, const Q
   // The cells worked on reach far enough past those read that the edges of
   // this part (where the passes repeat edge cells the whole box does not
   // have) do not get into what is read.
-  const QRect cells = grid.widened(read, grid.reach());
-  const int w = cells.width(), h = cells.height();
-  std::vector<quint32> values(size_t(w) * size_t(h));
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const QRect pixels = grid.pixelsOf(QRect(cells.topLeft() + QPoint(x, y), QSize(1, 1)));
-      values[size_t(y) * size_t(w) + size_t(x)] = meanOf(below, pixels.translated(-belowOrigin));
+  const QRect cells = grid.widened(read, BlurGrid::reach());
+  std::array<Plane, 4> planes = cellMeans(grid, below, belowOrigin, cells);
+  for (Plane& plane : planes)
+    for (int pass = 0; pass < kPasses; ++pass) {
+      sumAlongRows(plane);
+      sumAlongColumns(plane);
     }
-  for (int pass = 0; pass < 3; ++pass) {
-    boxPass(values, w, h, true, grid.passRadius);
-    boxPass(values, w, h, false, grid.passRadius);
+  const int w = cells.width();
+  std::vector<quint32> blurred(planes[0].values.size());
+  for (size_t i = 0; i < blurred.size(); ++i) {
+    quint32 pixel = 0;
+    for (int k = 0; k < 4; ++k)
+      pixel |= ((planes[size_t(k)].values[i] + kPassesWeight / 2) / kPassesWeight) << (8 * k);
+    blurred[i] = pixel;
   }
-  // Bilinear, in 1/256 steps, from the cell centres.
+  // Bilinear, in 1/256 steps, from the cell centres: down, then across.
   struct Tap {
-    int first, second, weight;
+    int first, second;
+    quint32 weight;
   };
   const auto tap = [&](int local, int count, int offset) {
     const double u = (local + 0.5) / grid.factor - 0.5;
     const int first = int(std::floor(u));
-    const int weight = int(std::lround((u - first) * 256));
     return Tap{std::clamp(first, 0, count - 1) - offset,
-               std::clamp(first + 1, 0, count - 1) - offset, weight};
+               std::clamp(first + 1, 0, count - 1) - offset,
+               quint32(std::lround((u - first) * 256))};
   };
-  std::vector<Tap> across(size_t(out.width()));
+  std::vector<Tap> across(static_cast<size_t>(out.width()));
   for (int x = 0; x < out.width(); ++x)
     across[size_t(x)] = tap(out.left() + x - grid.box.left(), grid.columns, cells.left());
+  std::vector<quint32> mixedRow(static_cast<size_t>(w));
   for (int y = 0; y < out.height(); ++y) {
     const Tap down = tap(out.top() + y - grid.box.top(), grid.rows, cells.top());
-    const quint32* upper = values.data() + size_t(down.first) * size_t(w);
-    const quint32* lower = values.data() + size_t(down.second) * size_t(w);
-    auto* line = reinterpret_cast<quint32*>(result.scanLine(out.top() + y - resultOrigin.y()));
+    const quint32* upper = blurred.data() + size_t(down.first) * size_t(w);
+    const quint32* lower = blurred.data() + size_t(down.second) * size_t(w);
+    for (int c = 0; c < w; ++c) mixedRow[size_t(c)] = mix(upper[c], lower[c], down.weight);
+    auto* line = reinterpret_cast<quint32*>(result.scanLine(out.top() + y - resultOrigin.y())) +
+                 (out.left() - resultOrigin.x());
     for (int x = 0; x < out.width(); ++x) {
       const Tap& t = across[size_t(x)];
-      const Channels a = split(upper[t.first]), b = split(upper[t.second]);
-      const Channels c = split(lower[t.first]), d = split(lower[t.second]);
-      Channels mixed;
-      for (size_t k = 0; k < 4; ++k) {
-        const quint32 top = a[k] * quint32(256 - t.weight) + b[k] * quint32(t.weight);
-        const quint32 bottom = c[k] * quint32(256 - t.weight) + d[k] * quint32(t.weight);
-        mixed[k] = (top * quint32(256 - down.weight) + bottom * quint32(down.weight) + 32768) >> 16;
-      }
-      line[out.left() + x - resultOrigin.x()] = join(mixed);
+      line[x] = mix(mixedRow[size_t(t.first)], mixedRow[size_t(t.second)], t.weight);
     }
   }
 }
@@ -187,7 +272,7 @@ QRect Filter::affected(const QRect& changed) const {
                       QPoint(local.right() / grid.factor, local.bottom() / grid.factor));
   // Cells within the passes' reach change; a pixel reads the two cells
   // around it, so the pixels of one more cell each way change too.
-  return grid.pixelsOf(grid.widened(touched, grid.reach() + 1));
+  return grid.pixelsOf(grid.widened(touched, BlurGrid::reach() + 1));
 }
 
 QRect Filter::needed(const QRect& out) const {
@@ -202,7 +287,7 @@ QRect Filter::needed(const QRect& out) const {
     return QRect(QPoint(left, top), QPoint(right, bottom));
   }
   const BlurGrid grid(box, strength);
-  return grid.pixelsOf(grid.widened(grid.cellsRead(part), grid.reach()));
+  return grid.pixelsOf(grid.widened(grid.cellsRead(part), BlurGrid::reach()));
 }
 
 void Filter::run(const QImage& below, QPoint belowOrigin, QRect out, QImage& result,

@@ -22,7 +22,7 @@ struct Filter {
   // column narrower than half a block joins the one before it, so no block
   // is a sliver that shows pixels almost as they were. Blur: a blur of about
   // `strength` pixels' radius, Gaussian-like, reading only pixels inside the
-  // box (its edges repeat outwards).
+  // box (mirrored at its edges).
   QRect box;
   int strength = 10;
 

@@ -102,6 +102,10 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
   if (first) {
     composed_ = picture_;  // shared until the first pixel is drawn
     changed = composed_.rect();
+    if (after.empty()) {
+      shown_ = layer;
+      return QRectF(QPointF(), composed_.deviceIndependentSize()).toAlignedRect();
+    }
   }
   for (size_t i = bottom; i < before.size() - top; ++i) changed += cache_[i].painted;
   std::vector<Cached> cache(after.size());

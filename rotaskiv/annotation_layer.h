@@ -59,7 +59,9 @@ class AnnotationRenderer {
   // Brings the composed picture to `layer`. Answers the window pixels that
   // changed (empty when nothing did): what the window passes to update().
   QRect update(const AnnotationLayer& layer);
-  // The picture with the annotations of the last update().
+  // The picture with the annotations of the last update(): the same pixels
+  // as renderAnnotations() of that layer, so copy, save and pin can take it
+  // without drawing again.
   const QImage& composed() const { return composed_; }
   // Paints the composed picture at (0, 0) of a window, as far as `dirty`
   // (window pixels) reaches: the window's paintEvent with its rect.
