@@ -172,8 +172,8 @@ Annotation Annotation::marker(QPointF centre, int number, QColor colour, int siz
 
 Annotation Annotation::textAt(QPointF topLeft, const QString& text, const QFont& font,
                               QColor colour) {
-  return Annotation{
-      AnnotationKind::Text, QPolygonF{topLeft}, colour, font.pointSize(), text, font, 0};
+  const int size = font.pointSize() > 0 ? font.pointSize() : defaultSize(AnnotationKind::Text);
+  return Annotation{AnnotationKind::Text, QPolygonF{topLeft}, colour, size, text, font, 0};
 }
 
 Annotation Annotation::drawnTo(QPointF point) const {
