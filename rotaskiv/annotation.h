@@ -12,6 +12,7 @@
 #include "rotaskiv/toolbar_button.h"
 
 class QPainter;
+class QPaintDevice;
 
 namespace capture::filters {
 struct Filter;
@@ -100,6 +101,10 @@ struct Annotation {
   // Every DEVICE pixel its painting can change (antialiasing, pen widths and
   // the arrow head included): what must be repainted when it changes.
   QRect paintedDeviceRect(qreal devicePixelRatio) const;
+  // The same on `device` (the picture): text in a font sized in points is
+  // measured at the device's resolution, which may not be the screen's.
+  // (Fonts sized in pixels measure the same everywhere.)
+  QRect paintedDeviceRect(qreal devicePixelRatio, const QPaintDevice* device) const;
   // The same in window pixels, for QWidget::update().
   QRect paintedRect(qreal devicePixelRatio) const;
   // Whether a press at `point` hits it. Thin outlines and strokes hit within
