@@ -374,7 +374,10 @@ Annotation Annotation::restyled(QColor newColour, int newSize) const {
   if (!isFilter()) a.colour = newColour;
   if (usesSize(kind)) {
     a.size = std::max(1, newSize);
-    if (kind == AnnotationKind::Text) a.font.setPointSize(a.size);
+    if (kind == AnnotationKind::Text && font.pixelSize() > 0 && size > 0)
+      a.font.setPixelSize(std::max(1, qRound(font.pixelSize() * double(a.size) / size)));
+    else if (kind == AnnotationKind::Text)
+      a.font.setPointSize(a.size);
   }
   return a;
 }

@@ -131,7 +131,8 @@ struct Annotation {
   // nothing.
   Annotation withHandleAt(int index, QPointF point) const;
   // The swatch colour (ignored by pixelate and blur) and the size option
-  // (ignored by rectangle, ellipse and arrow; text takes it as point size).
+  // (ignored by rectangle, ellipse and arrow; text takes it as point size,
+  // and a font sized in pixels grows or shrinks by the same ratio).
   Annotation restyled(QColor colour, int size) const;
 
   // --- Painting ------------------------------------------------------------
