@@ -69,9 +69,10 @@ struct Annotation {
   QColor colour = Qt::red;  // unused by pixelate and blur
   // The size option: the stroke width in window pixels for pen, highlighter
   // and line; the radius in window pixels for marker (diameter 2 x size);
-  // the block side in DEVICE pixels for pixelate; the strength for blur (its
-  // radius is max(8, size) window pixels, in device pixels at least 8); the
-  // point size for text (kept in `font` too). Unused by the 1-px outlines.
+  // the block side in DEVICE pixels for pixelate (at least 2); the strength
+  // for blur (its radius is max(8, size) window pixels, in device pixels at
+  // least 8); the point size for text (kept in `font` too). Unused by the
+  // 1-px outlines.
   int size = 1;
   QString text;    // text only
   QFont font;      // text only
@@ -88,12 +89,14 @@ struct Annotation {
   // While it is being drawn: the end of a two-point kind goes to `point`, a
   // pen or highlighter stroke gets `point` added; marker and text move there.
   Annotation drawnTo(QPointF point) const;
-  // True when it would paint nothing: a zero-length arrow, a line of zero
-  // length, a box kind without a whole device pixel inside, empty text.
+  // True when it would paint nothing (or a dot): a rectangle, line or arrow
+  // ending where it starts, an ellipse under 2 x 2 pixels, a pixelate or
+  // blur box without a whole device pixel, empty text, no points.
   bool degenerate(qreal devicePixelRatio) const;
 
   // --- Where it lies -----------------------------------------------------
-  // The box of a two-point kind, normalised (window pixels).
+  // Window pixels: the box of a two-point kind, normalised; the text's
+  // extent; the marker's circle; the bounds of a stroke's points.
   QRectF box() const;
   // A pixelate or blur box on whole device pixels: each edge multiplied by
   // the ratio and rounded; right and bottom exclusive. Empty for other kinds.
