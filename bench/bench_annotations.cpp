@@ -124,7 +124,7 @@ Costs drag(AnnotationLayer layer, int index, capture::AnnotationRenderer& render
   return costs;
 }
 
-// Draws a new pixelate or blur box out from the screen's top-left quarter to
+// Draws a new box (pixelate, blur, ellipse) out from the screen's top-left quarter to
 // a quarter of the screen in 120 moves, on top of the others: each move
 // changes the whole box.
 Costs drawOut(AnnotationLayer layer, AnnotationKind kind, capture::AnnotationRenderer& renderer,
@@ -181,6 +181,17 @@ void run(qreal ratio) {
     report(c.what, drag(layer, c.index, renderer, backingStore, window));
     renderer.update(layer);  // back where it was
   }
+  // A large outline: a rectangle of half the screen each way, in the middle
+  // of the stack, and an ellipse drawn out to that size on top.
+  AnnotationLayer large = layer;
+  large.replace(100, Annotation::box(AnnotationKind::Rectangle, QPointF(0, 0),
+                                     QPointF(window.width() / 2, window.height() / 2), Qt::red, 1));
+  renderer.update(large);
+  report("  half-screen rectangle, middle", drag(large, 100, renderer, backingStore, window));
+  renderer.update(layer);
+  report("  drawing out a 4th-screen ellipse",
+         drawOut(layer, AnnotationKind::Ellipse, renderer, window));
+  renderer.update(layer);
   // The worst: under large pixelate and blur boxes (a quarter of the screen
   // each), every move works both out again where it passes below them.
   AnnotationLayer covered = layer;
