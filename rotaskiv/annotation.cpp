@@ -286,11 +286,11 @@ QRegion Annotation::paintedDeviceRegion(qreal devicePixelRatio, const QPaintDevi
   const QPointF start = points.first(), end = points.last();
   switch (kind) {
     case AnnotationKind::Rectangle: {
-      const QRectF b = box();
-      addPieces(b.topLeft(), b.topRight(), 1);
-      addPieces(b.bottomLeft(), b.bottomRight(), 1);
-      addPieces(b.topLeft(), b.bottomLeft(), 1);
-      addPieces(b.topRight(), b.bottomRight(), 1);
+      const QRectF b = box();  // an edge is a strip already
+      add(QRectF(b.topLeft(), b.topRight()), 1);
+      add(QRectF(b.bottomLeft(), b.bottomRight()), 1);
+      add(QRectF(b.topLeft(), b.bottomLeft()), 1);
+      add(QRectF(b.topRight(), b.bottomRight()), 1);
       break;
     }
     case AnnotationKind::Ellipse: {
