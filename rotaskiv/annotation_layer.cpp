@@ -141,7 +141,7 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
   changed &= composed_.rect();
   // Each piece costs a pass over the list: many small ones cost more than
   // their bounds.
-  if (changed.rectCount() > 32) changed = changed.boundingRect();
+  if (changed.rectCount() > 128) changed = changed.boundingRect();
   for (const QRect& piece : changed) {
     compose(piece);
     changedRegion_ +=
