@@ -368,11 +368,10 @@ void benchHistory() {
   }
   const long after = residentKiB();
   std::printf(
-      "Capture history on a %d x %d picture (%s window %d x %d): %d snapshots, %.1f MB of "
-      "blobs, resident %.1f MB (%.1f MB before opening), stroke commit median %.1f ms\n",
+      "Capture history on a %d x %d picture (%s window %d x %d): %d snapshots, resident "
+      "%.1f MB (%.1f MB before opening), stroke commit median %.1f ms\n",
       size.width(), size.height(), qPrintable(QGuiApplication::platformName()), capture->width(),
-      capture->height(), capture->session().history().count(),
-      capture->session().history().bytes() / 1e6, after / 1024.0, before / 1024.0,
+      capture->height(), capture->session().history().count(), after / 1024.0, before / 1024.0,
       median(strokeMs));
   capture->close();
   installScreenSource(nullptr);

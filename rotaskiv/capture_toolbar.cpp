@@ -1,12 +1,12 @@
 #include "rotaskiv/capture_toolbar.h"
 
 #include <QAbstractItemView>
-#include <algorithm>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "common/cursor_override.h"
 #include "common/numbers.h"
@@ -235,7 +235,8 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
     });
   }
   Combo1->addItems(sizesOf(ToolbarButton::Text).list);
-  Text1->setText(Combo1->currentText());
+  Text1->setText(QString::number(sizesOf(ToolbarButton::Text).start));
+  Combo1->setCurrentText(Text1->text());
   arrangeFor(ToolbarButton::Text);
 }
 
@@ -270,6 +271,13 @@ double ToolOptionPanel::toolSize() {
   const double start = sizesOf(tool_).start;
   Text1->setText(QString::number(start));
   return start;
+}
+
+double ToolOptionPanel::sizeOf(ToolbarButton tool) {
+  if (tool == tool_) return toolSize();
+  const auto kept = sizes_.find(tool);
+  const double size = kept != sizes_.end() ? numbers::leadingNumber(kept->second) : 0;
+  return size >= 1 && size <= 500 ? size : sizesOf(tool).start;
 }
 
 void ToolOptionPanel::OpenCombo() {

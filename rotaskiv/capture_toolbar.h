@@ -66,6 +66,8 @@ class ToolOptionPanel : public Strip {
   // back to that tool's default (and shows it) when the box holds no number
   // from 1 to 500.
   double toolSize();
+  // The size chosen for `tool`, whichever tool the panel is laid out for.
+  double sizeOf(ToolbarButton tool);
 
   QWidget* PicFont = nullptr;
   QLineEdit* Text1 = nullptr;

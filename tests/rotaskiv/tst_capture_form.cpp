@@ -424,7 +424,7 @@ class TestCaptureForm : public WindowTest {
     QStringList got;
     for (const char* typed : {"1", "500", "12.5pt", "0", "501", "abc"}) {
       panel.Text1->clear(), QTest::keyClicks(panel.Text1, typed);
-      got << QString::number(panel.fontSize()) << panel.Text1->text();  // the size, then the box
+      got << QString::number(panel.toolSize()) << panel.Text1->text();  // the size, then the box
     }
     QCOMPARE(got.join(' '), "1 1 500 500 12.5 12.5pt 11 11 11 11 11 11");
   }
