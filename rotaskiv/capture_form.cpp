@@ -323,9 +323,11 @@ void CaptureForm::hideLoupe() {
 QColor CaptureForm::currentColour() const { return colour::toQColor(Picture2->currentColour()); }
 
 capture::AnnotationSession::Style CaptureForm::style(bool text) {
-  const double size = text || !session_.tool() ? Picture2->sizeOf(ToolbarButton::Text)
-                                               : Picture2->sizeOf(*session_.tool());
-  return {currentColour(), qMax(1, qRound(size))};
+  const ToolbarButton tool =
+      text ? ToolbarButton::Text : session_.tool().value_or(ToolbarButton::Text);
+  // The outlines are 1 pixel wide whatever the size box shows.
+  if (!ToolOptionPanel::hasSize(tool)) return {currentColour(), 1};
+  return {currentColour(), qMax(1, qRound(Picture2->sizeOf(tool)))};
 }
 
 void CaptureForm::showAnnotations() { selectionSurface()->update(session_.takeDirty()); }
@@ -564,6 +566,8 @@ void CaptureForm::writeText() {
   session_.writeText(TextEdit->text(), style(true));
   TextEdit->hide();
   TextEdit->clear();
+  // Back to the screen, for Delete and the arrow keys.
+  selectionSurface()->setFocus();
   showAnnotations();
 }
 

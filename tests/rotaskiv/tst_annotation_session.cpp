@@ -110,6 +110,7 @@ class TestAnnotationSession : public QObject {
     // Picked on its edge, clear of its handles, and moved 20 down and right: the old and the
     // new box with their handles (5 round each corner) repaint.
     QTest::newRow("select and move; undo, redo") << "tR d@110,110 u@150,150 tS d@150,120 m@170,140 u@170,140 U R" << "3/3 select panel 1 annotated repaint 105,105 70x70 ink 130,130 41x41";
+    QTest::newRow("where two cross, the upper one is picked") << "tR d@110,110 u@150,150 d@120,120 u@160,160 tS d@110,130 u@110,130 d@150,120 u@150,120" << "3/3 select panel 2 annotated 2 selected ink 110,110 51x51";
     QTest::newRow("a click on it only selects it") << "tR d@110,110 u@150,150 d@110,130 u@110,130" << "2/2 rectangle panel 1 annotated 1 selected ink 110,110 41x41";
     QTest::newRow("select tool, a click on nothing") << "tR d@110,110 u@150,150 tS d@130,130 u@130,130" << "2/2 select panel 1 annotated ink 110,110 41x41";
     QTest::newRow("resized by a corner, the tool kept") << "tR d@110,110 u@150,150 d@150,150 m@190,170 u@190,170" << "3/3 rectangle panel 1 annotated 1 selected repaint 105,105 90x70 ink 110,110 81x61";

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "common/cursor_override.h"
+#include "rotaskiv/annotation_layer.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/pin_window.h"
@@ -38,6 +39,24 @@ using Selection = std::tuple<QString, int, QRect>;
 // A loupe's case: the screen, where the drag starts and where the pointer is,
 // the loupe's top-left in device pixels and its cells a side.
 using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
+
+// A drawing: the tool, the screen, where the drag starts and ends (Shift held at its end).
+using Drawing = std::tuple<ToolbarButton, int, QPoint, QPoint, bool>;
+// An edit: the tool, where its drag (or click, for the text) starts and ends, and a point
+// on what it draws, away from its handles.
+using Edit = std::tuple<ToolbarButton, QPoint, QPoint, QPoint>;
+using capture::Annotation;
+
+// Whether each block of `block` x `block` pixels of `area`, laid from its
+// top-left, is one flat colour.
+bool flatBlocks(const QImage& image, QRect area, int block) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (image.pixel(x, y) !=
+          image.pixel(x - (x - area.left()) % block, y - (y - area.top()) % block))
+        return false;
+  return true;
+}
 
 // The area each widget painted, in its own pixels.
 struct PaintedArea : QObject {
@@ -96,6 +115,13 @@ class TestCaptureForm : public WindowTest {
     return control->grab().toImage().pixel(at) == colour::toPixel(style_constants::kHoverBorder);
   }
   QImage screen(QRect r = QRect()) const { return screen_.result.screens[0].image.copy(r); }
+  // Screen `on` frozen, with `annotations` drawn on it as they are drawn to be
+  // kept, cut to `device`: what a copy of the selection must hold.
+  QImage annotated(int on, const std::vector<Annotation>& annotations, QRect device) const {
+    capture::AnnotationLayer layer;
+    for (const Annotation& a : annotations) layer.add(a);
+    return capture::renderAnnotations(screen_.result.screens[on].image, layer).copy(device);
+  }
   // What the window shows: the frame (its handles if they are missing), the
   // size label, the history's count, and the toolbar, the text box and the
   // option panel when they show; or that it closed. Then whether the
@@ -533,6 +559,167 @@ class TestCaptureForm : public WindowTest {
                  ink.top() <= 150 + px / 2 && ink.height() >= 0.6 * px && ink.height() <= px &&
                  ink.width() > 2 * ink.height(),
              qPrintable(QDebug::toString(ink)));
+  }
+
+  // What each new tool draws, in the current colour and at its own size, at the screen's scale,
+  // then moved a device pixel right and ten down by the arrow keys: the copy is the frozen
+  // screen with that annotation drawn. A mosaic leaves flat blocks of 10 device pixels in the
+  // copy on the clipboard and in the saved picture.
+  // clang-format off
+  void newToolsDrawn_data() {
+    QTest::addColumn<Drawing>("row");
+    for (const auto tool : {ToolbarButton::Pen, ToolbarButton::Highlighter, ToolbarButton::Line, ToolbarButton::Marker, ToolbarButton::Blur}) {
+      QTest::addRow("%s, scale 1", qPrintable(CaptureToolbar::tooltip(tool))) << Drawing{tool, 0, {120, 130}, {200, 180}, false};
+      QTest::addRow("%s, scale 2", qPrintable(CaptureToolbar::tooltip(tool))) << Drawing{tool, 1, {60, 50}, {150, 100}, false};
+    }
+    QTest::newRow("line, Shift: a 15-degree step") << Drawing{ToolbarButton::Line, 0, {120, 130}, {200, 150}, true};
+    QTest::newRow("mosaic, scale 1") << Drawing{ToolbarButton::Pixelate, 0, {120, 130}, {160, 150}, false};
+    QTest::newRow("mosaic, scale 2") << Drawing{ToolbarButton::Pixelate, 1, {60, 50}, {80, 65}, false};
+  }
+  // clang-format on
+
+  void newToolsDrawn() {
+    QFETCH(Drawing, row);
+    const auto& [tool, on, from, to, shift] = row;
+    if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
+    const capture::AnnotationKind kind = *capture::kindForTool(tool);
+    const bool mosaic = kind == capture::AnnotationKind::Pixelate;
+    const Annotation drawn = drawnBy(kind, from, to, shift).moved(QPointF(1, 10) / (on + 1));
+    for (const bool save : {false, true}) {
+      if (save && !mosaic) break;
+      open(QRect(), 2);
+      play(on == 0 ? "drag:100,100-300,220" : "drag1:50,40-250,160");
+      QWidget* surface = form_->surfaces()[on];
+      click(tool);
+      QTest::mousePress(surface, Qt::LeftButton, {}, from);
+      QTest::mouseMove(surface, (from + to) / 2);
+      QTest::mouseMove(surface, to);
+      QTest::mouseRelease(surface, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier, to);
+      QTest::keyClick(surface, Qt::Key_Right);
+      QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
+      play(save ? "save:shot.png tool:2" : "tool:1");
+      QTRY_VERIFY(form_.isNull());
+      const QRect device = on == 0 ? QRect(100, 100, 200, 120) : QRect(100, 80, 400, 240);
+      const QImage copy = save ? QImage(saved_) : QGuiApplication::clipboard()->image();
+      QCOMPARE(imageDifference(copy, annotated(on, {drawn}, device)), QString());
+      if (mosaic)
+        QVERIFY(flatBlocks(copy, drawn.deviceRect(on + 1).translated(-device.topLeft()), 10));
+    }
+  }
+
+  // What a drag from `from` to `to` with `kind`'s tool draws in red at the tool's first size.
+  static Annotation drawnBy(capture::AnnotationKind kind, QPoint from, QPoint to, bool shift) {
+    using capture::AnnotationKind;
+    const int size = capture::defaultSize(kind);
+    if (kind == AnnotationKind::Marker) return Annotation::marker(to, 1, Qt::red, size);
+    if (kind == AnnotationKind::Pen || kind == AnnotationKind::Highlighter)  // through each move
+      return Annotation::stroke(kind, {from, (from + to) / 2, to}, Qt::red, size);
+    return Annotation::box(kind, from, shift ? capture::snappedAngle(from, to) : QPointF(to),
+                           Qt::red, size);
+  }
+
+  // clang-format off
+  void editEachKind_data() {
+    QTest::addColumn<Edit>("row");
+    const QPoint from(120, 130), to(180, 180), middle(150, 155);
+    QTest::newRow("rectangle, on its top edge") << Edit{ToolbarButton::Rectangle, from, to, {135, 130}};
+    QTest::newRow("ellipse, on its outline") << Edit{ToolbarButton::Ellipse, from, to, {170, 137}};
+    QTest::newRow("arrow") << Edit{ToolbarButton::Arrow, from, to, middle};
+    QTest::newRow("line") << Edit{ToolbarButton::Line, from, to, middle};
+    QTest::newRow("pen") << Edit{ToolbarButton::Pen, from, to, middle};
+    QTest::newRow("highlighter") << Edit{ToolbarButton::Highlighter, from, to, middle};
+    QTest::newRow("marker") << Edit{ToolbarButton::Marker, from, {160, 160}, {160, 160}};
+    QTest::newRow("mosaic") << Edit{ToolbarButton::Pixelate, from, to, middle};
+    QTest::newRow("blur") << Edit{ToolbarButton::Blur, from, to, middle};
+    QTest::newRow("text, clicked in and out") << Edit{ToolbarButton::Text, from, {250, 200}, from + QPoint(3, 5)};
+  }
+  // clang-format on
+
+  // Each kind drawn, moved, resized by a handle (a box's bottom-right corner, a line's end),
+  // given another colour and size, typed again (text) and deleted: each change one step. What
+  // the copy takes is the frozen screen with the annotation as each step left it, back through
+  // undo and forward through redo.
+  void editEachKind() {
+    QFETCH(Edit, row);
+    const auto& [tool, from, to, on] = row;
+    const capture::AnnotationKind kind = *capture::kindForTool(tool);
+    const bool text = kind == capture::AnnotationKind::Text;
+    open();
+    click(tool);
+    const auto font = [&](int points) {
+      return capture::AnnotationSession::textFont(points, form_->logicalDpiY());
+    };
+    Annotation a = drawnBy(kind, from, to, false);
+    if (text) {
+      play(QString("click:%1,%2 type:Hi click:%3,%4")
+               .arg(from.x())
+               .arg(from.y())
+               .arg(to.x())
+               .arg(to.y()));
+      a = Annotation::textAt(from, "Hi", font(11), Qt::red);
+      a.size = 11;
+    } else {
+      drag(form_, from, to);
+    }
+    std::vector<std::vector<Annotation>> states{{}, {a}};  // as each step leaves them
+    const auto shows = [&](size_t step) {
+      QCOMPARE(form_->session().history().count(), int(step + 1));
+      QCOMPARE(imageDifference(form_->session().picture().copy(kSelection),
+                               annotated(0, states[step], kSelection)),
+               QString());
+    };
+    const auto stepTo = [&](const Annotation& next) {
+      if (next == a) return;  // the colour of a mosaic or blur: no change, no step
+      states.push_back({a = next});
+      shows(states.size() - 1);
+    };
+    shows(1);
+    drag(form_, on, on + QPoint(15, 10));
+    stepTo(a.moved({15, 10}));
+    if (const QPolygonF handles = a.handles(); !handles.isEmpty()) {
+      const int corner = handles.size() == 8 ? 6 : 1;
+      const QPoint handle = handles[corner].toPoint();
+      drag(form_, handle, handle + QPoint(10, 5));
+      stepTo(a.withHandleAt(corner, handle + QPoint(10, 5)));
+    }
+    QTest::mouseClick(form_->Picture2->Pcolor[13], Qt::LeftButton);
+    stepTo(a.restyled(Qt::blue, a.size));
+    if (ToolOptionPanel::hasSize(tool)) {
+      play("focus:Text1 key:Ctrl+A type:5 key:Return");
+      Annotation resized = a.restyled(a.colour, 5);
+      if (text) resized.font = font(5);
+      stepTo(resized);
+    }
+    if (text) {
+      const QPoint in = a.points.first().toPoint() + QPoint(3, 3);
+      play(QString("dclick:%1,%2 type:Yo click:250,200").arg(in.x()).arg(in.y()));
+      Annotation retyped = a;
+      retyped.text = "Yo";
+      stepTo(retyped);
+    }
+    QTest::keyClick(form_, Qt::Key_Delete);
+    states.push_back({});
+    shows(states.size() - 1);
+    for (size_t step = states.size() - 1; step-- > 1;) click(ToolbarButton::Undo), shows(step);
+    for (size_t step = 2; step < states.size(); ++step) click(ToolbarButton::Redo), shows(step);
+    click(ToolbarButton::Undo);
+    click(ToolbarButton::CopyAndExit);
+    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
+                             annotated(0, states[states.size() - 2], kSelection)),
+             QString());
+  }
+
+  // While the colour picker is chosen the loupe shows the pixel under the pointer; a click
+  // makes that pixel the current colour.
+  void pickColour() {
+    open();
+    click(ToolbarButton::PickColour);
+    QTest::mouseMove(form_, QPoint(250, 200));
+    // Beside the pointer, away from the selection's middle: the middle cell.
+    QCOMPARE(QColor(form_->grab().toImage().pixel(250 + 16 + 7 * 8 + 2, 200 + 16 + 7 * 8 + 5)),
+             QColor(screen().pixel(250, 200)));
+    QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(250, 200));
+    QCOMPARE(form_->Picture2->currentColour(), colour::fromPixel(screen().pixel(250, 200)));
   }
 
   // Every screen is frozen, each at its own scale, and a selection can be
