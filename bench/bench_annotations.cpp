@@ -124,6 +124,27 @@ Costs drag(AnnotationLayer layer, int index, capture::AnnotationRenderer& render
   return costs;
 }
 
+// Draws a new pixelate or blur box out from the screen's top-left quarter to
+// a quarter of the screen in 120 moves, on top of the others: each move
+// changes the whole box.
+Costs drawOut(AnnotationLayer layer, AnnotationKind kind, capture::AnnotationRenderer& renderer,
+              QSizeF window) {
+  const QPointF from(window.width() / 4, window.height() / 4);
+  const int index = layer.add(Annotation::box(kind, from, from, {}, 10));
+  Costs costs;
+  for (int move = 1; move <= 120; ++move) {
+    QElapsedTimer timer;
+    const double cpuStart = threadCpuMs();
+    timer.start();
+    layer.replace(index, layer.at(index).drawnTo(from + QPointF(window.width(), window.height()) *
+                                                            (move / 240.0)));
+    renderer.update(layer);
+    costs.wall.push_back(double(timer.nsecsElapsed()) / 1e6);
+    costs.cpu.push_back(threadCpuMs() - cpuStart);
+  }
+  return costs;
+}
+
 void report(const char* what, const Costs& costs) {
   const auto mean = [](const std::vector<double>& v) {
     return std::accumulate(v.begin(), v.end(), 0.0) / double(v.size());
@@ -173,6 +194,11 @@ void run(qreal ratio) {
   renderer.update(covered);
   report("  rectangle under a 4th-screen pixelate and blur",
          drag(covered, 100, renderer, backingStore, window));
+  renderer.update(layer);
+  report("  drawing out a 4th-screen pixelate",
+         drawOut(layer, AnnotationKind::Pixelate, renderer, window));
+  renderer.update(layer);
+  report("  drawing out a 4th-screen blur", drawOut(layer, AnnotationKind::Blur, renderer, window));
 }
 
 }  // namespace

@@ -172,8 +172,8 @@ Annotation Annotation::marker(QPointF centre, int number, QColor colour, int siz
 
 Annotation Annotation::textAt(QPointF topLeft, const QString& text, const QFont& font,
                               QColor colour) {
-  return Annotation{
-      AnnotationKind::Text, QPolygonF{topLeft}, colour, font.pointSize(), text, font, 0};
+  const int size = font.pointSize() > 0 ? font.pointSize() : defaultSize(AnnotationKind::Text);
+  return Annotation{AnnotationKind::Text, QPolygonF{topLeft}, colour, size, text, font, 0};
 }
 
 Annotation Annotation::drawnTo(QPointF point) const {
@@ -436,12 +436,20 @@ void Annotation::paint(QPainter& painter) const {
   painter.restore();
 }
 
+filters::Filter Annotation::filter(qreal ratio) const {
+  const bool pixelate = kind == AnnotationKind::Pixelate;
+  return {pixelate ? filters::FilterKind::Pixelate : filters::FilterKind::Blur, deviceRect(ratio),
+          pixelate ? std::max(2, size) : blurRadius(size, ratio)};
+}
+
 void Annotation::applyFilter(QImage& image, QPoint origin, qreal ratio) const {
-  const QRect area = deviceRect(ratio).translated(-origin);
-  if (kind == AnnotationKind::Pixelate)
-    filters::pixelate(image, area, size);
-  else if (kind == AnnotationKind::Blur)
-    filters::blur(image, area, blurRadius(size, ratio));
+  if (!isFilter()) return;
+  filters::Filter f = filter(ratio);
+  f.box = f.box.translated(-origin) & image.rect();
+  if (f.box.isEmpty()) return;
+  QImage result(f.box.size(), image.format());
+  f.run(image, QPoint(), f.box, result, f.box.topLeft());
+  filters::copyPixels(image, f.box.topLeft(), result, result.rect());
 }
 
 QPointF snappedAngle(QPointF from, QPointF to, qreal stepDegrees) {

@@ -13,6 +13,10 @@
 
 class QPainter;
 
+namespace capture::filters {
+struct Filter;
+}
+
 // One annotation of the capture window, as a value: its kind, geometry and
 // style, its hit test and handles, the edits made to it, and its painting.
 //
@@ -135,6 +139,9 @@ struct Annotation {
   // picture; `ratio` is the picture's devicePixelRatio. Reads and writes only
   // deviceRect(ratio) (clipped to the image). Nothing for other kinds.
   void applyFilter(QImage& image, QPoint origin, qreal ratio) const;
+  // The pixel work of a pixelate or blur on a picture of `ratio`, over
+  // deviceRect(ratio) (include rotaskiv/annotation_filters.h to use it).
+  filters::Filter filter(qreal ratio) const;
   bool isFilter() const { return kind == AnnotationKind::Pixelate || kind == AnnotationKind::Blur; }
 };
 

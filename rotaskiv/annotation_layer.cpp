@@ -87,46 +87,57 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
   const qreal ratio = picture_.devicePixelRatio();
   const std::vector<Annotation>& before = shown_.items();
   const std::vector<Annotation>& after = layer.items();
+  const bool first = composed_.isNull();
   // What changed: the annotations between the common bottom and the common
   // top of the two lists (one moved, restyled, added, removed or swapped).
-  size_t bottom = 0;
   const size_t shorter = std::min(before.size(), after.size());
-  if (!composed_.isNull())
-    while (bottom < shorter && before[bottom] == after[bottom]) ++bottom;
-  size_t top = 0;
-  if (!composed_.isNull())
-    while (top < shorter - bottom &&
-           before[before.size() - 1 - top] == after[after.size() - 1 - top])
-      ++top;
-  if (!composed_.isNull() && bottom == before.size() && bottom == after.size()) return {};
+  size_t bottom = 0, top = 0;
+  while (!first && bottom < shorter && before[bottom] == after[bottom]) ++bottom;
+  while (!first && top < shorter - bottom &&
+         before[before.size() - 1 - top] == after[after.size() - 1 - top])
+    ++top;
+  if (!first && bottom == before.size() && bottom == after.size()) return {};
 
-  std::vector<Cached> cache(after.size());
   QRegion changed;
-  if (composed_.isNull()) {
-    composed_ = picture_;
-    composed_.detach();
+  if (first) {
+    composed_ = picture_;  // shared until the first pixel is drawn
     changed = composed_.rect();
-  } else {
-    for (size_t i = bottom; i < before.size() - top; ++i) changed += cache_[i].painted;
+    if (after.empty()) {
+      shown_ = layer;
+      return QRectF(QPointF(), composed_.deviceIndependentSize()).toAlignedRect();
+    }
   }
+  for (size_t i = bottom; i < before.size() - top; ++i) changed += cache_[i].painted;
+  std::vector<Cached> cache(after.size());
   for (size_t i = 0; i < bottom; ++i) cache[i] = std::move(cache_[i]);
   for (size_t i = 0; i < top; ++i)
     cache[after.size() - 1 - i] = std::move(cache_[before.size() - 1 - i]);
   for (size_t i = bottom; i < after.size() - top; ++i) {
-    cache[i].painted = after[i].paintedDeviceRect(ratio);
-    changed += cache[i].painted;
-  }
-  // A pixelate or blur above the change that covers part of it must be worked
-  // out again over its whole box, which then changes too.
-  for (size_t i = after.size() - top; i < after.size(); ++i) {
-    if (after[i].isFilter() && changed.intersects(cache[i].painted)) {
-      cache[i].filtered = QImage();
-      changed += cache[i].painted;
+    Cached& c = cache[i];
+    c.painted = after[i].paintedDeviceRect(ratio);
+    if (after[i].isFilter()) {
+      c.filter = after[i].filter(ratio);
+      c.filter->box &= composed_.rect();
+      c.stale = c.filter->box;
     }
+    changed += c.painted;
+  }
+  // A pixelate or blur above the change works out again the part of its
+  // result that depends on what changed below it; that part changes too.
+  for (size_t i = after.size() - top; i < after.size(); ++i) {
+    Cached& c = cache[i];
+    if (!c.filter) continue;
+    const QRect out = c.filter->affected((changed & c.filter->box).boundingRect());
+    if (out.isEmpty()) continue;
+    c.stale |= out;
+    changed += out;
   }
   cache_ = std::move(cache);
   shown_ = layer;
-  const QRect area = changed.boundingRect() & composed_.rect();
+  QRect area = changed.boundingRect();
+  for (const Cached& c : cache_)
+    if (c.filter && !c.stale.isEmpty()) area |= c.filter->needed(c.stale);
+  area &= composed_.rect();
   if (area.isEmpty()) return {};
   compose(area);
   return QRectF(QPointF(area.topLeft()) / ratio, QSizeF(area.size()) / ratio).toAlignedRect();
@@ -143,28 +154,27 @@ void AnnotationRenderer::compose(const QRect& area) {
   beginAt(painter, part, area.topLeft());
   const std::vector<Annotation>& items = shown_.items();
   for (size_t i = 0; i < items.size(); ++i) {
-    Cached& cached = cache_[i];
-    if (!cached.painted.intersects(area)) continue;
-    if (!items[i].isFilter()) {
-      items[i].paint(painter);
+    Cached& c = cache_[i];
+    if (!c.filter) {
+      if (c.painted.intersects(area)) items[i].paint(painter);
       continue;
     }
+    const QRect shared = c.filter->box & area;
+    if (shared.isEmpty()) continue;
     painter.end();
-    if (cached.filtered.isNull()) {
-      // Its whole box lies in the area: what is below it is up to date.
-      items[i].applyFilter(part, area.topLeft(), ratio);
-      cached.filtered = part.copy(cached.painted.translated(-area.topLeft()));
-    } else {
-      const QRect shared = cached.painted & area;
-      filters::copyPixels(part, shared.topLeft() - area.topLeft(), cached.filtered,
-                          shared.translated(-cached.painted.topLeft()));
+    if (!c.stale.isEmpty()) {
+      // What it is worked out from lies in the area, painted up to here.
+      if (c.filtered.isNull()) c.filtered = QImage(c.filter->box.size(), part.format());
+      c.filter->run(part, area.topLeft(), c.stale, c.filtered, c.filter->box.topLeft());
+      c.stale = QRect();
     }
+    filters::copyPixels(part, shared.topLeft() - area.topLeft(), c.filtered,
+                        shared.translated(-c.filter->box.topLeft()));
     beginAt(painter, part, area.topLeft());
   }
   painter.end();
   filters::copyPixels(composed_, area.topLeft(), part, part.rect());
 }
-
 void AnnotationRenderer::paint(QPainter& painter, const QRect& dirty) const {
   if (composed_.isNull()) return;
   const qreal ratio = composed_.devicePixelRatio();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rotaskiv/annotation.h"
+#include "rotaskiv/annotation_filters.h"
 
 class QPainter;
 
@@ -58,7 +59,9 @@ class AnnotationRenderer {
   // Brings the composed picture to `layer`. Answers the window pixels that
   // changed (empty when nothing did): what the window passes to update().
   QRect update(const AnnotationLayer& layer);
-  // The picture with the annotations of the last update().
+  // The picture with the annotations of the last update(): the same pixels
+  // as renderAnnotations() of that layer, so copy, save and pin can take it
+  // without drawing again.
   const QImage& composed() const { return composed_; }
   // Paints the composed picture at (0, 0) of a window, as far as `dirty`
   // (window pixels) reaches: the window's paintEvent with its rect.
@@ -67,12 +70,16 @@ class AnnotationRenderer {
  private:
   // What the renderer keeps of each annotation of the last update().
   struct Cached {
-    QRect painted;    // paintedDeviceRect()
-    QImage filtered;  // pixelate and blur: the result over `painted`; null when stale
+    QRect painted;  // paintedDeviceRect()
+    // Pixelate and blur: the work (its box clipped to the picture), its
+    // result over that box, and the part of the result that is out of date.
+    std::optional<filters::Filter> filter;
+    QImage filtered;
+    QRect stale;
   };
   // Draws `deviceArea` of the composed picture again: the frozen screen and
-  // every annotation over it. Each stale pixelate or blur box meeting it lies
-  // wholly inside it.
+  // every annotation over it. It holds what each out-of-date part of a
+  // pixelate or blur result is worked out from.
   void compose(const QRect& deviceArea);
 
   QImage picture_;
