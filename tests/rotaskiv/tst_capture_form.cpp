@@ -40,11 +40,9 @@ using Selection = std::tuple<QString, int, QRect>;
 // the loupe's top-left in device pixels and its cells a side.
 using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
 
-// A drawing: the tool, the screen, where the drag starts and ends (Shift held at its end).
-using Drawing = std::tuple<ToolbarButton, int, QPoint, QPoint, bool>;
-// An edit: the tool, where its drag (or click, for the text) starts and ends, and a point
-// on what it draws, away from its handles.
-using Edit = std::tuple<ToolbarButton, QPoint, QPoint, QPoint>;
+// An annotation's case: the tool, the screen, where its drag (or click, for the text) starts
+// and ends, and a point on what it draws, away from its handles.
+using Edit = std::tuple<ToolbarButton, int, QPoint, QPoint, QPoint>;
 using capture::Annotation;
 
 // Whether each block of `block` x `block` pixels of `area`, laid from its
@@ -101,11 +99,12 @@ class TestCaptureForm : public WindowTest {
     if (!selection.isEmpty())
       drag(form_, selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
   }
-  void drag(QWidget* on, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
+  void drag(QWidget* on, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton,
+            Qt::KeyboardModifiers atRelease = {}) {
     QTest::mousePress(on, button, {}, from);
     QTest::mouseMove(on, (from + to) / 2);
     QTest::mouseMove(on, to);
-    QTest::mouseRelease(on, button, {}, to);
+    QTest::mouseRelease(on, button, atRelease, to);
   }
   void click(ToolbarButton button) {
     QTest::mouseClick(form_->Picture1->Image2[buttonIndex(button)], Qt::LeftButton);
@@ -171,7 +170,9 @@ class TestCaptureForm : public WindowTest {
       const QString value = action.section(':', 1);
       const QStringList n = value.split(QRegularExpression("[,@-]"));
       const auto point = [&](int i) { return QPoint(n.value(i).toInt(), n.value(i + 1).toInt()); };
-      QWidget* keyboard = surface->focusWidget() != nullptr ? surface->focusWidget() : surface;
+      // On the surface of the selection's screen, where its controls are.
+      QWidget* focus = form_->Picture1->window()->focusWidget();
+      QWidget* keyboard = focus != nullptr ? focus : surface;
       if (action.startsWith("tool:")) click(ToolbarButton(value.toInt()));
       if (action.startsWith("cap:"))
         form_->ScrnCap(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt());
@@ -561,95 +562,56 @@ class TestCaptureForm : public WindowTest {
              qPrintable(QDebug::toString(ink)));
   }
 
-  // What each new tool draws, in the current colour and at its own size, at the screen's scale,
-  // then moved a device pixel right and ten down by the arrow keys: the copy is the frozen
-  // screen with that annotation drawn. A mosaic leaves flat blocks of 10 device pixels in the
-  // copy on the clipboard and in the saved picture.
-  // clang-format off
-  void newToolsDrawn_data() {
-    QTest::addColumn<Drawing>("row");
-    for (const auto tool : {ToolbarButton::Pen, ToolbarButton::Highlighter, ToolbarButton::Line, ToolbarButton::Marker, ToolbarButton::Blur}) {
-      QTest::addRow("%s, scale 1", qPrintable(CaptureToolbar::tooltip(tool))) << Drawing{tool, 0, {120, 130}, {200, 180}, false};
-      QTest::addRow("%s, scale 2", qPrintable(CaptureToolbar::tooltip(tool))) << Drawing{tool, 1, {60, 50}, {150, 100}, false};
-    }
-    QTest::newRow("line, Shift: a 15-degree step") << Drawing{ToolbarButton::Line, 0, {120, 130}, {200, 150}, true};
-    QTest::newRow("mosaic, scale 1") << Drawing{ToolbarButton::Pixelate, 0, {120, 130}, {160, 150}, false};
-    QTest::newRow("mosaic, scale 2") << Drawing{ToolbarButton::Pixelate, 1, {60, 50}, {80, 65}, false};
-  }
-  // clang-format on
-
-  void newToolsDrawn() {
-    QFETCH(Drawing, row);
-    const auto& [tool, on, from, to, shift] = row;
-    if (QGuiApplication::screens().size() < 2) QSKIP("needs the two screens of two_screens.json");
-    const capture::AnnotationKind kind = *capture::kindForTool(tool);
-    const bool mosaic = kind == capture::AnnotationKind::Pixelate;
-    const Annotation drawn = drawnBy(kind, from, to, shift).moved(QPointF(1, 10) / (on + 1));
-    for (const bool save : {false, true}) {
-      if (save && !mosaic) break;
-      open(QRect(), 2);
-      play(on == 0 ? "drag:100,100-300,220" : "drag1:50,40-250,160");
-      QWidget* surface = form_->surfaces()[on];
-      click(tool);
-      QTest::mousePress(surface, Qt::LeftButton, {}, from);
-      QTest::mouseMove(surface, (from + to) / 2);
-      QTest::mouseMove(surface, to);
-      QTest::mouseRelease(surface, Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier, to);
-      QTest::keyClick(surface, Qt::Key_Right);
-      QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
-      play(save ? "save:shot.png tool:2" : "tool:1");
-      QTRY_VERIFY(form_.isNull());
-      const QRect device = on == 0 ? QRect(100, 100, 200, 120) : QRect(100, 80, 400, 240);
-      const QImage copy = save ? QImage(saved_) : QGuiApplication::clipboard()->image();
-      QCOMPARE(imageDifference(copy, annotated(on, {drawn}, device)), QString());
-      if (mosaic)
-        QVERIFY(flatBlocks(copy, drawn.deviceRect(on + 1).translated(-device.topLeft()), 10));
-    }
-  }
-
-  // What a drag from `from` to `to` with `kind`'s tool draws in red at the tool's first size.
-  static Annotation drawnBy(capture::AnnotationKind kind, QPoint from, QPoint to, bool shift) {
+  // What a drag from `from` to `to` with `kind`'s tool draws in red at the tool's first size
+  // (a line snapped by Shift at the release).
+  static Annotation drawnBy(capture::AnnotationKind kind, QPoint from, QPoint to) {
     using capture::AnnotationKind;
     const int size = capture::defaultSize(kind);
     if (kind == AnnotationKind::Marker) return Annotation::marker(to, 1, Qt::red, size);
     if (kind == AnnotationKind::Pen || kind == AnnotationKind::Highlighter)  // through each move
       return Annotation::stroke(kind, {from, (from + to) / 2, to}, Qt::red, size);
-    return Annotation::box(kind, from, shift ? capture::snappedAngle(from, to) : QPointF(to),
+    const bool line = kind == AnnotationKind::Line;
+    return Annotation::box(kind, from, line ? capture::snappedAngle(from, to) : QPointF(to),
                            Qt::red, size);
   }
 
   // clang-format off
-  void editEachKind_data() {
+  void annotate_data() {
     QTest::addColumn<Edit>("row");
-    const QPoint from(120, 130), to(180, 180), middle(150, 155);
-    QTest::newRow("rectangle, on its top edge") << Edit{ToolbarButton::Rectangle, from, to, {135, 130}};
-    QTest::newRow("ellipse, on its outline") << Edit{ToolbarButton::Ellipse, from, to, {170, 137}};
-    QTest::newRow("arrow") << Edit{ToolbarButton::Arrow, from, to, middle};
-    QTest::newRow("line") << Edit{ToolbarButton::Line, from, to, middle};
-    QTest::newRow("pen") << Edit{ToolbarButton::Pen, from, to, middle};
-    QTest::newRow("highlighter") << Edit{ToolbarButton::Highlighter, from, to, middle};
-    QTest::newRow("marker") << Edit{ToolbarButton::Marker, from, {160, 160}, {160, 160}};
-    QTest::newRow("mosaic") << Edit{ToolbarButton::Pixelate, from, to, middle};
-    QTest::newRow("blur") << Edit{ToolbarButton::Blur, from, to, middle};
-    QTest::newRow("text, clicked in and out") << Edit{ToolbarButton::Text, from, {250, 200}, from + QPoint(3, 5)};
+    const QPoint from(120, 130), to(180, 180), middle(150, 155), from2(60, 50), to2(120, 90), middle2(90, 70);
+    QTest::newRow("rectangle, on its top edge") << Edit{ToolbarButton::Rectangle, 0, from, to, {135, 130}};
+    QTest::newRow("ellipse, on its outline") << Edit{ToolbarButton::Ellipse, 0, from, to, {170, 137}};
+    QTest::newRow("arrow") << Edit{ToolbarButton::Arrow, 0, from, to, middle};
+    QTest::newRow("text, clicked in and out") << Edit{ToolbarButton::Text, 0, from, {250, 200}, from + QPoint(3, 5)};
+    for (const auto tool : {ToolbarButton::Pen, ToolbarButton::Highlighter, ToolbarButton::Line, ToolbarButton::Marker, ToolbarButton::Pixelate, ToolbarButton::Blur}) {
+      const bool marker = tool == ToolbarButton::Marker;  // where it ends, it is grabbed
+      QTest::addRow("%s, scale 1", qPrintable(CaptureToolbar::tooltip(tool))) << Edit{tool, 0, from, marker ? middle : to, middle};
+      QTest::addRow("%s, scale 2", qPrintable(CaptureToolbar::tooltip(tool))) << Edit{tool, 1, from2, marker ? middle2 : to2, middle2};
+    }
   }
   // clang-format on
 
   // Each kind drawn, moved, resized by a handle (a box's bottom-right corner, a line's end),
-  // given another colour and size, typed again (text) and deleted: each change one step. What
-  // the copy takes is the frozen screen with the annotation as each step left it, back through
-  // undo and forward through redo.
-  void editEachKind() {
+  // given another colour and size, typed again (text), nudged a device pixel right and ten
+  // down, and deleted: each change one step. What the copy takes is the frozen screen with the
+  // annotation as each step left it, back through undo and forward through redo, and then
+  // copied; a mosaic's blocks (10, then 5 device pixels) are flat on the clipboard and in the
+  // saved picture.
+  void annotate() {
     QFETCH(Edit, row);
-    const auto& [tool, from, to, on] = row;
+    const auto& [tool, on, from, to, grab] = row;
+    if (QGuiApplication::screens().size() <= on) QSKIP("needs the two screens of two_screens.json");
     const capture::AnnotationKind kind = *capture::kindForTool(tool);
     const bool text = kind == capture::AnnotationKind::Text;
-    open();
+    open(on == 0 ? kSelection : QRect(), on + 1);
+    if (on == 1) play("drag1:50,40-250,160");
+    QWidget* surface = form_->surfaces()[on];
+    const QRect device = on == 0 ? kSelection : QRect(100, 80, 400, 240);
     click(tool);
     const auto font = [&](int points) {
       return capture::AnnotationSession::textFont(points, form_->logicalDpiY());
     };
-    Annotation a = drawnBy(kind, from, to, false);
+    Annotation a = drawnBy(kind, from, to);
     if (text) {
       play(QString("click:%1,%2 type:Hi click:%3,%4")
                .arg(from.x())
@@ -659,13 +621,13 @@ class TestCaptureForm : public WindowTest {
       a = Annotation::textAt(from, "Hi", font(11), Qt::red);
       a.size = 11;
     } else {
-      drag(form_, from, to);
+      drag(surface, from, to, Qt::LeftButton, Qt::ShiftModifier);
     }
     std::vector<std::vector<Annotation>> states{{}, {a}};  // as each step leaves them
     const auto shows = [&](size_t step) {
       QCOMPARE(form_->session().history().count(), int(step + 1));
-      QCOMPARE(imageDifference(form_->session().picture().copy(kSelection),
-                               annotated(0, states[step], kSelection)),
+      QCOMPARE(imageDifference(form_->session().picture().copy(device),
+                               annotated(on, states[step], device)),
                QString());
     };
     const auto stepTo = [&](const Annotation& next) {
@@ -674,12 +636,12 @@ class TestCaptureForm : public WindowTest {
       shows(states.size() - 1);
     };
     shows(1);
-    drag(form_, on, on + QPoint(15, 10));
+    drag(surface, grab, grab + QPoint(15, 10));
     stepTo(a.moved({15, 10}));
     if (const QPolygonF handles = a.handles(); !handles.isEmpty()) {
       const int corner = handles.size() == 8 ? 6 : 1;
       const QPoint handle = handles[corner].toPoint();
-      drag(form_, handle, handle + QPoint(10, 5));
+      drag(surface, handle, handle + QPoint(10, 5));
       stepTo(a.withHandleAt(corner, handle + QPoint(10, 5)));
     }
     QTest::mouseClick(form_->Picture2->Pcolor[13], Qt::LeftButton);
@@ -697,16 +659,28 @@ class TestCaptureForm : public WindowTest {
       retyped.text = "Yo";
       stepTo(retyped);
     }
-    QTest::keyClick(form_, Qt::Key_Delete);
+    QTest::keyClick(surface, Qt::Key_Right);
+    stepTo(a.moved(QPointF(1, 0) / (on + 1)));
+    QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
+    stepTo(a.moved(QPointF(0, 10) / (on + 1)));
+    QTest::keyClick(surface, Qt::Key_Delete);
     states.push_back({});
     shows(states.size() - 1);
     for (size_t step = states.size() - 1; step-- > 1;) click(ToolbarButton::Undo), shows(step);
     for (size_t step = 2; step < states.size(); ++step) click(ToolbarButton::Redo), shows(step);
     click(ToolbarButton::Undo);
-    click(ToolbarButton::CopyAndExit);
-    QCOMPARE(imageDifference(QGuiApplication::clipboard()->image(),
-                             annotated(0, states[states.size() - 2], kSelection)),
-             QString());
+    const bool mosaic = kind == capture::AnnotationKind::Pixelate;
+    QList<QImage> copies;  // a mosaic on the clipboard, then saved; the rest copied
+    if (mosaic && form_->ScrnCap(on == 0 ? kSelection : QRect(50, 40, 200, 120)))
+      copies << QGuiApplication::clipboard()->image();
+    play(mosaic ? "save:shot.png tool:2" : "tool:1");
+    QTRY_VERIFY(form_.isNull());
+    copies << (mosaic ? QImage(saved_) : QGuiApplication::clipboard()->image());
+    QCOMPARE(copies.size(), mosaic ? 2 : 1);
+    for (const QImage& copy : copies) {
+      QCOMPARE(imageDifference(copy, annotated(on, {a}, device)), QString());
+      if (mosaic) QVERIFY(flatBlocks(copy, a.deviceRect(on + 1).translated(-device.topLeft()), 5));
+    }
   }
 
   // While the colour picker is chosen the loupe shows the pixel under the pointer; a click
