@@ -230,18 +230,20 @@ class TestCaptureForm : public WindowTest {
     dialogs_.reset();  // uninstalls itself: before the next test installs its own
   }
 
-  // The description leaves the icons' artwork to us. They and the drop button's three
-  // looks, drawn for the screen's pixels, must match on white the sheets approved by eye at
-  // eight times their size (redo is undo turned round; the cross and the letter A are
-  // symmetric). After a deliberate change, APPROVE_ARTWORK=1 writes new sheets to look at.
+  // The icons' artwork is our own. They and the drop button's three looks, drawn for the
+  // screen's pixels, must match on white the sheets approved by eye at eight times their size
+  // (redo is undo turned round; the cross and the letter A are symmetric). After a deliberate
+  // change, APPROVE_ARTWORK=1 writes new sheets to look at.
   void artworkAsApproved() {
     for (qreal dpr : {1.0, 1.5, 2.0}) {
-      QImage sheet(13 * 18 * dpr, 22 * dpr, QImage::Format_RGB32);
+      QImage sheet((kToolbarButtonCount + 3) * 18 * dpr, 22 * dpr, QImage::Format_RGB32);
       sheet.fill(Qt::white);
       sheet.setDevicePixelRatio(dpr);
       QPainter p(&sheet);  // each at its own size, as the toolbar shows it
-      for (int i = 0; i < 10; ++i) p.drawPixmap(i * 18, 0, toolbarIcon(ToolbarButton(i), dpr));
-      for (int i : {10, 11, 12}) p.drawPixmap(i * 18, 0, comboButtonPicture(i - 10, {17, 21}, dpr));
+      for (int i = 0; i < kToolbarButtonCount; ++i)
+        p.drawPixmap(i * 18, 0, toolbarIcon(ToolbarButton(i), dpr));
+      for (int look : {0, 1, 2})
+        p.drawPixmap((kToolbarButtonCount + look) * 18, 0, comboButtonPicture(look, {17, 21}, dpr));
       p.end();
       const QString approved = QString(ARTWORK_DIR "/toolbar@%1x.png").arg(dpr);
       if (qEnvironmentVariableIsSet("APPROVE_ARTWORK")) sheet.save(approved);
