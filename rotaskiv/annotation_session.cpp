@@ -62,6 +62,11 @@ void AnnotationSession::moveTo(int screen) {
   cancel();
 }
 
+const QImage& AnnotationSession::picture() const {
+  const QImage& composed = renderer_.composed();
+  return composed.isNull() ? pictures_[screen_] : composed;
+}
+
 const QImage& AnnotationSession::picture(int screen) const {
   return screen == screen_ ? picture() : pictures_.at(screen);
 }
@@ -278,7 +283,10 @@ std::optional<Annotation> AnnotationSession::shownSelection() const {
 }
 
 void AnnotationSession::refresh() {
-  dirty_ |= renderer_.update(shownLayer());
+  const AnnotationLayer shown = shownLayer();
+  // Until something is drawn the frozen picture shows as it is: opening the
+  // window copies no screen.
+  if (!shown.empty() || !renderer_.composed().isNull()) dirty_ |= renderer_.update(shown);
   const auto chosen = shownSelection();
   const QRect marks = !chosen               ? QRect()
                       : hasHandles(*chosen) ? handlesRect(*chosen)
@@ -288,7 +296,8 @@ void AnnotationSession::refresh() {
 }
 
 void AnnotationSession::paint(QPainter& painter, int screen, const QRect& dirty) const {
-  if (screen != screen_) return drawPart(painter, pictures_.at(screen), dirty);
+  if (screen != screen_ || renderer_.composed().isNull())
+    return drawPart(painter, picture(screen), dirty);
   renderer_.paint(painter, dirty);
   const auto chosen = shownSelection();
   if (!chosen) return;

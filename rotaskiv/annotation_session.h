@@ -54,7 +54,7 @@ class AnnotationSession {
   // What the selection's screen shows: the frozen picture with every
   // annotation (and the one being drawn), device pixels with the screen's
   // devicePixelRatio. Without handles: this is what a copy takes.
-  const QImage& picture() const { return renderer_.composed(); }
+  const QImage& picture() const;
   // The same for `screen`: its frozen picture where there is no selection.
   const QImage& picture(int screen) const;
   const AnnotationLayer& annotations() const { return layer_; }
