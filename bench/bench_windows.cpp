@@ -9,7 +9,7 @@
 //    (two 4K monitors; see on_monitors.sh). A desktop-like picture covers
 //    every screen, so that what is read and packed is not the server's black;
 //  - steps: each step of the opening timed alone (screen read, window
-//    frames, the first snapshot's packing, which runs beside the opening);
+//    frames);
 //  - flameshot: the same request to Flameshot, a peer run beside us when it
 //    is installed (`flameshot gui` to its window mapped, the daemon running);
 //  - the resident memory of the capture window's undo history after 100
@@ -43,7 +43,6 @@
 #include "measure.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
-#include "rotaskiv/excel_property_bag.h"
 #include "rotaskiv/loupe.h"
 #include "rotaskiv/main_window.h"
 #include "rotaskiv/screen_source.h"
@@ -277,8 +276,7 @@ void benchOpen() {
 // this desktop (medians of 15), beside Qt's own screen read.
 void benchOpenSteps() {
   const Wallpapers wallpapers;
-  std::vector<double> qtMs, grabMs, framesMs, snapshotMs;
-  const ExcelPropertyBag bag;
+  std::vector<double> qtMs, grabMs, framesMs;
   for (int i = 0; i < 15; ++i) {
     QElapsedTimer timer;
     timer.start();
@@ -286,20 +284,16 @@ void benchOpenSteps() {
       screenGrabFromPixmap(screen->grabWindow(0), false);
     qtMs.push_back(timer.nsecsElapsed() / 1e6);
     timer.restart();
-    const DesktopGrab grab = screenSource().grab();
+    (void)screenSource().grab();
     grabMs.push_back(timer.nsecsElapsed() / 1e6);
     timer.restart();
     screenSource().windowFrames();
     framesMs.push_back(timer.nsecsElapsed() / 1e6);
-    timer.restart();
-    (void)bag.WriteP(grab.screens.front().image);
-    snapshotMs.push_back(timer.nsecsElapsed() / 1e6);
   }
   std::printf(
       "Steps of the opening on %s: the screens read %.1f ms (through Qt %.1f ms), window frames "
-      "%.1f ms, first snapshot packed %.1f ms\n",
-      qPrintable(desktopText()), median(grabMs), median(qtMs), median(framesMs),
-      median(snapshotMs));
+      "%.1f ms\n",
+      qPrintable(desktopText()), median(grabMs), median(qtMs), median(framesMs));
 }
 
 // The same request to Flameshot, a peer run beside us for comparison: from
