@@ -80,10 +80,12 @@ QPainterPath smoothPath(const QPolygonF& points) {
   return path;
 }
 
-QRectF textBox(const Annotation& a) {
+// Measured for `device` (its resolution sizes a font given in points), or
+// for the screen.
+QRectF textBox(const Annotation& a, const QPaintDevice* device = nullptr) {
   if (a.points.isEmpty()) return {};
-  return QFontMetricsF(a.font).boundingRect(QRectF(a.points.first(), QSizeF(1e6, 1e6)), kTextFlags,
-                                            a.text);
+  const QFontMetricsF metrics = device ? QFontMetricsF(a.font, device) : QFontMetricsF(a.font);
+  return metrics.boundingRect(QRectF(a.points.first(), QSizeF(1e6, 1e6)), kTextFlags, a.text);
 }
 
 QFont markerFont(int size) {
@@ -229,6 +231,10 @@ QRect Annotation::deviceRect(qreal devicePixelRatio) const {
 }
 
 QRect Annotation::paintedDeviceRect(qreal devicePixelRatio) const {
+  return paintedDeviceRect(devicePixelRatio, nullptr);
+}
+
+QRect Annotation::paintedDeviceRect(qreal devicePixelRatio, const QPaintDevice* device) const {
   if (points.isEmpty()) return {};
   if (isFilter()) return deviceRect(devicePixelRatio);
   QRectF reach;
@@ -254,7 +260,7 @@ QRect Annotation::paintedDeviceRect(qreal devicePixelRatio) const {
     }
     case AnnotationKind::Text:
       // Italic and antialiased glyphs may reach past the advance.
-      reach = textBox(*this).adjusted(-2, -2, 2, 2);
+      reach = textBox(*this, device).adjusted(-2, -2, 2, 2);
       break;
     default:
       reach = box().adjusted(-1, -1, 1, 1);
@@ -368,7 +374,10 @@ Annotation Annotation::restyled(QColor newColour, int newSize) const {
   if (!isFilter()) a.colour = newColour;
   if (usesSize(kind)) {
     a.size = std::max(1, newSize);
-    if (kind == AnnotationKind::Text) a.font.setPointSize(a.size);
+    if (kind == AnnotationKind::Text && font.pixelSize() > 0 && size > 0)
+      a.font.setPixelSize(std::max(1, qRound(font.pixelSize() * double(a.size) / size)));
+    else if (kind == AnnotationKind::Text)
+      a.font.setPointSize(a.size);
   }
   return a;
 }

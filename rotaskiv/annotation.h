@@ -12,6 +12,7 @@
 #include "rotaskiv/toolbar_button.h"
 
 class QPainter;
+class QPaintDevice;
 
 namespace capture::filters {
 struct Filter;
@@ -68,9 +69,10 @@ struct Annotation {
   QColor colour = Qt::red;  // unused by pixelate and blur
   // The size option: the stroke width in window pixels for pen, highlighter
   // and line; the radius in window pixels for marker (diameter 2 x size);
-  // the block side in DEVICE pixels for pixelate; the strength for blur (its
-  // radius is max(8, size) window pixels, in device pixels at least 8); the
-  // point size for text (kept in `font` too). Unused by the 1-px outlines.
+  // the block side in DEVICE pixels for pixelate (at least 2); the strength
+  // for blur (its radius is max(8, size) window pixels, in device pixels at
+  // least 8); the point size for text (kept in `font` too). Unused by the
+  // 1-px outlines.
   int size = 1;
   QString text;    // text only
   QFont font;      // text only
@@ -87,12 +89,14 @@ struct Annotation {
   // While it is being drawn: the end of a two-point kind goes to `point`, a
   // pen or highlighter stroke gets `point` added; marker and text move there.
   Annotation drawnTo(QPointF point) const;
-  // True when it would paint nothing: a zero-length arrow, a line of zero
-  // length, a box kind without a whole device pixel inside, empty text.
+  // True when it would paint nothing (or a dot): a rectangle, line or arrow
+  // ending where it starts, an ellipse under 2 x 2 pixels, a pixelate or
+  // blur box without a whole device pixel, empty text, no points.
   bool degenerate(qreal devicePixelRatio) const;
 
   // --- Where it lies -----------------------------------------------------
-  // The box of a two-point kind, normalised (window pixels).
+  // Window pixels: the box of a two-point kind, normalised; the text's
+  // extent; the marker's circle; the bounds of a stroke's points.
   QRectF box() const;
   // A pixelate or blur box on whole device pixels: each edge multiplied by
   // the ratio and rounded; right and bottom exclusive. Empty for other kinds.
@@ -100,6 +104,10 @@ struct Annotation {
   // Every DEVICE pixel its painting can change (antialiasing, pen widths and
   // the arrow head included): what must be repainted when it changes.
   QRect paintedDeviceRect(qreal devicePixelRatio) const;
+  // The same on `device` (the picture): text in a font sized in points is
+  // measured at the device's resolution, which may not be the screen's.
+  // (Fonts sized in pixels measure the same everywhere.)
+  QRect paintedDeviceRect(qreal devicePixelRatio, const QPaintDevice* device) const;
   // The same in window pixels, for QWidget::update().
   QRect paintedRect(qreal devicePixelRatio) const;
   // Whether a press at `point` hits it. Thin outlines and strokes hit within
@@ -126,7 +134,8 @@ struct Annotation {
   // nothing.
   Annotation withHandleAt(int index, QPointF point) const;
   // The swatch colour (ignored by pixelate and blur) and the size option
-  // (ignored by rectangle, ellipse and arrow; text takes it as point size).
+  // (ignored by rectangle, ellipse and arrow; text takes it as point size,
+  // and a font sized in pixels grows or shrinks by the same ratio).
   Annotation restyled(QColor colour, int size) const;
 
   // --- Painting ------------------------------------------------------------

@@ -114,7 +114,7 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
     cache[after.size() - 1 - i] = std::move(cache_[before.size() - 1 - i]);
   for (size_t i = bottom; i < after.size() - top; ++i) {
     Cached& c = cache[i];
-    c.painted = after[i].paintedDeviceRect(ratio);
+    c.painted = after[i].paintedDeviceRect(ratio, &picture_);
     if (after[i].isFilter()) {
       c.filter = after[i].filter(ratio);
       c.filter->box &= composed_.rect();
@@ -149,6 +149,9 @@ void AnnotationRenderer::compose(const QRect& area) {
   // nothing outside it is drawn twice.
   QImage part(area.size(), picture_.format());
   part.setDevicePixelRatio(ratio);
+  // Text in points takes its pixel size from the resolution it is drawn at.
+  part.setDotsPerMeterX(picture_.dotsPerMeterX());
+  part.setDotsPerMeterY(picture_.dotsPerMeterY());
   filters::copyPixels(part, QPoint(), picture_, area);
   QPainter painter;
   beginAt(painter, part, area.topLeft());

@@ -162,7 +162,9 @@ class TestAnnotations : public QObject {
   void rendererFollowsEdits_data() { scales_data(); }
   void rendererFollowsEdits() {
     QFETCH(qreal, ratio);
-    const QImage source = atScale(patternImage(int(100 * ratio), int(80 * ratio)), ratio);
+    QImage source = atScale(patternImage(int(100 * ratio), int(80 * ratio)), ratio);
+    source.setDotsPerMeterX(5669);  // a screen of 144 dpi: the text is larger than at 96
+    source.setDotsPerMeterY(5669);
     AnnotationLayer layer;
     for (const Annotation& a : everyKind()) layer.add(a);
     capture::AnnotationRenderer renderer;
