@@ -447,7 +447,7 @@ class TestCaptureForm : public WindowTest {
   }
 
   // The size box's sizes from 1 to 500 points are taken as typed, or the number a text starts
-  // with; anything else is put back to 11.
+  // with; anything else is put back to 11, the text tool's first size.
   void fontSizeAsTyped() {
     ToolOptionPanel panel(nullptr);
     QStringList got;
@@ -455,7 +455,14 @@ class TestCaptureForm : public WindowTest {
       panel.Text1->clear(), QTest::keyClicks(panel.Text1, typed);
       got << QString::number(panel.toolSize()) << panel.Text1->text();  // the size, then the box
     }
-    QCOMPARE(got.join(' '), "1 1 500 500 12.5 12.5pt 11 11 11 11 11 11");
+    // Each tool starts at its own size (pen 3, highlighter 16) and keeps what was typed for it.
+    for (const auto tool : {ToolbarButton::Pen, ToolbarButton::Highlighter, ToolbarButton::Text,
+                            ToolbarButton::Pen}) {
+      panel.arrangeFor(tool);
+      got << panel.Text1->text();
+      panel.Text1->setText(panel.Text1->text() + "0");
+    }
+    QCOMPARE(got.join(' '), "1 1 500 500 12.5 12.5pt 11 11 11 11 11 11 3 16 11 30");
   }
 
   // While a selection is drawn, a loupe beside the pointer, away from where
