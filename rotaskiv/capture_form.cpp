@@ -396,8 +396,8 @@ void CaptureForm::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-// Not while a tool is chosen: then the selection stays where it is, as it
-// does for the mouse.
+// A selected annotation moves; the selection itself not while a tool is
+// chosen: then it stays where it is, as it does for the mouse.
 bool CaptureForm::nudge(const QKeyEvent* event) {
   int x = 0, y = 0;
   switch (event->key()) {
@@ -422,8 +422,7 @@ bool CaptureForm::nudge(const QKeyEvent* event) {
     return true;
   }
   if (session_.toolActive()) return true;
-  const bool resize = shift;
-  apply(resize ? machine_->nudge(0, 0, x, y) : machine_->nudge(x, y, 0, 0));
+  apply(shift ? machine_->nudge(0, 0, x, y) : machine_->nudge(x, y, 0, 0));
   return true;
 }
 
