@@ -3,10 +3,10 @@
 // markers, pixelate and blur boxes), one of them dragged across the screen.
 // Each pointer move costs what the window does: the model update (the
 // dragged annotation moved in the list), the renderer's update and the
-// repaint of the area it answers, with the selected annotation's handles,
-// into a window-sized backing store. Reports the mean, median and largest
-// cost per move, at scale 1 and on a scale-2 screen of the same pixels.
-// Usage: bench_annotations
+// repaint of the region it answers (once also of its bounding rect), with
+// the selected annotation's handles, into a window-sized backing store. Reports the mean, median
+// and largest cost per move, at scale 1 and on a scale-2 screen of the same pixels. Usage:
+// bench_annotations
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPainter>
@@ -92,9 +92,10 @@ struct Costs {
 };
 
 // Drags annotation `index` from where it is across the screen in 240 moves,
-// as the window does on each pointer move.
+// as the window does on each pointer move: the window updates the changed
+// region (or, with `wholeRect`, its bounding rect) and the handles.
 Costs drag(AnnotationLayer layer, int index, capture::AnnotationRenderer& renderer,
-           QImage& backingStore, QSizeF window) {
+           QImage& backingStore, QSizeF window, bool wholeRect = false) {
   const qreal ratio = renderer.picture().devicePixelRatio();
   const Annotation pressed = layer.at(index);
   const QPointF step((window.width() * 0.8) / 240, (window.height() * 0.3) / 240);
@@ -108,13 +109,15 @@ Costs drag(AnnotationLayer layer, int index, capture::AnnotationRenderer& render
     const Annotation moved = pressed.moved(start + move * step);
     layer.replace(index, moved);
     const QRect newHandles = capture::handlesRect(moved);
-    const QRect dirty = renderer.update(layer) | handles | newHandles;
+    const QRect changed = renderer.update(layer);
+    const QRegion dirty =
+        (wholeRect ? QRegion(changed) : renderer.changedRegion()) + handles + newHandles;
     handles = newHandles;
     {
-      // The window's paintEvent for that update: clipped to the area.
+      // The window's paintEvent for that update: clipped to the region.
       QPainter painter(&backingStore);
-      painter.setClipRect(dirty);
-      renderer.paint(painter, dirty);
+      painter.setClipRegion(dirty);
+      renderer.paint(painter, dirty.boundingRect());
       capture::paintHandles(painter, moved, ratio);
     }
     if (move == 0) continue;  // the first move puts it in place from afar
@@ -124,7 +127,7 @@ Costs drag(AnnotationLayer layer, int index, capture::AnnotationRenderer& render
   return costs;
 }
 
-// Draws a new pixelate or blur box out from the screen's top-left quarter to
+// Draws a new box (pixelate, blur, ellipse) out from the screen's top-left quarter to
 // a quarter of the screen in 120 moves, on top of the others: each move
 // changes the whole box.
 Costs drawOut(AnnotationLayer layer, AnnotationKind kind, capture::AnnotationRenderer& renderer,
@@ -181,6 +184,19 @@ void run(qreal ratio) {
     report(c.what, drag(layer, c.index, renderer, backingStore, window));
     renderer.update(layer);  // back where it was
   }
+  // A large outline: a rectangle of half the screen each way, in the middle
+  // of the stack, and an ellipse drawn out to that size on top.
+  AnnotationLayer large = layer;
+  large.replace(100, Annotation::box(AnnotationKind::Rectangle, QPointF(0, 0),
+                                     QPointF(window.width() / 2, window.height() / 2), Qt::red, 1));
+  renderer.update(large);
+  report("  half-screen rectangle, middle", drag(large, 100, renderer, backingStore, window));
+  report("  the same, window repaints the rect",
+         drag(large, 100, renderer, backingStore, window, true));
+  renderer.update(layer);
+  report("  drawing out a 4th-screen ellipse",
+         drawOut(layer, AnnotationKind::Ellipse, renderer, window));
+  renderer.update(layer);
   // The worst: under large pixelate and blur boxes (a quarter of the screen
   // each), every move works both out again where it passes below them.
   AnnotationLayer covered = layer;

@@ -268,6 +268,65 @@ QRect Annotation::paintedDeviceRect(qreal devicePixelRatio, const QPaintDevice* 
   return toDevice(reach, devicePixelRatio).adjusted(-1, -1, 1, 1);
 }
 
+QRegion Annotation::paintedDeviceRegion(qreal devicePixelRatio, const QPaintDevice* device) const {
+  const QRect whole = paintedDeviceRect(devicePixelRatio, device);
+  if (points.size() < 2 || whole.isEmpty()) return whole;
+  QRegion region;
+  const auto add = [&](const QRectF& window, qreal margin) {
+    region += toDevice(window.adjusted(-margin, -margin, margin, margin), devicePixelRatio)
+                  .adjusted(-1, -1, 1, 1);
+  };
+  // Straight pieces of at most 48 window pixels, each in its own box.
+  const auto addPieces = [&](QPointF from, QPointF to, qreal margin) {
+    const QPointF d = to - from;
+    const int pieces = std::max(1, int(std::ceil(std::hypot(d.x(), d.y()) / 48)));
+    for (int i = 0; i < pieces; ++i)
+      add(QRectF(from + d * i / pieces, from + d * (i + 1) / pieces).normalized(), margin);
+  };
+  const QPointF start = points.first(), end = points.last();
+  switch (kind) {
+    case AnnotationKind::Rectangle: {
+      const QRectF b = box();  // an edge is a strip already
+      add(QRectF(b.topLeft(), b.topRight()), 1);
+      add(QRectF(b.bottomLeft(), b.bottomRight()), 1);
+      add(QRectF(b.topLeft(), b.bottomLeft()), 1);
+      add(QRectF(b.topRight(), b.bottomRight()), 1);
+      break;
+    }
+    case AnnotationKind::Ellipse: {
+      // Arcs of 22.5 degrees: each lies within the box of its ends, since
+      // the leftmost, topmost... points are ends of arcs.
+      const QRectF b = ellipseBox(start, end);
+      const auto at = [&](int step) {
+        const qreal t = qDegreesToRadians(step * 22.5);
+        return b.center() + QPointF(b.width() / 2 * std::cos(t), b.height() / 2 * std::sin(t));
+      };
+      for (int step = 0; step < 16; ++step) add(QRectF(at(step), at(step + 1)).normalized(), 1.5);
+      break;
+    }
+    case AnnotationKind::Arrow:
+      addPieces(start, end, 1);
+      if (const auto head = arrowHead(start, end, kAnnotationArrowHeadSize))
+        add(QPolygonF{end, head->a, head->b}.boundingRect(), 1);
+      break;
+    case AnnotationKind::Line:
+      addPieces(start, end, size / 2.0 + 1);
+      break;
+    case AnnotationKind::Pen:
+    case AnnotationKind::Highlighter:
+      // Each curve lies within the points before and after its control point.
+      for (qsizetype first = 0; first < points.size(); first += 8) {
+        const qsizetype from = std::max<qsizetype>(0, first - 1);
+        const qsizetype to = std::min<qsizetype>(points.size(), first + 10);
+        add(QPolygonF(points.mid(from, to - from)).boundingRect(), size / 2.0 + 1);
+      }
+      break;
+    default:
+      return whole;
+  }
+  return region & whole;
+}
+
 QRect Annotation::paintedRect(qreal devicePixelRatio) const {
   const QRect device = paintedDeviceRect(devicePixelRatio);
   if (device.isEmpty()) return {};

@@ -6,6 +6,7 @@
 #include <QPolygonF>
 #include <QRect>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 #include <optional>
 
@@ -110,6 +111,12 @@ struct Annotation {
   QRect paintedDeviceRect(qreal devicePixelRatio, const QPaintDevice* device) const;
   // The same in window pixels, for QWidget::update().
   QRect paintedRect(qreal devicePixelRatio) const;
+  // The device pixels its painting can change, closer than the rect: the
+  // strips along a rectangle's or ellipse's outline, pieces along a line,
+  // an arrow or a stroke (the whole rect for other kinds). Inside
+  // paintedDeviceRect(); what a large outline moved over many others costs
+  // is the strips, not the whole box.
+  QRegion paintedDeviceRegion(qreal devicePixelRatio, const QPaintDevice* device = nullptr) const;
   // Whether a press at `point` hits it. Thin outlines and strokes hit within
   // `tolerance` of the line (plus half the stroke width); text, marker,
   // pixelate and blur hit anywhere inside; the inside of a rectangle or

@@ -83,6 +83,7 @@ void AnnotationRenderer::setPicture(const QImage& picture) {
 }
 
 QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
+  changedRegion_ = QRegion();
   if (picture_.isNull()) return {};
   const qreal ratio = picture_.devicePixelRatio();
   const std::vector<Annotation>& before = shown_.items();
@@ -104,10 +105,11 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
     changed = composed_.rect();
     if (after.empty()) {
       shown_ = layer;
-      return QRectF(QPointF(), composed_.deviceIndependentSize()).toAlignedRect();
+      changedRegion_ = QRectF(QPointF(), composed_.deviceIndependentSize()).toAlignedRect();
+      return changedRegion_.boundingRect();
     }
   }
-  for (size_t i = bottom; i < before.size() - top; ++i) changed += cache_[i].painted;
+  for (size_t i = bottom; i < before.size() - top; ++i) changed += cache_[i].paintedArea;
   std::vector<Cached> cache(after.size());
   for (size_t i = 0; i < bottom; ++i) cache[i] = std::move(cache_[i]);
   for (size_t i = 0; i < top; ++i)
@@ -115,12 +117,13 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
   for (size_t i = bottom; i < after.size() - top; ++i) {
     Cached& c = cache[i];
     c.painted = after[i].paintedDeviceRect(ratio, &picture_);
+    c.paintedArea = after[i].paintedDeviceRegion(ratio, &picture_);
     if (after[i].isFilter()) {
       c.filter = after[i].filter(ratio);
       c.filter->box &= composed_.rect();
       c.stale = c.filter->box;
     }
-    changed += c.painted;
+    changed += c.paintedArea;
   }
   // A pixelate or blur above the change works out again the part of its
   // result that depends on what changed below it; that part changes too.
@@ -134,50 +137,111 @@ QRect AnnotationRenderer::update(const AnnotationLayer& layer) {
   }
   cache_ = std::move(cache);
   shown_ = layer;
-  QRect area = changed.boundingRect();
-  for (const Cached& c : cache_)
-    if (c.filter && !c.stale.isEmpty()) area |= c.filter->needed(c.stale);
-  area &= composed_.rect();
-  if (area.isEmpty()) return {};
-  compose(area);
-  return QRectF(QPointF(area.topLeft()) / ratio, QSizeF(area.size()) / ratio).toAlignedRect();
+  refreshFilters();
+  changed &= composed_.rect();
+  // Each piece costs a pass over the list: many small ones cost more than
+  // their bounds.
+  if (changed.rectCount() > 128) changed = changed.boundingRect();
+  for (const QRect& piece : changed) {
+    compose(piece);
+    changedRegion_ +=
+        QRectF(QPointF(piece.topLeft()) / ratio, QSizeF(piece.size()) / ratio).toAlignedRect();
+  }
+  return changedRegion_.boundingRect();
 }
 
-void AnnotationRenderer::compose(const QRect& area) {
-  const qreal ratio = picture_.devicePixelRatio();
+void AnnotationRenderer::refreshFilters() {
+  for (size_t i = 0; i < cache_.size(); ++i) {
+    Cached& c = cache_[i];
+    if (!c.filter || c.stale.isEmpty()) continue;
+    const QRect source = c.filter->needed(c.stale) & composed_.rect();
+    QImage below(source.size(), picture_.format());
+    paintBelow(i, below, source);
+    if (c.filtered.isNull()) c.filtered = QImage(c.filter->box.size(), picture_.format());
+    c.filter->run(below, source.topLeft(), c.stale, c.filtered, c.filter->box.topLeft());
+    c.stale = QRect();
+  }
+}
+
+void AnnotationRenderer::paintBelow(size_t end, QImage& image, const QRect& area) {
   // Drawn apart and copied in: the area's edge is exact at any ratio, and
   // nothing outside it is drawn twice.
-  QImage part(area.size(), picture_.format());
-  part.setDevicePixelRatio(ratio);
+  image.setDevicePixelRatio(picture_.devicePixelRatio());
   // Text in points takes its pixel size from the resolution it is drawn at.
-  part.setDotsPerMeterX(picture_.dotsPerMeterX());
-  part.setDotsPerMeterY(picture_.dotsPerMeterY());
-  filters::copyPixels(part, QPoint(), picture_, area);
+  image.setDotsPerMeterX(picture_.dotsPerMeterX());
+  image.setDotsPerMeterY(picture_.dotsPerMeterY());
+  filters::copyPixels(image, QPoint(), picture_, area);
   QPainter painter;
-  beginAt(painter, part, area.topLeft());
+  beginAt(painter, image, area.topLeft());
   const std::vector<Annotation>& items = shown_.items();
-  for (size_t i = 0; i < items.size(); ++i) {
-    Cached& c = cache_[i];
+  for (size_t i = 0; i < end; ++i) {
+    const Cached& c = cache_[i];
+    if (!c.painted.intersects(area)) continue;
+    const AnnotationKind kind = items[i].kind;
+    if ((kind == AnnotationKind::Rectangle || kind == AnnotationKind::Ellipse) &&
+        !area.contains(c.painted & composed_.rect())) {
+      painter.end();
+      paintOutline(i, image, area);
+      beginAt(painter, image, area.topLeft());
+      continue;
+    }
     if (!c.filter) {
-      if (c.painted.intersects(area)) items[i].paint(painter);
+      items[i].paint(painter);
       continue;
     }
     const QRect shared = c.filter->box & area;
     if (shared.isEmpty()) continue;
     painter.end();
-    if (!c.stale.isEmpty()) {
-      // What it is worked out from lies in the area, painted up to here.
-      if (c.filtered.isNull()) c.filtered = QImage(c.filter->box.size(), part.format());
-      c.filter->run(part, area.topLeft(), c.stale, c.filtered, c.filter->box.topLeft());
-      c.stale = QRect();
-    }
-    filters::copyPixels(part, shared.topLeft() - area.topLeft(), c.filtered,
+    filters::copyPixels(image, shared.topLeft() - area.topLeft(), c.filtered,
                         shared.translated(-c.filter->box.topLeft()));
-    beginAt(painter, part, area.topLeft());
+    beginAt(painter, image, area.topLeft());
   }
-  painter.end();
-  filters::copyPixels(composed_, area.topLeft(), part, part.rect());
 }
+
+void AnnotationRenderer::paintOutline(size_t index, QImage& image, const QRect& area) {
+  Cached& c = cache_[index];
+  const Annotation& a = shown_.at(int(index));
+  const QRect whole = c.painted & composed_.rect();
+  if (c.outline.isNull()) {
+    c.outline = QImage(whole.size(), QImage::Format_Alpha8);
+    c.outline.fill(0);
+    c.outline.setDevicePixelRatio(picture_.devicePixelRatio());
+    QPainter painter;
+    beginAt(painter, c.outline, whole.topLeft());
+    Annotation opaque = a;
+    opaque.colour.setAlpha(255);  // the mask: which pixels the outline covers
+    opaque.paint(painter);
+  }
+  // Where the mask is set, the colour goes over the pixel as the painter
+  // puts an aliased pen's colour.
+  const QRgb ink = qPremultiply(a.colour.rgba());
+  const int clear = 255 - qAlpha(ink);
+  const QRect shared = whole & area;
+  for (int y = shared.top(); y <= shared.bottom(); ++y) {
+    const uchar* mask = c.outline.constScanLine(y - whole.top()) - whole.left();
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y - area.top())) - area.left();
+    for (int x = shared.left(); x <= shared.right(); ++x) {
+      if (!mask[x]) continue;
+      const QRgb below = line[x];
+      const auto mix = [&](int shift) {
+        return (((below >> shift) & 0xff) * clear + 127) / 255 + ((ink >> shift) & 0xff);
+      };
+      line[x] = (mix(24) << 24) | (mix(16) << 16) | (mix(8) << 8) | mix(0);
+      if (image.format() == QImage::Format_RGB32) line[x] |= 0xff000000;
+    }
+  }
+}
+
+void AnnotationRenderer::compose(const QRect& area) {
+  // Lines cut by an image's edge may end a pixel off where they would in the
+  // whole picture: drawn a little wider, and the edge left out.
+  constexpr int kMargin = 4;
+  const QRect wider = area.adjusted(-kMargin, -kMargin, kMargin, kMargin) & composed_.rect();
+  QImage part(wider.size(), picture_.format());
+  paintBelow(cache_.size(), part, wider);
+  filters::copyPixels(composed_, area.topLeft(), part, area.translated(-wider.topLeft()));
+}
+
 void AnnotationRenderer::paint(QPainter& painter, const QRect& dirty) const {
   if (composed_.isNull()) return;
   const qreal ratio = composed_.devicePixelRatio();

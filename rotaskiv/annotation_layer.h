@@ -59,6 +59,10 @@ class AnnotationRenderer {
   // Brings the composed picture to `layer`. Answers the window pixels that
   // changed (empty when nothing did): what the window passes to update().
   QRect update(const AnnotationLayer& layer);
+  // The same change, closer: the strips along a large outline rather than
+  // its whole box (window pixels). A window that updates this region
+  // repaints only what changed.
+  const QRegion& changedRegion() const { return changedRegion_; }
   // The picture with the annotations of the last update(): the same pixels
   // as renderAnnotations() of that layer, so copy, save and pin can take it
   // without drawing again.
@@ -70,22 +74,38 @@ class AnnotationRenderer {
  private:
   // What the renderer keeps of each annotation of the last update().
   struct Cached {
-    QRect painted;  // paintedDeviceRect()
+    QRect painted;        // paintedDeviceRect()
+    QRegion paintedArea;  // paintedDeviceRegion()
     // Pixelate and blur: the work (its box clipped to the picture), its
     // result over that box, and the part of the result that is out of date.
     std::optional<filters::Filter> filter;
     QImage filtered;
     QRect stale;
+    // Rectangle and ellipse: the pixels of the outline over `painted`
+    // (clipped to the picture), drawn whole once; made when a piece of the
+    // picture cuts the outline, whose corners the toolkit would then draw
+    // otherwise.
+    QImage outline;
   };
+  // Works out the out-of-date parts of the pixelate and blur results,
+  // bottom first, each from what lies below it.
+  void refreshFilters();
+  // Paints the annotations below `end` over `deviceArea` of `image` (whose
+  // pixel (0, 0) is that area's top-left), which holds the frozen screen:
+  // pixelate and blur from their results.
+  void paintBelow(size_t end, QImage& image, const QRect& deviceArea);
+  // Annotation `index`'s outline over `deviceArea` of `image` (whose pixel
+  // (0, 0) is that area's top-left), as it comes out drawn whole.
+  void paintOutline(size_t index, QImage& image, const QRect& deviceArea);
   // Draws `deviceArea` of the composed picture again: the frozen screen and
-  // every annotation over it. It holds what each out-of-date part of a
-  // pixelate or blur result is worked out from.
+  // every annotation over it.
   void compose(const QRect& deviceArea);
 
   QImage picture_;
   QImage composed_;  // null until the first update()
   AnnotationLayer shown_;
   std::vector<Cached> cache_;  // one per annotation of shown_
+  QRegion changedRegion_;      // window pixels
 };
 
 }  // namespace capture
