@@ -286,19 +286,28 @@ void AnnotationSession::refresh() {
   const AnnotationLayer shown = shownLayer();
   // Until something is drawn the frozen picture shows as it is: opening the
   // window copies no screen.
-  if (!shown.empty() || !renderer_.composed().isNull()) dirty_ |= renderer_.update(shown);
+  if (!shown.empty() || !renderer_.composed().isNull()) {
+    // Along a large outline only the strips its edges lie in, not its whole box.
+    if (!renderer_.update(shown).isEmpty()) dirty_ += renderer_.changedRegion();
+  }
   const auto chosen = shownSelection();
   const QRect marks = !chosen               ? QRect()
                       : hasHandles(*chosen) ? handlesRect(*chosen)
                                             : frameOf(*chosen, ratio());
-  if (marks != handlesShown_) dirty_ |= handlesShown_ | marks;
+  if (marks != handlesShown_) dirty_ += QRegion(handlesShown_) + marks;
   handlesShown_ = marks;
 }
 
-void AnnotationSession::paint(QPainter& painter, int screen, const QRect& dirty) const {
-  if (screen != screen_ || renderer_.composed().isNull())
-    return drawPart(painter, picture(screen), dirty);
-  renderer_.paint(painter, dirty);
+void AnnotationSession::paint(QPainter& painter, int screen, const QRegion& dirty) const {
+  const bool frozen = screen != screen_ || renderer_.composed().isNull();
+  // Each piece apart: the strips along an outline, not the box they span.
+  for (const QRect& piece : dirty) {
+    if (frozen)
+      drawPart(painter, picture(screen), piece);
+    else
+      renderer_.paint(painter, piece);
+  }
+  if (frozen) return;
   const auto chosen = shownSelection();
   if (!chosen) return;
   if (hasHandles(*chosen))

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
+#include <QRegion>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -119,9 +120,9 @@ class AnnotationSession {
   // --- Painting ----------------------------------------------------------------
   // Paints `dirty` (window pixels) of `screen`: the picture, and on the
   // selection's screen the selected annotation's handles.
-  void paint(QPainter& painter, int screen, const QRect& dirty) const;
+  void paint(QPainter& painter, int screen, const QRegion& dirty) const;
   // The window pixels of the selection's screen changed since the last call.
-  QRect takeDirty() { return std::exchange(dirty_, QRect()); }
+  QRegion takeDirty() { return std::exchange(dirty_, QRegion()); }
 
   // --- History -----------------------------------------------------------------
   // False when there was nothing to undo: the caller cancels everything.
@@ -167,7 +168,7 @@ class AnnotationSession {
   std::optional<int> editedText_;  // the text annotation being typed again
   double textDpi_ = 96;
 
-  QRect dirty_;
+  QRegion dirty_;
   QRect handlesShown_;  // where the selected annotation's handles were painted
 };
 

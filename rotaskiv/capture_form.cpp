@@ -287,13 +287,13 @@ void CaptureForm::ImageMove() {
   }
 }
 
-void CaptureForm::paintEvent(QPaintEvent* event) { paintScreen(0, this, event->rect()); }
+void CaptureForm::paintEvent(QPaintEvent* event) { paintScreen(0, this, event->region()); }
 
 bool CaptureForm::event(QEvent* event) {
   return passActivationToControls(this, event) || QWidget::event(event);
 }
 
-void CaptureForm::paintScreen(int screen, QWidget* surface, const QRect& dirty) {
+void CaptureForm::paintScreen(int screen, QWidget* surface, const QRegion& dirty) {
   QPainter painter(surface);
   session_.paint(painter, screen, dirty);
   if (loupe_ && screen == controlsOn_) capture::paintLoupe(painter, session_.picture(), *loupe_);
@@ -602,7 +602,7 @@ CaptureSurface::CaptureSurface(CaptureForm* form, int screen)
 }
 
 void CaptureSurface::paintEvent(QPaintEvent* event) {
-  form_->paintScreen(screen_, this, event->rect());
+  form_->paintScreen(screen_, this, event->region());
 }
 bool CaptureSurface::event(QEvent* event) {
   return passActivationToControls(this, event) || QWidget::event(event);

@@ -83,7 +83,7 @@ class CaptureForm : public QWidget {
 
  private:
   // What happens on surface `screen` (0: this window), in its own pixels.
-  void paintScreen(int screen, QWidget* surface, const QRect& dirty);
+  void paintScreen(int screen, QWidget* surface, const QRegion& dirty);
   void pressOn(int screen, QMouseEvent* event);
   void moveOn(int screen, QMouseEvent* event);
   void releaseOn(int screen, QMouseEvent* event);

@@ -44,7 +44,7 @@ QString play(const QString& script) {
     }
     if (event.startsWith('d')) session.press(p, selection, {Qt::red, 11});
     if (event.startsWith('m')) session.move(p, selection);
-    if (event.startsWith('m')) happened << "repaint " + text(session.takeDirty());
+    if (event.startsWith('m')) happened << "repaint " + text(session.takeDirty().boundingRect());
     if (event.startsWith('u')) session.release(p, selection);
     if (event == "U" && !session.undo()) {
       session.cancel();
