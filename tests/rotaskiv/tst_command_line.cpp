@@ -33,11 +33,16 @@ class TestCommandLine : public QObject {
     program.waitForFinished(60000);
     return {program.exitCode(), program.readAllStandardOutput(), program.readAllStandardError()};
   }
+  // The clipboard keepers serving this test's display: keepers of other
+  // displays on the same machine are none of its business.
   static QStringList keeperProcesses() {
+    const QByteArray display = "DISPLAY=" + qgetenv("DISPLAY") + '\0';
     QStringList found;
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-      QFile command("/proc/" + pid + "/cmdline");
-      if (command.open(QIODevice::ReadOnly) && command.readAll().contains("--serve-clipboard"))
+      QFile command("/proc/" + pid + "/cmdline"), environment("/proc/" + pid + "/environ");
+      if (command.open(QIODevice::ReadOnly) && command.readAll().contains("--serve-clipboard") &&
+          environment.open(QIODevice::ReadOnly) &&
+          ('\0' + environment.readAll()).contains('\0' + display))
         found << pid;
     }
     return found;
