@@ -6,12 +6,13 @@
 #include <functional>
 
 #include "common/dialogs.h"
+#include "common/picture_box.h"
 #include "glyphant/history_ring.h"
 #include "glyphant/panel_inputs.h"
 
+class BackgroundJob;
 class ColourSwatch;
 class FaceButton;
-class PictureBox;
 class PictureLoadJob;
 class QCheckBox;
 class QComboBox;
@@ -86,6 +87,8 @@ class Form1 : public QWidget {
   void Command5_Click();
   void File1_Click(QListWidgetItem* item);
   void refreshThumbnail();
+  // The thumbnail made of the canvas (canvas_work::previewOf), shown.
+  void showPreview(const QImage& preview);
   using PictureUse = std::function<void(const QImage&)>;
   // Loads `path` off the window's thread for `use`, or tells the user why it
   // cannot. A newer load replaces one still under way.
@@ -103,10 +106,14 @@ class Form1 : public QWidget {
   // user what is wrong with them.
   std::optional<panel_inputs::TextRequest> textRequest();
   void applyFont(PictureBox* surface, const panel_inputs::TextRequest& request);
+  // Sets the working surface's font and current point for `request` and
+  // places its text there, as printing it would.
+  PictureBox::TextPlacement placeWorkText(const panel_inputs::TextRequest& request);
 
   // history, view, colours and saving (view_operations.cpp).
   void Command16_Click();
   void Command17_Click();
+  void step(HistoryRing::Restore (HistoryRing::*move)(), const QString& label);
   void showRestored(const HistoryRing::Restore& restored);
   void Command13_Click();
   void Command2_Click();
@@ -122,4 +129,6 @@ class Form1 : public QWidget {
   QString programFolder_;
   panel_inputs::PreviewZoom previewZoom_;  // Image1's size
   PictureLoadJob* pictureLoad_ = nullptr;
+  // The long operations on the canvas, one at a time, off the window's thread.
+  BackgroundJob* canvasJob_ = nullptr;
 };

@@ -3,11 +3,13 @@
 #include <QFontDatabase>
 #include <QLineEdit>
 
+#include "common/background_job.h"
 #include "common/colour_swatch.h"
 #include "common/cursor_override.h"
 #include "common/fonts.h"
 #include "common/picture_box.h"
 #include "common/surface.h"
+#include "glyphant/canvas_work.h"
 #include "glyphant/glyphant_window.h"
 #include "glyphant/window_style.h"
 
@@ -83,30 +85,60 @@ void Form1::shadowText(int sign, bool clearFirst) {
   Command4_Click();
 }
 
+PictureBox::TextPlacement Form1::placeWorkText(const TextRequest& request) {
+  applyFont(picDst, request);
+  picDst->CurrentX = static_cast<float>(request.x);
+  picDst->CurrentY = static_cast<float>(request.y);
+  return picDst->placeText(request.text);
+}
+
 void Form1::Command1_Click() {
   pic1->show();
   // Checked before the canvas is tiled, so a refused text leaves the
   // composition as it was.
   const std::optional<TextRequest> request = textRequest();
   if (!request) return;
-  const cursor_override::BusyScope busy;
-  picDst->resize(pic1->size());
-  picDst->setBackColor(Label22->BackColor());
-  IntTitle();
-  applyFont(picDst, *request);
-  picDst->CurrentX = static_cast<float>(request->x);
-  picDst->CurrentY = static_cast<float>(request->y);
-  picDst->Print(request->text);
-  // Black letters on the background colour, ORed in: the letters keep the
-  // pattern, the rest takes the background (or the pattern brightened by it).
-  {
-    DeviceContext canvas = pic1->hDC();
-    DeviceContext work = picDst->hDC();
-    surface::bitBlt(*canvas, 0, 0, int(picDst->ScaleWidth()), int(picDst->ScaleHeight()), *work, 0,
-                    0, surface::RasterOp::SrcPaint);
-  }
-  pic1->Refresh();
-  picDst->hide();
-  refreshThumbnail();
-  History.record(pic1->Image());
+  // The working surface takes the background colour, the canvas's size and
+  // the text's font when the result is in: a cancel leaves it as it was.
+  const QFont workFont = picDst->font();
+  const QPointF workPoint(picDst->CurrentX, picDst->CurrentY);
+  const ColourRef ground = Label22->BackColor();
+  canvas_work::PatternTextInput input;
+  input.canvas = pic1->Image();
+  // An emptied holder keeps its size and shows its plain background.
+  if (!PicRes->size().isEmpty()) input.pattern = PicRes->Image();
+  input.workSize = pic1->size();
+  input.workGround = colour::toQColor(ground, picDst->palette());
+  input.workPicture = picDst->Picture();
+  // Drawn in black on a transparent ground, wherever the letters fall.
+  input.text = placeWorkText(*request);
+  input.history = History;
+  picDst->setFont(workFont);
+  picDst->CurrentX = workPoint.x();
+  picDst->CurrentY = workPoint.y();
+
+  BackgroundJob::Task task;
+  task.label = tr("正在绘制图案文字……");
+  task.holdInput = true;
+  task.work = [this, ground, request = *request, input = std::move(input)](JobTracking& tracking) {
+    canvas_work::PatternText done = canvas_work::patternText(std::move(input), tracking);
+    return BackgroundJob::Deliver([this, ground, request, done = std::move(done)]() mutable {
+      if (done.canvas.isNull() || done.work.isNull()) {
+        MsgBox(this, tr("内存不足，无法绘制图案文字。"),
+               QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+        return;
+      }
+      const cursor_override::BusyScope busy;
+      // Taken before the resize, which then finds the image at its size.
+      picDst->adoptImage(std::move(done.work), ground);
+      picDst->resize(pic1->size());
+      placeWorkText(request);  // the current point where printing leaves it
+      pic1->adoptImage(std::move(done.canvas));
+      pic1->Refresh();
+      picDst->hide();
+      showPreview(done.preview);
+      History = std::move(done.history);
+    });
+  };
+  canvasJob_->start(std::move(task));
 }

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QLabel>
 
+#include "common/background_job.h"
 #include "common/cursor_override.h"
 #include "common/picture_box.h"
 #include "common/whole_file.h"
@@ -10,14 +11,27 @@
 #include "glyphant/stretched_image.h"
 #include "glyphant/window_style.h"
 
-void Form1::Command16_Click() {
-  const cursor_override::BusyScope busy;
-  showRestored(History.stepBack());
-}
+void Form1::Command16_Click() { step(&HistoryRing::stepBack, tr("正在退一步……")); }
 
-void Form1::Command17_Click() {
-  const cursor_override::BusyScope busy;
-  showRestored(History.stepForward());
+void Form1::Command17_Click() { step(&HistoryRing::stepForward, tr("正在进一步……")); }
+
+void Form1::step(HistoryRing::Restore (HistoryRing::*move)(), const QString& label) {
+  // The step is taken on a copy of the history, which unpacks the slot off
+  // the window's thread; a cancel leaves the history where it was.
+  BackgroundJob::Task task;
+  task.label = label;
+  task.holdInput = true;
+  task.work = [this, move, history = History](JobTracking& tracking) mutable {
+    HistoryRing::Restore restored = (history.*move)();
+    tracking.percent = 100;
+    return BackgroundJob::Deliver(
+        [this, history = std::move(history), restored = std::move(restored)]() mutable {
+          const cursor_override::BusyScope busy;
+          History = std::move(history);
+          showRestored(restored);
+        });
+  };
+  canvasJob_->start(std::move(task));
 }
 
 void Form1::showRestored(const HistoryRing::Restore& restored) {

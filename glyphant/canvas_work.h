@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QSize>
+
+#include "common/job_tracking.h"
+#include "common/picture_box.h"
+#include "glyphant/history_ring.h"
+
+// The pixel work of Glyphant's long operations, done off the window's
+// thread on copies of what the window holds, with the same functions the
+// surfaces draw with, so that the result is what the window would have
+// drawn itself. Each reports how far it has come and ends early, with a
+// result nobody uses, once told to stop.
+namespace canvas_work {
+
+// What the thumbnail shows of `canvas`: the canvas itself, or for a large
+// one a copy reduced to what the preview can grow to, as sharing the
+// canvas's pixels would make the next drawing copy them all first.
+QImage previewOf(const QImage& canvas);
+
+// The canvas after a change of size, and its thumbnail.
+struct Resized {
+  QImage canvas, preview;
+};
+Resized resize(const QImage& canvas, QSize size, const QColor& ground, const QImage& picture,
+               JobTracking& tracking);
+
+// Pattern text: the fill pattern tiled over the canvas, ORed with the
+// working surface, which holds black letters on the background colour.
+struct PatternTextInput {
+  QImage canvas;       // as it stands, kept where the pattern covers nothing
+  QImage pattern;      // the pattern holder's image
+  QSize workSize;      // the working surface's size, the canvas's
+  QColor workGround;   // the background colour
+  QImage workPicture;  // the working surface's own picture, if any
+  PictureBox::TextPlacement text;
+  HistoryRing history;  // recorded into
+};
+struct PatternText {
+  QImage canvas, work, preview;
+  HistoryRing history;
+};
+PatternText patternText(PatternTextInput input, JobTracking& tracking);
+
+}  // namespace canvas_work
