@@ -64,6 +64,11 @@ QThreadPool& BackgroundJob::workers() {
   return *pool;
 }
 
+void BackgroundJob::release(QImage picture) {
+  if (picture.isNull()) return;
+  workers().start([picture = std::move(picture)]() mutable { picture = QImage(); });
+}
+
 void BackgroundJob::start(Task task) {
   if (busy()) {
     // The worker may notice and end early; what it returns goes nowhere.

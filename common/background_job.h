@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -59,6 +60,9 @@ class BackgroundJob final : public QObject {
   // areas with the global pool's help and waits for it, so long work there
   // would hold the window up. Waits for its work when the program ends.
   static QThreadPool& workers();
+  // Lets go of `picture` on a worker: giving the pages of a large picture
+  // back to the system holds up the thread that lets go of it last.
+  static void release(QImage picture);
 
   // How long a job goes on before its progress window shows, and how often
   // the window shows how far it has come.

@@ -154,17 +154,18 @@ QImage PictureBox::refitted(const QImage& old, QSize size, const QColor& ground,
 
 QColor PictureBox::groundColour() const { return colour::toQColor(backColour_, palette()); }
 
-void PictureBox::adoptImage(QImage image, std::optional<ColourRef> ground) {
+QImage PictureBox::adoptImage(QImage image, std::optional<ColourRef> ground) {
   if (ground) {
     backColour_ = *ground;
     QPalette colours = palette();
     colours.setColor(backgroundRole(), colour::toQColor(*ground, palette()));
     setPalette(colours);
   }
-  image_ = std::move(image);
+  QImage before = std::exchange(image_, std::move(image));
   ++generation_;
   surface_ = surface::of(image_);
   update();
+  return before;
 }
 
 void PictureBox::recompose() const {

@@ -147,8 +147,9 @@ class PictureBox : public QFrame {
   // as the persistent image, as though it had been drawn here; with `ground`
   // the background colour is set as well, without composing the image
   // anew. Pass the only reference to the image: the box then draws on it in
-  // place, where a shared one would be copied first.
-  void adoptImage(QImage image, std::optional<ColourRef> ground = std::nullopt);
+  // place, where a shared one would be copied first. Returns the image the
+  // box held before, for the caller to let go of where it costs nothing.
+  QImage adoptImage(QImage image, std::optional<ColourRef> ground = std::nullopt);
 
   // The device context of the persistent image.
   DeviceContext hDC();

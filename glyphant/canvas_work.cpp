@@ -1,15 +1,75 @@
 #include "glyphant/canvas_work.h"
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 #include "common/surface.h"
 #include "glyphant/panel_inputs.h"
 #include "glyphant/pattern_tiling.h"
 
 namespace canvas_work {
 
+namespace {
+
+// Runs rows(first, end) over [0, count) in parts, on as many threads as
+// there are processors (the calling thread among them).
+template <typename Rows>
+void inParallel(int count, const Rows& rows) {
+  const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, std::max(count, 1));
+  std::vector<std::thread> helpers;
+  const auto part = [&](int i) { rows(count * i / threads, count * (i + 1) / threads); };
+  for (int i = 1; i < threads; ++i) helpers.emplace_back(part, i);
+  part(0);
+  for (std::thread& helper : helpers) helper.join();
+}
+
+// Each pixel of `size` the average of the block of canvas pixels it
+// covers. Our own threads, not Qt's smooth scaling: that one fans out over
+// Qt's global pool, where the window's own painting then waits behind it.
+QImage reduced(const QImage& canvas, QSize size) {
+  QImage small(size, QImage::Format_RGB32);
+  if (small.isNull()) return small;
+  const int sw = canvas.width(), sh = canvas.height(), dw = size.width(), dh = size.height();
+  std::vector<int> column(static_cast<size_t>(sw));  // the preview column of each canvas column
+  std::vector<int> widths(static_cast<size_t>(dw), 0);
+  for (int x = 0; x < sw; ++x) {
+    column[size_t(x)] = int(qint64(x) * dw / sw);
+    ++widths[size_t(column[size_t(x)])];
+  }
+  inParallel(dh, [&](int first, int end) {
+    std::vector<quint64> sums(size_t(dw) * 3);
+    for (int y = first; y < end; ++y) {
+      const int top = int(qint64(y) * sh / dh), bottom = int(qint64(y + 1) * sh / dh);
+      std::fill(sums.begin(), sums.end(), 0);
+      for (int row = top; row < bottom; ++row) {
+        const auto* pixels = reinterpret_cast<const QRgb*>(canvas.constScanLine(row));
+        for (int x = 0; x < sw; ++x) {
+          quint64* sum = &sums[size_t(column[size_t(x)]) * 3];
+          sum[0] += qRed(pixels[x]);
+          sum[1] += qGreen(pixels[x]);
+          sum[2] += qBlue(pixels[x]);
+        }
+      }
+      auto* out = reinterpret_cast<QRgb*>(small.scanLine(y));
+      for (int x = 0; x < dw; ++x) {
+        const quint64 count = quint64(widths[size_t(x)]) * quint64(std::max(bottom - top, 1));
+        const quint64* sum = &sums[size_t(x) * 3];
+        out[x] = count == 0 ? qRgb(0, 0, 0)
+                            : qRgb(int(sum[0] / count), int(sum[1] / count), int(sum[2] / count));
+      }
+    }
+  });
+  return small;
+}
+
+}  // namespace
+
 QImage previewOf(const QImage& canvas) {
   constexpr int kLargest = int(panel_inputs::PreviewZoom::kMaxSide);
   if (canvas.width() <= kLargest && canvas.height() <= kLargest) return canvas;
-  return canvas.scaled(QSize(kLargest, kLargest), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  const QImage rgb = canvas.convertToFormat(QImage::Format_RGB32);
+  return reduced(rgb, rgb.size().scaled(kLargest, kLargest, Qt::KeepAspectRatio));
 }
 
 Resized resize(const QImage& canvas, QSize size, const QColor& ground, const QImage& picture,

@@ -16,8 +16,9 @@
 namespace canvas_work {
 
 // What the thumbnail shows of `canvas`: the canvas itself, or for a large
-// one a copy reduced to what the preview can grow to, as sharing the
-// canvas's pixels would make the next drawing copy them all first.
+// one a copy reduced to what the preview can grow to (each pixel the
+// average of those it covers), as sharing the canvas's pixels would make
+// the next drawing copy them all first.
 QImage previewOf(const QImage& canvas);
 
 // The canvas after a change of size, and its thumbnail.

@@ -423,7 +423,7 @@ void Form1::Command5_Click() {
       }
       const cursor_override::BusyScope busy;
       // Taken before the resize, which then finds the image at its size.
-      pic1->adoptImage(std::move(resized.canvas));
+      BackgroundJob::release(pic1->adoptImage(std::move(resized.canvas)));
       pic1->resize(size);
       picDst->setGeometry(pic1->geometry());
       showPreview(resized.preview);

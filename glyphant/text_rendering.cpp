@@ -130,10 +130,10 @@ void Form1::Command1_Click() {
       }
       const cursor_override::BusyScope busy;
       // Taken before the resize, which then finds the image at its size.
-      picDst->adoptImage(std::move(done.work), ground);
+      BackgroundJob::release(picDst->adoptImage(std::move(done.work), ground));
       picDst->resize(pic1->size());
       placeWorkText(request);  // the current point where printing leaves it
-      pic1->adoptImage(std::move(done.canvas));
+      BackgroundJob::release(pic1->adoptImage(std::move(done.canvas)));
       pic1->Refresh();
       picDst->hide();
       showPreview(done.preview);

@@ -28,7 +28,10 @@ void Form1::step(HistoryRing::Restore (HistoryRing::*move)(), const QString& lab
         [this, history = std::move(history), restored = std::move(restored)]() mutable {
           const cursor_override::BusyScope busy;
           History = std::move(history);
+          const QImage before = pic1->Picture(), drawn = pic1->Image();
           showRestored(restored);
+          BackgroundJob::release(before);
+          BackgroundJob::release(drawn);
         });
   };
   canvasJob_->start(std::move(task));
