@@ -121,4 +121,51 @@ PatternText patternText(PatternTextInput input, JobTracking& tracking) {
   return done;
 }
 
+namespace {
+
+// The preview and the history step of a drawing on the canvas.
+Drawn finished(QImage canvas, HistoryRing history, bool stamp, JobTracking& tracking) {
+  Drawn drawn;
+  drawn.preview = previewOf(canvas);
+  tracking.percent = 60;
+  if (tracking.stop) return {};
+  drawn.history = std::move(history);
+  if (stamp)
+    drawn.history.recordStamp(canvas);
+  else
+    drawn.history.record(canvas);
+  drawn.canvas = std::move(canvas);
+  tracking.percent = 100;
+  return drawn;
+}
+
+}  // namespace
+
+Drawn text(TextInput input, JobTracking& tracking) {
+  QImage canvas = input.clearTo
+                      ? PictureBox::composed(input.canvas.size(), *input.clearTo, input.picture)
+                      : input.canvas.copy();
+  input.canvas = QImage();
+  if (canvas.isNull()) return {};
+  tracking.percent = 20;
+  for (const PictureBox::TextPlacement& placed : input.texts) PictureBox::drawText(canvas, placed);
+  tracking.percent = 30;
+  if (tracking.stop) return {};
+  return finished(std::move(canvas), std::move(input.history), false, tracking);
+}
+
+Drawn stamp(StampInput input, JobTracking& tracking) {
+  QImage canvas = input.canvas.copy();
+  input.canvas = QImage();
+  if (canvas.isNull()) return {};
+  Surface target = surface::of(canvas);
+  const QSize size = input.size;
+  surface::transparentBlt(target, input.at.x(), input.at.y(), size.width(), size.height(),
+                          surface::view(input.stamp), 0, 0, size.width(), size.height(),
+                          input.mask);
+  tracking.percent = 30;
+  if (tracking.stop) return {};
+  return finished(std::move(canvas), std::move(input.history), true, tracking);
+}
+
 }  // namespace canvas_work

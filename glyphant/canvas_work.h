@@ -2,7 +2,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <QList>
+#include <QPoint>
 #include <QSize>
+#include <optional>
 
 #include "common/job_tracking.h"
 #include "common/picture_box.h"
@@ -44,5 +47,29 @@ struct PatternText {
   HistoryRing history;
 };
 PatternText patternText(PatternTextInput input, JobTracking& tracking);
+
+// The plain and shadowed text operations: texts drawn in turn on the canvas,
+// cleared first to a ground colour (its picture kept) when one is given.
+struct TextInput {
+  QImage canvas;
+  std::optional<QColor> clearTo;
+  QImage picture;  // the canvas's picture, under a cleared canvas
+  QList<PictureBox::TextPlacement> texts;
+  HistoryRing history;  // recorded into
+};
+// A stamp: `stamp`'s pixels at `at`, those of the mask colour left out.
+struct StampInput {
+  QImage canvas, stamp;
+  QPoint at;
+  QSize size;  // of the stamp's picture
+  ColourRef mask = 0;
+  HistoryRing history;  // a stamp step recorded into
+};
+struct Drawn {
+  QImage canvas, preview;
+  HistoryRing history;
+};
+Drawn text(TextInput input, JobTracking& tracking);
+Drawn stamp(StampInput input, JobTracking& tracking);
 
 }  // namespace canvas_work

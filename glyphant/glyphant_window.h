@@ -7,6 +7,7 @@
 
 #include "common/dialogs.h"
 #include "common/picture_box.h"
+#include "glyphant/canvas_work.h"
 #include "glyphant/history_ring.h"
 #include "glyphant/panel_inputs.h"
 
@@ -102,6 +103,15 @@ class Form1 : public QWidget {
   void Command1_Click();
   void Command4_Click();
   void shadowText(int sign, bool clearFirst);
+  // Sets the canvas's font, colour and current point for the shadow (when
+  // `sign` is not 0) and then the letters, and places each text there.
+  QList<PictureBox::TextPlacement> placeCanvasText(const panel_inputs::TextRequest& request,
+                                                   int sign);
+  // Runs `work` as the canvas's long operation; what it drew becomes the
+  // canvas (with `ground` its background colour too), its thumbnail and
+  // history step are shown and kept, and `then` runs.
+  void drawOnCanvas(const QString& label, std::function<canvas_work::Drawn(JobTracking&)> work,
+                    std::optional<ColourRef> ground, std::function<void()> then);
   // The checked inputs of a text operation, or nothing after telling the
   // user what is wrong with them.
   std::optional<panel_inputs::TextRequest> textRequest();

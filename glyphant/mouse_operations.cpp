@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "common/background_job.h"
 #include "common/colour_swatch.h"
 #include "common/cursor_override.h"
 #include "common/dialogs.h"
@@ -21,16 +22,19 @@ void Form1::pic1_MouseDown(double x, double y) {
 }
 
 void Form1::stampAt(double x, double y) {
-  const cursor_override::BusyScope busy;
-  QImage stamp = Picture1->Image();
-  const Surface source = surface::of(stamp);
-  const QSize size = Picture1->Picture().size();
-  surface::transparentBlt(*pic1->hDC(), numbers::roundHalfEven32(x), numbers::roundHalfEven32(y),
-                          size.width(), size.height(), source, 0, 0, size.width(), size.height(),
-                          Label7->BackColor());
-  pic1->Refresh();
-  refreshThumbnail();
-  History.recordStamp(pic1->Image());
+  canvas_work::StampInput input;
+  input.canvas = pic1->Image();
+  input.stamp = Picture1->Image();
+  input.size = Picture1->Picture().size();
+  input.at = QPoint(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y));
+  input.mask = Label7->BackColor();
+  input.history = History;
+  drawOnCanvas(
+      tr("正在贴图……"),
+      [input = std::move(input)](JobTracking& tracking) mutable {
+        return canvas_work::stamp(std::move(input), tracking);
+      },
+      std::nullopt, [] {});
 }
 
 void Form1::pic1_MouseMove(double x, double y) {

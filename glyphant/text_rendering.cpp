@@ -57,32 +57,77 @@ void Form1::applyFont(PictureBox* surface, const TextRequest& request) {
   surface->setFont(font);
 }
 
-void Form1::Command4_Click() {
-  const std::optional<TextRequest> request = textRequest();
-  if (!request) return;
-  const cursor_override::BusyScope busy;
-  applyFont(pic1, *request);
+void Form1::Command4_Click() { shadowText(0, false); }
+
+QList<PictureBox::TextPlacement> Form1::placeCanvasText(const TextRequest& request, int sign) {
+  QList<PictureBox::TextPlacement> placed;
+  applyFont(pic1, request);
+  if (sign != 0) {
+    pic1->setForeColor(Label26->BackColor());
+    pic1->CurrentX = request.x + sign * ShadowOffset;
+    pic1->CurrentY = request.y + sign * ShadowOffset;
+    placed << pic1->placeText(request.text);
+  }
+  // The letters over their shadow.
   pic1->setForeColor(Label10->BackColor());
-  pic1->CurrentX = static_cast<float>(request->x);
-  pic1->CurrentY = static_cast<float>(request->y);
-  pic1->Print(request->text);
-  refreshThumbnail();
-  History.record(pic1->Image());
+  pic1->CurrentX = static_cast<float>(request.x);
+  pic1->CurrentY = static_cast<float>(request.y);
+  placed << pic1->placeText(request.text);
+  return placed;
 }
 
 void Form1::shadowText(int sign, bool clearFirst) {
   const std::optional<TextRequest> request = textRequest();
   if (!request) return;
-  const cursor_override::BusyScope busy;
-  applyFont(pic1, *request);
+  // The canvas takes the font, colours and current point when the result is
+  // in: a cancel leaves it as it was.
+  const QFont font = pic1->font();
+  const ColourRef fore = pic1->ForeColor();
+  const QPointF point(pic1->CurrentX, pic1->CurrentY);
+  canvas_work::TextInput input;
+  input.texts = placeCanvasText(*request, sign);
+  pic1->setFont(font);
+  pic1->setForeColor(fore);
+  pic1->CurrentX = point.x();
+  pic1->CurrentY = point.y();
   // Clears what was drawn; a background picture stays.
-  if (clearFirst) pic1->setBackColor(Label22->BackColor());
-  pic1->setForeColor(Label26->BackColor());
-  pic1->CurrentX = request->x + sign * ShadowOffset;
-  pic1->CurrentY = request->y + sign * ShadowOffset;
-  pic1->Print(request->text);
-  // The letters over their shadow, and the one history step of the whole.
-  Command4_Click();
+  const std::optional<ColourRef> ground =
+      clearFirst ? std::optional(Label22->BackColor()) : std::nullopt;
+  if (ground) input.clearTo = colour::toQColor(*ground, pic1->palette());
+  input.canvas = pic1->Image();
+  input.picture = pic1->Picture();
+  input.history = History;
+  drawOnCanvas(
+      tr("正在绘制文字……"),
+      [input = std::move(input)](JobTracking& tracking) mutable {
+        return canvas_work::text(std::move(input), tracking);
+      },
+      ground, [this, request = *request, sign] { placeCanvasText(request, sign); });
+}
+
+void Form1::drawOnCanvas(const QString& label, std::function<canvas_work::Drawn(JobTracking&)> work,
+                         std::optional<ColourRef> ground, std::function<void()> then) {
+  BackgroundJob::Task task;
+  task.label = label;
+  task.holdInput = true;
+  task.work = [this, work = std::move(work), ground,
+               then = std::move(then)](JobTracking& tracking) {
+    canvas_work::Drawn drawn = work(tracking);
+    return BackgroundJob::Deliver([this, ground, then, drawn = std::move(drawn)]() mutable {
+      if (drawn.canvas.isNull()) {
+        MsgBox(this, tr("内存不足，无法在图象上绘制。"),
+               QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+        return;
+      }
+      const cursor_override::BusyScope busy;
+      then();
+      BackgroundJob::release(pic1->adoptImage(std::move(drawn.canvas), ground));
+      pic1->Refresh();
+      showPreview(drawn.preview);
+      History = std::move(drawn.history);
+    });
+  };
+  canvasJob_->start(std::move(task));
 }
 
 PictureBox::TextPlacement Form1::placeWorkText(const TextRequest& request) {
