@@ -154,7 +154,9 @@ QImage PictureBox::refitted(const QImage& old, QSize size, const QColor& ground,
 
 QColor PictureBox::groundColour() const { return colour::toQColor(backColour_, palette()); }
 
-QImage PictureBox::adoptImage(QImage image, std::optional<ColourRef> ground) {
+QImage PictureBox::adoptImage(QImage image, std::optional<ColourRef> ground,
+                              std::optional<QImage> picture) {
+  if (picture) picture_ = std::move(*picture);
   if (ground) {
     backColour_ = *ground;
     QPalette colours = palette();

@@ -145,11 +145,12 @@ class PictureBox : public QFrame {
   QColor groundColour() const;
   // Takes `image`, made off the window's thread from the functions above,
   // as the persistent image, as though it had been drawn here; with `ground`
-  // the background colour is set as well, without composing the image
-  // anew. Pass the only reference to the image: the box then draws on it in
-  // place, where a shared one would be copied first. Returns the image the
-  // box held before, for the caller to let go of where it costs nothing.
-  QImage adoptImage(QImage image, std::optional<ColourRef> ground = std::nullopt);
+  // the background colour, with `picture` the picture is set as well,
+  // without composing the image anew. Pass the only reference to the image: the box then draws on
+  // it in place, where a shared one would be copied first. Returns the image the box held before,
+  // for the caller to let go of where it costs nothing.
+  QImage adoptImage(QImage image, std::optional<ColourRef> ground = std::nullopt,
+                    std::optional<QImage> picture = std::nullopt);
 
   // The device context of the persistent image.
   DeviceContext hDC();

@@ -1,5 +1,6 @@
 #include "glyphant/canvas_work.h"
 
+#include <QBuffer>
 #include <algorithm>
 #include <thread>
 #include <vector>
@@ -152,6 +153,29 @@ Drawn text(TextInput input, JobTracking& tracking) {
   tracking.percent = 30;
   if (tracking.stop) return {};
   return finished(std::move(canvas), std::move(input.history), false, tracking);
+}
+
+Cleared clear(QSize size, const QColor& ground, QSize workSize, const QColor& workGround,
+              const QImage& workPicture, JobTracking& tracking) {
+  Cleared cleared;
+  cleared.canvas = PictureBox::composed(size, ground, QImage());
+  tracking.percent = 40;
+  if (tracking.stop) return {};
+  cleared.work = PictureBox::composed(workSize, workGround, workPicture);
+  tracking.percent = 80;
+  if (tracking.stop) return {};
+  cleared.preview = previewOf(cleared.canvas);
+  tracking.percent = 100;
+  return cleared;
+}
+
+QByteArray bitmapOf(const QImage& canvas, JobTracking& tracking) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  const bool encoded = canvas.save(&buffer, "BMP");
+  tracking.percent = 100;
+  return encoded ? bytes : QByteArray();
 }
 
 Drawn stamp(StampInput input, JobTracking& tracking) {

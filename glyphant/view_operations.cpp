@@ -1,12 +1,12 @@
 // History stepping, the preview, the canvas picture, clearing, saving and
 // the text colour.
-#include <QBuffer>
 #include <QLabel>
 
 #include "common/background_job.h"
 #include "common/cursor_override.h"
 #include "common/picture_box.h"
 #include "common/whole_file.h"
+#include "glyphant/canvas_work.h"
 #include "glyphant/glyphant_window.h"
 #include "glyphant/stretched_image.h"
 #include "glyphant/window_style.h"
@@ -52,26 +52,56 @@ void Form1::Command13_Click() {
 }
 
 void Form1::Command2_Click() {
-  pic1->Cls();
-  picDst->Cls();
-  pic1->setPicture(QImage());
-  refreshThumbnail();
+  // The working surface as it stands, its size taken on its next use.
+  const QSize workSize = picDst->contentsRect().size().expandedTo(QSize(1, 1));
+  BackgroundJob::Task task;
+  task.label = tr("正在清除图像……");
+  task.holdInput = true;
+  task.work = [this, size = pic1->Image().size(), ground = pic1->groundColour(), workSize,
+               workGround = picDst->groundColour(),
+               workPicture = picDst->Picture()](JobTracking& tracking) {
+    canvas_work::Cleared cleared =
+        canvas_work::clear(size, ground, workSize, workGround, workPicture, tracking);
+    return BackgroundJob::Deliver([this, cleared = std::move(cleared)]() mutable {
+      if (cleared.canvas.isNull() || cleared.work.isNull()) {
+        MsgBox(this, tr("内存不足，无法清除图像。"), QString::fromLatin1(window_style::kCaption),
+               MessageRequest::Icon::Warning);
+        return;
+      }
+      const cursor_override::BusyScope busy;
+      // Both drawings emptied, the canvas's picture removed.
+      BackgroundJob::release(pic1->adoptImage(std::move(cleared.canvas), std::nullopt, QImage()));
+      BackgroundJob::release(picDst->adoptImage(std::move(cleared.work)));
+      pic1->CurrentX = pic1->CurrentY = 0;
+      picDst->CurrentX = picDst->CurrentY = 0;
+      showPreview(cleared.preview);
+    });
+  };
+  canvasJob_->start(std::move(task));
 }
 
 void Form1::Command12_Click() {
   CommonDialog1.Filter = tr("Bitmap(*.bmp)|*.bmp|All files(*.*)|*.*");
   if (!CommonDialog1.ShowSave(this) || CommonDialog1.FileName.isEmpty()) return;
   const QString name = CommonDialog1.FileName;
-  // BMP whatever the name ends in, encoded whole before the disk is touched;
-  // the old file stays until the new one is complete.
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  const QString reason =
-      pic1->Image().save(&buffer, "BMP") ? writeWholeFile(name, bytes) : tr("无法编码为 BMP 格式");
-  if (!reason.isEmpty())
-    MsgBox(this, tr("无法保存图像“%1”：\n%2").arg(name, reason),
-           QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+  // BMP whatever the name ends in, encoded whole before the disk is touched,
+  // off the window's thread; the old file stays until the new one is
+  // complete, and a cancel before then writes nothing.
+  BackgroundJob::Task task;
+  task.label = tr("正在保存图像……");
+  task.holdInput = true;  // so that no later operation takes the job's place
+  task.work = [this, name, canvas = pic1->Image()](JobTracking& tracking) {
+    const QByteArray bytes = canvas_work::bitmapOf(canvas, tracking);
+    const QString reason = bytes.isEmpty() ? tr("无法编码为 BMP 格式")
+                           : tracking.stop ? QString()
+                                           : writeWholeFile(name, bytes);
+    return BackgroundJob::Deliver([this, name, reason] {
+      if (!reason.isEmpty())
+        MsgBox(this, tr("无法保存图像“%1”：\n%2").arg(name, reason),
+               QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+    });
+  };
+  canvasJob_->start(std::move(task));
 }
 
 void Form1::Label10_Chosen() {

@@ -483,6 +483,7 @@ class TstGlyphantWindow : public WindowTest {
     const QList<std::array<QString, 5>> rows{
         {"图案文字", "", "Command1", "正在绘制图案文字……", "step=1 pixels=changed preview=99x63"},
         {"连续绘制1", "", "Command10", "正在绘制文字……", "step=1 pixels=changed preview=99x63"},
+        {"清除图像", "Command4", "Command2", "正在清除图像……", "pixels=start"},
         {"确 定", "Text2=1200 Text1=700", "Command5", "正在改变图象大小……", "canvas=1200x700 pixels=changed preview=120x70 pointer=own+busy_while_resized"},
         {"退一步", "Command4 Text3=300 Command4", "Command16", "正在退一步……", "step=1 status=已到第1步不能再退 preview=99x63 stale background=989x630 #38a0f5"},
         {"进一步", "Command4 Command16", "Command17", "正在进一步……", "step=2 status=第2步"}};
