@@ -48,7 +48,26 @@ void Form1::ZoomPreview(float factor) {
 }
 
 void Form1::Command13_Click() {
-  choosePicture([this](const QImage& picture) { pic1->setPicture(picture); });
+  choosePicture([this](const QImage& picture) {
+    // A picture that fills the canvas becomes its image as it is; any other
+    // is composed over the canvas colour off the window's thread.
+    if (picture.format() == QImage::Format_RGB32 && picture.size() == pic1->contentsRect().size())
+      return pic1->setPicture(picture);
+    BackgroundJob::Task task;
+    task.label = tr("正在放入背景图……");
+    task.holdInput = true;
+    task.work = [this, picture, size = pic1->Image().size(),
+                 ground = pic1->groundColour()](JobTracking& tracking) {
+      QImage composed = PictureBox::composed(size, ground, picture);
+      tracking.percent = 100;
+      return BackgroundJob::Deliver([this, picture, composed = std::move(composed)]() mutable {
+        if (composed.isNull()) return;  // no memory for it: the canvas stays
+        const cursor_override::BusyScope busy;
+        BackgroundJob::release(pic1->adoptImage(std::move(composed), std::nullopt, picture));
+      });
+    };
+    canvasJob_->start(std::move(task));
+  });
 }
 
 void Form1::Command2_Click() {
