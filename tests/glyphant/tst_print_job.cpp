@@ -487,7 +487,7 @@ class TstPrintJob : public WindowTest {
       print([&](PrintPreview& v) { click(v.poster); }, QPageSize::A4, QPageLayout::Portrait,
             disk.file);
     else
-      dialogs_->answerSave(disk.file), click(form_->Command12);
+      dialogs_->answerSave(disk.file), click(form_->Command12), waitForPictures();
     const MessageRequest message = dialogs_->messages().value(0);
     QCOMPARE(message.title + ' ' + message.text,
              QString(pdf ? "Glyphant2.0 无法打印：\n无法写入“%1”：\n%2"
