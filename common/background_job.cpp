@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFutureWatcher>
 #include <QProgressDialog>
-#include <QThreadPool>
 #include <QWidget>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -62,11 +61,6 @@ QThreadPool& BackgroundJob::workers() {
     return threads;
   }();
   return *pool;
-}
-
-void BackgroundJob::release(QImage picture) {
-  if (picture.isNull()) return;
-  workers().start([picture = std::move(picture)]() mutable { picture = QImage(); });
 }
 
 void BackgroundJob::start(Task task) {

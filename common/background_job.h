@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QThreadPool>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -14,7 +14,6 @@
 template <typename T>
 class QFutureWatcher;
 class QProgressDialog;
-class QThreadPool;
 class QWidget;
 
 // Runs one long piece of a window's work on a worker thread, so that the
@@ -60,9 +59,13 @@ class BackgroundJob final : public QObject {
   // areas with the global pool's help and waits for it, so long work there
   // would hold the window up. Waits for its work when the program ends.
   static QThreadPool& workers();
-  // Lets go of `picture` on a worker: giving the pages of a large picture
-  // back to the system holds up the thread that lets go of it last.
-  static void release(QImage picture);
+  // Lets go of `value` (a picture, or what holds pictures) on a worker:
+  // giving the pages of a large picture back to the system holds up the
+  // thread that lets go of it last.
+  template <typename T>
+  static void release(T value) {
+    workers().start([held = std::make_shared<T>(std::move(value))]() mutable { held.reset(); });
+  }
 
   // How long a job goes on before its progress window shows, and how often
   // the window shows how far it has come.

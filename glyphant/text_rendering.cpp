@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
+#include <utility>
 
 #include "common/background_job.h"
 #include "common/colour_swatch.h"
@@ -124,7 +125,7 @@ void Form1::drawOnCanvas(const QString& label, std::function<canvas_work::Drawn(
       BackgroundJob::release(pic1->adoptImage(std::move(drawn.canvas), ground));
       pic1->Refresh();
       showPreview(drawn.preview);
-      History = std::move(drawn.history);
+      BackgroundJob::release(std::exchange(History, std::move(drawn.history)));
     });
   };
   canvasJob_->start(std::move(task));
@@ -182,7 +183,7 @@ void Form1::Command1_Click() {
       pic1->Refresh();
       picDst->hide();
       showPreview(done.preview);
-      History = std::move(done.history);
+      BackgroundJob::release(std::exchange(History, std::move(done.history)));
     });
   };
   canvasJob_->start(std::move(task));

@@ -63,7 +63,9 @@ void Form1::Command13_Click() {
       return BackgroundJob::Deliver([this, picture, composed = std::move(composed)]() mutable {
         if (composed.isNull()) return;  // no memory for it: the canvas stays
         const cursor_override::BusyScope busy;
+        const QImage before = pic1->Picture();  // let go of elsewhere too
         BackgroundJob::release(pic1->adoptImage(std::move(composed), std::nullopt, picture));
+        BackgroundJob::release(before);
       });
     };
     canvasJob_->start(std::move(task));
@@ -89,7 +91,9 @@ void Form1::Command2_Click() {
       }
       const cursor_override::BusyScope busy;
       // Both drawings emptied, the canvas's picture removed.
+      const QImage picture = pic1->Picture();  // let go of elsewhere too
       BackgroundJob::release(pic1->adoptImage(std::move(cleared.canvas), std::nullopt, QImage()));
+      BackgroundJob::release(picture);
       BackgroundJob::release(picDst->adoptImage(std::move(cleared.work)));
       pic1->CurrentX = pic1->CurrentY = 0;
       picDst->CurrentX = picDst->CurrentY = 0;
