@@ -155,14 +155,10 @@ Drawn text(TextInput input, JobTracking& tracking) {
   return finished(std::move(canvas), std::move(input.history), false, tracking);
 }
 
-Cleared clear(QSize size, const QColor& ground, QSize workSize, const QColor& workGround,
-              const QImage& workPicture, JobTracking& tracking) {
+Cleared clear(QSize size, const QColor& ground, JobTracking& tracking) {
   Cleared cleared;
   cleared.canvas = PictureBox::composed(size, ground, QImage());
-  tracking.percent = 40;
-  if (tracking.stop) return {};
-  cleared.work = PictureBox::composed(workSize, workGround, workPicture);
-  tracking.percent = 80;
+  tracking.percent = 60;
   if (tracking.stop) return {};
   cleared.preview = previewOf(cleared.canvas);
   tracking.percent = 100;

@@ -70,13 +70,11 @@ struct Drawn {
   HistoryRing history;
 };
 Drawn text(TextInput input, JobTracking& tracking);
-// Clearing: the canvas and the working surface (of `workSize`) each their
-// ground colour alone, and the canvas's thumbnail.
+// Clearing: the canvas its ground colour alone, and its thumbnail.
 struct Cleared {
-  QImage canvas, work, preview;
+  QImage canvas, preview;
 };
-Cleared clear(QSize size, const QColor& ground, QSize workSize, const QColor& workGround,
-              const QImage& workPicture, JobTracking& tracking);
+Cleared clear(QSize size, const QColor& ground, JobTracking& tracking);
 // The canvas encoded as a Windows bitmap, or nothing when it cannot be.
 QByteArray bitmapOf(const QImage& canvas, JobTracking& tracking);
 Drawn stamp(StampInput input, JobTracking& tracking);

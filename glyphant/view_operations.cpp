@@ -73,28 +73,26 @@ void Form1::Command13_Click() {
 }
 
 void Form1::Command2_Click() {
-  // The working surface as it stands, its size taken on its next use.
-  const QSize workSize = picDst->contentsRect().size().expandedTo(QSize(1, 1));
   BackgroundJob::Task task;
   task.label = tr("正在清除图像……");
   task.holdInput = true;
-  task.work = [this, size = pic1->Image().size(), ground = pic1->groundColour(), workSize,
-               workGround = picDst->groundColour(),
-               workPicture = picDst->Picture()](JobTracking& tracking) {
-    canvas_work::Cleared cleared =
-        canvas_work::clear(size, ground, workSize, workGround, workPicture, tracking);
+  task.work = [this, size = pic1->Image().size(),
+               ground = pic1->groundColour()](JobTracking& tracking) {
+    canvas_work::Cleared cleared = canvas_work::clear(size, ground, tracking);
     return BackgroundJob::Deliver([this, cleared = std::move(cleared)]() mutable {
-      if (cleared.canvas.isNull() || cleared.work.isNull()) {
+      if (cleared.canvas.isNull()) {
         MsgBox(this, tr("内存不足，无法清除图像。"), QString::fromLatin1(window_style::kCaption),
                MessageRequest::Icon::Warning);
         return;
       }
       const cursor_override::BusyScope busy;
-      // Both drawings emptied, the canvas's picture removed.
+      // Both drawings emptied, the canvas's picture removed. The working
+      // surface, never shown, gives up its image: composed on its next use
+      // it is the same cleared image, and pattern text makes its own anyway.
       const QImage picture = pic1->Picture();  // let go of elsewhere too
       BackgroundJob::release(pic1->adoptImage(std::move(cleared.canvas), std::nullopt, QImage()));
       BackgroundJob::release(picture);
-      BackgroundJob::release(picDst->adoptImage(std::move(cleared.work)));
+      BackgroundJob::release(picDst->adoptImage(QImage()));
       pic1->CurrentX = pic1->CurrentY = 0;
       picDst->CurrentX = picDst->CurrentY = 0;
       showPreview(cleared.preview);
