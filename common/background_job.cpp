@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFutureWatcher>
 #include <QProgressDialog>
+#include <QThreadPool>
 #include <QWidget>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
@@ -61,6 +62,11 @@ QThreadPool& BackgroundJob::workers() {
     return threads;
   }();
   return *pool;
+}
+
+void BackgroundJob::letGo(std::function<void()> drop) {
+  QTimer::singleShot(kReleaseDelayMs, QCoreApplication::instance(),
+                     [drop = std::move(drop)] { workers().start(drop); });
 }
 
 void BackgroundJob::start(Task task) {

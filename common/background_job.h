@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QThreadPool>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -13,6 +12,7 @@
 
 template <typename T>
 class QFutureWatcher;
+class QThreadPool;
 class QProgressDialog;
 class QWidget;
 
@@ -59,18 +59,21 @@ class BackgroundJob final : public QObject {
   // areas with the global pool's help and waits for it, so long work there
   // would hold the window up. Waits for its work when the program ends.
   static QThreadPool& workers();
-  // Lets go of `value` (a picture, or what holds pictures) on a worker:
-  // giving the pages of a large picture back to the system holds up the
-  // thread that lets go of it last.
+  // Lets go of `value` (a picture, or what holds pictures) on a worker, a
+  // moment later: giving the pages of a large picture back to the system
+  // holds up the thread that lets go of it last, and while it does, any
+  // other thread of the program that takes or gives back memory waits; by
+  // then the window has painted what replaced it.
   template <typename T>
   static void release(T value) {
-    workers().start([held = std::make_shared<T>(std::move(value))]() mutable { held.reset(); });
+    letGo([held = std::make_shared<T>(std::move(value))]() mutable { held.reset(); });
   }
 
   // How long a job goes on before its progress window shows, and how often
   // the window shows how far it has come.
   static constexpr int kProgressDelayMs = 300;
   static constexpr int kProgressStepMs = 100;
+  static constexpr int kReleaseDelayMs = 250;
 
  signals:
   // The job under way ended: its result used, or cancelled. Not for a job
@@ -81,6 +84,7 @@ class BackgroundJob final : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  static void letGo(std::function<void()> drop);
   void deliver();
   void showProgress();
   void updateProgress();
