@@ -138,16 +138,18 @@ void compose(QImage& image, const QColor& ground, const QImage& picture) {
 
 }  // namespace
 
-QImage PictureBox::composed(QSize size, const QColor& ground, const QImage& picture) {
-  QImage image(size, QImage::Format_RGB32);
+QImage PictureBox::composed(QSize size, const QColor& ground, const QImage& picture, QImage blank) {
+  QImage image = blank.size() == size && blank.format() == QImage::Format_RGB32
+                     ? std::move(blank)
+                     : QImage(size, QImage::Format_RGB32);
   if (!image.isNull()) compose(image, ground, picture);
   return image;
 }
 
 QImage PictureBox::refitted(const QImage& old, QSize size, const QColor& ground,
-                            const QImage& picture) {
+                            const QImage& picture, QImage blank) {
   if (old.size() == size) return old;
-  QImage image = composed(size, ground, picture);
+  QImage image = composed(size, ground, picture, std::move(blank));
   if (!image.isNull()) QPainter(&image).drawImage(0, 0, old);
   return image;
 }

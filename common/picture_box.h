@@ -137,10 +137,12 @@ class PictureBox : public QFrame {
   static void drawText(QImage& image, const TextPlacement& text);
   // The persistent image of a box of `size` with this ground colour and
   // picture and nothing drawn yet; and the image `old` brought to `size`,
-  // keeping what it shows, as a resize does.
-  static QImage composed(QSize size, const QColor& ground, const QImage& picture);
-  static QImage refitted(const QImage& old, QSize size, const QColor& ground,
-                         const QImage& picture);
+  // keeping what it shows, as a resize does. Made in `blank` when it is an
+  // RGB32 image of that size (memory kept for the purpose), else anew.
+  static QImage composed(QSize size, const QColor& ground, const QImage& picture,
+                         QImage blank = QImage());
+  static QImage refitted(const QImage& old, QSize size, const QColor& ground, const QImage& picture,
+                         QImage blank = QImage());
   // The colour the ground is painted in.
   QColor groundColour() const;
   // Takes `image`, made off the window's thread from the functions above,

@@ -2,12 +2,14 @@
 
 #include <QBuffer>
 #include <algorithm>
+#include <cstring>
 #include <thread>
 #include <vector>
 
 #include "common/surface.h"
 #include "glyphant/panel_inputs.h"
 #include "glyphant/pattern_tiling.h"
+#include "glyphant/picture_memory.h"
 
 namespace canvas_work {
 
@@ -64,6 +66,15 @@ QImage reduced(const QImage& canvas, QSize size) {
   return small;
 }
 
+// A copy of the canvas to draw on, in memory kept for the purpose.
+QImage copyOf(const QImage& canvas) {
+  QImage copy = picture_memory::blank(canvas.size());
+  if (copy.isNull() || canvas.format() != QImage::Format_RGB32) return canvas.copy();
+  for (int y = 0; y < canvas.height(); ++y)
+    std::memcpy(copy.scanLine(y), canvas.constScanLine(y), size_t(canvas.width()) * 4);
+  return copy;
+}
+
 }  // namespace
 
 QImage previewOf(const QImage& canvas) {
@@ -76,7 +87,9 @@ QImage previewOf(const QImage& canvas) {
 Resized resize(const QImage& canvas, QSize size, const QColor& ground, const QImage& picture,
                JobTracking& tracking) {
   Resized resized;
-  resized.canvas = PictureBox::refitted(canvas, size, ground, picture);
+  resized.canvas =
+      PictureBox::refitted(canvas, size, ground, picture,
+                           canvas.size() == size ? QImage() : picture_memory::blank(size));
   tracking.percent = 60;
   if (tracking.stop) return {};
   resized.preview = previewOf(resized.canvas);
@@ -91,7 +104,7 @@ PatternText patternText(PatternTextInput input, JobTracking& tracking) {
   // A pattern with area covers every pixel: the canvas starts blank rather
   // than as a copy of pixels about to be overwritten.
   const bool covers = !tile.isEmpty();
-  done.canvas = covers ? QImage(size, QImage::Format_RGB32) : input.canvas.copy();
+  done.canvas = covers ? picture_memory::blank(size) : copyOf(input.canvas);
   input.canvas = QImage();
   if (done.canvas.isNull()) return {};
   Surface canvas = surface::of(done.canvas);
@@ -100,7 +113,8 @@ PatternText patternText(PatternTextInput input, JobTracking& tracking) {
   tracking.percent = 25;
   if (tracking.stop) return {};
 
-  done.work = PictureBox::composed(input.workSize, input.workGround, input.workPicture);
+  done.work = PictureBox::composed(input.workSize, input.workGround, input.workPicture,
+                                   picture_memory::blank(input.workSize));
   if (done.work.isNull()) return {};
   PictureBox::drawText(done.work, input.text);
   tracking.percent = 40;
@@ -143,9 +157,10 @@ Drawn finished(QImage canvas, HistoryRing history, bool stamp, JobTracking& trac
 }  // namespace
 
 Drawn text(TextInput input, JobTracking& tracking) {
-  QImage canvas = input.clearTo
-                      ? PictureBox::composed(input.canvas.size(), *input.clearTo, input.picture)
-                      : input.canvas.copy();
+  const QSize size = input.canvas.size();
+  QImage canvas = input.clearTo ? PictureBox::composed(size, *input.clearTo, input.picture,
+                                                       picture_memory::blank(size))
+                                : copyOf(input.canvas);
   input.canvas = QImage();
   if (canvas.isNull()) return {};
   tracking.percent = 20;
@@ -157,7 +172,7 @@ Drawn text(TextInput input, JobTracking& tracking) {
 
 Cleared clear(QSize size, const QColor& ground, JobTracking& tracking) {
   Cleared cleared;
-  cleared.canvas = PictureBox::composed(size, ground, QImage());
+  cleared.canvas = PictureBox::composed(size, ground, QImage(), picture_memory::blank(size));
   tracking.percent = 60;
   if (tracking.stop) return {};
   cleared.preview = previewOf(cleared.canvas);
@@ -175,7 +190,7 @@ QByteArray bitmapOf(const QImage& canvas, JobTracking& tracking) {
 }
 
 Drawn stamp(StampInput input, JobTracking& tracking) {
-  QImage canvas = input.canvas.copy();
+  QImage canvas = copyOf(input.canvas);
   input.canvas = QImage();
   if (canvas.isNull()) return {};
   Surface target = surface::of(canvas);
