@@ -136,7 +136,11 @@ void BackgroundJob::showProgress() {
   progress_->setAutoClose(false);
   // Left as it is, the dialog would show itself again after its own delay.
   progress_->setMinimumDuration(0);
-  connect(progress_, &QProgressDialog::canceled, this, &BackgroundJob::cancel);
+  connect(progress_, &QProgressDialog::canceled, this, [this] {
+    cancel();
+    // The user was in the progress window, which has already hidden itself.
+    window_->activateWindow();
+  });
   updateProgress();
   progress_->show();
   // As the window system would give a new dialog the focus: a skin attaches
@@ -157,8 +161,12 @@ void BackgroundJob::finish() {
   progressDelay_.stop();
   progressStep_.stop();
   if (progress_) {
+    // The window it was over takes the focus back, where the user left it;
+    // a window system without a manager would leave it nowhere.
+    const bool active = progress_->isActiveWindow();
     progress_->hide();
     progress_->deleteLater();
+    if (active) window_->activateWindow();
   }
   if (cursor_override::current() == Qt::BusyCursor) {
     if (cursorBefore_)

@@ -526,6 +526,7 @@ class TstGlyphantWindow : public WindowTest {
     QStringList now = describe();
     now.removeIf([&](const QString& entry) { return before.contains(entry); });
     QCOMPARE(now.join(' '), changed);
+    QTRY_VERIFY(form_->isActiveWindow());             // where the user left the focus
     if (command == "Command1" && !changed.isEmpty())  // the step recorded is the canvas shown
       QCOMPARE(form_->History.slot(1), form_->pic1->Image());
   }
