@@ -33,10 +33,10 @@
 #include <functional>
 #include <vector>
 
+#include "common/background_job.h"
 #include "common/cursor_override.h"
 #include "common/face_button.h"
 #include "common/picture_box.h"
-#include "common/picture_load_job.h"
 #include "glyphant/glyphant_window.h"
 #include "measure.h"
 
@@ -128,7 +128,7 @@ Unanswered timeUntilIdle(const std::function<void()>& act) {
     const qint64 now = clock.elapsed();
     longest = std::max(longest, now - last);
     last = now;
-    if (!acted || cursor_override::current() == Qt::BusyCursor || PictureLoadJob::underWay() != 0)
+    if (!acted || cursor_override::current() == Qt::BusyCursor || BackgroundJob::underWay() != 0)
       return;
     if (doneAt < 0) doneAt = now;
     if (now - doneAt > 100) loop.quit();
