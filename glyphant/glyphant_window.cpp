@@ -432,8 +432,6 @@ void Form1::Command5_Click() {
   canvasJob_->start(std::move(task));
 }
 
-void Form1::refreshThumbnail() { showPreview(canvas_work::previewOf(pic1->Image())); }
-
 void Form1::showPreview(const QImage& preview) {
   Image1->setPicture(preview);
   previewZoom_.reset(QSizeF(pic1->ScaleWidth(), pic1->ScaleHeight()));

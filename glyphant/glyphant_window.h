@@ -87,7 +87,6 @@ class Form1 : public QWidget {
   void loadPatternList();
   void Command5_Click();
   void File1_Click(QListWidgetItem* item);
-  void refreshThumbnail();
   // The thumbnail made of the canvas (canvas_work::previewOf), shown.
   void showPreview(const QImage& preview);
   using PictureUse = std::function<void(const QImage&)>;
