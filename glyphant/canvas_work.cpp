@@ -124,6 +124,8 @@ PatternText patternText(PatternTextInput input, JobTracking& tracking) {
   // pattern, the rest takes the background (or the pattern brightened by it).
   surface::bitBlt(canvas, 0, 0, input.workSize.width(), input.workSize.height(),
                   surface::view(done.work), 0, 0, surface::RasterOp::SrcPaint);
+  done.drawings = std::move(input.drawings);
+  done.drawings.addPatternText(input.pattern, input.workGround, input.letters);
   tracking.percent = 55;
   if (tracking.stop) return {};
 
@@ -131,24 +133,27 @@ PatternText patternText(PatternTextInput input, JobTracking& tracking) {
   tracking.percent = 70;
   if (tracking.stop) return {};
   done.history = std::move(input.history);
-  done.history.record(done.canvas);
+  done.history.record(done.canvas, done.drawings);
   tracking.percent = 100;
   return done;
 }
 
 namespace {
 
-// The preview and the history step of a drawing on the canvas.
-Drawn finished(QImage canvas, HistoryRing history, bool stamp, JobTracking& tracking) {
+// The preview and the history step of a drawing on the canvas, made of
+// `drawings`.
+Drawn finished(QImage canvas, CanvasRecord drawings, HistoryRing history, bool stamp,
+               JobTracking& tracking) {
   Drawn drawn;
   drawn.preview = previewOf(canvas);
   tracking.percent = 60;
   if (tracking.stop) return {};
+  drawn.drawings = std::move(drawings);
   drawn.history = std::move(history);
   if (stamp)
-    drawn.history.recordStamp(canvas);
+    drawn.history.recordStamp(canvas, drawn.drawings);
   else
-    drawn.history.record(canvas);
+    drawn.history.record(canvas, drawn.drawings);
   drawn.canvas = std::move(canvas);
   tracking.percent = 100;
   return drawn;
@@ -167,7 +172,8 @@ Drawn text(TextInput input, JobTracking& tracking) {
   for (const PictureBox::TextPlacement& placed : input.texts) PictureBox::drawText(canvas, placed);
   tracking.percent = 30;
   if (tracking.stop) return {};
-  return finished(std::move(canvas), std::move(input.history), false, tracking);
+  return finished(std::move(canvas), std::move(input.drawings), std::move(input.history), false,
+                  tracking);
 }
 
 Cleared clear(QSize size, const QColor& ground, JobTracking& tracking) {
@@ -198,9 +204,14 @@ Drawn stamp(StampInput input, JobTracking& tracking) {
   surface::transparentBlt(target, input.at.x(), input.at.y(), size.width(), size.height(),
                           surface::view(input.stamp), 0, 0, size.width(), size.height(),
                           input.mask);
+  // The stamp's picture as far as it is drawn.
+  const bool whole = input.stamp.size() == size;
+  input.drawings.addStamp(whole ? input.stamp : input.stamp.copy(QRect(QPoint(0, 0), size)),
+                          input.at, input.recordMask);
   tracking.percent = 30;
   if (tracking.stop) return {};
-  return finished(std::move(canvas), std::move(input.history), true, tracking);
+  return finished(std::move(canvas), std::move(input.drawings), std::move(input.history), true,
+                  tracking);
 }
 
 }  // namespace canvas_work

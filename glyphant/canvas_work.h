@@ -9,12 +9,16 @@
 
 #include "common/job_tracking.h"
 #include "common/picture_box.h"
+#include "glyphant/canvas_record.h"
 #include "glyphant/history_ring.h"
+#include "glyphant/text_outline.h"
 
 // The pixel work of Glyphant's long operations, done off the window's
 // thread on copies of what the window holds, with the same functions the
 // surfaces draw with, so that the result is what the window would have
-// drawn itself. Each reports how far it has come and ends early, with a
+// drawn itself. The record of what the canvas was drawn from comes in as
+// the window's copy, leaves with the drawing in it, and is kept with the
+// history step. Each reports how far it has come and ends early, with a
 // result nobody uses, once told to stop.
 namespace canvas_work {
 
@@ -40,10 +44,13 @@ struct PatternTextInput {
   QColor workGround;   // the background colour
   QImage workPicture;  // the working surface's own picture, if any
   PictureBox::TextPlacement text;
-  HistoryRing history;  // recorded into
+  text_outline::Letters letters;  // the text's, placed as `text`
+  CanvasRecord drawings;          // the pattern text is added to it
+  HistoryRing history;            // recorded into
 };
 struct PatternText {
   QImage canvas, work, preview;
+  CanvasRecord drawings;
   HistoryRing history;
 };
 PatternText patternText(PatternTextInput input, JobTracking& tracking);
@@ -55,7 +62,8 @@ struct TextInput {
   std::optional<QColor> clearTo;
   QImage picture;  // the canvas's picture, under a cleared canvas
   QList<PictureBox::TextPlacement> texts;
-  HistoryRing history;  // recorded into
+  CanvasRecord drawings;  // with the clearing and the texts already in it
+  HistoryRing history;    // recorded into
 };
 // A stamp: `stamp`'s pixels at `at`, those of the mask colour left out.
 struct StampInput {
@@ -63,10 +71,13 @@ struct StampInput {
   QPoint at;
   QSize size;  // of the stamp's picture
   ColourRef mask = 0;
-  HistoryRing history;  // a stamp step recorded into
+  std::optional<QRgb> recordMask;  // the mask as a pixel, when it is one
+  CanvasRecord drawings;           // the stamp is added to it
+  HistoryRing history;             // a stamp step recorded into
 };
 struct Drawn {
   QImage canvas, preview;
+  CanvasRecord drawings;
   HistoryRing history;
 };
 Drawn text(TextInput input, JobTracking& tracking);

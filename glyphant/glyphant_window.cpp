@@ -112,6 +112,7 @@ void Form1::buildSurfaces() {
   pic1->setBorder(PictureBox::Border::None);
   pic1->setScaleMode(PictureBox::ScaleMode::Pixels);
   pic1->setBackColor(kCanvasColour);
+  Drawings = CanvasRecord(kCanvasStart.size(), colour::toQColor(kCanvasColour));
   pic1->setOverlayLine(Line1, {{}, window_style::kGuideColour, false});
   pic1->setOverlayLine(Line2, {{}, window_style::kGuideColour, false});
 
@@ -340,7 +341,9 @@ void Form1::connectHandlers() {
   connect(Command13, &QPushButton::clicked, this, [this] { Command13_Click(); });
   connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(Command12, &QPushButton::clicked, this, [this] { Command12_Click(); });
-  connect(Command15, &QPushButton::clicked, this, [this] { printCanvas(this, pic1->Image()); });
+  connect(Command15, &QPushButton::clicked, this, [this] {
+    printCanvas(this, {pic1->Image(), Drawings});
+  });
   connect(Label10, &ColourSwatch::colourChosen, this, [this] { Label10_Chosen(); });
 
   connect(
@@ -425,6 +428,7 @@ void Form1::Command5_Click() {
       // Taken before the resize, which then finds the image at its size.
       BackgroundJob::release(pic1->adoptImage(std::move(resized.canvas)));
       pic1->resize(size);
+      Drawings.resize(size);
       picDst->setGeometry(pic1->geometry());
       showPreview(resized.preview);
     });

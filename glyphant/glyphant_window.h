@@ -7,6 +7,7 @@
 
 #include "common/dialogs.h"
 #include "common/picture_box.h"
+#include "glyphant/canvas_record.h"
 #include "glyphant/canvas_work.h"
 #include "glyphant/history_ring.h"
 #include "glyphant/panel_inputs.h"
@@ -69,6 +70,8 @@ class Form1 : public QWidget {
   std::int16_t ShadowOffset = 10;
   // The history slots and the step index (StepIndex).
   HistoryRing History;
+  // What the canvas was drawn from since it was last cleared, for printing.
+  CanvasRecord Drawings;
 
   // Covers the whole canvas with the fill pattern.
   void IntTitle();
@@ -103,12 +106,13 @@ class Form1 : public QWidget {
   void Command4_Click();
   void shadowText(int sign, bool clearFirst);
   // Sets the canvas's font, colour and current point for the shadow (when
-  // `sign` is not 0) and then the letters, and places each text there.
+  // `sign` is not 0) and then the letters, and places each text there;
+  // adds each text's letters to `drawings` when it is given.
   QList<PictureBox::TextPlacement> placeCanvasText(const panel_inputs::TextRequest& request,
-                                                   int sign);
+                                                   int sign, CanvasRecord* drawings = nullptr);
   // Runs `work` as the canvas's long operation; what it drew becomes the
-  // canvas (with `ground` its background colour too), its thumbnail and
-  // history step are shown and kept, and `then` runs.
+  // canvas (with `ground` its background colour too), its record,
+  // thumbnail and history step are shown and kept, and `then` runs.
   void drawOnCanvas(const QString& label, std::function<canvas_work::Drawn(JobTracking&)> work,
                     std::optional<ColourRef> ground, std::function<void()> then);
   // The checked inputs of a text operation, or nothing after telling the

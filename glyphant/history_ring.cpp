@@ -3,23 +3,25 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-void HistoryRing::store(int slot, const QImage& canvas) {
-  if (slot >= 0 && slot < kSlots) slots_[size_t(slot)] = PackedPicture::pack(canvas);
+void HistoryRing::store(int slot, const QImage& canvas, const CanvasRecord& drawings) {
+  if (slot < 0 || slot >= kSlots) return;
+  slots_[size_t(slot)] = PackedPicture::pack(canvas);
+  drawings_[size_t(slot)] = drawings;
 }
 
-void HistoryRing::record(const QImage& canvas) {
+void HistoryRing::record(const QImage& canvas, const CanvasRecord& drawings) {
   ++stepIndex_;
-  store(stepIndex_, canvas);
+  store(stepIndex_, canvas, drawings);
   if (stepIndex_ >= kLastStep) stepIndex_ = 0;
 }
 
-void HistoryRing::recordStamp(const QImage& canvas) {
+void HistoryRing::recordStamp(const QImage& canvas, const CanvasRecord& drawings) {
   // Capped at the last step: a drawing after a stamp at step 10 writes slot
   // 11 at most, so no slot beyond the ring is ever addressed.
   stepIndex_ = std::int16_t(std::min<int>(stepIndex_ + 1, kLastStep));
-  if (stepIndex_ == 1) store(0, canvas);
+  if (stepIndex_ == 1) store(0, canvas, drawings);
   if (stepIndex_ == 2) {
-    store(1, canvas);
+    store(1, canvas, drawings);
     stepIndex_ = 0;
   }
 }
@@ -42,7 +44,8 @@ HistoryRing::Restore HistoryRing::stepForward() {
 
 HistoryRing::Restore HistoryRing::restore() const {
   return {stepIndex_, slot(stepIndex_),
-          QCoreApplication::translate("HistoryRing", "第%1步").arg(stepIndex_)};
+          QCoreApplication::translate("HistoryRing", "第%1步").arg(stepIndex_),
+          written(stepIndex_) ? drawings_[size_t(stepIndex_)] : CanvasRecord()};
 }
 
 bool HistoryRing::written(int slot) const {

@@ -28,6 +28,9 @@ void Form1::stampAt(double x, double y) {
   input.size = Picture1->Picture().size();
   input.at = QPoint(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y));
   input.mask = Label7->BackColor();
+  // A system colour is no pixel value: the record leaves nothing out.
+  if ((input.mask & colour::kSystemFlag) == 0) input.recordMask = colour::toPixel(input.mask);
+  input.drawings = Drawings;
   input.history = History;
   drawOnCanvas(
       tr("正在贴图……"),

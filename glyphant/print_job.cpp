@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "common/whole_file.h"
+#include "glyphant/pdf_smooth_images.h"
 #include "glyphant/pdf_text.h"
 
 #if GLYPHANT_HAVE_CUPS
@@ -53,6 +54,21 @@ void drawPicturePart(QPainter& painter, const QImage& picture, const poster::She
   painter.save();
   painter.setClipRect(sheet.place);
   painter.drawImage(target, picture, QRectF(pixels));
+  painter.restore();
+}
+
+void drawDrawingsPart(QPainter& painter, const CanvasRecord& drawings, const poster::Sheet& sheet) {
+  // The sheet's part of the canvas drawn again at the device's resolution:
+  // each canvas pixel's place lands where drawPicturePart puts that pixel,
+  // and nothing reaches beyond the sheet's place.
+  const double mmPerPixelX = sheet.place.width() / sheet.source.width();
+  const double mmPerPixelY = sheet.place.height() / sheet.source.height();
+  painter.save();
+  painter.setClipRect(sheet.place);
+  painter.translate(sheet.place.left() - sheet.source.left() * mmPerPixelX,
+                    sheet.place.top() - sheet.source.top() * mmPerPixelY);
+  painter.scale(mmPerPixelX, mmPerPixelY);
+  drawings.paint(painter);
   painter.restore();
 }
 
@@ -142,34 +158,37 @@ void drawLabel(QPainter& painter, const poster::Layout& layout, const poster::Sh
 Result failed(const QString& why) { return {Outcome::Failed, why}; }
 
 // Every sheet onto `device`, one page each; false when `carryOn` stopped it.
-bool paintAll(QPainter& painter, QPagedPaintDevice& device, const QImage& picture,
+bool paintAll(QPainter& painter, QPagedPaintDevice& device, const PrintSource& source,
               const poster::Layout& layout, const CarryOn& carryOn) {
   const int total = int(layout.sheets.size());
   for (int i = 0; i < total; ++i) {
     if (!carryOn(i, total)) return false;
     if (i > 0) device.newPage();
-    paintSheet(painter, device.pageLayout(), picture, layout, layout.sheets[std::size_t(i)]);
+    paintSheet(painter, device.pageLayout(), source, layout, layout.sheets[std::size_t(i)]);
   }
   return carryOn(total, total);
 }
 
 // The sheets as PDF into `out`, laid out as `printer` is.
-Result writePdf(QIODevice& out, const QPrinter& printer, const QImage& picture,
+Result writePdf(QIODevice& out, const QPrinter& printer, const PrintSource& source,
                 const poster::Layout& layout, const CarryOn& carryOn) {
   PdfTextRepair repaired(out);
-  QPdfWriter writer(&repaired);
+  // Pictures drawn again are smoothed as the printer enlarges them; the
+  // canvas's own pixels are printed as they are.
+  PdfSmoothImages smoothed(repaired);
+  QPdfWriter writer(source.drawn() ? static_cast<QIODevice*>(&smoothed) : &repaired);
   writer.setPageLayout(printer.pageLayout());
   writer.setResolution(printer.resolution());
   writer.setTitle(printer.docName());
   writer.setCreator(printer.creator());
   QPainter painter;
   if (!painter.begin(&writer)) return failed(out.errorString());
-  const bool finished = paintAll(painter, writer, picture, layout, carryOn);
+  const bool finished = paintAll(painter, writer, source, layout, carryOn);
   painter.end();
   return {finished ? Outcome::Printed : Outcome::Cancelled, QString()};
 }
 
-Result printToFile(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+Result printToFile(QPrinter& printer, const PrintSource& source, const poster::Layout& layout,
                    const CarryOn& carryOn) {
   const QString name = printer.outputFileName();
   if (name.isEmpty()) return failed(text("没有选择打印机，也没有选择输出文件。"));
@@ -177,7 +196,7 @@ Result printToFile(QPrinter& printer, const QImage& picture, const poster::Layou
   // older one.
   WholeFile file(name);
   if (!file.open()) return failed(text("无法写入“%1”：\n%2").arg(name, file.reason()));
-  const Result result = writePdf(file, printer, picture, layout, carryOn);
+  const Result result = writePdf(file, printer, source, layout, carryOn);
   if (result.outcome != Outcome::Printed) {
     file.cancelWriting();
     return result;
@@ -207,7 +226,7 @@ Result submit(const QPrinter& printer, const QString& spool) {
   return {Outcome::Printed, QString()};
 }
 
-Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+Result printToQueue(QPrinter& printer, const PrintSource& source, const poster::Layout& layout,
                     const CarryOn& carryOn) {
   // The whole job is made in a spool file first and handed to the queue
   // only when complete: a cancel never prints part of a poster, nor does a
@@ -220,17 +239,17 @@ Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layo
     return cannotSpool(writeFailureCause(errno, QDir::temp().filePath(QStringLiteral("x"))));
   WholeFile spool(folder.filePath(QStringLiteral("poster.pdf")));
   if (!spool.open()) return cannotSpool(spool.reason());
-  const Result made = writePdf(spool, printer, picture, layout, carryOn);
+  const Result made = writePdf(spool, printer, source, layout, carryOn);
   if (made.outcome != Outcome::Printed) return made;
   if (!spool.commit()) return cannotSpool(spool.reason());
   return submit(printer, spool.fileName());
 }
 #else
-Result printToQueue(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+Result printToQueue(QPrinter& printer, const PrintSource& source, const poster::Layout& layout,
                     const CarryOn& carryOn) {
   QPainter painter;
   if (!painter.begin(&printer)) return failed(text("无法开始打印。"));
-  const bool finished = paintAll(painter, printer, picture, layout, carryOn);
+  const bool finished = paintAll(painter, printer, source, layout, carryOn);
   if (!finished) printer.abort();
   painter.end();
   return {finished ? Outcome::Printed : Outcome::Cancelled, QString()};
@@ -301,14 +320,19 @@ poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPa
   return poster::posterSheets(picture, size, printable, settings.overlapMm, settings.centred);
 }
 
-void paintSheet(QPainter& painter, const QPageLayout& page, const QImage& picture,
+void paintSheet(QPainter& painter, const QPageLayout& page, const PrintSource& source,
                 const poster::Layout& layout, const poster::Sheet& sheet) {
   painter.save();
   painter.setTransform(paperToDevice(page, *painter.device()));
-  // The canvas's pixels as they are: no smoothing, no lossy compression.
+  // Pictures without lossy compression.
   painter.setRenderHint(QPainter::LosslessImageRendering);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  drawPicturePart(painter, picture, sheet);
+  if (source.drawn()) {
+    drawDrawingsPart(painter, source.drawings, sheet);
+  } else {
+    // The canvas's pixels as they are: not smoothed.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    drawPicturePart(painter, source.pixels, sheet);
+  }
   if (layout.poster) {
     painter.setRenderHint(QPainter::Antialiasing);
     drawMarks(painter, layout, sheet);
@@ -317,14 +341,14 @@ void paintSheet(QPainter& painter, const QPageLayout& page, const QImage& pictur
   painter.restore();
 }
 
-Result print(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+Result print(QPrinter& printer, const PrintSource& source, const poster::Layout& layout,
              const CarryOn& carryOn) {
-  if (layout.sheets.empty() || picture.isNull()) return failed(text("没有可打印的内容。"));
+  if (layout.sheets.empty() || source.pixels.isNull()) return failed(text("没有可打印的内容。"));
   if (printer.outputFormat() == QPrinter::PdfFormat)
-    return printToFile(printer, picture, layout, carryOn);
+    return printToFile(printer, source, layout, carryOn);
   if (printer.printerName().isEmpty() || !printer.isValid())
     return failed(text("没有可用的打印机。"));
-  return printToQueue(printer, picture, layout, carryOn);
+  return printToQueue(printer, source, layout, carryOn);
 }
 
 }  // namespace print_job

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "glyphant/canvas_record.h"
 #include "glyphant/poster_layout.h"
 
 class QPageLayout;
@@ -38,9 +39,18 @@ struct PrintSettings {
   bool centred = false;  // the poster in the middle of its sheets
 };
 
-// Printing the canvas: sheets painted one at a time straight from the canvas
-// image onto the printer, so that a poster of any size costs about one
-// sheet's memory beyond the canvas.
+// What is printed: the canvas's pixels, and the drawings they were made of.
+// Where the drawings can be drawn again the sheets are painted from them at
+// the printer's resolution (letters as outlines, pictures from their own
+// pixels); otherwise from the canvas's pixels.
+struct PrintSource {
+  QImage pixels;
+  CanvasRecord drawings;
+  bool drawn() const { return drawings.replayable() && drawings.size() == pixels.size(); }
+};
+
+// Printing the canvas: sheets painted one at a time onto the printer, so
+// that a poster of any size costs about one sheet's memory beyond the canvas.
 namespace print_job {
 
 // The printable area of `page`, millimetres from the paper's top-left corner.
@@ -61,7 +71,7 @@ poster::Layout layoutFor(QSize picture, const PrintSettings& settings, const QPa
 // out as `page`: its part of the picture and, on a poster, the cut marks
 // where a neighbour is laid on it, the alignment lines where it is laid on a
 // neighbour, and its "row, column" label under the picture.
-void paintSheet(QPainter& painter, const QPageLayout& page, const QImage& picture,
+void paintSheet(QPainter& painter, const QPageLayout& page, const PrintSource& source,
                 const poster::Layout& layout, const poster::Sheet& sheet);
 
 // Told before each sheet how many are done out of how many, and once more
@@ -78,7 +88,7 @@ struct Result {
 // appears only once complete (an older file of that name stays until then);
 // a printer queue receives the job only once every sheet is made. A
 // cancelled or failed job therefore leaves nothing half-written.
-Result print(QPrinter& printer, const QImage& picture, const poster::Layout& layout,
+Result print(QPrinter& printer, const PrintSource& source, const poster::Layout& layout,
              const CarryOn& carryOn);
 
 }  // namespace print_job

@@ -44,8 +44,8 @@ QString commonName(const QPageSize& size) {
 
 }  // namespace
 
-PrintPreview::PrintPreview(const QImage& picture, QPrinter& printer, QWidget* parent)
-    : QDialog(parent), picture_(picture), printer_(printer) {
+PrintPreview::PrintPreview(const PrintSource& source, QPrinter& printer, QWidget* parent)
+    : QDialog(parent), source_(source), picture_(source.pixels), printer_(printer) {
   setObjectName("PrintPreview");
   setWindowTitle(tr("打印预览"));
   print_memory::restorePrinter(printer_);
@@ -110,8 +110,13 @@ void PrintPreview::buildControls() {
     margins[side]->setToolTip(tr("纸边不打印的宽度；不能小于打印机所需的"));
   }
 
-  view = named(new SheetsView(picture_, this), "view");
+  view = named(new SheetsView(source_, this), "view");
   summary = named(new QLabel(this), "summary");
+  notice = named(new QLabel(this), "notice");
+  notice->setWordWrap(true);
+  notice->setText(
+      tr("无法按原样重绘，按画布的像素打印：%1。").arg(source_.drawings.unreplayable()));
+  notice->setVisible(!source_.drawn());
   printButton = named(new QPushButton(tr("打印…"), this), "printButton");
   printButton->setDefault(true);
   cancelButton = named(new QPushButton(tr("取消"), this), "cancelButton");
@@ -150,6 +155,7 @@ void PrintPreview::buildControls() {
   layout->addLayout(choices);
   layout->addLayout(sheet);
   layout->addWidget(view, 1);
+  layout->addWidget(notice);
   layout->addLayout(buttons);
 
   connect(oneSheet, &QRadioButton::toggled, this, [this] { changed(); });
@@ -311,7 +317,7 @@ void PrintPreview::openPrintDialog() {
   if (dialogBackend().runDialog(dialog)) accept();
 }
 
-void printCanvas(QWidget* parent, const QImage& canvas) {
+void printCanvas(QWidget* parent, const PrintSource& canvas) {
   const QString caption = QString::fromLatin1(window_style::kCaption);
   QPrinter printer(QPrinter::HighResolution);
   printer.setDocName(caption);

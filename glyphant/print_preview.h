@@ -25,7 +25,7 @@ class PrintPreview : public QDialog {
   Q_OBJECT
 
  public:
-  PrintPreview(const QImage& picture, QPrinter& printer, QWidget* parent = nullptr);
+  PrintPreview(const PrintSource& source, QPrinter& printer, QWidget* parent = nullptr);
 
   PrintSettings settings() const;
   // The sheets for the printer's paper as it is now.
@@ -43,7 +43,8 @@ class PrintPreview : public QDialog {
   QComboBox *paper = nullptr, *orientation = nullptr;  // the printer's
   QDoubleSpinBox* margins[4] = {};                     // the printer's: left, top, right, bottom
   QLabel* summary = nullptr;                           // the count of sheets, or why there are none
-  SheetsView* view = nullptr;                          // the sheets as they are put together
+  QLabel* notice = nullptr;    // shown when the canvas is printed from its pixels, and why
+  SheetsView* view = nullptr;  // the sheets as they are put together
   QPushButton *printButton = nullptr, *cancelButton = nullptr;
 
  protected:
@@ -57,11 +58,12 @@ class PrintPreview : public QDialog {
   void changed();
   void openPrintDialog();
 
-  const QImage& picture_;
+  const PrintSource& source_;
+  const QImage& picture_;  // the canvas's pixels
   QPrinter& printer_;
 };
 
 // "打 印": the preview over `canvas`, then the sheets chosen there with a
 // progress dialog that can cancel; errors in a message box. The canvas is
 // only read.
-void printCanvas(QWidget* parent, const QImage& canvas);
+void printCanvas(QWidget* parent, const PrintSource& canvas);

@@ -11,8 +11,8 @@ constexpr int kGap = 8;  // pixels around and between the pages
 
 }  // namespace
 
-SheetsView::SheetsView(const QImage& picture, QWidget* parent)
-    : QWidget(parent), picture_(picture) {
+SheetsView::SheetsView(const PrintSource& source, QWidget* parent)
+    : QWidget(parent), source_(source) {
   setMinimumSize(200, 150);
 }
 
@@ -59,7 +59,7 @@ void SheetsView::render() {
     sheetImage.fill(Qt::white);
     QPainter onPage(&sheetImage);
     onPage.setWindow(QRect(-printable.topLeft(), pageSize));
-    print_job::paintSheet(onPage, page_, picture_, layout_, sheet);
+    print_job::paintSheet(onPage, page_, source_, layout_, sheet);
     onPage.end();
     const QPoint at = origin + QPoint(sheet.column * (pageSize.width() + kGap),
                                       sheet.row * (pageSize.height() + kGap));

@@ -12,6 +12,7 @@
 #include "common/surface.h"
 #include "glyphant/canvas_work.h"
 #include "glyphant/glyphant_window.h"
+#include "glyphant/text_outline.h"
 #include "glyphant/window_style.h"
 
 using panel_inputs::TextRequest;
@@ -60,20 +61,30 @@ void Form1::applyFont(PictureBox* surface, const TextRequest& request) {
 
 void Form1::Command4_Click() { shadowText(0, false); }
 
-QList<PictureBox::TextPlacement> Form1::placeCanvasText(const TextRequest& request, int sign) {
+QList<PictureBox::TextPlacement> Form1::placeCanvasText(const TextRequest& request, int sign,
+                                                        CanvasRecord* drawings) {
   QList<PictureBox::TextPlacement> placed;
+  // Places the text at the current point, its letters' outlines taken
+  // there first: placing moves the point on.
+  const auto place = [&] {
+    const text_outline::Letters letters =
+        drawings ? text_outline::of(pic1->font(), request.text, pic1->CurrentX, pic1->CurrentY)
+                 : text_outline::Letters();
+    placed << pic1->placeText(request.text);
+    if (drawings) drawings->addText(letters, placed.last().pen);
+  };
   applyFont(pic1, request);
   if (sign != 0) {
     pic1->setForeColor(Label26->BackColor());
     pic1->CurrentX = request.x + sign * ShadowOffset;
     pic1->CurrentY = request.y + sign * ShadowOffset;
-    placed << pic1->placeText(request.text);
+    place();
   }
   // The letters over their shadow.
   pic1->setForeColor(Label10->BackColor());
   pic1->CurrentX = static_cast<float>(request.x);
   pic1->CurrentY = static_cast<float>(request.y);
-  placed << pic1->placeText(request.text);
+  place();
   return placed;
 }
 
@@ -86,15 +97,20 @@ void Form1::shadowText(int sign, bool clearFirst) {
   const ColourRef fore = pic1->ForeColor();
   const QPointF point(pic1->CurrentX, pic1->CurrentY);
   canvas_work::TextInput input;
-  input.texts = placeCanvasText(*request, sign);
+  // Clears what was drawn; a background picture stays.
+  const std::optional<ColourRef> ground =
+      clearFirst ? std::optional(Label22->BackColor()) : std::nullopt;
+  // The record as the canvas will be, kept with it when the result is in.
+  input.drawings = Drawings;
+  if (ground) {
+    input.clearTo = colour::toQColor(*ground, pic1->palette());
+    input.drawings.setBackground(*input.clearTo);
+  }
+  input.texts = placeCanvasText(*request, sign, &input.drawings);
   pic1->setFont(font);
   pic1->setForeColor(fore);
   pic1->CurrentX = point.x();
   pic1->CurrentY = point.y();
-  // Clears what was drawn; a background picture stays.
-  const std::optional<ColourRef> ground =
-      clearFirst ? std::optional(Label22->BackColor()) : std::nullopt;
-  if (ground) input.clearTo = colour::toQColor(*ground, pic1->palette());
   input.canvas = pic1->Image();
   input.picture = pic1->Picture();
   input.history = History;
@@ -123,6 +139,7 @@ void Form1::drawOnCanvas(const QString& label, std::function<canvas_work::Drawn(
       const cursor_override::BusyScope busy;
       then();
       BackgroundJob::release(pic1->adoptImage(std::move(drawn.canvas), ground));
+      Drawings = std::move(drawn.drawings);
       pic1->Refresh();
       showPreview(drawn.preview);
       BackgroundJob::release(std::exchange(History, std::move(drawn.history)));
@@ -158,6 +175,9 @@ void Form1::Command1_Click() {
   input.workPicture = picDst->Picture();
   // Drawn in black on a transparent ground, wherever the letters fall.
   input.text = placeWorkText(*request);
+  input.letters = text_outline::of(picDst->font(), request->text, static_cast<float>(request->x),
+                                   static_cast<float>(request->y));
+  input.drawings = Drawings;
   input.history = History;
   picDst->setFont(workFont);
   picDst->CurrentX = workPoint.x();
@@ -180,6 +200,7 @@ void Form1::Command1_Click() {
       picDst->resize(pic1->size());
       placeWorkText(request);  // the current point where printing leaves it
       BackgroundJob::release(pic1->adoptImage(std::move(done.canvas)));
+      Drawings = std::move(done.drawings);
       pic1->Refresh();
       picDst->hide();
       showPreview(done.preview);

@@ -39,7 +39,10 @@ void Form1::step(HistoryRing::Restore (HistoryRing::*move)(), const QString& lab
 
 void Form1::showRestored(const HistoryRing::Restore& restored) {
   // A slot never written has nothing to give back: the canvas stays.
-  if (!restored.picture.isNull()) pic1->setPicture(restored.picture);
+  if (!restored.picture.isNull()) {
+    pic1->setPicture(restored.picture);
+    Drawings.setPicture(restored.picture, restored.drawings);
+  }
   Label27->setText(restored.status);
 }
 
@@ -51,8 +54,10 @@ void Form1::Command13_Click() {
   choosePicture([this](const QImage& picture) {
     // A picture that fills the canvas becomes its image as it is; any other
     // is composed over the canvas colour off the window's thread.
-    if (picture.format() == QImage::Format_RGB32 && picture.size() == pic1->contentsRect().size())
-      return pic1->setPicture(picture);
+    if (picture.format() == QImage::Format_RGB32 && picture.size() == pic1->contentsRect().size()) {
+      pic1->setPicture(picture);
+      return Drawings.setPicture(picture);
+    }
     BackgroundJob::Task task;
     task.label = tr("正在放入背景图……");
     task.holdInput = true;
@@ -65,6 +70,7 @@ void Form1::Command13_Click() {
         const cursor_override::BusyScope busy;
         const QImage before = pic1->Picture();  // let go of elsewhere too
         BackgroundJob::release(pic1->adoptImage(std::move(composed), std::nullopt, picture));
+        Drawings.setPicture(picture);
         BackgroundJob::release(before);
       });
     };
@@ -93,6 +99,7 @@ void Form1::Command2_Click() {
       BackgroundJob::release(pic1->adoptImage(std::move(cleared.canvas), std::nullopt, QImage()));
       BackgroundJob::release(picture);
       BackgroundJob::release(picDst->adoptImage(QImage()));
+      Drawings.clear(true);
       pic1->CurrentX = pic1->CurrentY = 0;
       picDst->CurrentX = picDst->CurrentY = 0;
       showPreview(cleared.preview);

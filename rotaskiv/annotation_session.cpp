@@ -2,34 +2,73 @@
 
 #include <QPainter>
 
+#include "common/fonts.h"
+
 namespace capture {
 
 namespace {
 
-constexpr float kArrowHeadSize = 10;
-// The arrow head reaches this far beyond the line from start to end.
-constexpr int kPreviewMargin = int(kArrowHeadSize) + 2;
-
 QPoint rounded(QPointF p) { return QPoint(qRound(p.x()), qRound(p.y())); }
+
+// `dirty` (window pixels) of `image` (device pixels), drawn at the window's origin.
+void drawPart(QPainter& painter, const QImage& image, const QRect& dirty) {
+  const qreal ratio = image.devicePixelRatio();
+  const QRect source =
+      QRectF(QPointF(dirty.topLeft()) * ratio, QSizeF(dirty.size()) * ratio).toAlignedRect() &
+      image.rect();
+  painter.drawImage(QRectF(QPointF(source.topLeft()) / ratio, QSizeF(source.size()) / ratio), image,
+                    source);
+}
+
+bool hasHandles(const Annotation& annotation) { return !annotation.handles().isEmpty(); }
+
+// Pen, highlighter, marker and text have no handles: a dotted frame round
+// what they paint shows that they are selected.
+QRect frameOf(const Annotation& annotation, qreal ratio) {
+  return annotation.paintedRect(ratio).adjusted(-1, -1, 1, 1);
+}
+
+void paintFrame(QPainter& painter, const QRect& frame, qreal ratio) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  QPen pen(QColor(0, 122, 236), 1 / ratio, Qt::DotLine);
+  painter.setPen(pen);
+  painter.setBrush(Qt::NoBrush);
+  const qreal half = 0.5 / ratio;  // the line along the frame's outermost device pixels
+  painter.drawRect(QRectF(frame).adjusted(half, half, -half, -half));
+  painter.restore();
+}
 
 }  // namespace
 
 void AnnotationSession::open(std::vector<QImage> screens) {
   pictures_ = std::move(screens);
   if (pictures_.empty()) pictures_.emplace_back();
-  screen_ = 0;
-  packFirstSnapshot();
-  cancel();
+  screen_ = -1;
+  moveTo(0);
   tool_.reset();
   lastButton_.reset();
 }
 
 void AnnotationSession::moveTo(int screen) {
   if (screen == screen_ || screen < 0 || screen >= int(pictures_.size())) return;
-  // The snapshots show the other screen: undo could not bring them back here.
+  // The annotations lie on the other screen: undo could not bring them here.
   screen_ = screen;
-  packFirstSnapshot();
+  renderer_.setPicture(pictures_[screen_]);
+  layer_.clear();
+  history_.clear();
+  history_.push(layer_);
+  handlesShown_ = QRect();
   cancel();
+}
+
+const QImage& AnnotationSession::picture() const {
+  const QImage& composed = renderer_.composed();
+  return composed.isNull() ? pictures_[screen_] : composed;
+}
+
+const QImage& AnnotationSession::picture(int screen) const {
+  return screen == screen_ ? picture() : pictures_.at(screen);
 }
 
 bool AnnotationSession::chooseTool(ToolbarButton tool, bool panelShowing) {
@@ -43,137 +82,283 @@ bool AnnotationSession::toolLocksSelection() {
   return toolActive_;
 }
 
-void AnnotationSession::press(QPointF point, Selection selection) {
-  if (!strictlyInside(point, selection)) return;
-  strokeInProgress_ = true;
-  strokeStart_ = point;
+// --- The mouse -------------------------------------------------------------------
+
+void AnnotationSession::press(QPointF point, Selection selection, Style style) {
+  // A text opened by a double-click is written by the next click, not by the
+  // release of the double-click itself.
+  if (editedText_ && !textStroke_) {
+    textStroke_ = true;
+    return;
+  }
+  // A second button during a drag, or the click that writes a placed text.
+  if (gesture_ != Gesture::None || textStroke_ || !tool_) return;
+  const auto grab = [&](Gesture gesture, int index) {
+    gesture_ = gesture;
+    selected_ = index;
+    pressed_ = drawing_ = layer_.at(index);
+    pressedAt_ = point;
+    refresh();
+  };
+  if (selected_) {
+    const Annotation& chosen = layer_.at(*selected_);
+    if (const auto handle = chosen.handleAt(point)) {
+      handle_ = *handle;
+      return grab(Gesture::Resize, *selected_);
+    }
+    if (tool_ != ToolbarButton::Select && chosen.hit(point)) return grab(Gesture::Move, *selected_);
+  }
+  if (tool_ == ToolbarButton::Select) {
+    if (const auto hit = layer_.topmostAt(point)) return grab(Gesture::Move, *hit);
+    return deselect();
+  }
+  const auto kind = kindForTool(*tool_);
+  if (!kind || !strictlyInside(point, selection)) return;
+  selected_.reset();
+  if (*kind == AnnotationKind::Text) {
+    textStroke_ = true;  // the release places the text box
+    return refresh();
+  }
+  gesture_ = Gesture::Draw;
+  pressedAt_ = point;
+  if (*kind == AnnotationKind::Marker)
+    drawing_ = Annotation::marker(point, layer_.nextMarkerNumber(), style.colour, style.size);
+  else if (*kind == AnnotationKind::Pen || *kind == AnnotationKind::Highlighter)
+    drawing_ = Annotation::stroke(*kind, {point}, style.colour, style.size);
+  else
+    drawing_ = Annotation::box(*kind, point, point, style.colour, style.size);
+  refresh();
 }
 
-QRect AnnotationSession::move(QPointF point, Selection selection) {
-  if (!strokeInProgress_ || tool_ == ToolbarButton::Text) return QRect();  // no preview for text
-  const QPointF end = clampedToSelection(point, selection);
-  // Only where the old and the new preview lie: a whole 4K screen per mouse
-  // move would lag behind the pointer.
-  const auto area = [this](QPointF to) {
-    return QRectF(strokeStart_, to)
-        .normalized()
-        .toAlignedRect()
-        .adjusted(-kPreviewMargin, -kPreviewMargin, kPreviewMargin, kPreviewMargin);
-  };
-  const QRect dirty = previewEnd_ ? area(*previewEnd_).united(area(end)) : area(end);
-  previewEnd_ = end;
-  return dirty;
+void AnnotationSession::move(QPointF point, Selection selection, bool shift) {
+  if (gesture_ == Gesture::Draw) {
+    QPointF end = clampedToSelection(point, selection);
+    if (shift && drawing_.kind == AnnotationKind::Line)
+      end = clampedToSelection(snappedAngle(drawing_.points.first(), end), selection);
+    drawing_ = drawing_.drawnTo(end);
+  } else if (gesture_ == Gesture::Move) {
+    drawing_ = pressed_.moved(point - pressedAt_);
+  } else if (gesture_ == Gesture::Resize) {
+    drawing_ = pressed_.withHandleAt(handle_, point);
+  } else {
+    return;
+  }
+  refresh();
 }
 
 AnnotationSession::Release AnnotationSession::release(QPointF point, Selection selection,
-                                                      QColor colour) {
-  if (!strokeInProgress_) return Release::None;
-  previewEnd_.reset();
-  if (tool_ == ToolbarButton::Text) {
+                                                      bool shift) {
+  if (textStroke_) {
     if (textAt_) return Release::WriteText;
     // The stroke stays open until the next release writes the text.
     textAt_ = rounded(point);
     return Release::PlaceText;
   }
-  settleFirstSnapshot();
-  {
-    QPainter painter(&pictures_[screen_]);
-    drawStroke(painter, clampedToSelection(point, selection), colour);
+  if (gesture_ == Gesture::None) return Release::None;
+  move(point, selection, shift);
+  const Gesture gesture = std::exchange(gesture_, Gesture::None);
+  AnnotationLayer next = layer_;
+  if (gesture == Gesture::Draw) {
+    // One that paints nothing is not kept, but the step is: the stroke was made.
+    const bool seen = !drawing_.degenerate(ratio());
+    const std::optional<int> added = seen ? std::optional(next.add(drawing_)) : std::nullopt;
+    commit(std::move(next), added);
+    return Release::Committed;
   }
-  strokeInProgress_ = false;
-  commit();
+  if (drawing_ == pressed_) {  // a click on it only selects it
+    refresh();
+    return Release::None;
+  }
+  next.replace(*selected_, drawing_);
+  commit(std::move(next), selected_);
   return Release::Committed;
 }
 
-void AnnotationSession::paint(QPainter& painter, int screen, QColor colour) const {
-  painter.drawImage(QPointF(0, 0), picture(screen));
-  if (previewEnd_ && screen == screen_) drawStroke(painter, *previewEnd_, colour);
+// --- Text ----------------------------------------------------------------------------
+
+QFont AnnotationSession::textFont(double points, double dpi) {
+  QFont font;
+  font.setFamilies(fonts::withCjkFallback(QString()));
+  font.setPixelSize(qMax(1, qRound(points * dpi / 72.0)));
+  return font;
 }
 
-void AnnotationSession::writeText(const QString& text, const QFont& font, QColor colour) {
-  settleFirstSnapshot();
-  if (!text.isEmpty() && textAt_) {
-    QPainter painter(&pictures_[screen_]);
-    painter.setFont(font);
-    painter.setPen(colour);
-    painter.drawText(QRectF(*textAt_, QSizeF(1e6, 1e6)), Qt::AlignLeft | Qt::AlignTop, text);
+void AnnotationSession::writeText(const QString& text, Style style) {
+  AnnotationLayer next = layer_;
+  std::optional<int> select;
+  if (editedText_) {
+    Annotation edited = layer_.at(*editedText_);
+    edited.text = text;
+    if (text.isEmpty()) {
+      next.remove(*editedText_);
+    } else {
+      next.replace(*editedText_, edited);
+      select = editedText_;
+    }
+  } else if (!text.isEmpty() && textAt_) {
+    Annotation written =
+        Annotation::textAt(*textAt_, text, textFont(style.size, textDpi_), style.colour);
+    written.size = style.size;  // points; the font is in pixels
+    select = next.add(std::move(written));
   }
+  const bool edit = editedText_.has_value();
   textAt_.reset();
-  strokeInProgress_ = false;
-  commit();
+  editedText_.reset();
+  textStroke_ = false;
+  if (edit && next == layer_) return refresh();  // the same words: no step
+  commit(std::move(next), select);
 }
 
 void AnnotationSession::dropText() {
   textAt_.reset();
-  strokeInProgress_ = false;
+  editedText_.reset();
+  textStroke_ = false;
+  refresh();
 }
 
-void AnnotationSession::drawStroke(QPainter& painter, QPointF end, QColor colour) const {
-  const QPointF start = strokeStart_;
-  painter.setPen(QPen(colour, 1));
-  painter.setBrush(Qt::NoBrush);
-  if (tool_ == ToolbarButton::Arrow) {
-    const auto head = arrowHead(start, end, kArrowHeadSize);
-    if (!head) return;
-    // Each line starts at the tip: the two barbs, then the shaft.
-    painter.drawLine(end, head->a);
-    painter.drawLine(end, head->b);
-    painter.drawLine(end, start);
-  } else if (tool_ == ToolbarButton::Ellipse) {
-    // The bounding box in whole pixels, right and bottom exclusive.
-    const int left = qRound(qMin(start.x(), end.x())), right = qRound(qMax(start.x(), end.x()));
-    const int top = qRound(qMin(start.y(), end.y())), bottom = qRound(qMax(start.y(), end.y()));
-    if (right - left >= 2 && bottom - top >= 2)
-      painter.drawEllipse(QRectF(left, top, right - left - 1, bottom - top - 1));
-  } else if (tool_ == ToolbarButton::Rectangle) {
-    painter.drawRect(QRectF(start, end).normalized());
+std::optional<Annotation> AnnotationSession::editTextAt(QPointF point) {
+  for (int i = layer_.count() - 1; i >= 0; --i) {
+    const Annotation& text = layer_.at(i);
+    if (text.kind != AnnotationKind::Text || !text.hit(point)) continue;
+    gesture_ = Gesture::None;
+    selected_ = editedText_ = i;
+    textStroke_ = false;  // armed by the next press
+    textAt_ = rounded(text.points.first());
+    refresh();
+    return text;
   }
+  return std::nullopt;
 }
 
-void AnnotationSession::commit() {
-  settleFirstSnapshot();
-  history_.push(bag_.WriteP(picture()));
+// --- Editing the selected annotation --------------------------------------------------
+
+void AnnotationSession::deselect() {
+  selected_.reset();
+  refresh();
 }
 
-void AnnotationSession::packFirstSnapshot() {
-  // A snapshot still being packed belongs to the history about to be cleared.
-  if (firstSnapshot_.valid()) firstSnapshot_.wait();
-  history_.clear();
-  history_.push(QByteArray());  // filled in by settleFirstSnapshot()
-  // The thread holds its own reference to the picture, which nobody paints
-  // into before settleFirstSnapshot().
-  firstSnapshot_ = std::async(std::launch::async,
-                              [bag = bag_, frozen = picture()] { return bag.WriteP(frozen); });
+bool AnnotationSession::removeSelected() {
+  if (!selected_ || gesture_ != Gesture::None || editedText_) return false;
+  AnnotationLayer next = layer_;
+  next.remove(*selected_);
+  commit(std::move(next), std::nullopt);
+  return true;
 }
 
-void AnnotationSession::settleFirstSnapshot() {
-  if (firstSnapshot_.valid()) history_.replaceFirst(firstSnapshot_.get());
+bool AnnotationSession::nudgeSelected(int dx, int dy) {
+  if (!selected_ || gesture_ != Gesture::None || editedText_) return false;
+  AnnotationLayer next = layer_;
+  next.replace(*selected_, layer_.at(*selected_).moved(QPointF(dx, dy) / ratio()));
+  commit(std::move(next), selected_);
+  return true;
 }
 
-void AnnotationSession::restore(const QByteArray& blob) {
-  const QImage restored = bag_.ReadP(blob);
-  if (!restored.isNull()) pictures_[screen_] = restored;
+void AnnotationSession::restyleSelected(std::optional<QColor> colour, std::optional<int> size) {
+  if (!selected_ || gesture_ != Gesture::None || editedText_) return;
+  const Annotation& before = layer_.at(*selected_);
+  Annotation after = before.restyled(colour.value_or(before.colour), size.value_or(before.size));
+  if (after.kind == AnnotationKind::Text) after.font = textFont(after.size, textDpi_);
+  if (after == before) return;
+  AnnotationLayer next = layer_;
+  next.replace(*selected_, std::move(after));
+  commit(std::move(next), selected_);
+}
+
+// --- Showing ---------------------------------------------------------------------------
+
+AnnotationLayer AnnotationSession::shownLayer() const {
+  AnnotationLayer shown = layer_;
+  if (gesture_ == Gesture::Draw) shown.add(drawing_);
+  if ((gesture_ == Gesture::Move || gesture_ == Gesture::Resize) && selected_)
+    shown.replace(*selected_, drawing_);
+  // The box shows the words being typed; the picture must not show them twice.
+  if (editedText_) shown.remove(*editedText_);
+  return shown;
+}
+
+std::optional<Annotation> AnnotationSession::shownSelection() const {
+  if (!selected_ || selected_ == editedText_) return std::nullopt;
+  if (gesture_ == Gesture::Move || gesture_ == Gesture::Resize) return drawing_;
+  return layer_.at(*selected_);
+}
+
+void AnnotationSession::refresh() {
+  const AnnotationLayer shown = shownLayer();
+  // Until something is drawn the frozen picture shows as it is: opening the
+  // window copies no screen.
+  if (!shown.empty() || !renderer_.composed().isNull()) {
+    // Along a large outline only the strips its edges lie in, not its whole box.
+    if (!renderer_.update(shown).isEmpty()) dirty_ += renderer_.changedRegion();
+  }
+  const auto chosen = shownSelection();
+  const QRect marks = !chosen               ? QRect()
+                      : hasHandles(*chosen) ? handlesRect(*chosen)
+                                            : frameOf(*chosen, ratio());
+  if (marks != handlesShown_) dirty_ += QRegion(handlesShown_) + marks;
+  handlesShown_ = marks;
+}
+
+void AnnotationSession::paint(QPainter& painter, int screen, const QRegion& dirty) const {
+  const bool frozen = screen != screen_ || renderer_.composed().isNull();
+  // Each piece apart: the strips along an outline, not the box they span.
+  for (const QRect& piece : dirty) {
+    if (frozen)
+      drawPart(painter, picture(screen), piece);
+    else
+      renderer_.paint(painter, piece);
+  }
+  if (frozen) return;
+  const auto chosen = shownSelection();
+  if (!chosen) return;
+  if (hasHandles(*chosen))
+    paintHandles(painter, *chosen, ratio());
+  else
+    paintFrame(painter, handlesShown_, ratio());
+}
+
+// --- History ---------------------------------------------------------------------------
+
+void AnnotationSession::commit(AnnotationLayer layer, std::optional<int> select) {
+  layer_ = std::move(layer);
+  selected_ = select;
+  history_.push(layer_);
+  refresh();
+}
+
+void AnnotationSession::restore(const AnnotationLayer& layer) {
+  layer_ = layer;
+  selected_.reset();
+  gesture_ = Gesture::None;
+  // A text typed again may no longer be there.
+  if (editedText_) dropText();
+  refresh();
 }
 
 bool AnnotationSession::undo() {
-  settleFirstSnapshot();
-  const auto blob = history_.undo();
-  if (blob) restore(*blob);
-  return blob.has_value();
+  const auto state = history_.undo();
+  if (state) restore(*state);
+  return state.has_value();
 }
 
 void AnnotationSession::redo() {
-  settleFirstSnapshot();
-  if (const auto blob = history_.redo()) restore(*blob);
+  if (const auto state = history_.redo()) restore(*state);
+}
+
+void AnnotationSession::resetToFirstSnapshot() {
+  history_.resetToFirst();
+  restore(AnnotationLayer());
 }
 
 void AnnotationSession::cancel() {
   toolActive_ = false;
-  strokeInProgress_ = false;
-  previewEnd_.reset();
+  gesture_ = Gesture::None;
   // A text box waiting for its second click would otherwise write into the
   // next selection.
+  textStroke_ = false;
   textAt_.reset();
+  editedText_.reset();
+  selected_.reset();
+  refresh();
 }
 
 }  // namespace capture

@@ -5,12 +5,14 @@
 #include <QImage>
 #include <QPoint>
 #include <QRect>
-#include <future>
+#include <QRegion>
 #include <optional>
+#include <utility>
 #include <vector>
 
+#include "rotaskiv/annotation.h"
+#include "rotaskiv/annotation_layer.h"
 #include "rotaskiv/capture_geometry.h"
-#include "rotaskiv/excel_property_bag.h"
 #include "rotaskiv/snapshot_history.h"
 #include "rotaskiv/toolbar_button.h"
 
@@ -19,35 +21,46 @@ class QPainter;
 namespace capture {
 
 // The annotations of one opening of the capture window, without widgets: the
-// committed pictures (each frozen screen with every finished stroke), the
-// snapshots for undo and redo, the chosen tool and the stroke in progress.
-// Strokes go to the picture of the screen the selection is on, in that
-// picture's window pixels, and stay inside the selection they are given.
+// frozen screens, the annotations on the selection's screen (each an
+// editable value until the capture leaves the window), the one selected, the
+// history of their states for undo and redo, the chosen tool and the drawing
+// or edit in progress. Points are the window pixels of the selection's
+// screen; drawing stays inside the selection it is given.
+//
+// Whatever changes what the screen shows is collected in takeDirty(): the
+// window repaints only that.
 class AnnotationSession {
  public:
   // What a release did to the stroke in progress.
   enum class Release {
     None,       // there was no stroke
-    Committed,  // an arrow, ellipse or rectangle went into the picture
+    Committed,  // a drawing or an edit ended
     PlaceText,  // first click of the text tool: the text box goes to textAt()
     WriteText,  // second click: the caller writes the box's text with writeText()
   };
+  // What the tool draws with: the current colour and the size option.
+  struct Style {
+    QColor colour = Qt::red;
+    int size = 1;
+  };
 
-  // A new opening: one frozen picture per screen. The first screen's becomes
-  // the committed picture and snapshot 1; no tool is chosen. Snapshot 1 is
-  // packed on a thread of its own while the window opens (on a 4K desktop
-  // that takes tens of milliseconds); whatever reads it or paints into the
-  // picture waits for it first.
+  // A new opening: one frozen picture per screen. The first screen's is
+  // annotated; snapshot 1 is no annotation at all; no tool is chosen.
   void open(std::vector<QImage> screens);
-  // The selection went to another screen: its picture becomes the committed
-  // one, and the history starts again from it.
+  // The selection went to another screen: its picture is annotated now, and
+  // the history starts again from no annotation.
   void moveTo(int screen);
   int screen() const { return screen_; }
 
-  // The committed picture: the one of the selection's screen.
-  const QImage& picture() const { return pictures_[screen_]; }
-  const QImage& picture(int screen) const { return pictures_.at(screen); }
-  const SnapshotHistory& history() const { return history_; }
+  // What the selection's screen shows: the frozen picture with every
+  // annotation (and the one being drawn), device pixels with the screen's
+  // devicePixelRatio. Without handles: this is what a copy takes.
+  const QImage& picture() const;
+  // The same for `screen`: its frozen picture where there is no selection.
+  const QImage& picture(int screen) const;
+  const AnnotationLayer& annotations() const { return layer_; }
+  const SnapshotHistory<AnnotationLayer>& history() const { return history_; }
+  std::optional<int> selected() const { return selected_; }
 
   // --- Tools -----------------------------------------------------------------
   bool toolActive() const { return toolActive_; }
@@ -62,59 +75,101 @@ class AnnotationSession {
   // handle while nothing is annotated yet gives up the tool first.
   bool toolLocksSelection();
 
-  // --- Strokes ---------------------------------------------------------------
-  // A press strictly inside the selection starts a stroke; elsewhere nothing.
-  void press(QPointF point, Selection selection);
-  // The stroke follows the pointer (clamped to the selection) as a preview
-  // that is not kept. Answers the window area to repaint.
-  QRect move(QPointF point, Selection selection);
-  Release release(QPointF point, Selection selection, QColor colour);
-  // Paints the picture of `screen`, and the preview of the stroke in progress
-  // over the committed one.
-  void paint(QPainter& painter, int screen, QColor colour) const;
+  // --- The mouse -------------------------------------------------------------
+  // A press on the selected annotation's handle resizes it, on its body moves
+  // it; with the select tool a press picks the topmost annotation under it
+  // (and moves it), or none; with a drawing tool a press strictly inside the
+  // selection starts a new annotation in `style`.
+  void press(QPointF point, Selection selection, Style style);
+  // The drawing or edit follows the pointer (a drawing clamped to the
+  // selection); Shift snaps a line to 15° steps.
+  void move(QPointF point, Selection selection, bool shift = false);
+  // The drawing or edit ends: one step of the history, and what was drawn
+  // is selected. A drawing that paints nothing still makes its step.
+  Release release(QPointF point, Selection selection, bool shift = false);
 
-  // The text box was placed and its text not yet written.
+  // --- Text ------------------------------------------------------------------
+  // The font of text annotations at `points`, in pixels of a screen of
+  // `dpi` logical dots per inch: the box the user types into and the picture
+  // agree on the size.
+  static QFont textFont(double points, double dpi);
+  void setTextDpi(double dpi) { textDpi_ = dpi; }
+  // The text box was placed (or opened on a text) and its text not yet written.
   bool textPending() const { return textAt_.has_value(); }
   QPoint textAt() const { return textAt_.value_or(QPoint()); }
-  // Writes `text` at the text box's place, without a background, commits and
-  // records a snapshot: the second click of the text tool.
-  void writeText(const QString& text, const QFont& font, QColor colour);
-  // The text box was closed without writing: the stroke ends, nothing is kept.
+  // Writes `text` at the text box's place: a new text annotation in `style`
+  // (size in points), or the edited one's new text (empty text removes it).
+  // One step of the history.
+  void writeText(const QString& text, Style style);
+  // The text box was closed without writing: the stroke ends, nothing is
+  // kept; an edited text keeps its old words.
   void dropText();
+  // Opens the topmost text annotation under `point` for typing again: it
+  // hides while the box shows its words. Nothing when none is there.
+  std::optional<Annotation> editTextAt(QPointF point);
 
-  // --- History ---------------------------------------------------------------
+  // --- Editing the selected annotation (each one step of the history) ---------
+  void deselect();
+  // Removes it. False when none is selected.
+  bool removeSelected();
+  // Moves it by (dx, dy) device pixels. False when none is selected.
+  bool nudgeSelected(int dx, int dy);
+  // Gives it the colour or the size. Nothing when neither changes it.
+  void restyleSelected(std::optional<QColor> colour, std::optional<int> size);
+
+  // --- Painting ----------------------------------------------------------------
+  // Paints `dirty` (window pixels) of `screen`: the picture, and on the
+  // selection's screen the selected annotation's handles.
+  void paint(QPainter& painter, int screen, const QRegion& dirty) const;
+  // The window pixels of the selection's screen changed since the last call.
+  QRegion takeDirty() { return std::exchange(dirty_, QRegion()); }
+
+  // --- History -----------------------------------------------------------------
   // False when there was nothing to undo: the caller cancels everything.
   bool undo();
   void redo();
-  // A resize starts: only the unannotated capture can be kept.
-  void resetToFirstSnapshot() { history_.resetToFirst(); }
-  // Everything cancelled: no tool, no stroke, no text waiting.
+  // A resize of the selection starts: only the unannotated capture is kept.
+  void resetToFirstSnapshot();
+  // Everything cancelled: no tool, no stroke, no text waiting, none selected.
   void cancel();
 
  private:
-  void drawStroke(QPainter& painter, QPointF end, QColor colour) const;
-  void commit();
-  void restore(const QByteArray& blob);
-  // Snapshot 1 of the committed picture, packed apart.
-  void packFirstSnapshot();
-  // Waits for that snapshot and puts it into the history: the picture is
-  // then no longer shared with the thread, and painting into it copies
-  // nothing.
-  void settleFirstSnapshot();
+  enum class Gesture { None, Draw, Move, Resize };
+  // What the screen shows: the annotations with the drawing or edit in
+  // progress, and without a text being typed again.
+  AnnotationLayer shownLayer() const;
+  // The selected annotation as shown, handles and all.
+  std::optional<Annotation> shownSelection() const;
+  // Brings the picture and the handles to what is shown, noting what changed.
+  void refresh();
+  // The layer becomes `layer`, `select` is selected: one step of the history.
+  void commit(AnnotationLayer layer, std::optional<int> select);
+  void restore(const AnnotationLayer& layer);
+  qreal ratio() const { return pictures_[screen_].devicePixelRatio(); }
 
   // Device pixels, each with its screen's devicePixelRatio; never empty.
   std::vector<QImage> pictures_{QImage()};
   int screen_ = 0;
-  ExcelPropertyBag bag_;
-  SnapshotHistory history_;
+  AnnotationRenderer renderer_;
+  AnnotationLayer layer_;
+  SnapshotHistory<AnnotationLayer> history_;
+  std::optional<int> selected_;
   bool toolActive_ = false;
   std::optional<ToolbarButton> tool_;
   std::optional<ToolbarButton> lastButton_;
-  bool strokeInProgress_ = false;
-  QPointF strokeStart_;
-  std::optional<QPointF> previewEnd_;  // the stroke being dragged, shown but not kept
+
+  Gesture gesture_ = Gesture::None;
+  QPointF pressedAt_;
+  Annotation pressed_;  // the annotation as at the press (Move, Resize)
+  Annotation drawing_;  // the annotation as dragged so far
+  int handle_ = 0;      // Resize: which handle
+  bool textStroke_ = false;
   std::optional<QPoint> textAt_;
-  std::future<QByteArray> firstSnapshot_;
+  std::optional<int> editedText_;  // the text annotation being typed again
+  double textDpi_ = 96;
+
+  QRegion dirty_;
+  QRect handlesShown_;  // where the selected annotation's handles were painted
 };
 
 }  // namespace capture

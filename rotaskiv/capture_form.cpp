@@ -39,15 +39,6 @@ QLabel* makeLabel(QWidget* parent, const char* name) {
 
 QPoint rounded(QPointF p) { return QPoint(qRound(p.x()), qRound(p.y())); }
 
-// The surface's font at `points`, in pixels so that the box the user types
-// into and the picture it is written on agree on the size.
-QFont surfaceFont(double points, const QWidget* widget) {
-  QFont font;
-  font.setFamilies(fonts::withCjkFallback(QString()));
-  font.setPixelSize(qMax(1, qRound(points * widget->logicalDpiY() / 72.0)));
-  return font;
-}
-
 // Until the screens are grabbed the window covers the primary screen, so in
 // its own coordinates the screen starts at the origin.
 ScreenLayout primaryScreenInWindow() {
@@ -138,6 +129,19 @@ CaptureForm::CaptureForm(QWidget* owner) : QWidget(owner, kSurfaceFlags) {
   Picture2 = new ToolOptionPanel(this);
   Picture2->hide();
   Picture2->Text1->installEventFilter(this);
+  // The swatches and the size restyle the selected annotation.
+  connect(Picture2, &ToolOptionPanel::colourChosen, this, [this](QColor colour) {
+    session_.restyleSelected(colour, std::nullopt);
+    showAnnotations();
+  });
+  connect(Picture2, &ToolOptionPanel::sizeChosen, this, [this](double size) {
+    session_.restyleSelected(std::nullopt, qRound(size));
+    showAnnotations();
+  });
+  // Enter in the size box hands the keyboard back, for Delete and the arrows.
+  connect(Picture2->Text1, &QLineEdit::returnPressed, this,
+          [this] { selectionSurface()->setFocus(); });
+  session_.setTextDpi(logicalDpiY());
   machine_ = std::make_unique<capture::SelectionMachine>(std::vector{primaryScreenInWindow()},
                                                          QSizeF(Picture1->size()), kHandleSize);
 }
@@ -283,15 +287,15 @@ void CaptureForm::ImageMove() {
   }
 }
 
-void CaptureForm::paintEvent(QPaintEvent*) { paintScreen(0, this); }
+void CaptureForm::paintEvent(QPaintEvent* event) { paintScreen(0, this, event->region()); }
 
 bool CaptureForm::event(QEvent* event) {
   return passActivationToControls(this, event) || QWidget::event(event);
 }
 
-void CaptureForm::paintScreen(int screen, QWidget* surface) {
+void CaptureForm::paintScreen(int screen, QWidget* surface, const QRegion& dirty) {
   QPainter painter(surface);
-  session_.paint(painter, screen, currentColour());
+  session_.paint(painter, screen, dirty);
   if (loupe_ && screen == controlsOn_) capture::paintLoupe(painter, session_.picture(), *loupe_);
 }
 
@@ -318,28 +322,46 @@ void CaptureForm::hideLoupe() {
 
 QColor CaptureForm::currentColour() const { return colour::toQColor(Picture2->currentColour()); }
 
+capture::AnnotationSession::Style CaptureForm::style(bool text) {
+  const ToolbarButton tool =
+      text ? ToolbarButton::Text : session_.tool().value_or(ToolbarButton::Text);
+  // The outlines are 1 pixel wide whatever the size box shows.
+  if (!ToolOptionPanel::hasSize(tool)) return {currentColour(), 1};
+  return {currentColour(), qMax(1, qRound(Picture2->sizeOf(tool)))};
+}
+
+void CaptureForm::showAnnotations() { selectionSurface()->update(session_.takeDirty()); }
+
 // --- The mouse on the surfaces -----------------------------------------------
 
 void CaptureForm::mousePressEvent(QMouseEvent* event) { pressOn(0, event); }
 void CaptureForm::mouseMoveEvent(QMouseEvent* event) { moveOn(0, event); }
 void CaptureForm::mouseReleaseEvent(QMouseEvent* event) { releaseOn(0, event); }
-void CaptureForm::mouseDoubleClickEvent(QMouseEvent*) { apply(machine_->doubleClick()); }
+void CaptureForm::mouseDoubleClickEvent(QMouseEvent* event) { doubleClickOn(0, event); }
 
 // Strokes are drawn in the selection's screen's pixels: a press on another
 // screen lands outside the selection there.
 void CaptureForm::pressOn(int screen, QMouseEvent* event) {
   const QPointF p = onDesktop(screen, event->position());
-  if (session_.toolActive())
-    session_.press(onSelectionScreen(p), selectionOnScreen());
-  else
-    apply(machine_->press(event->button(), p));
+  if (!session_.toolActive()) return apply(machine_->press(event->button(), p));
+  if (session_.tool() == ToolbarButton::PickColour) {
+    if (const auto pixel = pixelUnder(screen, event->position()))
+      Picture2->setCurrentColour(colour::fromPixel(*pixel));
+    return;
+  }
+  session_.press(onSelectionScreen(p), selectionOnScreen(), style());
+  showAnnotations();
 }
 
 void CaptureForm::moveOn(int screen, QMouseEvent* event) {
   const QPointF p = onDesktop(screen, event->position());
   showColourUnder(screen, event->position());  // whatever else is going on
   if (session_.toolActive()) {
-    selectionSurface()->update(session_.move(onSelectionScreen(p), selectionOnScreen()));
+    session_.move(onSelectionScreen(p), selectionOnScreen(),
+                  event->modifiers() & Qt::ShiftModifier);
+    showAnnotations();
+    // Picking a colour, the loupe shows the pixel under the pointer.
+    if (session_.tool() == ToolbarButton::PickColour) showLoupe(p);
     return;
   }
   apply(machine_->move(event->buttons(), p));
@@ -350,20 +372,32 @@ void CaptureForm::moveOn(int screen, QMouseEvent* event) {
 
 void CaptureForm::releaseOn(int screen, QMouseEvent* event) {
   const QPointF p = onDesktop(screen, event->position());
-  hideLoupe();
-  if (session_.toolActive()) finishStroke(onSelectionScreen(p));
+  if (session_.tool() != ToolbarButton::PickColour || !session_.toolActive()) hideLoupe();
+  if (session_.toolActive())
+    finishStroke(onSelectionScreen(p), event->modifiers() & Qt::ShiftModifier);
   apply(machine_->release(event->button(), p));
 }
 
+// A double-click on a text annotation opens it for typing again; elsewhere
+// inside the selection it copies the selection and closes the window.
+void CaptureForm::doubleClickOn(int screen, QMouseEvent* event) {
+  if (session_.toolActive() && editText(onSelectionScreen(onDesktop(screen, event->position()))))
+    return;
+  apply(machine_->doubleClick());
+}
+
 void CaptureForm::keyPressEvent(QKeyEvent* event) {
+  const bool remove = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace;
   if (event->key() == Qt::Key_Escape)
     close();
+  else if (remove && session_.removeSelected())
+    showAnnotations();
   else if (!nudge(event))
     QWidget::keyPressEvent(event);
 }
 
-// Not while a tool is chosen: then the selection stays where it is, as it
-// does for the mouse.
+// A selected annotation moves; the selection itself not while a tool is
+// chosen: then it stays where it is, as it does for the mouse.
 bool CaptureForm::nudge(const QKeyEvent* event) {
   int x = 0, y = 0;
   switch (event->key()) {
@@ -382,9 +416,13 @@ bool CaptureForm::nudge(const QKeyEvent* event) {
     default:
       return false;
   }
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  if (session_.nudgeSelected(shift ? 10 * x : x, shift ? 10 * y : y)) {
+    showAnnotations();
+    return true;
+  }
   if (session_.toolActive()) return true;
-  const bool resize = event->modifiers() & Qt::ShiftModifier;
-  apply(resize ? machine_->nudge(0, 0, x, y) : machine_->nudge(x, y, 0, 0));
+  apply(shift ? machine_->nudge(0, 0, x, y) : machine_->nudge(x, y, 0, 0));
   return true;
 }
 
@@ -400,6 +438,7 @@ bool CaptureForm::eventFilter(QObject* watched, QEvent* event) {
     session_.dropText();
     TextEdit->hide();
     TextEdit->clear();
+    showAnnotations();
   }
   selectionSurface()->setFocus();
   return true;
@@ -413,12 +452,18 @@ void CaptureForm::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-void CaptureForm::showColourUnder(int screen, QPointF p) {
+std::optional<QRgb> CaptureForm::pixelUnder(int screen, QPointF p) const {
   const QImage& picture = session_.picture(screen);
   const qreal dpr = picture.devicePixelRatio();
   const QPoint device(qFloor(qRound(p.x()) * dpr), qFloor(qRound(p.y()) * dpr));
-  if (!picture.valid(device)) return;
-  lblInfo->setText(colour::rgbText(colour::fromPixel(picture.pixel(device))));
+  if (!picture.valid(device)) return std::nullopt;
+  return picture.pixel(device);
+}
+
+void CaptureForm::showColourUnder(int screen, QPointF p) {
+  const auto pixel = pixelUnder(screen, p);
+  if (!pixel) return;
+  lblInfo->setText(colour::rgbText(colour::fromPixel(*pixel)));
   lblInfo->adjustSize();
 }
 
@@ -430,6 +475,14 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
     case ToolbarButton::Text:
     case ToolbarButton::Ellipse:
     case ToolbarButton::Rectangle:
+    case ToolbarButton::Select:
+    case ToolbarButton::Pen:
+    case ToolbarButton::Highlighter:
+    case ToolbarButton::Line:
+    case ToolbarButton::Marker:
+    case ToolbarButton::Pixelate:
+    case ToolbarButton::Blur:
+    case ToolbarButton::PickColour:
       chooseTool(button);
       break;
     case ToolbarButton::Undo:
@@ -437,7 +490,7 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
       break;
     case ToolbarButton::Redo:
       session_.redo();
-      selectionSurface()->update();
+      showAnnotations();
       break;
     case ToolbarButton::Save:
       save();
@@ -451,30 +504,22 @@ void CaptureForm::toolbarClicked(ToolbarButton button) {
     case ToolbarButton::Pin:
       pinAndExit();
       break;
-    case ToolbarButton::Select:
-    case ToolbarButton::Pen:
-    case ToolbarButton::Highlighter:
-    case ToolbarButton::Line:
-    case ToolbarButton::Marker:
-    case ToolbarButton::Pixelate:
-    case ToolbarButton::Blur:
-    case ToolbarButton::PickColour:
-      break;  // wired next
   }
   session_.noteButton(button);
 }
 
 void CaptureForm::chooseTool(ToolbarButton tool) {
-  Picture2->arrangeFor(tool == ToolbarButton::Text);
+  Picture2->arrangeFor(tool);
+  if (tool != ToolbarButton::PickColour) hideLoupe();
   const QRectF screen(QPointF(0, 0), machine_->screen().size());
   Picture2->move(rounded(capture::optionPanelPosition(
       QPointF(Picture1->pos()), QSizeF(Picture1->size()), float(Picture2->height()), screen)));
   Picture2->setVisible(session_.chooseTool(tool, Picture2->isVisible()));
 }
 
-void CaptureForm::finishStroke(QPointF p) {
+void CaptureForm::finishStroke(QPointF p, bool shift) {
   using Release = capture::AnnotationSession::Release;
-  const Release release = session_.release(p, selectionOnScreen(), currentColour());
+  const Release release = session_.release(p, selectionOnScreen(), shift);
   if (release == Release::PlaceText || release == Release::WriteText) prepareTextBox();
   if (release == Release::PlaceText) {
     // The box goes where the user clicked; the next release writes its text.
@@ -486,22 +531,43 @@ void CaptureForm::finishStroke(QPointF p) {
   } else if (release == Release::WriteText) {
     writeText();
   }
-  selectionSurface()->update();
+  showAnnotations();
 }
 
 // The box and the picture take the current colour and size at every click.
 void CaptureForm::prepareTextBox() {
+  const capture::AnnotationSession::Style text = style(true);
   QPalette palette = TextEdit->palette();
-  palette.setColor(QPalette::Text, currentColour());
+  palette.setColor(QPalette::Text, text.colour);
   TextEdit->setPalette(palette);
-  TextEdit->setFont(surfaceFont(Picture2->fontSize(), this));
+  TextEdit->setFont(capture::AnnotationSession::textFont(text.size, logicalDpiY()));
+}
+
+bool CaptureForm::editText(QPointF point) {
+  const auto text = session_.editTextAt(point);
+  if (!text) return false;
+  QPalette palette = TextEdit->palette();
+  palette.setColor(QPalette::Text, text->colour);
+  TextEdit->setPalette(palette);
+  TextEdit->setFont(text->font);
+  TextEdit->setGeometry(
+      QRect(session_.textAt(), QSize(kTextEditStartWidth, TextEdit->fontMetrics().height() + 4)));
+  TextEdit->setText(text->text);
+  TextEdit->selectAll();
+  TextEdit->show();
+  TextEdit->raise();
+  TextEdit->setFocus();
+  showAnnotations();
+  return true;
 }
 
 void CaptureForm::writeText() {
-  session_.writeText(TextEdit->text(), TextEdit->font(), currentColour());
+  session_.writeText(TextEdit->text(), style(true));
   TextEdit->hide();
   TextEdit->clear();
-  selectionSurface()->update();
+  // Back to the screen, for Delete and the arrow keys.
+  selectionSurface()->setFocus();
+  showAnnotations();
 }
 
 void CaptureForm::widenTextEdit() {
@@ -511,7 +577,9 @@ void CaptureForm::widenTextEdit() {
 
 void CaptureForm::undo() {
   if (session_.undo()) {
-    selectionSurface()->update();
+    // A text being typed again may be gone.
+    if (!session_.textPending()) TextEdit->hide(), TextEdit->clear();
+    showAnnotations();
     return;
   }
   // Nothing to undo: everything is cancelled, and a new selection can be
@@ -533,7 +601,9 @@ CaptureSurface::CaptureSurface(CaptureForm* form, int screen)
   makeFrozenSurface(this);
 }
 
-void CaptureSurface::paintEvent(QPaintEvent*) { form_->paintScreen(screen_, this); }
+void CaptureSurface::paintEvent(QPaintEvent* event) {
+  form_->paintScreen(screen_, this, event->region());
+}
 bool CaptureSurface::event(QEvent* event) {
   return passActivationToControls(this, event) || QWidget::event(event);
 }
@@ -541,7 +611,7 @@ void CaptureSurface::mousePressEvent(QMouseEvent* event) { form_->pressOn(screen
 void CaptureSurface::mouseMoveEvent(QMouseEvent* event) { form_->moveOn(screen_, event); }
 void CaptureSurface::mouseReleaseEvent(QMouseEvent* event) { form_->releaseOn(screen_, event); }
 void CaptureSurface::mouseDoubleClickEvent(QMouseEvent* event) {
-  form_->mouseDoubleClickEvent(event);
+  form_->doubleClickOn(screen_, event);
 }
 void CaptureSurface::keyPressEvent(QKeyEvent* event) { form_->keyPressEvent(event); }
 

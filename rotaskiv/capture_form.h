@@ -83,10 +83,11 @@ class CaptureForm : public QWidget {
 
  private:
   // What happens on surface `screen` (0: this window), in its own pixels.
-  void paintScreen(int screen, QWidget* surface);
+  void paintScreen(int screen, QWidget* surface, const QRegion& dirty);
   void pressOn(int screen, QMouseEvent* event);
   void moveOn(int screen, QMouseEvent* event);
   void releaseOn(int screen, QMouseEvent* event);
+  void doubleClickOn(int screen, QMouseEvent* event);
 
   // Points between a surface's pixels, the desktop's, and those of the
   // surface the selection is on, where its controls and its picture live.
@@ -103,18 +104,27 @@ class CaptureForm : public QWidget {
   // Shows the machine's view on the widgets and carries out its step.
   void apply(const capture::SelectionStep& step);
   void showColourUnder(int screen, QPointF point);
+  // The pixel under `point` as the surface of `screen` shows it, if any.
+  std::optional<QRgb> pixelUnder(int screen, QPointF point) const;
   // The loupe follows the pointer (in the desktop's pixels) while a
   // selection is drawn or resized.
   void showLoupe(QPointF desktopPoint);
   void hideLoupe();
-  // Arrow keys move the selection by a device pixel, with Shift they resize it.
+  // Arrow keys move the selected annotation by a device pixel (Shift: ten);
+  // with none selected they move the selection, with Shift they resize it.
   bool nudge(const QKeyEvent* event);
   QColor currentColour() const;
+  // The current colour and the chosen tool's size (the text tool's: `text`).
+  capture::AnnotationSession::Style style(bool text = false);
+  // Repaints what the annotations changed on the selection's screen.
+  void showAnnotations();
 
   void toolbarClicked(ToolbarButton button);
   void chooseTool(ToolbarButton tool);
-  void finishStroke(QPointF point);
+  void finishStroke(QPointF point, bool shift);
   void prepareTextBox();
+  // Opens the text box on the text annotation under `point`, with its words.
+  bool editText(QPointF point);
   void writeText();
   void widenTextEdit();
   void undo();

@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "common/cursor_override.h"
 #include "common/numbers.h"
@@ -37,7 +38,30 @@ constexpr int kCurrentSwatch = 28;
 constexpr int kSwatch = 13;                        // 200 twips
 constexpr int kSwatchLeft = 32, kSwatchStep = 16;  // 480 and 240 twips
 constexpr int kSwatchRowTop[2] = {0, 15};          // 0 and 220 twips
-constexpr double kDefaultFontSize = 11;
+
+// Each tool's size to start with and the sizes its list offers: points for
+// text, device pixels for the rest (a line's width, a marker's half
+// diameter, a mosaic block's side, how far the blur reaches).
+struct ToolSizes {
+  ToolbarButton tool;
+  double start;
+  QStringList list;
+};
+const std::array<ToolSizes, 7> kToolSizes = {{
+    {ToolbarButton::Text, 11, {"6", "8", "9", "10", "11", "12", "14", "18", "20"}},
+    {ToolbarButton::Pen, 3, {"1", "2", "3", "4", "6", "8", "12", "16"}},
+    {ToolbarButton::Highlighter, 16, {"8", "12", "16", "20", "24", "32", "48"}},
+    {ToolbarButton::Line, 3, {"1", "2", "3", "4", "6", "8", "12", "16"}},
+    {ToolbarButton::Marker, 11, {"8", "9", "10", "11", "12", "14", "18", "24"}},
+    {ToolbarButton::Pixelate, 10, {"4", "6", "8", "10", "12", "16", "20", "32"}},
+    {ToolbarButton::Blur, 10, {"4", "6", "8", "10", "12", "16", "20", "32"}},
+}};
+
+const ToolSizes& sizesOf(ToolbarButton tool) {
+  for (const ToolSizes& sizes : kToolSizes)
+    if (sizes.tool == tool) return sizes;
+  return kToolSizes[0];
+}
 constexpr ColourRef kStartColour = colour::rgb(255, 0, 0);
 
 constexpr std::array<ColourRef, 16> kPalette = {
@@ -159,8 +183,6 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
   PicFont->installEventFilter(this);
   Combo1 = new QComboBox(PicFont);
   Combo1->setObjectName("Combo1");
-  Combo1->addItems({"6", "8", "9", "10", "11", "12", "14", "18", "20"});
-  Combo1->setCurrentText("11");
   Combo1->setGeometry(0, 2, kFontGroup.width(), 21);
   Text1 = new QLineEdit("11", PicFont);
   Text1->setObjectName("Text1");
@@ -174,8 +196,15 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
     setComboLook(2);
     OpenCombo();
   });
-  connect(Combo1, &QComboBox::activated, this,
-          [this](int index) { Text1->setText(Combo1->itemText(index)); });
+  connect(Combo1, &QComboBox::activated, this, [this](int index) {
+    Text1->setText(Combo1->itemText(index));
+    emit sizeChosen(toolSize());
+  });
+  // Not at every key: "1" on the way to "16" is no size the user chose.
+  connect(Text1, &QLineEdit::editingFinished, this, [this] {
+    if (Text1->isModified()) emit sizeChosen(toolSize());
+    Text1->setModified(false);
+  });
 
   PicColor = new QWidget(this);
   PicColor->setObjectName("PicColor");
@@ -199,25 +228,56 @@ ToolOptionPanel::ToolOptionPanel(QWidget* parent) : Strip(parent) {
       else
         Pcolor[i]->setBorderColour(style_constants::kHoverBorder);
     });
-    connect(Pcolor[i], &ColourBox::released, this,
-            [this, i] { Pcolor[16]->setBackColor(Pcolor[i]->BackColor()); });
+    connect(Pcolor[i], &ColourBox::released, this, [this, i] {
+      Pcolor[16]->setBackColor(Pcolor[i]->BackColor());
+      // The current colour itself changes nothing.
+      if (i < 16) emit colourChosen(colour::toQColor(Pcolor[i]->BackColor()));
+    });
   }
-  arrangeFor(true);
+  Combo1->addItems(sizesOf(ToolbarButton::Text).list);
+  Text1->setText(QString::number(sizesOf(ToolbarButton::Text).start));
+  Combo1->setCurrentText(Text1->text());
+  arrangeFor(ToolbarButton::Text);
 }
 
-void ToolOptionPanel::arrangeFor(bool textTool) {
-  PicFont->setVisible(textTool);
-  PicColor->move(textTool ? kColourGroupLeft : kFontGroup.left(), kColourGroupTop);
-  resize(textTool ? kPanelWidth : kPanelWidth - kFontGroup.width() - 2, kPanelHeight);
+bool ToolOptionPanel::hasSize(ToolbarButton tool) {
+  return std::any_of(kToolSizes.begin(), kToolSizes.end(),
+                     [tool](const ToolSizes& sizes) { return sizes.tool == tool; });
+}
+
+void ToolOptionPanel::arrangeFor(ToolbarButton tool) {
+  const bool sized = hasSize(tool);
+  PicFont->setVisible(sized);
+  PicColor->move(sized ? kColourGroupLeft : kFontGroup.left(), kColourGroupTop);
+  resize(sized ? kPanelWidth : kPanelWidth - kFontGroup.width() - 2, kPanelHeight);
+  if (!sized || tool == tool_) return;
+  sizes_[tool_] = Text1->text();
+  tool_ = tool;
+  const ToolSizes& sizes = sizesOf(tool);
+  Combo1->clear();
+  Combo1->addItems(sizes.list);
+  const auto kept = sizes_.find(tool);
+  Text1->setText(kept != sizes_.end() ? kept->second : QString::number(sizes.start));
+  Combo1->setCurrentText(Text1->text());
 }
 
 ColourRef ToolOptionPanel::currentColour() const { return Pcolor[16]->BackColor(); }
 
-double ToolOptionPanel::fontSize() {
+void ToolOptionPanel::setCurrentColour(ColourRef colour) { Pcolor[16]->setBackColor(colour); }
+
+double ToolOptionPanel::toolSize() {
   const double size = numbers::leadingNumber(Text1->text());
   if (size >= 1 && size <= 500) return size;
-  Text1->setText(QString::number(kDefaultFontSize));
-  return kDefaultFontSize;
+  const double start = sizesOf(tool_).start;
+  Text1->setText(QString::number(start));
+  return start;
+}
+
+double ToolOptionPanel::sizeOf(ToolbarButton tool) {
+  if (tool == tool_) return toolSize();
+  const auto kept = sizes_.find(tool);
+  const double size = kept != sizes_.end() ? numbers::leadingNumber(kept->second) : 0;
+  return size >= 1 && size <= 500 ? size : sizesOf(tool).start;
 }
 
 void ToolOptionPanel::OpenCombo() {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <map>
 
 #include "common/colour.h"
 #include "rotaskiv/capture_parts.h"
@@ -42,7 +43,8 @@ class CaptureToolbar : public Strip {
   void showHoverFrame(int index);  // -1 hides them all
 };
 
-// The tool option panel Picture2: the font-size group (text tool only) and the
+// The tool option panel Picture2: the size group (the font size of the text
+// tool, the width, block size or radius of the others that have one) and the
 // colour group with the current colour and the sixteen-colour palette.
 class ToolOptionPanel : public Strip {
   Q_OBJECT
@@ -50,14 +52,22 @@ class ToolOptionPanel : public Strip {
  public:
   explicit ToolOptionPanel(QWidget* parent);
 
-  // Lays the panel out for a tool: with the font-size group for the text
-  // tool, without it (and narrower) for the others.
-  void arrangeFor(bool textTool);
+  // Whether a tool has a size the user can choose.
+  static bool hasSize(ToolbarButton tool);
+  // Lays the panel out for a tool: with the size group for a tool that has a
+  // size, without it (and narrower) for the others. The size box keeps what
+  // was typed for the tool before and shows what was chosen for this one.
+  void arrangeFor(ToolbarButton tool);
 
   ColourRef currentColour() const;
-  // The font size the user asked for; falls back to 11 (and shows it) when
-  // the box holds no usable number.
-  double fontSize();
+  // The current colour becomes `colour` (the colour picked from the screen).
+  void setCurrentColour(ColourRef colour);
+  // The size the user asked for the tool the panel is laid out for; falls
+  // back to that tool's default (and shows it) when the box holds no number
+  // from 1 to 500.
+  double toolSize();
+  // The size chosen for `tool`, whichever tool the panel is laid out for.
+  double sizeOf(ToolbarButton tool);
 
   QWidget* PicFont = nullptr;
   QLineEdit* Text1 = nullptr;
@@ -72,6 +82,13 @@ class ToolOptionPanel : public Strip {
   // panel is on.
   void drawPictures() { setComboLook(0); }
 
+ signals:
+  // A palette colour was clicked: it is the current colour now.
+  void colourChosen(QColor colour);
+  // A size was picked from the list or typed and confirmed (Enter, or the
+  // box losing the keyboard after a change).
+  void sizeChosen(double size);
+
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -79,4 +96,8 @@ class ToolOptionPanel : public Strip {
  private:
   void setComboLook(int look);
   void clearSwatchBorders();
+
+  ToolbarButton tool_ = ToolbarButton::Text;
+  // What the size box held for each tool when another one was chosen.
+  std::map<ToolbarButton, QString> sizes_;
 };

@@ -1,46 +1,69 @@
 #pragma once
 
-#include <QByteArray>
 #include <QList>
 #include <optional>
+#include <utility>
 
-// The capture window's undo and redo history: a 1-based list of snapshot
-// blobs, the index of the one showing (count) and the highest index redo may
-// reach (redo limit).
+// The capture window's undo and redo history: a 1-based list of states (the
+// annotations as they were after each finished edit), the index of the one
+// showing (count) and the highest index redo may reach (redo limit). States
+// are values; a list of annotations shares its items, so each step costs
+// little more than the list itself.
+template <typename State>
 class SnapshotHistory {
  public:
   // count + 1; the redo limit becomes the count; the list is cut or grown to
-  // exactly count entries and the last one becomes `blob`.
-  void push(QByteArray blob);
+  // exactly count entries and the last one becomes `state`. Cutting drops
+  // the states an undo stepped back over: they can no longer be reached.
+  void push(State state) {
+    ++count_;
+    redoLimit_ = count_;
+    states_.resize(count_);
+    states_[count_ - 1] = std::move(state);
+  }
 
-  // Undo: count - 1. When there was an earlier snapshot, it is returned to be
+  // Undo: count - 1. When there was an earlier state, it is returned to be
   // shown. When the count was 1 (nothing to undo) the count stays 1 and
   // nothing is returned: the caller cancels the selection instead.
-  std::optional<QByteArray> undo();
+  std::optional<State> undo() {
+    if (count_ <= 1) return std::nullopt;
+    --count_;
+    return states_.at(count_ - 1);
+  }
 
-  // Redo: count + 1 and the snapshot to show, or nothing when that would pass
+  // Redo: count + 1 and the state to show, or nothing when that would pass
   // the redo limit (the count then stays at the limit).
-  std::optional<QByteArray> redo();
+  std::optional<State> redo() {
+    if (count_ + 1 > redoLimit_) {
+      count_ = redoLimit_;
+      return std::nullopt;
+    }
+    ++count_;
+    return states_.at(count_ - 1);
+  }
 
-  // Puts `blob` in place of the first snapshot, whatever is showing.
+  // Back to the first state only: count 1, redo limit 1, one entry.
   // Nothing happens while the history is empty.
-  void replaceFirst(QByteArray blob);
-
-  // Back to the first snapshot only: count 1, redo limit 1, one entry.
-  // Nothing happens while the history is empty.
-  void resetToFirst();
+  void resetToFirst() {
+    if (states_.isEmpty()) return;
+    count_ = 1;
+    redoLimit_ = 1;
+    states_.resize(1);
+  }
 
   // Forgets everything (a new opening of the window).
-  void clear();
+  void clear() {
+    states_.clear();
+    count_ = 0;
+    redoLimit_ = 0;
+  }
 
   int count() const { return count_; }
   int redoLimit() const { return redoLimit_; }
-  qsizetype size() const { return blobs_.size(); }
-  // Bytes held by all blobs, for memory accounting.
-  qsizetype bytes() const;
+  qsizetype size() const { return states_.size(); }
 
  private:
-  QList<QByteArray> blobs_;
+  QList<State> states_;
   int count_ = 0;
   int redoLimit_ = 0;
 };

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QtMath>
 #include <algorithm>
 #include <cmath>
 
@@ -215,6 +216,116 @@ void drawPin(IconPainter& g) {
   g.painter().drawEllipse(collar + 5 * axis, 3.5, 3.5);
 }
 
+// A shape laid along the diagonal from the bottom left to the top right, the
+// way a hand holds a pen: `from` and `to` are distances along it from `tip`,
+// `half` its half width across.
+const QPointF kUpRight(1 / std::sqrt(2.0), -1 / std::sqrt(2.0));
+
+QPolygonF diagonalBar(QPointF tip, qreal from, qreal to, qreal half) {
+  const QPointF across(-kUpRight.y(), kUpRight.x());
+  return QPolygonF{tip + from * kUpRight + half * across, tip + to * kUpRight + half * across,
+                   tip + to * kUpRight - half * across, tip + from * kUpRight - half * across};
+}
+
+// The mouse pointer, leaning left as on the screen.
+void drawSelect(IconPainter& g) {
+  g.fill(kInk);
+  g.painter().drawPolygon(QPolygonF{QPointF(3, 1.5), QPointF(12.5, 10), QPointF(8.6, 10),
+                                    QPointF(10.9, 14.2), QPointF(9, 15.2), QPointF(6.8, 11),
+                                    QPointF(3, 14)});
+}
+
+// A pen held for writing, its nib in the accent colour.
+void drawPen(IconPainter& g) {
+  const QPointF tip(2, 14);
+  g.fill(kInk);
+  g.painter().drawPolygon(diagonalBar(tip, 5.5, 15.5, 1.9));
+  const QPolygonF nibBase = diagonalBar(tip, 4.5, 4.5, 1.9);
+  g.fill(kAccent);
+  g.painter().drawPolygon(QPolygonF{tip, nibBase[0], nibBase[3]});
+}
+
+// A broad marker with a chisel tip over the wide translucent band it leaves.
+void drawHighlighter(IconPainter& g) {
+  QColor band = kAccent;
+  band.setAlphaF(0.45);
+  g.fillRect(1, 11, 15, 15, band);
+  const QPointF tip(3.5, 11);
+  g.fill(kInk);
+  g.painter().drawPolygon(diagonalBar(tip, 3.8, 12, 2.7));
+  g.painter().drawPolygon(diagonalBar(tip, 0.7, 3.2, 1.7));
+}
+
+// A straight line between the two dots that hold its ends.
+void drawLine(IconPainter& g) {
+  g.roundInk(kInk);
+  g.painter().drawLine(QPointF(3.5, 12.5), QPointF(12.5, 3.5));
+  g.fill(kAccent);
+  g.painter().drawEllipse(QPointF(3.5, 12.5), 2.25, 2.25);
+  g.painter().drawEllipse(QPointF(12.5, 3.5), 2.25, 2.25);
+}
+
+// A round badge with the figure 1, built from bars so no font is needed.
+void drawMarker(IconPainter& g) {
+  g.fill(kAccent);
+  g.painter().drawEllipse(QPointF(8, 8), 6.5, 6.5);
+  QPainterPath one;
+  one.setFillRule(Qt::WindingFill);
+  one.addRect(QRectF(QPointF(g.edge(7.5), g.edge(4)), QPointF(g.edge(9.5), g.edge(12))));
+  one.addPolygon(QPolygonF{QPointF(7.5, 4), QPointF(9.5, 4), QPointF(9.5, 5.5), QPointF(5.5, 7.5),
+                           QPointF(5.5, 6)});
+  one.closeSubpath();
+  g.fill(Qt::white);
+  g.painter().drawPath(one);
+}
+
+// A mosaic of flat blocks in a few shades, each on whole device pixels.
+void drawPixelate(IconPainter& g) {
+  QColor grey = kInk, pale = kAccent;
+  grey.setAlphaF(0.5);
+  pale.setAlphaF(0.55);
+  const QColor shades[4] = {kInk, grey, kAccent, pale};
+  constexpr int kPattern[3][3] = {{0, 3, 2}, {3, 1, 3}, {2, 3, 0}};
+  for (int row = 0; row < 3; ++row)
+    for (int col = 0; col < 3; ++col)
+      g.fillRect(2 + 4 * col, 2 + 4 * row, 6 + 4 * col, 6 + 4 * row, shades[kPattern[row][col]]);
+}
+
+// A drop with a soft rim fading into the ground, as if seen out of focus.
+void drawBlur(IconPainter& g) {
+  const QPointF apex(8, 1.8), centre(8, 9.8);
+  const qreal radius = 4.4;
+  // Where the sides leave the round bottom, at right angles to the radius.
+  const qreal side = std::asin(radius / (centre.y() - apex.y()));
+  const QRectF round(centre - QPointF(radius, radius), centre + QPointF(radius, radius));
+  QPainterPath drop;
+  drop.moveTo(apex);
+  drop.lineTo(centre + radius * QPointF(std::cos(side), -std::sin(side)));
+  drop.arcTo(round, qRadiansToDegrees(side), -180 - 2 * qRadiansToDegrees(side));
+  drop.closeSubpath();
+  QColor rim = kAccent;
+  for (const auto& [width, alpha] : {std::pair{3.5, 0.22}, std::pair{2.0, 0.35}}) {
+    rim.setAlphaF(alpha);
+    g.painter().setPen(QPen(rim, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    g.painter().setBrush(Qt::NoBrush);
+    g.painter().drawPath(drop);
+  }
+  g.fill(kAccent);
+  g.painter().drawPath(drop);
+}
+
+// An eyedropper: the squeezed bulb, its collar and the glass tube holding a
+// drop of the picked colour.
+void drawPickColour(IconPainter& g) {
+  const QPointF tip(2, 14);
+  g.fill(kAccent);
+  g.painter().drawPolygon(diagonalBar(tip, 0.8, 8, 1.3));
+  g.fill(kInk);
+  g.painter().drawPolygon(diagonalBar(tip, 8, 10, 3.2));
+  g.painter().drawPolygon(diagonalBar(tip, 10, 13.5, 2));
+  g.painter().drawEllipse(tip + 13.5 * kUpRight, 2, 2);
+}
+
 QImage iconImage(ToolbarButton button, qreal dpr) {
   QImage image = transparentImage(QSize(kIconSize, kIconSize), dpr);
   IconPainter g(image, dpr);
@@ -248,14 +359,29 @@ QImage iconImage(ToolbarButton button, qreal dpr) {
       drawPin(g);
       break;
     case ToolbarButton::Select:
+      drawSelect(g);
+      break;
     case ToolbarButton::Pen:
+      drawPen(g);
+      break;
     case ToolbarButton::Highlighter:
+      drawHighlighter(g);
+      break;
     case ToolbarButton::Line:
+      drawLine(g);
+      break;
     case ToolbarButton::Marker:
+      drawMarker(g);
+      break;
     case ToolbarButton::Pixelate:
+      drawPixelate(g);
+      break;
     case ToolbarButton::Blur:
+      drawBlur(g);
+      break;
     case ToolbarButton::PickColour:
-      break;  // drawn next
+      drawPickColour(g);
+      break;
   }
   return image;
 }

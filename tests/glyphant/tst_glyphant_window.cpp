@@ -115,6 +115,18 @@ class TstGlyphantWindow : public WindowTest {
     const QImage drawn = form_->Image1->grab().toImage();
     const bool stale = !imageDifference(blocks(drawn), blocks(canvas), 24).isEmpty();
     const QString preview = form_->Image1->Picture().isNull() ? " empty" : (stale ? " stale" : "");
+    // The canvas as its record draws it again, to print it: the same in blocks
+    // of 10 pixels, where only the smoothing along edges differs.
+    QImage again(canvas.size(), QImage::Format_RGB32);
+    QPainter painter(&again);
+    form_->Drawings.paint(painter);
+    painter.end();
+    const auto tenths = [](const QImage& image) {
+      return image.scaled((image.size() + QSize(9, 9)) / 10, Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
+    };
+    const bool redrawn = form_->Drawings.size() == canvas.size() &&
+                         imageDifference(tenths(again), tenths(canvas), 24).isEmpty();
     QStringList asked;  // what the file and colour dialogs were asked to show
     const QString pictures = pictureOpenFilter("").section('|', 0, 1);  // every picture kind
     for (const auto& request : dialogs_->fileRequests())
@@ -132,6 +144,9 @@ class TstGlyphantWindow : public WindowTest {
             "asked=" + asked.join(','),
             "canvas=" + size(form_->pic1->size()) + (form_->pic1->isVisible() ? "" : " hidden"),
             "pixels=" + QString(canvas == start_ ? "start" : "changed"),
+            "record=" + QString(!form_->Drawings.replayable() ? "pixels"
+                                : redrawn                     ? "canvas"
+                                                              : "other"),
             "preview=" + size(form_->Image1->size()) + preview,
             "background=" + picture(form_->pic1->Picture()) +
                 (form_->pic1->Picture().isNull() ? "" : ' ' + QColor(canvas.pixel(0, 0)).name()),
@@ -178,11 +193,13 @@ class TstGlyphantWindow : public WindowTest {
   void cleanup() { endWindowTest(form_); }
 
   void startState() {
-    QCOMPARE(describe().join(' '),
-             QString("step=0 status=可记录10步 messages= asked= canvas=989x630 pixels=start "
-                     "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
-                     "style=000/000 saved=none size=364 font=") +
-                 form_->cbofont->currentText() + " pointer=own");
+    QCOMPARE(
+        describe().join(' '),
+        QString(
+            "step=0 status=可记录10步 messages= asked= canvas=989x630 pixels=start record=canvas "
+            "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
+            "style=000/000 saved=none size=364 font=") +
+            form_->cbofont->currentText() + " pointer=own");
     const QScrollBar* bar = form_->HScroll1;
     QCOMPARE(QString::asprintf("%d..%d %d %d", bar->minimum(), bar->maximum(), bar->value(),
                                form_->ShadowOffset),

@@ -30,7 +30,11 @@ class TstPrintJob : public WindowTest {
 
   std::unique_ptr<Form1> form_;
 
-  static void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+  // Clicks `control` and waits for the long operation it starts, if any.
+  static void click(QWidget* control) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    waitForPictures();
+  }
 
   // Picks the entry `text` of `box` with the keys, as each key activates.
   static void choose(QComboBox* box, const QString& text) {
@@ -101,6 +105,21 @@ class TstPrintJob : public WindowTest {
     return QString("%1x%2").arg(pages({0, 1})).arg(pages({1, 0})) + (placed ? "" : " misplaced");
   }
 
+  // Whether each object of a PDF file starts where its xref table says.
+  static bool xrefHolds(const QString& pdf) {
+    QFile file(pdf);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray bytes = file.readAll();
+    const qsizetype table = bytes.lastIndexOf("\nxref\n") + 1;
+    const QList<QByteArray> lines = bytes.mid(table).split('\n');
+    const qsizetype start = bytes.lastIndexOf("startxref\n") + 10;
+    bool holds = bytes.mid(start).split('\n').value(0).trimmed().toLongLong() == table;
+    for (int object = 1; object + 2 < lines.size() && lines[object + 2].endsWith(" n "); ++object)
+      holds &= bytes.mid(lines[object + 2].left(10).toLongLong())
+                   .startsWith(QByteArray::number(object) + " 0 obj");
+    return holds;
+  }
+
   // Coloured blocks of 50 pixels, each a step of 10 to 15 from the next, put on the canvas
   // with "背景图".
   QImage openBlocks() {
@@ -111,7 +130,6 @@ class TstPrintJob : public WindowTest {
                         qRgb(40 + x / 50 * 10, 40 + y / 50 * 15, 200 - (x / 50 + y / 50) * 5));
     dialogs_->answerOpen(path("blocks.png"));
     if (blocks.save(path("blocks.png"))) click(form_->Command13);
-    waitForPictures();
     return blocks;
   }
 
@@ -345,8 +363,10 @@ class TstPrintJob : public WindowTest {
                      dashes({p.left(), y}, {1, 0}, p.width());
     }
     QCOMPARE(found.join(' '), "00001111 20,20 11001111 11000011 00111100 11111100 11110000");
-    // Each sheet's part of the picture goes in whole: lossless, not smoothed.
-    QCOMPARE(poppler("pdfimages", {"-list", six}).count(QRegularExpression(" image +no ")), 6);
+    // The background picture goes in whole on each sheet, lossless, to be smoothed as it is
+    // enlarged; the sheets lie where the file says they do.
+    QCOMPARE(poppler("pdfimages", {"-list", six}).count(QRegularExpression(" image +yes ")), 6);
+    QVERIFY(xrefHolds(six));
     // Each page's label names its sheet, in the characters it was written in: a search finds it.
     const QStringList pageTexts = poppler("pdftotext", {six, "-"}).split('\f');
     for (int i = 0; i < 6; ++i)
@@ -354,40 +374,139 @@ class TstPrintJob : public WindowTest {
           QString("第 %1 行，第 %2 列（共 2 行 × 3 列）").arg(i / 3 + 1).arg(i % 3 + 1)));
   }
 
-  // A poster put together as a user does, from its sheets printed at 96 dots
-  // per inch: each sheet cut along its picture's left and top edges and laid
-  // over its neighbours, the later ones on top. Nothing of the alignment
-  // lines shows at the seams: the poster is the canvas, pixel for pixel.
-  void reassembles() {
-    const QImage canvas = openBlocks();
-    // Landscape Letter at 96 dots per inch is 1056 x 816 dots; margins of 19.4 mm and the
-    // 6 mm mark band make an inch (96 dots) around a window of 864 x 624; neighbours share
-    // 12.7 mm (48 dots). 2 x 2 sheets, the second column and row 816 and 576 dots on.
-    const QString pdf = path("poster.pdf");
+  // The canvas printed as a poster and put together as a user does, from its
+  // sheets printed at 96 dots per inch: each sheet cut along its picture's
+  // left and top edges and laid over its neighbours, the later ones on top.
+  // Landscape Letter at 96 dots per inch is 1056 x 816 dots; margins of 19.4
+  // mm and the 6 mm mark band make an inch (96 dots) around a window of 864 x
+  // 624; neighbours share 12.7 mm (48 dots). 2 x 2 sheets, the second column
+  // and row 816 and 576 dots on. `notice` is what the preview told.
+  QImage printedPoster(const QString& pdf, QString* notice = nullptr) {
     print(
         [&](PrintPreview& v) {
           click(v.poster), v.overlapMm->setValue(12.7);
           for (QDoubleSpinBox* side : v.margins) side->setValue(19.4);
+          if (notice) *notice = v.notice->isHidden() ? "" : v.notice->text();
         },
         QPageSize::Letter, QPageLayout::Landscape, pdf);
-    QCOMPARE(QProcess::execute("pdftoppm", {"-r", "96", "-png", pdf, path("sheet")}), 0);
-    QImage poster(canvas.size(), QImage::Format_RGB32);
+    const QSize canvas = form_->pic1->Image().size();
+    if (QProcess::execute("pdftoppm", {"-r", "96", "-png", pdf, pdf}) != 0) return {};
+    QImage poster(canvas, QImage::Format_RGB32);
     poster.fill(Qt::black);
     QPainter laid(&poster);
     for (int i = 0; i < 4; ++i) {
-      const QImage sheet(path(QString("sheet-%1.png").arg(i + 1)));
-      QCOMPARE(sheet.size(), QSize(1056, 816));
+      const QImage sheet(pdf + QString("-%1.png").arg(i + 1));
+      if (sheet.size() != QSize(1056, 816)) return {};
       const QPoint at(i % 2 * 816, i / 2 * 576);  // where its picture starts on the poster
-      const QSize part = QRect(at, QSize(864, 624)).intersected(canvas.rect()).size();
+      const QSize part = QRect(at, QSize(864, 624)).intersected(QRect({}, canvas)).size();
       laid.drawImage(at, sheet.copy(QRect(QPoint(96, 96), part)));
     }
-    laid.end();
+    return poster;
+  }
+
+  // Nothing of the alignment lines shows at the seams: the poster is the
+  // canvas, pixel for pixel.
+  void reassembles() {
+    const QImage canvas = openBlocks();
+    QImage poster = printedPoster(path("poster.pdf"));
     // The sheets' pictures lie a fraction of a dot off the grid of dots, the
     // same on every sheet: the block edges are blended, and left out.
     for (int y = 0; y < canvas.height(); ++y)
       for (int x = 0; x < canvas.width(); ++x)
         if ((x + 1) % 50 < 2 || (y + 1) % 50 < 2) poster.setPixel(x, y, canvas.pixel(x, y));
     QCOMPARE(imageDifference(poster, canvas, 6), QString());
+  }
+
+  // The sheets are drawn again from what made the canvas: at 96 dots per
+  // inch they are the canvas, to the smoothing along edges. The background
+  // picture beside pattern text (the canvas grew after it), shadowed text
+  // over both, a stamp; after a step back, the canvas without the stamp.
+  void drawnAgain() {
+    const auto type = [](QLineEdit* field, const QString& text) { field->setText(text); };
+    type(form_->Text2, "700"), type(form_->Text1, "500"), click(form_->Command5);
+    openBlocks();
+    type(form_->txtMessage, "大"), click(form_->Command1);
+    type(form_->Text2, "989"), type(form_->Text1, "630"), click(form_->Command5);
+    type(form_->txtMessage, "字"), type(form_->Text3, "560"), type(form_->Text4, "300");
+    form_->cbofontsize->setEditText("200"), click(form_->Command3);
+    click(form_->Check2);
+    const QRect stamp(QPoint(800, 40), form_->Picture1->Picture().size());
+    QCursor::setPos(form_->pic1->mapToGlobal(stamp.topLeft()));  // pressed and let go at once
+    QTimer::singleShot(0, [&] { QTest::mouseRelease(form_->windowHandle(), Qt::LeftButton); });
+    QTest::mousePress(form_->windowHandle(), Qt::LeftButton, {},
+                      form_->pic1->mapTo(form_.get(), stamp.topLeft()));
+    waitForPictures();
+    for (const bool back : {false, true}) {
+      if (back) click(form_->Command16);
+      const QImage canvas = form_->pic1->Image();
+      QString notice;
+      const QString pdf = path(back ? "back.pdf" : "drawn.pdf");
+      const QImage poster = printedPoster(pdf, &notice);
+      QCOMPARE(notice, QString());
+      QVERIFY(meanDifferenceOnWhite(poster, canvas) <= 2);
+      // Where the stamp is (or was): its many edges are blended by the
+      // sheets' fraction of a dot; a stamp missing or too many differs by tens.
+      QVERIFY(meanDifferenceOnWhite(poster.copy(stamp), canvas.copy(stamp)) <= 8);
+      // The pictures go in whole, to be smoothed as they are enlarged: the
+      // background picture, the tile, the stamp.
+      const QString images = poppler("pdfimages", {"-list", pdf});
+      const auto smoothed = [&](const char* size) {
+        return images.contains(QRegularExpression(QString(size) + " .* yes ")) &&
+               !images.contains(QRegularExpression(QString(size) + " .* no "));
+      };
+      QVERIFY(smoothed(" 989 +630") && smoothed(" 100 +100"));
+      QCOMPARE(smoothed(" 186 +124"), !back);
+    }
+  }
+
+  // A letter's edge printed large is sharp: at 600 dots per inch (6.25 dots
+  // a canvas pixel) it passes from the ground to the letter within 2 dots,
+  // where the canvas's smoothed edge pixel would take 6.
+  void sharpEdges() {
+    form_->txtMessage->setText("口");
+    click(form_->Command4);
+    const QImage canvas = form_->pic1->Image();
+    const QRect letter = inkOf(canvas, qRgb(255, 0, 0));
+    const QString pdf = path("sharp.pdf");
+    printedPoster(pdf);
+    // One row of dots across the middle of the letter, on the first sheet.
+    const int row = qRound(600 + (letter.center().y() + 0.5) * 6.25);
+    QProcess::execute("pdftoppm", {"-r", "600", "-f", "1", "-l", "1", "-y", QString::number(row),
+                                   "-H", "1", "-W", "6600", "-png", pdf, path("row")});
+    const QImage dots(path("row-1.png"));
+    QVERIFY(dots.width() == 6600);
+    // Green is 160 on the ground and 0 in the red letter.
+    int widest = 0, inLetter = 0;
+    for (int x = qRound(600 + letter.left() * 6.25) - 8, run = 0;
+         x < qRound(600 + (letter.right() + 1) * 6.25) + 8; ++x) {
+      const int green = qGreen(dots.pixel(x, 0));
+      run = green > 16 && green < 144 ? run + 1 : 0;
+      widest = std::max(widest, run);
+      inLetter += green <= 16;
+    }
+    QVERIFY(inLetter > 0);
+    QVERIFY2(widest <= 2, qPrintable(QString("edges %1 dots wide").arg(widest)));
+  }
+
+  // What cannot be drawn again is printed from the canvas's pixels, and the
+  // preview says why: here more drawings since the last clear than the
+  // sheets take. Clearing the canvas makes it drawable again.
+  void printsPixelsWhenItMust() {
+    form_->Text2->setText("100"), form_->Text1->setText("60"), click(form_->Command5);
+    form_->cbofontsize->setEditText("12");
+    for (int i = 0; i <= CanvasRecord::kMaxDrawings; ++i) click(form_->Command4);
+    for (const bool cleared : {false, true}) {
+      if (cleared) click(form_->Command2);
+      QString notice;
+      const QString pdf = path(cleared ? "cleared.pdf" : "pixels.pdf");
+      printedPoster(pdf, &notice);
+      QCOMPARE(notice,
+               cleared ? "" : "无法按原样重绘，按画布的像素打印：自上次清除以来画了超过 100 次。");
+      // The canvas's pixels go in as a picture; drawn again, it has none.
+      QCOMPARE(poppler("pdfimages", {"-list", pdf})
+                   .count(QRegularExpression("(?m)^ *\\d+ +\\d+ +image")),
+               cleared ? 0 : 1);
+    }
   }
 
   // The choices made in the preview are there the next time it opens, also
@@ -487,7 +606,7 @@ class TstPrintJob : public WindowTest {
       print([&](PrintPreview& v) { click(v.poster); }, QPageSize::A4, QPageLayout::Portrait,
             disk.file);
     else
-      dialogs_->answerSave(disk.file), click(form_->Command12), waitForPictures();
+      dialogs_->answerSave(disk.file), click(form_->Command12);
     const MessageRequest message = dialogs_->messages().value(0);
     QCOMPARE(message.title + ' ' + message.text,
              QString(pdf ? "Glyphant2.0 无法打印：\n无法写入“%1”：\n%2"

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "common/cursor_override.h"
+#include "rotaskiv/annotation_layer.h"
 #include "rotaskiv/capture_form.h"
 #include "rotaskiv/capture_toolbar.h"
 #include "rotaskiv/pin_window.h"
@@ -38,6 +39,22 @@ using Selection = std::tuple<QString, int, QRect>;
 // A loupe's case: the screen, where the drag starts and where the pointer is,
 // the loupe's top-left in device pixels and its cells a side.
 using Loupe = std::tuple<int, QPoint, QPoint, QPoint, int>;
+
+// An annotation's case: the tool, the screen, where its drag (or click, for the text) starts
+// and ends, and a point on what it draws, away from its handles.
+using Edit = std::tuple<ToolbarButton, int, QPoint, QPoint, QPoint>;
+using capture::Annotation;
+
+// Whether each block of `block` x `block` pixels of `area`, laid from its
+// top-left, is one flat colour.
+bool flatBlocks(const QImage& image, QRect area, int block) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (image.pixel(x, y) !=
+          image.pixel(x - (x - area.left()) % block, y - (y - area.top()) % block))
+        return false;
+  return true;
+}
 
 // The area each widget painted, in its own pixels.
 struct PaintedArea : QObject {
@@ -82,11 +99,12 @@ class TestCaptureForm : public WindowTest {
     if (!selection.isEmpty())
       drag(form_, selection.topLeft(), selection.bottomRight() + QPoint(1, 1));
   }
-  void drag(QWidget* on, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton) {
+  void drag(QWidget* on, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton,
+            Qt::KeyboardModifiers atRelease = {}) {
     QTest::mousePress(on, button, {}, from);
     QTest::mouseMove(on, (from + to) / 2);
     QTest::mouseMove(on, to);
-    QTest::mouseRelease(on, button, {}, to);
+    QTest::mouseRelease(on, button, atRelease, to);
   }
   void click(ToolbarButton button) {
     QTest::mouseClick(form_->Picture1->Image2[buttonIndex(button)], Qt::LeftButton);
@@ -96,6 +114,13 @@ class TestCaptureForm : public WindowTest {
     return control->grab().toImage().pixel(at) == colour::toPixel(style_constants::kHoverBorder);
   }
   QImage screen(QRect r = QRect()) const { return screen_.result.screens[0].image.copy(r); }
+  // Screen `on` frozen, with `annotations` drawn on it as they are drawn to be
+  // kept, cut to `device`: what a copy of the selection must hold.
+  QImage annotated(int on, const std::vector<Annotation>& annotations, QRect device) const {
+    capture::AnnotationLayer layer;
+    for (const Annotation& a : annotations) layer.add(a);
+    return capture::renderAnnotations(screen_.result.screens[on].image, layer).copy(device);
+  }
   // What the window shows: the frame (its handles if they are missing), the
   // size label, the history's count, and the toolbar, the text box and the
   // option panel when they show; or that it closed. Then whether the
@@ -145,7 +170,9 @@ class TestCaptureForm : public WindowTest {
       const QString value = action.section(':', 1);
       const QStringList n = value.split(QRegularExpression("[,@-]"));
       const auto point = [&](int i) { return QPoint(n.value(i).toInt(), n.value(i + 1).toInt()); };
-      QWidget* keyboard = surface->focusWidget() != nullptr ? surface->focusWidget() : surface;
+      // On the surface of the selection's screen, where its controls are.
+      QWidget* focus = form_->Picture1->window()->focusWidget();
+      QWidget* keyboard = focus != nullptr ? focus : surface;
       if (action.startsWith("tool:")) click(ToolbarButton(value.toInt()));
       if (action.startsWith("cap:"))
         form_->ScrnCap(n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt());
@@ -203,18 +230,20 @@ class TestCaptureForm : public WindowTest {
     dialogs_.reset();  // uninstalls itself: before the next test installs its own
   }
 
-  // The description leaves the icons' artwork to us. They and the drop button's three
-  // looks, drawn for the screen's pixels, must match on white the sheets approved by eye at
-  // eight times their size (redo is undo turned round; the cross and the letter A are
-  // symmetric). After a deliberate change, APPROVE_ARTWORK=1 writes new sheets to look at.
+  // The icons' artwork is our own. They and the drop button's three looks, drawn for the
+  // screen's pixels, must match on white the sheets approved by eye at eight times their size
+  // (redo is undo turned round; the cross and the letter A are symmetric). After a deliberate
+  // change, APPROVE_ARTWORK=1 writes new sheets to look at.
   void artworkAsApproved() {
     for (qreal dpr : {1.0, 1.5, 2.0}) {
-      QImage sheet(13 * 18 * dpr, 22 * dpr, QImage::Format_RGB32);
+      QImage sheet((kToolbarButtonCount + 3) * 18 * dpr, 22 * dpr, QImage::Format_RGB32);
       sheet.fill(Qt::white);
       sheet.setDevicePixelRatio(dpr);
       QPainter p(&sheet);  // each at its own size, as the toolbar shows it
-      for (int i = 0; i < 10; ++i) p.drawPixmap(i * 18, 0, toolbarIcon(ToolbarButton(i), dpr));
-      for (int i : {10, 11, 12}) p.drawPixmap(i * 18, 0, comboButtonPicture(i - 10, {17, 21}, dpr));
+      for (int i = 0; i < kToolbarButtonCount; ++i)
+        p.drawPixmap(i * 18, 0, toolbarIcon(ToolbarButton(i), dpr));
+      for (int look : {0, 1, 2})
+        p.drawPixmap((kToolbarButtonCount + look) * 18, 0, comboButtonPicture(look, {17, 21}, dpr));
       p.end();
       const QString approved = QString(ARTWORK_DIR "/toolbar@%1x.png").arg(dpr);
       if (qEnvironmentVariableIsSet("APPROVE_ARTWORK")) sheet.save(approved);
@@ -418,15 +447,22 @@ class TestCaptureForm : public WindowTest {
   }
 
   // The size box's sizes from 1 to 500 points are taken as typed, or the number a text starts
-  // with; anything else is put back to 11.
+  // with; anything else is put back to 11, the text tool's first size.
   void fontSizeAsTyped() {
     ToolOptionPanel panel(nullptr);
     QStringList got;
     for (const char* typed : {"1", "500", "12.5pt", "0", "501", "abc"}) {
       panel.Text1->clear(), QTest::keyClicks(panel.Text1, typed);
-      got << QString::number(panel.fontSize()) << panel.Text1->text();  // the size, then the box
+      got << QString::number(panel.toolSize()) << panel.Text1->text();  // the size, then the box
     }
-    QCOMPARE(got.join(' '), "1 1 500 500 12.5 12.5pt 11 11 11 11 11 11");
+    // Each tool starts at its own size (pen 3, highlighter 16) and keeps what was typed for it.
+    for (const auto tool : {ToolbarButton::Pen, ToolbarButton::Highlighter, ToolbarButton::Text,
+                            ToolbarButton::Pen}) {
+      panel.arrangeFor(tool);
+      got << panel.Text1->text();
+      panel.Text1->setText(panel.Text1->text() + "0");
+    }
+    QCOMPARE(got.join(' '), "1 1 500 500 12.5 12.5pt 11 11 11 11 11 11 3 16 11 30");
   }
 
   // While a selection is drawn, a loupe beside the pointer, away from where
@@ -533,6 +569,136 @@ class TestCaptureForm : public WindowTest {
                  ink.top() <= 150 + px / 2 && ink.height() >= 0.6 * px && ink.height() <= px &&
                  ink.width() > 2 * ink.height(),
              qPrintable(QDebug::toString(ink)));
+  }
+
+  // What a drag from `from` to `to` with `kind`'s tool draws in red at the tool's first size
+  // (a line snapped by Shift at the release).
+  static Annotation drawnBy(capture::AnnotationKind kind, QPoint from, QPoint to) {
+    using capture::AnnotationKind;
+    const int size = capture::defaultSize(kind);
+    if (kind == AnnotationKind::Marker) return Annotation::marker(to, 1, Qt::red, size);
+    if (kind == AnnotationKind::Pen || kind == AnnotationKind::Highlighter)  // through each move
+      return Annotation::stroke(kind, {from, (from + to) / 2, to}, Qt::red, size);
+    const bool line = kind == AnnotationKind::Line;
+    return Annotation::box(kind, from, line ? capture::snappedAngle(from, to) : QPointF(to),
+                           Qt::red, size);
+  }
+
+  // clang-format off
+  void annotate_data() {
+    QTest::addColumn<Edit>("row");
+    const QPoint from(120, 130), to(180, 180), middle(150, 155), from2(60, 50), to2(120, 90), middle2(90, 70);
+    QTest::newRow("rectangle, on its top edge") << Edit{ToolbarButton::Rectangle, 0, from, to, {135, 130}};
+    QTest::newRow("ellipse, on its outline") << Edit{ToolbarButton::Ellipse, 0, from, to, {170, 137}};
+    QTest::newRow("arrow") << Edit{ToolbarButton::Arrow, 0, from, to, middle};
+    QTest::newRow("text, clicked in and out") << Edit{ToolbarButton::Text, 0, from, {}, from + QPoint(3, 5)};
+    for (const auto tool : {ToolbarButton::Pen, ToolbarButton::Highlighter, ToolbarButton::Line, ToolbarButton::Marker, ToolbarButton::Pixelate, ToolbarButton::Blur}) {
+      const bool marker = tool == ToolbarButton::Marker;  // where it ends, it is grabbed
+      QTest::addRow("%s, scale 1", qPrintable(CaptureToolbar::tooltip(tool))) << Edit{tool, 0, from, marker ? middle : to, middle};
+      QTest::addRow("%s, scale 2", qPrintable(CaptureToolbar::tooltip(tool))) << Edit{tool, 1, from2, marker ? middle2 : to2, middle2};
+    }
+  }
+  // clang-format on
+
+  // Each kind drawn, moved, resized by a handle (a box's bottom-right corner, a line's end),
+  // given another colour and size, typed again (text), nudged a device pixel right and ten
+  // down, and deleted: each change one step. What the copy takes is the frozen screen with the
+  // annotation as each step left it, back through undo and forward through redo, and then
+  // copied; a mosaic's blocks (10, then 5 device pixels) are flat on the clipboard and in the
+  // saved picture.
+  void annotate() {
+    QFETCH(Edit, row);
+    const auto& [tool, on, from, to, grab] = row;
+    if (QGuiApplication::screens().size() <= on) QSKIP("needs the two screens of two_screens.json");
+    const capture::AnnotationKind kind = *capture::kindForTool(tool);
+    const bool text = kind == capture::AnnotationKind::Text;
+    open(on == 0 ? kSelection : QRect(), on + 1);
+    if (on == 1) play("drag1:50,40-250,160");
+    QWidget* surface = form_->surfaces()[on];
+    const QRect device = on == 0 ? kSelection : QRect(100, 80, 400, 240);
+    click(tool);
+    const auto font = [&](int points) {
+      return capture::AnnotationSession::textFont(points, form_->logicalDpiY());
+    };
+    Annotation a = drawnBy(kind, from, to);
+    if (text) {
+      play(QString::asprintf("click:%d,%d type:Hi click:250,200", from.x(), from.y()));
+      a = Annotation::textAt(from, "Hi", font(11), Qt::red);
+      a.size = 11;
+    } else {
+      drag(surface, from, to, Qt::LeftButton, Qt::ShiftModifier);
+    }
+    std::vector<std::vector<Annotation>> states{{}, {a}};  // as each step leaves them
+    const auto shows = [&](size_t step) {
+      QCOMPARE(form_->session().history().count(), int(step + 1));
+      QCOMPARE(imageDifference(form_->session().picture().copy(device),
+                               annotated(on, states[step], device)),
+               QString());
+    };
+    const auto stepTo = [&](const Annotation& next) {
+      if (next == a) return;  // the colour of a mosaic or blur: no change, no step
+      states.push_back({a = next});
+      shows(states.size() - 1);
+    };
+    shows(1);
+    drag(surface, grab, grab + QPoint(15, 10));
+    stepTo(a.moved({15, 10}));
+    if (const QPolygonF handles = a.handles(); !handles.isEmpty()) {
+      const int corner = handles.size() == 8 ? 6 : 1;
+      const QPoint handle = handles[corner].toPoint();
+      drag(surface, handle, handle + QPoint(10, 5));
+      stepTo(a.withHandleAt(corner, handle + QPoint(10, 5)));
+    }
+    QTest::mouseClick(form_->Picture2->Pcolor[13], Qt::LeftButton);
+    stepTo(a.restyled(Qt::blue, a.size));
+    if (ToolOptionPanel::hasSize(tool)) {
+      play("focus:Text1 key:Ctrl+A type:5 key:Return");
+      Annotation resized = a.restyled(a.colour, 5);
+      if (text) resized.font = font(5);
+      stepTo(resized);
+    }
+    if (text) {
+      const QPoint in = a.points.first().toPoint() + QPoint(3, 3);
+      play(QString::asprintf("dclick:%d,%d type:Yo click:250,200", in.x(), in.y()));
+      Annotation retyped = a;
+      retyped.text = "Yo";
+      stepTo(retyped);
+    }
+    QTest::keyClick(surface, Qt::Key_Right);
+    stepTo(a.moved(QPointF(1, 0) / (on + 1)));
+    QTest::keyClick(surface, Qt::Key_Down, Qt::ShiftModifier);
+    stepTo(a.moved(QPointF(0, 10) / (on + 1)));
+    QTest::keyClick(surface, Qt::Key_Delete);
+    states.push_back({});
+    shows(states.size() - 1);
+    for (size_t step = states.size() - 1; step-- > 1;) click(ToolbarButton::Undo), shows(step);
+    for (size_t step = 2; step < states.size(); ++step) click(ToolbarButton::Redo), shows(step);
+    click(ToolbarButton::Undo);
+    const bool mosaic = kind == capture::AnnotationKind::Pixelate;
+    QList<QImage> copies;  // a mosaic on the clipboard, then saved; the rest copied
+    if (mosaic && form_->ScrnCap(on == 0 ? kSelection : QRect(50, 40, 200, 120)))
+      copies << QGuiApplication::clipboard()->image();
+    play(mosaic ? "save:shot.png tool:2" : "tool:1");
+    QTRY_VERIFY(form_.isNull());
+    copies << (mosaic ? QImage(saved_) : QGuiApplication::clipboard()->image());
+    QCOMPARE(copies.size(), mosaic ? 2 : 1);
+    for (const QImage& copy : copies) {
+      QCOMPARE(imageDifference(copy, annotated(on, {a}, device)), QString());
+      if (mosaic) QVERIFY(flatBlocks(copy, a.deviceRect(on + 1).translated(-device.topLeft()), 5));
+    }
+  }
+
+  // While the colour picker is chosen the loupe shows the pixel under the pointer; a click
+  // makes that pixel the current colour.
+  void pickColour() {
+    open();
+    click(ToolbarButton::PickColour);
+    QTest::mouseMove(form_, QPoint(250, 200));
+    // Beside the pointer, away from the selection's middle: the middle cell.
+    QCOMPARE(QColor(form_->grab().toImage().pixel(250 + 16 + 7 * 8 + 2, 200 + 16 + 7 * 8 + 5)),
+             QColor(screen().pixel(250, 200)));
+    QTest::mouseClick(form_, Qt::LeftButton, {}, QPoint(250, 200));
+    QCOMPARE(form_->Picture2->currentColour(), colour::fromPixel(screen().pixel(250, 200)));
   }
 
   // Every screen is frozen, each at its own scale, and a selection can be
