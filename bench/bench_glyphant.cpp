@@ -7,15 +7,18 @@
 //    once with pattern text (tiled, packs small) and once over a noisy
 //    background picture (the worst case for packing);
 //  - the largest canvas (16384 x 16384): the canvas size change ("确 定"),
-//    pattern text, a step back and forward, and pattern text with a 1 x 1
-//    pattern over 16000 x 16000, each from the click to the window idle
-//    again, with the longest time the window did not answer (the largest
-//    gap of a 10 ms timer on its thread) and the peak resident memory.
+//    pattern text, a step back and forward, shadowless and shadow text, a
+//    stamp, clearing, and pattern text with a 1 x 1 pattern over 16000 x
+//    16000, each from the click until the operation has ended and the
+//    window is idle again, with the longest time the window did not answer
+//    (the largest gap of a 10 ms timer on its thread) and the peak resident
+//    memory.
 // Usage: bench_glyphant [text|memory|noisy|big]...   (text and memory by
 // default; run memory, noisy and big in separate processes for clean
 // resident figures)
 // Run headless (QT_QPA_PLATFORM=offscreen) or under a real X server.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -24,11 +27,13 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "common/background_job.h"
 #include "common/cursor_override.h"
 #include "common/face_button.h"
 #include "common/picture_box.h"
@@ -123,7 +128,8 @@ Unanswered timeUntilIdle(const std::function<void()>& act) {
     const qint64 now = clock.elapsed();
     longest = std::max(longest, now - last);
     last = now;
-    if (!acted || cursor_override::current() == Qt::BusyCursor) return;
+    if (!acted || cursor_override::current() == Qt::BusyCursor || BackgroundJob::underWay() != 0)
+      return;
     if (doneAt < 0) doneAt = now;
     if (now - doneAt > 100) loop.quit();
   });
@@ -160,6 +166,23 @@ void benchBig() {
     report(qPrintable(QString("a step forward (进一步), %1").arg(round)),
            timeUntilIdle([&] { QTest::mouseClick(form->Command17, Qt::LeftButton); }));
   }
+  form->cbofontsize->setEditText("364");
+  report("shadowless text (无影文字)",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command4, Qt::LeftButton); }));
+  report("shadow text (绘制阴影1)",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command9, Qt::LeftButton); }));
+  // A stamp: the button goes down and up on the canvas, as a user clicks.
+  QTest::mouseClick(form->Check2, Qt::LeftButton);
+  report("a stamp (贴图)", timeUntilIdle([&] {
+           QWindow* handle = form->windowHandle();
+           const QPoint at = form->pic1->mapTo(form.get(), QPoint(300, 300));
+           QTimer::singleShot(0, [=] { QTest::mouseRelease(handle, Qt::LeftButton, {}, at); });
+           QTest::mousePress(handle, Qt::LeftButton, {}, at);
+         }));
+  QTest::mouseClick(form->Check2, Qt::LeftButton);
+  report("clearing (清除图像)",
+         timeUntilIdle([&] { QTest::mouseClick(form->Command2, Qt::LeftButton); }));
+  form->cbofontsize->setEditText("2000");
   // A 1 x 1 pattern: the most copies the tiling ever makes.
   setField(form->Text2, "16000");
   setField(form->Text1, "16000");

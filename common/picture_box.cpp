@@ -129,6 +129,49 @@ void PictureBox::fitToPicture() {
   resize(inner.grownBy(contentsMargins()));
 }
 
+namespace {
+
+void compose(QImage& image, const QColor& ground, const QImage& picture) {
+  image.fill(ground);
+  if (!picture.isNull()) QPainter(&image).drawImage(0, 0, picture);
+}
+
+}  // namespace
+
+QImage PictureBox::composed(QSize size, const QColor& ground, const QImage& picture, QImage blank) {
+  QImage image = blank.size() == size && blank.format() == QImage::Format_RGB32
+                     ? std::move(blank)
+                     : QImage(size, QImage::Format_RGB32);
+  if (!image.isNull()) compose(image, ground, picture);
+  return image;
+}
+
+QImage PictureBox::refitted(const QImage& old, QSize size, const QColor& ground,
+                            const QImage& picture, QImage blank) {
+  if (old.size() == size) return old;
+  QImage image = composed(size, ground, picture, std::move(blank));
+  if (!image.isNull()) QPainter(&image).drawImage(0, 0, old);
+  return image;
+}
+
+QColor PictureBox::groundColour() const { return colour::toQColor(backColour_, palette()); }
+
+QImage PictureBox::adoptImage(QImage image, std::optional<ColourRef> ground,
+                              std::optional<QImage> picture) {
+  if (picture) picture_ = std::move(*picture);
+  if (ground) {
+    backColour_ = *ground;
+    QPalette colours = palette();
+    colours.setColor(backgroundRole(), colour::toQColor(*ground, palette()));
+    setPalette(colours);
+  }
+  QImage before = std::exchange(image_, std::move(image));
+  ++generation_;
+  surface_ = surface::of(image_);
+  update();
+  return before;
+}
+
 void PictureBox::recompose() const {
   const QSize size = contentsRect().size().expandedTo(QSize(1, 1));
   // A buffer a caller's copy still shares is left to that copy.
@@ -136,20 +179,16 @@ void PictureBox::recompose() const {
     image_ = QImage(size, QImage::Format_RGB32);
     ++generation_;
   }
-  image_.fill(colour::toQColor(backColour_, palette()));
-  if (!picture_.isNull()) {
-    QPainter painter(&image_);
-    painter.drawImage(0, 0, picture_);
-  }
+  compose(image_, groundColour(), picture_);
   surface_ = surface::of(image_);
 }
 
 void PictureBox::fitImage() const {
-  if (image_.size() == contentsRect().size().expandedTo(QSize(1, 1))) return;
-  const QImage old = image_;
-  recompose();
-  QPainter painter(&image_);
-  painter.drawImage(0, 0, old);
+  const QSize size = contentsRect().size().expandedTo(QSize(1, 1));
+  if (image_.size() == size) return;
+  image_ = refitted(image_, size, groundColour(), picture_);
+  ++generation_;
+  surface_ = surface::of(image_);
 }
 
 QImage& PictureBox::canvas() {
@@ -226,28 +265,39 @@ double PictureBox::TextHeight(const QString& text) const {
   return fromPixels(double(lines) * QFontMetrics(font(), &image_).height());
 }
 
-void PictureBox::Print(const QString& text) {
-  QPainter painter(&canvas());
-  painter.setFont(font());
-  painter.setPen(penColour(foreColour_));
-  const QStringList lines = text.split(QLatin1Char('\n'));
-  for (qsizetype i = 0; i < lines.size(); ++i) {
+PictureBox::TextPlacement PictureBox::placeText(const QString& text) {
+  TextPlacement placed{font(), penColour(foreColour_), std::nullopt, {}, {}};
+  if (!fontTransparent_) placed.box = groundColour();
+  placed.lines = text.split(QLatin1Char('\n'));
+  for (qsizetype i = 0; i < placed.lines.size(); ++i) {
     if (i > 0) {
       CurrentX = 0;
       CurrentY += TextHeight();
     }
-    QString line = lines[i];
-    if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-    const QPoint at = pixelAt(CurrentX, CurrentY);
-    // Letters the face lacks come from a CJK face, even from a symbol face.
-    const QList<fallback_text::Run> runs = fallback_text::split(font(), line, &image_);
-    if (!fontTransparent_)
-      painter.fillRect(QRect(at, fallback_text::lineSize(runs, &image_)),
-                       colour::toQColor(backColour_, palette()));
-    fallback_text::draw(painter, at, runs);
+    if (placed.lines[i].endsWith(QLatin1Char('\r'))) placed.lines[i].chop(1);
+    placed.starts << pixelAt(CurrentX, CurrentY);
   }
   CurrentX = 0;
   CurrentY += TextHeight();
+  return placed;
+}
+
+void PictureBox::drawText(QImage& image, const TextPlacement& text) {
+  QPainter painter(&image);
+  painter.setFont(text.font);
+  painter.setPen(text.pen);
+  for (qsizetype i = 0; i < text.lines.size(); ++i) {
+    // Letters the face lacks come from a CJK face, even from a symbol face.
+    const QList<fallback_text::Run> runs = fallback_text::split(text.font, text.lines[i], &image);
+    if (text.box)
+      painter.fillRect(QRect(text.starts[i], fallback_text::lineSize(runs, &image)), *text.box);
+    fallback_text::draw(painter, text.starts[i], runs);
+  }
+}
+
+void PictureBox::Print(const QString& text) {
+  const TextPlacement placed = placeText(text);
+  drawText(canvas(), placed);
   update();
 }
 

@@ -5,6 +5,7 @@
 #include <QLineF>
 #include <QList>
 #include <QPointer>
+#include <QStringList>
 #include <optional>
 
 #include "common/colour.h"
@@ -119,6 +120,39 @@ class PictureBox : public QFrame {
   // (and hidden ones before it).
   void setOverlayLine(int index, const OverlayLine& line);
   const QList<OverlayLine>& overlayLines() const { return overlay_; }
+
+  // Printing off the window's thread, for work on a copy of the image: what
+  // Print would draw (font, colour, where each line starts), taken where the
+  // box is. Taking it moves the current point as Print does.
+  struct TextPlacement {
+    QFont font;
+    QColor pen;
+    std::optional<QColor> box;  // the ground behind the letters, unless transparent
+    QStringList lines;
+    QList<QPoint> starts;  // in pixels, one a line
+  };
+  TextPlacement placeText(const QString& text);
+  // Draws the text placed on an image of the box's size, as Print would draw
+  // it on the persistent image.
+  static void drawText(QImage& image, const TextPlacement& text);
+  // The persistent image of a box of `size` with this ground colour and
+  // picture and nothing drawn yet; and the image `old` brought to `size`,
+  // keeping what it shows, as a resize does. Made in `blank` when it is an
+  // RGB32 image of that size (memory kept for the purpose), else anew.
+  static QImage composed(QSize size, const QColor& ground, const QImage& picture,
+                         QImage blank = QImage());
+  static QImage refitted(const QImage& old, QSize size, const QColor& ground, const QImage& picture,
+                         QImage blank = QImage());
+  // The colour the ground is painted in.
+  QColor groundColour() const;
+  // Takes `image`, made off the window's thread from the functions above,
+  // as the persistent image, as though it had been drawn here; with `ground`
+  // the background colour, with `picture` the picture is set as well,
+  // without composing the image anew. Pass the only reference to the image: the box then draws on
+  // it in place, where a shared one would be copied first. Returns the image the box held before,
+  // for the caller to let go of where it costs nothing.
+  QImage adoptImage(QImage image, std::optional<ColourRef> ground = std::nullopt,
+                    std::optional<QImage> picture = std::nullopt);
 
   // The device context of the persistent image.
   DeviceContext hDC();

@@ -1,50 +1,26 @@
 #include "common/picture_load_job.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QProgressDialog>
-#include <QThreadPool>
 #include <QWidget>
-#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <memory>
 #include <utility>
 
-#include "common/cursor_override.h"
-
-namespace {
-
-int loadsUnderWay = 0;
-
-}  // namespace
+#include "common/background_job.h"
 
 PictureLoadJob::PictureLoadJob(QWidget* window, Loader loader)
-    : QObject(window), window_(window), loader_(std::move(loader)) {
+    : QObject(window), job_(new BackgroundJob(window)), loader_(std::move(loader)) {
   if (!loader_)
     loader_ = [](const QString& path, LoadTracking& tracking) {
       return loadPicture(path, &tracking);
     };
-  progressDelay_.setSingleShot(true);
-  progressDelay_.setInterval(kProgressDelayMs);
-  connect(&progressDelay_, &QTimer::timeout, this, &PictureLoadJob::showProgress);
-  progressStep_.setInterval(kProgressStepMs);
-  connect(&progressStep_, &QTimer::timeout, this, &PictureLoadJob::updateProgress);
 }
 
-PictureLoadJob::~PictureLoadJob() { cancel(); }
+bool PictureLoadJob::busy() const { return job_->busy(); }
 
-int PictureLoadJob::underWay() { return loadsUnderWay; }
+int PictureLoadJob::underWay() { return BackgroundJob::underWay(); }
 
-QThreadPool& PictureLoadJob::workers() {
-  // The load in hand, and one given up that has yet to reach its next read.
-  constexpr int kWorkers = 2;
-  static QThreadPool* pool = [] {
-    auto* threads = new QThreadPool(QCoreApplication::instance());
-    threads->setMaxThreadCount(kWorkers);
-    return threads;
-  }();
-  return *pool;
-}
+QThreadPool& PictureLoadJob::workers() { return BackgroundJob::workers(); }
 
 void PictureLoadJob::start(const QString& path, Done done) {
   // Asked of the file system before anything opens the file: opening a pipe
@@ -55,85 +31,20 @@ void PictureLoadJob::start(const QString& path, Done done) {
     done(refused);
     return;
   }
-  if (busy()) {
-    // The worker's next read fails, and what it returns goes nowhere.
-    tracking_->stop.store(true);
-    watcher_->disconnect(this);
-    watcher_->deleteLater();
-  } else {
-    ++loadsUnderWay;
-    cursorBefore_ = cursor_override::current();
-    cursor_override::set(Qt::BusyCursor);
-    progressDelay_.start();
-  }
-  path_ = path;
-  fileSize_ = QFileInfo(path).size();
-  done_ = std::move(done);
-  tracking_ = std::make_shared<LoadTracking>();
-  watcher_ = new QFutureWatcher<LoadedPicture>(this);
-  connect(watcher_, &QFutureWatcherBase::finished, this, &PictureLoadJob::deliver);
-  watcher_->setFuture(QtConcurrent::run(&workers(), [loader = loader_, path, tracking = tracking_] {
-    return loader(path, *tracking);
-  }));
-  if (progress_) {
-    progress_->setLabelText(tr("正在打开图片“%1”……").arg(QFileInfo(path).fileName()));
-    updateProgress();
-  }
+  auto tracking = std::make_shared<LoadTracking>();
+  const qint64 fileSize = QFileInfo(path).size();
+  BackgroundJob::Task task;
+  task.label = tr("正在打开图片“%1”……").arg(QFileInfo(path).fileName());
+  task.work = [loader = loader_, path, tracking, done = std::move(done)](JobTracking&) {
+    const LoadedPicture loaded = loader(path, *tracking);
+    return BackgroundJob::Deliver([done, loaded] { done(loaded); });
+  };
+  task.percent = [tracking, fileSize] {
+    const qint64 read = tracking->readUpTo.load(std::memory_order_relaxed);
+    return fileSize > 0 ? int(std::clamp<qint64>(read * 100 / fileSize, 0, 100)) : 0;
+  };
+  task.tracking = std::move(tracking);
+  job_->start(std::move(task));
 }
 
-void PictureLoadJob::cancel() {
-  if (!busy()) return;
-  tracking_->stop.store(true);
-  done_ = nullptr;
-  finish();
-}
-
-void PictureLoadJob::deliver() {
-  const LoadedPicture result = watcher_->result();
-  const Done done = std::move(done_);
-  // The window is answering again before the callback runs, which may show a message.
-  finish();
-  done(result);
-}
-
-void PictureLoadJob::showProgress() {
-  progress_ = new QProgressDialog(tr("正在打开图片“%1”……").arg(QFileInfo(path_).fileName()),
-                                  tr("取消"), 0, 100, window_);
-  progress_->setWindowTitle(window_->windowTitle());
-  progress_->setAutoReset(false);
-  progress_->setAutoClose(false);
-  // Left as it is, the dialog would show itself again after its own delay.
-  progress_->setMinimumDuration(0);
-  connect(progress_, &QProgressDialog::canceled, this, &PictureLoadJob::cancel);
-  updateProgress();
-  progress_->show();
-  // As the window system would give a new dialog the focus: a skin attaches
-  // to a dialog over its window when it becomes active.
-  progress_->activateWindow();
-  progressStep_.start();
-}
-
-void PictureLoadJob::updateProgress() {
-  const qint64 read = tracking_->readUpTo.load(std::memory_order_relaxed);
-  progress_->setValue(fileSize_ > 0 ? int(std::clamp<qint64>(read * 100 / fileSize_, 0, 100)) : 0);
-}
-
-void PictureLoadJob::finish() {
-  // The watcher may be inside its own signal: it goes once that returns.
-  watcher_->disconnect(this);
-  std::exchange(watcher_, nullptr)->deleteLater();
-  tracking_.reset();
-  progressDelay_.stop();
-  progressStep_.stop();
-  if (progress_) {
-    progress_->hide();
-    progress_->deleteLater();
-  }
-  if (cursor_override::current() == Qt::BusyCursor) {
-    if (cursorBefore_)
-      cursor_override::set(*cursorBefore_);
-    else
-      cursor_override::reset();
-  }
-  --loadsUnderWay;
-}
+void PictureLoadJob::cancel() { job_->cancel(); }

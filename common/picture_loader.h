@@ -4,6 +4,8 @@
 #include <QString>
 #include <atomic>
 
+#include "common/job_tracking.h"
+
 class QIODevice;
 
 // A picture loaded from a file, or the reason it could not be.
@@ -24,10 +26,8 @@ struct LoadTracking;
 LoadedPicture loadPicture(const QString& path, LoadTracking* tracking = nullptr);
 
 // What a load on a worker thread shares with the thread that waits for it.
-struct LoadTracking {
-  // Set by the waiter when it no longer wants the picture: the load's next
-  // read fails, and it ends early with an error.
-  std::atomic_bool stop{false};
+// A stop makes the load's next read fail, and it ends early with an error.
+struct LoadTracking : JobTracking {
   // Set by the load: how far into the file it has read, in bytes.
   std::atomic<qint64> readUpTo{0};
 };

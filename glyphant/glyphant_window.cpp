@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include "common/background_job.h"
 #include "common/colour_swatch.h"
 #include "common/cursor_override.h"
 #include "common/drag_window.h"
@@ -21,6 +22,7 @@
 #include "common/picture_filter.h"
 #include "common/picture_load_job.h"
 #include "common/picture_loader.h"
+#include "glyphant/canvas_work.h"
 #include "glyphant/pattern_tiling.h"
 #include "glyphant/print_preview.h"
 #include "glyphant/stretched_image.h"
@@ -83,6 +85,7 @@ Form1::Form1(const QString& programFolder, QWidget* parent)
   buildPanel();
   connectHandlers();
   pictureLoad_ = new PictureLoadJob(this);
+  canvasJob_ = new BackgroundJob(this);
 
   // Start-up: every second screen font with entry 32 chosen (the first when
   // there are fewer), 364 points, the regular style on both surfaces.
@@ -373,9 +376,15 @@ void Form1::loadOrReport(const QString& path, const PictureUse& use) {
   // Transparent pixels stay transparent: the box that receives the picture
   // shows its background colour through them.
   pictureLoad_->start(path, [this, path, use](const LoadedPicture& loaded) {
-    if (loaded.ok()) return use(loaded.image);
-    MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error),
-           QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+    const auto arrived = [this, path, use, loaded] {
+      if (loaded.ok()) return use(loaded.image);
+      MsgBox(this, tr("无法打开图片“%1”：\n%2").arg(path, loaded.error),
+             QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
+    };
+    // A picture that arrives while a long operation works on the canvas is
+    // used after it, as when the operation held the window.
+    if (!canvasJob_->busy()) return arrived();
+    connect(canvasJob_, &BackgroundJob::ended, this, arrived, Qt::SingleShotConnection);
   });
 }
 
@@ -393,31 +402,42 @@ void Form1::Command5_Click() {
       panel_inputs::checkCanvasSize(Text2->text(), Text1->text());
   QString error = check.error;
   // Both surfaces need a picture of this size: ask for one before either changes.
-  if (error.isEmpty() && QImage(check.size, QImage::Format_RGB32).isNull())
-    error = tr("内存不足，无法建立 %1 × %2 像素的图象。")
-                .arg(check.size.width())
-                .arg(check.size.height());
+  const QString noMemory = tr("内存不足，无法建立 %1 × %2 像素的图象。")
+                               .arg(check.size.width())
+                               .arg(check.size.height());
+  if (error.isEmpty() && QImage(check.size, QImage::Format_RGB32).isNull()) error = noMemory;
   if (!error.isEmpty()) {
     MsgBox(this, error, QString::fromLatin1(window_style::kCaption), MessageRequest::Icon::Warning);
     return;
   }
-  const cursor_override::BusyScope busy;
-  pic1->resize(check.size);
-  Drawings.resize(check.size);
-  picDst->setGeometry(pic1->geometry());
-  refreshThumbnail();
+  // Off the window's thread: the canvas's pixels at the new size, and its
+  // thumbnail; the window takes them when they are ready.
+  BackgroundJob::Task task;
+  task.label = tr("正在改变图象大小……");
+  task.holdInput = true;
+  task.work = [this, noMemory, canvas = pic1->Image(), size = check.size,
+               ground = pic1->groundColour(), picture = pic1->Picture()](JobTracking& tracking) {
+    canvas_work::Resized resized = canvas_work::resize(canvas, size, ground, picture, tracking);
+    return BackgroundJob::Deliver([this, size, noMemory, resized = std::move(resized)]() mutable {
+      if (resized.canvas.isNull()) {
+        MsgBox(this, noMemory, QString::fromLatin1(window_style::kCaption),
+               MessageRequest::Icon::Warning);
+        return;
+      }
+      const cursor_override::BusyScope busy;
+      // Taken before the resize, which then finds the image at its size.
+      BackgroundJob::release(pic1->adoptImage(std::move(resized.canvas)));
+      pic1->resize(size);
+      Drawings.resize(size);
+      picDst->setGeometry(pic1->geometry());
+      showPreview(resized.preview);
+    });
+  };
+  canvasJob_->start(std::move(task));
 }
 
-void Form1::refreshThumbnail() {
-  // A large canvas is shown by a copy reduced to what the preview can grow
-  // to: were the preview to share the canvas's pixels, the next drawing
-  // would copy them all first (a gigabyte at the largest size).
-  const QImage canvas = pic1->Image();
-  constexpr int kLargest = int(panel_inputs::PreviewZoom::kMaxSide);
-  const bool large = canvas.width() > kLargest || canvas.height() > kLargest;
-  Image1->setPicture(large ? canvas.scaled(QSize(kLargest, kLargest), Qt::KeepAspectRatio,
-                                           Qt::SmoothTransformation)
-                           : canvas);
+void Form1::showPreview(const QImage& preview) {
+  Image1->setPicture(preview);
   previewZoom_.reset(QSizeF(pic1->ScaleWidth(), pic1->ScaleHeight()));
   Image1->resize(previewZoom_.shown());
 }

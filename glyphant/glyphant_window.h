@@ -6,13 +6,15 @@
 #include <functional>
 
 #include "common/dialogs.h"
+#include "common/picture_box.h"
 #include "glyphant/canvas_record.h"
+#include "glyphant/canvas_work.h"
 #include "glyphant/history_ring.h"
 #include "glyphant/panel_inputs.h"
 
+class BackgroundJob;
 class ColourSwatch;
 class FaceButton;
-class PictureBox;
 class PictureLoadJob;
 class QCheckBox;
 class QComboBox;
@@ -88,7 +90,8 @@ class Form1 : public QWidget {
   void loadPatternList();
   void Command5_Click();
   void File1_Click(QListWidgetItem* item);
-  void refreshThumbnail();
+  // The thumbnail made of the canvas (canvas_work::previewOf), shown.
+  void showPreview(const QImage& preview);
   using PictureUse = std::function<void(const QImage&)>;
   // Loads `path` off the window's thread for `use`, or tells the user why it
   // cannot. A newer load replaces one still under way.
@@ -102,16 +105,28 @@ class Form1 : public QWidget {
   void Command1_Click();
   void Command4_Click();
   void shadowText(int sign, bool clearFirst);
-  // Prints `text` on the canvas at its current point and records the letters.
-  void printOnCanvas(const QString& text);
+  // Sets the canvas's font, colour and current point for the shadow (when
+  // `sign` is not 0) and then the letters, and places each text there;
+  // adds each text's letters to `drawings` when it is given.
+  QList<PictureBox::TextPlacement> placeCanvasText(const panel_inputs::TextRequest& request,
+                                                   int sign, CanvasRecord* drawings = nullptr);
+  // Runs `work` as the canvas's long operation; what it drew becomes the
+  // canvas (with `ground` its background colour too), its record,
+  // thumbnail and history step are shown and kept, and `then` runs.
+  void drawOnCanvas(const QString& label, std::function<canvas_work::Drawn(JobTracking&)> work,
+                    std::optional<ColourRef> ground, std::function<void()> then);
   // The checked inputs of a text operation, or nothing after telling the
   // user what is wrong with them.
   std::optional<panel_inputs::TextRequest> textRequest();
   void applyFont(PictureBox* surface, const panel_inputs::TextRequest& request);
+  // Sets the working surface's font and current point for `request` and
+  // places its text there, as printing it would.
+  PictureBox::TextPlacement placeWorkText(const panel_inputs::TextRequest& request);
 
   // history, view, colours and saving (view_operations.cpp).
   void Command16_Click();
   void Command17_Click();
+  void step(HistoryRing::Restore (HistoryRing::*move)(), const QString& label);
   void showRestored(const HistoryRing::Restore& restored);
   void Command13_Click();
   void Command2_Click();
@@ -127,4 +142,6 @@ class Form1 : public QWidget {
   QString programFolder_;
   panel_inputs::PreviewZoom previewZoom_;  // Image1's size
   PictureLoadJob* pictureLoad_ = nullptr;
+  // The long operations on the canvas, one at a time, off the window's thread.
+  BackgroundJob* canvasJob_ = nullptr;
 };

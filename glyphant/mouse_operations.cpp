@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "common/background_job.h"
 #include "common/colour_swatch.h"
 #include "common/cursor_override.h"
 #include "common/dialogs.h"
@@ -21,22 +22,22 @@ void Form1::pic1_MouseDown(double x, double y) {
 }
 
 void Form1::stampAt(double x, double y) {
-  const cursor_override::BusyScope busy;
-  // Read in place: the record keeps the same pixels for a stamp stamped again.
-  const QImage stamp = Picture1->Image();
-  const Surface source = surface::view(stamp);
-  const QSize size = Picture1->Picture().size();
-  const QPoint at(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y));
-  const ColourRef mask = Label7->BackColor();
-  surface::transparentBlt(*pic1->hDC(), at.x(), at.y(), size.width(), size.height(), source, 0, 0,
-                          size.width(), size.height(), mask);
-  // A system colour is no pixel value: nothing is left out.
-  Drawings.addStamp(
-      stamp.size() == size ? stamp : stamp.copy(QRect(QPoint(0, 0), size)), at,
-      (mask & colour::kSystemFlag) != 0 ? std::nullopt : std::optional(colour::toPixel(mask)));
-  pic1->Refresh();
-  refreshThumbnail();
-  History.recordStamp(pic1->Image(), Drawings);
+  canvas_work::StampInput input;
+  input.canvas = pic1->Image();
+  input.stamp = Picture1->Image();
+  input.size = Picture1->Picture().size();
+  input.at = QPoint(numbers::roundHalfEven32(x), numbers::roundHalfEven32(y));
+  input.mask = Label7->BackColor();
+  // A system colour is no pixel value: the record leaves nothing out.
+  if ((input.mask & colour::kSystemFlag) == 0) input.recordMask = colour::toPixel(input.mask);
+  input.drawings = Drawings;
+  input.history = History;
+  drawOnCanvas(
+      tr("正在贴图……"),
+      [input = std::move(input)](JobTracking& tracking) mutable {
+        return canvas_work::stamp(std::move(input), tracking);
+      },
+      std::nullopt, [] {});
 }
 
 void Form1::pic1_MouseMove(double x, double y) {

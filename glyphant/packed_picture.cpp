@@ -1,5 +1,7 @@
 #include "glyphant/packed_picture.h"
 
+#include "glyphant/picture_memory.h"
+
 #include <zstd.h>
 
 #include <algorithm>
@@ -45,47 +47,6 @@ void forEachBand(int count, const Work& work) {
   for (std::thread& helper : helpers) helper.join();
 }
 
-// The memory of the last large unpacked picture that nobody holds any more.
-// Fresh memory costs more than unpacking into it (the system clears each
-// page on its first touch: about two seconds a gigabyte on a busy machine),
-// and stepping through the history unpacks one canvas after another of the
-// same size: a step reuses the memory of the picture the step before showed.
-// One picture's worth is kept at most.
-constexpr size_t kLargePicture = size_t(64) << 20;
-struct Block {
-  void* memory = nullptr;
-  size_t bytes = 0;
-};
-std::mutex spareMutex;
-Block spare;
-
-// The cleanup of a picture from freshPicture(): runs on whichever thread
-// lets the picture go last.
-void giveBack(void* info) {
-  const std::unique_ptr<Block> block(static_cast<Block*>(info));
-  const std::lock_guard lock(spareMutex);
-  std::free(std::exchange(spare, *block).memory);
-}
-
-QImage freshPicture(QSize size) {
-  const size_t bytes = rowBytes(size) * size_t(size.height());
-  if (bytes < kLargePicture) return QImage(size, QImage::Format_RGB32);
-  void* memory = nullptr;
-  {
-    const std::lock_guard lock(spareMutex);
-    // A spare of another size is no use to the steps of this canvas.
-    Block kept = std::exchange(spare, {});
-    if (kept.bytes == bytes)
-      memory = kept.memory;
-    else
-      std::free(kept.memory);
-  }
-  if (memory == nullptr) memory = std::malloc(bytes);
-  if (memory == nullptr) return {};
-  return QImage(static_cast<uchar*>(memory), size.width(), size.height(), qsizetype(rowBytes(size)),
-                QImage::Format_RGB32, giveBack, new Block{memory, bytes});
-}
-
 }  // namespace
 
 PackedPicture PackedPicture::pack(const QImage& picture) {
@@ -121,7 +82,7 @@ PackedPicture PackedPicture::pack(const QImage& picture) {
 
 QImage PackedPicture::unpack() const {
   if (isNull()) return {};
-  QImage picture = freshPicture(size_);
+  QImage picture = picture_memory::blank(size_);
   if (picture.isNull()) return {};  // no memory for it now
   const int rows = bandRows(size_);
   uchar* bits = picture.bits();  // detached here, once, before the threads write

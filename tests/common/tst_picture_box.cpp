@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <QtWidgets>
+#include <thread>
 
 #include "common/fonts.h"
 #include "common/picture_box.h"
@@ -107,7 +108,13 @@ class TstPictureBox : public QObject {
       box.setFontTransparent(transparent);
       box.CurrentX = 4.5 * u, box.CurrentY = 7.5 * u;
       QCoreApplication::processEvents();  // shown before the text
+      // Placed here and drawn on another thread, as long operations do, the same text.
+      QImage drawnElsewhere = box.Image();
+      const PictureBox::TextPlacement placed = box.placeText(pieces.join(QString()));
+      std::thread([&] { PictureBox::drawText(drawnElsewhere, placed); }).join();
+      box.CurrentX = 4.5 * u, box.CurrentY = 7.5 * u;
       box.Print(pieces.join(QString()));
+      QCOMPARE(drawnElsewhere, box.Image());
       // The platform's own text output, piece by piece, from (4, 8).
       int width = 0, ascent = 0, descent = 0;
       for (int i = 0; i < faces.size(); ++i) {

@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include "common/background_job.h"
 #include "common/colour_swatch.h"
 #include "common/cursor_override.h"
 #include "common/picture_box.h"
@@ -114,6 +115,18 @@ class TstGlyphantWindow : public WindowTest {
     const QImage drawn = form_->Image1->grab().toImage();
     const bool stale = !imageDifference(blocks(drawn), blocks(canvas), 24).isEmpty();
     const QString preview = form_->Image1->Picture().isNull() ? " empty" : (stale ? " stale" : "");
+    // The canvas as its record draws it again, to print it: the same in blocks
+    // of 10 pixels, where only the smoothing along edges differs.
+    QImage again(canvas.size(), QImage::Format_RGB32);
+    QPainter painter(&again);
+    form_->Drawings.paint(painter);
+    painter.end();
+    const auto tenths = [](const QImage& image) {
+      return image.scaled((image.size() + QSize(9, 9)) / 10, Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
+    };
+    const bool redrawn = form_->Drawings.size() == canvas.size() &&
+                         imageDifference(tenths(again), tenths(canvas), 24).isEmpty();
     QStringList asked;  // what the file and colour dialogs were asked to show
     const QString pictures = pictureOpenFilter("").section('|', 0, 1);  // every picture kind
     for (const auto& request : dialogs_->fileRequests())
@@ -131,6 +144,9 @@ class TstGlyphantWindow : public WindowTest {
             "asked=" + asked.join(','),
             "canvas=" + size(form_->pic1->size()) + (form_->pic1->isVisible() ? "" : " hidden"),
             "pixels=" + QString(canvas == start_ ? "start" : "changed"),
+            "record=" + QString(!form_->Drawings.replayable() ? "pixels"
+                                : redrawn                     ? "canvas"
+                                                              : "other"),
             "preview=" + size(form_->Image1->size()) + preview,
             "background=" + picture(form_->pic1->Picture()) +
                 (form_->pic1->Picture().isNull() ? "" : ' ' + QColor(canvas.pixel(0, 0)).name()),
@@ -177,11 +193,13 @@ class TstGlyphantWindow : public WindowTest {
   void cleanup() { endWindowTest(form_); }
 
   void startState() {
-    QCOMPARE(describe().join(' '),
-             QString("step=0 status=可记录10步 messages= asked= canvas=989x630 pixels=start "
-                     "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
-                     "style=000/000 saved=none size=364 font=") +
-                 form_->cbofont->currentText() + " pointer=own");
+    QCOMPARE(
+        describe().join(' '),
+        QString(
+            "step=0 status=可记录10步 messages= asked= canvas=989x630 pixels=start record=canvas "
+            "preview=121x71 empty background=none pattern=100x100 stamp=186x124 "
+            "style=000/000 saved=none size=364 font=") +
+            form_->cbofont->currentText() + " pointer=own");
     const QScrollBar* bar = form_->HScroll1;
     QCOMPARE(QString::asprintf("%d..%d %d %d", bar->minimum(), bar->maximum(), bar->value(),
                                form_->ShadowOffset),
@@ -419,6 +437,7 @@ class TstGlyphantWindow : public WindowTest {
     play(script + " Check2");
     const QPoint canvasAt = form_->pic1->pos();
     press(at, drag);
+    waitForPictures();
     QCOMPARE(form_->pic1->pos(), canvasAt + drag);
     // The stamp as its box shows it.
     const QImage stamp = form_->Picture1->Image(), canvas = form_->pic1->Image();
@@ -464,6 +483,69 @@ class TstGlyphantWindow : public WindowTest {
     QVERIFY(form_->Label27->text() == "第4步" && form_->pic1->Image() == now);
     play("Command2");
     QCOMPARE(inkOf(form_->pic1->Image(), qRgb(255, 0, 0)), QRect());
+  }
+
+  // A long operation whose worker waits at a gate the test opens: the window
+  // goes on answering (a queued timer fires, it repaints), shows the busy
+  // pointer and, after a moment, a progress window with a cancel, and ignores
+  // a click that would draw meanwhile. Nothing changes until the result is in;
+  // then the operation has done what it does when nothing holds it (the same
+  // changes as in scripts()), and a cancel leaves everything as it was.
+  // clang-format off
+  void longOperations_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("changed");  // by the command, once in; empty: cancelled
+    const QList<std::array<QString, 5>> rows{
+        {"图案文字", "", "Command1", "正在绘制图案文字……", "step=1 pixels=changed preview=99x63"},
+        {"连续绘制1", "", "Command10", "正在绘制文字……", "step=1 pixels=changed preview=99x63"},
+        {"清除图像", "Command4", "Command2", "正在清除图像……", "pixels=start"},
+        {"确 定", "Text2=1200 Text1=700", "Command5", "正在改变图象大小……", "canvas=1200x700 pixels=changed preview=120x70 pointer=own+busy_while_resized"},
+        {"退一步", "Command4 Text3=300 Command4", "Command16", "正在退一步……", "step=1 status=已到第1步不能再退 preview=99x63 stale background=989x630 #38a0f5"},
+        {"进一步", "Command4 Command16", "Command17", "正在进一步……", "step=2 status=第2步"}};
+    for (const auto& [name, script, command, label, changed] : rows) {
+      QTest::addRow("%s", qPrintable(name)) << script << command << label << changed;
+      QTest::addRow("%s, cancelled", qPrintable(name)) << script << command << label << QString();
+    }
+  }
+  // clang-format on
+  void longOperations() {
+    QFETCH(QString, script);
+    QFETCH(QString, command);
+    QFETCH(QString, changed);
+    play(script);
+    const QStringList before = describe();
+    const QImage canvas = form_->pic1->Image();
+    QSemaphore gate;
+    for (int i = 0; i < BackgroundJob::workers().maxThreadCount(); ++i)
+      BackgroundJob::workers().start([&gate] { gate.acquire(); });
+    const auto open = [&] {
+      gate.release(BackgroundJob::workers().maxThreadCount());
+      BackgroundJob::workers().waitForDone();
+    };
+    auto openAtLast = qScopeGuard(open);  // should a check fail meanwhile
+    act(command);
+    bool answered = false;
+    QTimer::singleShot(0, this, [&] { answered = true; });
+    QTRY_VERIFY(answered);
+    QVERIFY(!form_->grab().isNull() && cursor_override::current() == Qt::BusyCursor);
+    act("Command9");  // ignored while the operation works
+    QProgressDialog* progress = nullptr;
+    QTRY_VERIFY((progress = form_->findChild<QProgressDialog*>()) && progress->isVisible());
+    QTEST(progress->labelText(), "label");
+    QVERIFY(form_->pic1->Image() == canvas &&
+            describe().join(' ') == before.join(' ').replace("pointer=own", "pointer=overridden"));
+    if (changed.isEmpty()) QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    openAtLast.dismiss();
+    open();
+    waitForPictures();
+    QStringList now = describe();
+    now.removeIf([&](const QString& entry) { return before.contains(entry); });
+    QCOMPARE(now.join(' '), changed);
+    QTRY_VERIFY(form_->isActiveWindow());             // where the user left the focus
+    if (command == "Command1" && !changed.isEmpty())  // the step recorded is the canvas shown
+      QCOMPARE(form_->History.slot(1), form_->pic1->Image());
   }
 
   void pointerReadoutsAndGuides() {

@@ -30,7 +30,11 @@ class TstPrintJob : public WindowTest {
 
   std::unique_ptr<Form1> form_;
 
-  static void click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
+  // Clicks `control` and waits for the long operation it starts, if any.
+  static void click(QWidget* control) {
+    QTest::mouseClick(control, Qt::LeftButton);
+    waitForPictures();
+  }
 
   // Picks the entry `text` of `box` with the keys, as each key activates.
   static void choose(QComboBox* box, const QString& text) {
@@ -126,7 +130,6 @@ class TstPrintJob : public WindowTest {
                         qRgb(40 + x / 50 * 10, 40 + y / 50 * 15, 200 - (x / 50 + y / 50) * 5));
     dialogs_->answerOpen(path("blocks.png"));
     if (blocks.save(path("blocks.png"))) click(form_->Command13);
-    waitForPictures();
     return blocks;
   }
 
@@ -432,6 +435,7 @@ class TstPrintJob : public WindowTest {
     QTimer::singleShot(0, [&] { QTest::mouseRelease(form_->windowHandle(), Qt::LeftButton); });
     QTest::mousePress(form_->windowHandle(), Qt::LeftButton, {},
                       form_->pic1->mapTo(form_.get(), stamp.topLeft()));
+    waitForPictures();
     for (const bool back : {false, true}) {
       if (back) click(form_->Command16);
       const QImage canvas = form_->pic1->Image();
