@@ -492,7 +492,12 @@ void Annotation::paint(QPainter& painter) const {
       }
       // One path, filled once: where the stroke crosses itself it is not darker.
       painter.setPen(QPen(ink, size, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-      painter.drawPath(smoothPath(points));
+      // A click without a move leaves a dot as wide as the stroke (a path
+      // of one point paints nothing).
+      if (points.size() == 1)
+        painter.drawPoint(start);
+      else
+        painter.drawPath(smoothPath(points));
       break;
     }
     case AnnotationKind::Line:
