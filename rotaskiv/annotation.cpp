@@ -458,7 +458,19 @@ void Annotation::paint(QPainter& painter) const {
       break;
     case AnnotationKind::Ellipse:
       painter.setPen(QPen(colour, 1));
-      if (const QRectF b = ellipseBox(start, end); !b.isEmpty()) painter.drawEllipse(b);
+      if (QRectF b = ellipseBox(start, end); !b.isEmpty()) {
+        // Where the pen is one device pixel wide, the toolkit draws an ellipse
+        // of whole pixels with a routine of its own whose flat ellipses reach
+        // far past the box's ends (where the window's repaint cuts them off).
+        // As a path through the middles of the box's edge pixels it keeps to
+        // its box; a hair higher, or the top pixel, whose middle the path
+        // only touches, would be left out. Wider pens stroke a path anyway.
+        if (painter.device() == nullptr || painter.device()->devicePixelRatio() <= 1)
+          b.translate(0.5, 0.49);
+        QPainterPath outline;
+        outline.addEllipse(b);
+        painter.drawPath(outline);
+      }
       break;
     case AnnotationKind::Rectangle:
       painter.setPen(QPen(colour, 1));
@@ -480,7 +492,12 @@ void Annotation::paint(QPainter& painter) const {
       }
       // One path, filled once: where the stroke crosses itself it is not darker.
       painter.setPen(QPen(ink, size, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-      painter.drawPath(smoothPath(points));
+      // A click without a move leaves a dot as wide as the stroke (a path
+      // of one point paints nothing).
+      if (points.size() == 1)
+        painter.drawPoint(start);
+      else
+        painter.drawPath(smoothPath(points));
       break;
     }
     case AnnotationKind::Line:

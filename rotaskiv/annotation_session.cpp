@@ -163,6 +163,7 @@ AnnotationSession::Release AnnotationSession::release(QPointF point, Selection s
     const bool seen = !drawing_.degenerate(ratio());
     const std::optional<int> added = seen ? std::optional(next.add(drawing_)) : std::nullopt;
     commit(std::move(next), added);
+    clickDrew_ = point == pressedAt_;
     return Release::Committed;
   }
   if (drawing_ == pressed_) {  // a click on it only selects it
@@ -214,6 +215,11 @@ void AnnotationSession::dropText() {
   editedText_.reset();
   textStroke_ = false;
   refresh();
+}
+
+void AnnotationSession::dropClickDrawing() {
+  if (!std::exchange(clickDrew_, false) || gesture_ != Gesture::None) return;
+  if (const auto before = history_.dropLast()) restore(*before);
 }
 
 std::optional<Annotation> AnnotationSession::editTextAt(QPointF point) {
@@ -319,6 +325,7 @@ void AnnotationSession::paint(QPainter& painter, int screen, const QRegion& dirt
 // --- History ---------------------------------------------------------------------------
 
 void AnnotationSession::commit(AnnotationLayer layer, std::optional<int> select) {
+  clickDrew_ = false;
   layer_ = std::move(layer);
   selected_ = select;
   history_.push(layer_);
@@ -326,6 +333,7 @@ void AnnotationSession::commit(AnnotationLayer layer, std::optional<int> select)
 }
 
 void AnnotationSession::restore(const AnnotationLayer& layer) {
+  clickDrew_ = false;
   layer_ = layer;
   selected_.reset();
   gesture_ = Gesture::None;

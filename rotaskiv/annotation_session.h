@@ -104,6 +104,9 @@ class AnnotationSession {
   // The text box was closed without writing: the stroke ends, nothing is
   // kept; an edited text keeps its old words.
   void dropText();
+  // The first click of a double-click drew (a dot, a marker, an empty
+  // step): that step is taken back, as if the click had not been made.
+  void dropClickDrawing();
   // Opens the topmost text annotation under `point` for typing again: it
   // hides while the box shows its words. Nothing when none is there.
   std::optional<Annotation> editTextAt(QPointF point);
@@ -160,9 +163,10 @@ class AnnotationSession {
 
   Gesture gesture_ = Gesture::None;
   QPointF pressedAt_;
-  Annotation pressed_;  // the annotation as at the press (Move, Resize)
-  Annotation drawing_;  // the annotation as dragged so far
-  int handle_ = 0;      // Resize: which handle
+  Annotation pressed_;      // the annotation as at the press (Move, Resize)
+  Annotation drawing_;      // the annotation as dragged so far
+  int handle_ = 0;          // Resize: which handle
+  bool clickDrew_ = false;  // the last step is a drawing made by a click
   bool textStroke_ = false;
   std::optional<QPoint> textAt_;
   std::optional<int> editedText_;  // the text annotation being typed again

@@ -379,10 +379,14 @@ void CaptureForm::releaseOn(int screen, QMouseEvent* event) {
 }
 
 // A double-click on a text annotation opens it for typing again; elsewhere
-// inside the selection it copies the selection and closes the window.
+// inside the selection it copies the selection and closes the window. Either
+// way what its first click drew (a pen's dot, a marker) is not kept.
 void CaptureForm::doubleClickOn(int screen, QMouseEvent* event) {
-  if (session_.toolActive() && editText(onSelectionScreen(onDesktop(screen, event->position()))))
-    return;
+  if (session_.toolActive()) {
+    session_.dropClickDrawing();
+    showAnnotations();
+    if (editText(onSelectionScreen(onDesktop(screen, event->position())))) return;
+  }
   apply(machine_->doubleClick());
 }
 

@@ -42,6 +42,15 @@ class SnapshotHistory {
     return states_.at(count_ - 1);
   }
 
+  // Takes the last step back as if it had not been taken: count - 1, with
+  // nothing to redo; the state now showing is returned. Nothing when the
+  // count is 1.
+  std::optional<State> dropLast() {
+    if (count_ <= 1) return std::nullopt;
+    redoLimit_ = --count_;
+    states_.resize(count_);
+    return states_.at(count_ - 1);
+  }
   // Back to the first state only: count 1, redo limit 1, one entry.
   // Nothing happens while the history is empty.
   void resetToFirst() {

@@ -54,6 +54,7 @@ QString play(const QString& script) {
     if (event == "R") session.redo();
     if (event == "x") session.dropText();
     if (event == "w") session.writeText("H", {Qt::blue, 11});  // blue: not counted as ink
+    if (event.startsWith("e@")) session.dropClickDrawing();    // as the window does
     if (event.startsWith("e@")) happened << (session.editTextAt(p) ? "editing" : "no text");
     if (event == "h" && !session.toolLocksSelection()) {  // a resize starts; the panel hides
       session.resetToFirstSnapshot();
@@ -109,6 +110,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("select tool, a click on nothing") << "tR d@110,110 u@150,150 tS d@130,130 u@130,130" << "2/2 select panel 1 annotated ink 110,110 41x41";
     QTest::newRow("the undone marker's number comes back") << "tM d@120,120 u@120,120 d@160,120 u@160,120 U d@200,120 u@200,120" << "3/3 marker panel 2 annotated 2 selected 1 2 ink 110,110 100x20";
     QTest::newRow("a text typed again, Esc keeps it") << "tT d@120,130 u@120,130 w e@123,138 x" << "2/2 text panel 1 annotated 1 selected editing ink none";
+    QTest::newRow("a double-click with the marker keeps none") << "tT d@120,130 u@120,130 w tM d@200,200 u@200,200 d@123,138 u@123,138 e@123,138" << "3/3 marker panel pending 2 annotated 1 selected 1 editing ink 190,190 20x20";
     QTest::newRow("the same words again are no step") << "tT d@120,130 u@120,130 w e@123,138 d@10,10 w" << "2/2 text panel 1 annotated 1 selected editing ink none";
   }
   // clang-format on

@@ -146,7 +146,10 @@ class TestAnnotations : public QObject {
   void paintedRectHoldsTheInk() {
     QFETCH(qreal, ratio);
     const QImage source = atScale(patternImage(int(100 * ratio), int(80 * ratio)), ratio);
-    for (const Annotation& a : everyKind()) {
+    std::vector<Annotation> all = everyKind();  // a flat ellipse, closed at its ends; a click's dot
+    all.push_back(Annotation::box(AnnotationKind::Ellipse, {4, 70}, {96, 76}, Qt::red, 1));
+    all.push_back(Annotation::stroke(AnnotationKind::Highlighter, {{50, 40}}, Qt::blue, 6));
+    for (const Annotation& a : all) {
       const QImage out = rendered(source, a);
       const QRegion area = a.paintedDeviceRegion(ratio);
       int changed = 0;
