@@ -74,6 +74,10 @@ const QImage& AnnotationSession::picture(int screen) const {
 bool AnnotationSession::chooseTool(ToolbarButton tool, bool panelShowing) {
   toolActive_ = true;
   tool_ = tool;
+  // A tool that draws another kind lets go of the selected annotation: its
+  // size box speaks of its own kind (a line's width is no text's points).
+  const std::optional<AnnotationKind> kind = kindForTool(tool);
+  if (selected_ && kind && *kind != layer_.at(*selected_).kind) deselect();
   return !panelShowing || lastButton_ != tool;
 }
 

@@ -519,6 +519,7 @@ void CaptureForm::chooseTool(ToolbarButton tool) {
   Picture2->move(rounded(capture::optionPanelPosition(
       QPointF(Picture1->pos()), QSizeF(Picture1->size()), float(Picture2->height()), screen)));
   Picture2->setVisible(session_.chooseTool(tool, Picture2->isVisible()));
+  showAnnotations();
 }
 
 void CaptureForm::finishStroke(QPointF p, bool shift) {

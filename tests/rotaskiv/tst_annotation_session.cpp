@@ -105,6 +105,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("text written; a click outside places none") << "tT d@120,130 u@120,130 w d@50,50 u@50,50" << "2/2 text panel 1 annotated 1 selected ink none";
     QTest::newRow("text placed, dropped; a click outside places none") << "tT d@120,130 u@120,130 x d@50,50 u@50,50" << "1/1 text panel ink none";
     QTest::newRow("other tool: panel stays") << "tT tE" << "1/1 ellipse panel ink none";
+    QTest::newRow("a tool of another kind lets go, select keeps") << "tR d@110,110 u@150,150 tE d@200,110 u@240,150 tS tR" << "3/3 rectangle panel 2 annotated ink 110,110 130x41";
     QTest::newRow("where two cross, the upper one is picked") << "tR d@110,110 u@150,150 d@120,120 u@160,160 tS d@110,130 u@110,130 d@150,120 u@150,120" << "3/3 select panel 2 annotated 2 selected ink 110,110 51x51";
     QTest::newRow("a click on it only selects it") << "tR d@110,110 u@150,150 d@110,130 u@110,130" << "2/2 rectangle panel 1 annotated 1 selected ink 110,110 41x41";
     QTest::newRow("select tool, a click on nothing") << "tR d@110,110 u@150,150 tS d@130,130 u@130,130" << "2/2 select panel 1 annotated ink 110,110 41x41";
