@@ -85,12 +85,4 @@ class CanvasRecord {
   Drawings drawn_;    // the drawn layer
   // Why a layer cannot be drawn again; cleared with the layer.
   QString pictureWhy_, drawnWhy_;
-  // The last stamp and tile as drawn, with what they were made from: the
-  // same stamp stamped again shares its pixels.
-  struct Made {
-    QImage from, made;
-    QRgb key = 0;
-    bool keyed = false;
-  };
-  Made stamp_, tile_;
 };
