@@ -93,6 +93,7 @@ class TestAnnotationSession : public QObject {
     QTest::newRow("ellipse in its box") << "tE d@120,130 u@221,191" << "2/2 ellipse panel 1 annotated 1 selected ink 120,130 101x61";
     QTest::newRow("ellipse two pixels wide") << "tE d@120,130 u@122,150" << "2/2 ellipse panel 1 annotated 1 selected ink 120,130 2x20";
     QTest::newRow("no length: a step, nothing kept") << "tA d@150,150 u@150,150" << "2/2 arrow panel ink none";
+    QTest::newRow("drawing elsewhere lets go of the last one") << "tR d@110,110 u@150,150 d@200,160 m@250,200" << "2/2 rectangle panel 1 annotated repaint 198,158 54x44 ink 110,110 141x91";
     QTest::newRow("a press outside") << "tR d@50,50 m@150,150 u@150,150" << "1/1 rectangle panel repaint none ink none";
     QTest::newRow("and after a stroke") << "tR d@110,110 u@150,150 d@50,50 m@200,200 u@200,200" << "2/2 rectangle panel 1 annotated 1 selected repaint none ink 110,110 41x41";
     QTest::newRow("a stroke after undo discards redo") << "tR d@110,110 u@150,150 d@160,160 u@200,200 U d@250,110 u@280,150 R"
