@@ -257,6 +257,7 @@ class TstMetafileLoader : public QObject {
     QTest::newRow("emf claiming 4e9 records") << patched(good, 52, "00286bee") << "记录太多（4000000000 条）";
     QTest::newRow("emf frame of 20 km") << Emf().file(QRect(0, 0, 10, 10), QRect(0, 0, 2'000'000'000, 2'000'000'000)) << "图片太大";
     QTest::newRow("emf without a size") << Emf().file(QRect(), QRect()) << "没有可用的尺寸";
+    QTest::newRow("wmf, anisotropic window of no height") << Wmf().mapMode(8).window({0, 0}, {240, 0}).rectangle({10, 10}, {50, 50}).plain() << "无法读出其中的记录";
     QTest::newRow("emf bounds of no height") << Emf().file(QRect(0, 0, 240, 0), QRect()) << "没有可用的尺寸";
     // A disc 7 million pixels across beside the picture: Qt's rasteriser would take seconds.
     QTest::newRow("emf shape far beyond the picture")
